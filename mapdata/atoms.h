@@ -1,0 +1,43 @@
+// Atom types from atompar2.txt, bonds by the distance window, atom radius and
+// colour by name.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "mapdata/scene_state.h"
+
+namespace eld {
+
+// One row of atompar2.txt (columns 1..7 of the type table).
+struct AtomTypeRow {
+    int TypeNumber = 0;
+    float Value2 = 0;        // read, not used
+    float BondRadius = 0;
+    float Value4 = 0;        // read, not used
+    float BondTolerance = 0;
+    std::string TypeName;    // 4 characters as they stand
+    float Value7 = 0;        // read, not used
+};
+
+// Rows in file order; AtomTypeTable[k-1] is row k. Throws EldError
+// (Recoverable) naming the file when it is missing.
+std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path);
+
+// Sets AtomData[n][12]; throws EldError(Fatal,
+// "I do not know this atom name: " + name) for an unknown name.
+void AssignAtomTypes(SceneState& s, const std::vector<AtomTypeRow>& table);
+
+// lower/upper bond length of two type numbers, used as row numbers of the table
+// (a number without a row gives 0 for both values).
+void BondWindow(const std::vector<AtomTypeRow>& table, int a, int b, float& lower, float& upper);
+
+// Reads DataFolder/atompar2.txt, assigns types and fills BondList/BondCount with
+// exactly the bonds, in exactly the order, of the all-pairs test.
+void FindBonds(SceneState& s);
+
+float AtomRadius(const std::string& name);
+// Red, green, blue of an atom's sphere.
+void AtomColour(const std::string& name, float rgb[3]);
+
+}  // namespace eld

@@ -1,0 +1,174 @@
+// The program-wide scene state: one plain struct, owned by the application
+// (or by eldmap, or by a test) and passed by reference to the free functions of
+// every module. Nothing here knows about GL or FLTK.
+//
+// Index conventions, kept the same everywhere:
+//  - layers are numbered 1..3; per-layer arrays have 4 slots and slot 0 is unused;
+//  - axes are numbered 1..3 in names (N1, GridStep(2)) but stored 0-based in
+//    the small arrays (GridPoints[0] is N1);
+//  - grid points are numbered from 1 (DensityGrid::at(1,1,1) is the first value,
+//    index-0 planes exist and hold 0);
+//  - atoms, bonds, triangles, segments and peaks are 0-based in memory; files
+//    and eldmap output count them from 1.
+//  - switches are int16 booleans: 0 is false, -1 is true (kTrue), and a toggle
+//    sets false only when the value is exactly kTrue.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace eld {
+
+using Switch = std::int16_t;
+inline constexpr Switch kTrue = -1;
+inline constexpr Switch kFalse = 0;
+inline bool On(Switch s) { return s != 0; }
+
+// Fixed capacities of the stores.
+inline constexpr int kMaxGridPoints = 32766;     // per axis (16-bit loop counters)
+inline constexpr int kMaxAtoms = 32766;
+inline constexpr int kMaxTrianglesPerLayer = 400000;
+inline constexpr int kMaxSegmentsPerLimit = 100000;
+inline constexpr int kMaxBonds = 100000;
+inline constexpr int kMaxPeaks = 200;
+inline constexpr int kLayers = 3;
+
+struct XYZ {
+    float x = 0, y = 0, z = 0;
+};
+
+struct SurfaceTriangle {
+    XYZ v[3];  // vertex 1, 2, 3
+};
+static_assert(sizeof(SurfaceTriangle) == 36);
+
+struct ContourSegment {
+    XYZ end[2];  // first end, second end
+};
+
+// MapGrid: eleven floats in the file formats' sense; counts are whole numbers
+// held as floats.
+struct MapGridRecord {
+    float GridPoints[3] = {0, 0, 0};  // N1, N2, N3
+    float GridOrigin[3] = {0, 0, 0};
+    float GridStep[3] = {0, 0, 0};
+    float DensityMin = 0;
+    float DensityMax = 0;
+
+    int N(int axis) const { return static_cast<int>(GridPoints[axis - 1]); }  // axis 1..3
+};
+
+// DensityGrid(0..N1, 0..N2, 0..N3); the third index runs fastest in memory, so
+// the innermost extraction loop (axis 3) walks contiguous floats.
+struct DensityGridArray {
+    int n1 = 0, n2 = 0, n3 = 0;
+    std::vector<float> values;  // (n1+1)*(n2+1)*(n3+1), all zero after Create
+
+    void Create(int N1, int N2, int N3) {
+        n1 = N1;
+        n2 = N2;
+        n3 = N3;
+        values.assign(static_cast<std::size_t>(N1 + 1) * (N2 + 1) * (N3 + 1), 0.0f);
+    }
+    std::size_t Index(int i1, int i2, int i3) const {
+        return (static_cast<std::size_t>(i1) * (n2 + 1) + i2) * (n3 + 1) + i3;
+    }
+    float& at(int i1, int i2, int i3) { return values[Index(i1, i2, i3)]; }
+    float at(int i1, int i2, int i3) const { return values[Index(i1, i2, i3)]; }
+};
+
+using Matrix3 = std::array<std::array<float, 3>, 3>;  // M[row][col], 0-based
+
+// One preset of layer limits: three limits and the description shown as tooltip.
+struct LayerLimitPreset {
+    double Limit[3] = {0, 0, 0};
+    std::string Description;
+};
+
+// Marching-cubes case tables, read from cell_table.dat once per run.
+struct CellTable {
+    std::int16_t TriangleTable[256][31] = {};  // [case][0] = triangle count, then edges 1..12
+    std::int16_t CutEdgeTable[256][13] = {};   // [case][0] = cut-edge count, then edges
+    bool CellTableLoaded = false;
+};
+
+struct Bond {
+    std::int16_t a = 0, b = 0;  // 0-based atom indices, a < b
+};
+
+struct SceneState {
+    // ---- program (start, end) ----
+    std::string DisplayMode = "Nothing";  // "Nothing", "NoStereo", "StereoHW", "StereoInterlaced"
+    std::string MapFileName;
+    std::string DataFolder;  // folder holding cell_table.dat, atompar2.txt, ...
+
+    // ---- map data (readers) ----
+    MapGridRecord MapGrid;
+    DensityGridArray DensityGrid;
+    Matrix3 CellMatrix{};
+    float CellShift[3] = {0, 0, 0};
+    float CellParameters[6] = {0, 0, 0, 0, 0, 0};
+    XYZ CellCorners[8];
+
+    // ---- atoms and bonds ----
+    int AtomCount = 0;
+    std::vector<std::string> AtomNames;  // 4 characters each
+    // AtomData[n][0..2] = scene position, [12] = type number; 13 columns.
+    std::vector<std::array<float, 13>> AtomData;
+    std::vector<Bond> BondList;  // BondCount == BondList.size()
+    int BondCount = 0;
+
+    // ---- presets ----
+    LayerLimitPreset LayerLimitPresets[3];
+
+    // ---- layers (index 1..3) ----
+    float LayerLimit[4] = {0, 0, 0, 0};
+    Switch LayerVisible[4] = {0, 0, 0, 0};
+    float SurfaceColour[4][3] = {};
+    float ContourColour[4][3] = {};
+
+    // ---- surfaces (index 1..3): each store holds kMaxTrianglesPerLayer
+    // triangles once allocated; entries above TriangleCount are stale.
+    std::vector<SurfaceTriangle> Triangles[4];
+    int TriangleCount[4] = {0, 0, 0, 0};
+    CellTable CellTables;
+
+    // ---- contours (limit 1..3) ----
+    std::vector<ContourSegment> ContourSegments[4];
+    int ContourSegmentCount[4] = {0, 0, 0, 0};
+    std::int16_t ContourLayer = 1;
+    Switch ShowContourMap = kTrue;
+
+    // ---- scene switches ----
+    Switch ShowAtoms = kTrue;
+    Switch ShowCell = kFalse;
+    Switch ShowPickMarker = kFalse;
+    std::int16_t SurfaceStyle = 1;  // 1 = SpiderGrid, 2 = TriangleGrid
+    std::string PickingMode = "3D";  // "2D" or "3D"
+    std::uint8_t SceneListValid = 0;
+
+    // ---- view fields of the main window ----
+    float ViewQuaternion[4] = {0, 0, 0, 1};
+    float SpinQuaternion[4] = {0, 0, 0, 0};
+    float ViewTranslation[3] = {0, 0, 0};
+    float ViewScale = 1.0f;
+    float AspectX = 1.0f, AspectY = 1.0f;
+    Switch RotateDragActive = kFalse;
+    Switch ZoomDragActive = kFalse;
+    std::int16_t DragLastX = 0, DragLastY = 0;
+    Switch SpinActive = kFalse;
+    Switch QuitRequested = kFalse;
+
+    // ---- peaks ----
+    int PeakCount = 0;
+    float PeakList[kMaxPeaks][3] = {};
+    float PickedPoint[3] = {0, 0, 0};
+
+    // ---- frame ----
+    float ClearColour[4] = {0, 0, 0, 0};  // View > Background Color
+};
+
+}  // namespace eld

@@ -1,0 +1,12 @@
+// Marching-squares contour lines of one grid section.
+#pragma once
+
+#include "mapdata/scene_state.h"
+
+namespace eld {
+
+// Replaces s.ContourSegments[L] (from index 0) for section s.ContourLayer.
+// Stops appending at 100 000 segments; returns false when it had to stop.
+bool GenerateContour(SceneState& s, float limit, int L);
+
+}  // namespace eld
