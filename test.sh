@@ -34,7 +34,7 @@ for n in $(seq 91 120); do
     break
   fi
 done
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${DISPLAY#:}" ] && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 wmpid=$!
 
