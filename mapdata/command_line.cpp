@@ -1,0 +1,50 @@
+#include "mapdata/command_line.h"
+
+namespace eld {
+
+std::string JoinArguments(int argc, const char* const* argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}
+
+namespace {
+
+// If text starts with the switch, drops it and its separator. The separator is
+// whatever character follows; a text of switch + one character becomes empty.
+bool StripSwitch(std::string& text, const std::string& name) {
+    if (text.compare(0, name.size(), name) != 0) return false;
+    text = text.size() > name.size() + 1 ? text.substr(name.size() + 1) : std::string();
+    return true;
+}
+
+}  // namespace
+
+CommandLineChoice ParseCommandText(const std::string& text) {
+    CommandLineChoice choice{"Nothing", text};
+    if (StripSwitch(choice.FileText, "-StereoHW")) choice.DisplayMode = "StereoHW";
+    if (StripSwitch(choice.FileText, "-StereoInterlaced")) choice.DisplayMode = "StereoInterlaced";
+    if (choice.DisplayMode == "Nothing") choice.DisplayMode = "NoStereo";
+    return choice;
+}
+
+std::string MapExtension(const std::string& path) {
+    return path.size() <= 3 ? path : path.substr(path.size() - 3);
+}
+
+MapKind MapKindOf(const std::string& path) {
+    const std::string ext = MapExtension(path);
+    if (ext == "mt1" || ext == "MT1") return MapKind::Mt1;
+    if (ext == "fou" || ext == "FOU") return MapKind::Fou;
+    if (ext == "grd" || ext == "GRD") return MapKind::Grd;
+    return MapKind::Unknown;
+}
+
+std::string WindowTitleFor(const std::string& map_file_name) {
+    return kWindowTitlePrefix + map_file_name;
+}
+
+}  // namespace eld

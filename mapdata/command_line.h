@@ -1,0 +1,43 @@
+// The text side of opening a map: the command line as one text, the stereo
+// switches in front of the file name, the extension test, the window title and
+// the open dialog's filter. No toolkit, no GL: the viewer calls these and shows
+// the dialogs and messages itself.
+#pragma once
+
+#include <string>
+
+namespace eld {
+
+// The open dialog's filter, in the "Description|patterns|..." form of Dialogs.
+inline constexpr const char* kMapFileFilter =
+    "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|All files (*.*)|*.*";
+inline constexpr const char* kWindowTitlePrefix = "Visualized file: ";
+
+// The arguments after the program name joined by single blanks, without
+// quoting or splitting: the viewer sees its command line as one text.
+std::string JoinArguments(int argc, const char* const* argv);
+
+// What the front of the command text asks for.
+struct CommandLineChoice {
+    std::string DisplayMode;  // "NoStereo", "StereoHW" or "StereoInterlaced"
+    std::string FileText;     // the rest; empty means "ask with the open dialog"
+};
+
+// Strips "-StereoHW" and then "-StereoInterlaced" from the front of the text
+// (each with the one character after it). The test is on the first 9 or 17
+// characters only, so "-StereoHWx" counts as the switch and the 'x' is dropped
+// as its separator. Without a switch the mode is "NoStereo".
+CommandLineChoice ParseCommandText(const std::string& text);
+
+// The last three characters of a name (the whole name when it is shorter).
+std::string MapExtension(const std::string& path);
+
+enum class MapKind { Unknown, Mt1, Fou, Grd };
+
+// Only the all-lower-case and all-upper-case forms count: "mt1", "MT1", "fou",
+// "FOU", "grd", "GRD". A quoted path ends in '"' and is Unknown.
+MapKind MapKindOf(const std::string& path);
+
+std::string WindowTitleFor(const std::string& map_file_name);
+
+}  // namespace eld

@@ -1,0 +1,88 @@
+#include "mapdata/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace eld {
+namespace {
+
+TEST(CommandLine, ArgumentsJoinedBySingleBlanksWithoutTheProgramName) {
+    const char* argv[] = {"eldview", "-StereoHW", "my map.mt1"};
+    EXPECT_EQ(JoinArguments(3, argv), "-StereoHW my map.mt1");
+    EXPECT_EQ(JoinArguments(1, argv), "");
+}
+
+TEST(CommandLine, PlainPathKeepsTheTextAndGivesNoStereo) {
+    CommandLineChoice c = ParseCommandText("maps/x.fou");
+    EXPECT_EQ(c.DisplayMode, "NoStereo");
+    EXPECT_EQ(c.FileText, "maps/x.fou");
+}
+
+TEST(CommandLine, SwitchesAreStrippedFromTheFront) {
+    CommandLineChoice hw = ParseCommandText("-StereoHW a.mt1");
+    EXPECT_EQ(hw.DisplayMode, "StereoHW");
+    EXPECT_EQ(hw.FileText, "a.mt1");
+
+    CommandLineChoice both = ParseCommandText("-StereoHW -StereoInterlaced b.grd");
+    EXPECT_EQ(both.DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(both.FileText, "b.grd");
+
+    // Any one character after the switch is taken as its separator.
+    EXPECT_EQ(ParseCommandText("-StereoHWxc.fou").FileText, "c.fou");
+}
+
+TEST(CommandLine, SwitchAloneLeavesEmptyTextSoTheDialogIsShown) {
+    EXPECT_EQ(ParseCommandText("-StereoHW").FileText, "");
+    EXPECT_EQ(ParseCommandText("-StereoHW ").FileText, "");
+    EXPECT_EQ(ParseCommandText("-StereoInterlaced").FileText, "");
+    EXPECT_EQ(ParseCommandText("-StereoInterlaced").DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(ParseCommandText("").FileText, "");
+    EXPECT_EQ(ParseCommandText("").DisplayMode, "NoStereo");
+}
+
+TEST(CommandLine, StereoHwIsOnlyRecognisedInFront) {
+    CommandLineChoice c = ParseCommandText("-StereoInterlaced -StereoHW x.grd");
+    EXPECT_EQ(c.DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(c.FileText, "-StereoHW x.grd");
+    EXPECT_EQ(MapKindOf(c.FileText), MapKind::Grd);
+}
+
+TEST(CommandLine, SwitchNamesAreCaseSensitive) {
+    CommandLineChoice c = ParseCommandText("-stereohw a.mt1");
+    EXPECT_EQ(c.DisplayMode, "NoStereo");
+    EXPECT_EQ(c.FileText, "-stereohw a.mt1");
+}
+
+TEST(MapExtension, OnlyAllLowerOrAllUpperCaseFormsAreAccepted) {
+    EXPECT_EQ(MapKindOf("a.mt1"), MapKind::Mt1);
+    EXPECT_EQ(MapKindOf("A.MT1"), MapKind::Mt1);
+    EXPECT_EQ(MapKindOf("a.fou"), MapKind::Fou);
+    EXPECT_EQ(MapKindOf("A.FOU"), MapKind::Fou);
+    EXPECT_EQ(MapKindOf("a.grd"), MapKind::Grd);
+    EXPECT_EQ(MapKindOf("A.GRD"), MapKind::Grd);
+    EXPECT_EQ(MapKindOf("a.Mt1"), MapKind::Unknown);
+    EXPECT_EQ(MapKindOf("a.mT1"), MapKind::Unknown);
+    EXPECT_EQ(MapKindOf("a.Fou"), MapKind::Unknown);
+    EXPECT_EQ(MapKindOf("a.txt"), MapKind::Unknown);
+}
+
+TEST(MapExtension, QuotedPathEndsInAQuoteAndFails) {
+    const std::string quoted = "\"my maps/a.mt1\"";
+    EXPECT_EQ(MapExtension(quoted), "t1\"");
+    EXPECT_EQ(MapKindOf(quoted), MapKind::Unknown);
+}
+
+TEST(MapExtension, LastThreeCharactersOnlyNoDotNeeded) {
+    EXPECT_EQ(MapKindOf("mapfou"), MapKind::Fou);
+    EXPECT_EQ(MapExtension("ab"), "ab");
+    EXPECT_EQ(MapKindOf("ab"), MapKind::Unknown);
+    EXPECT_EQ(MapKindOf(""), MapKind::Unknown);
+}
+
+TEST(CommandLine, TitleAndFilterTexts) {
+    EXPECT_EQ(WindowTitleFor("/d/x.grd"), "Visualized file: /d/x.grd");
+    EXPECT_STREQ(kMapFileFilter,
+                 "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|All files (*.*)|*.*");
+}
+
+}  // namespace
+}  // namespace eld
