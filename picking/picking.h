@@ -1,0 +1,85 @@
+// Right-click picking with OpenGL selection mode (GL only, no toolkit).
+//
+// Both pickers draw named candidate primitives through a 1 x 1 pixel pick
+// region around the mouse, under the same central-eye projection and
+// model-view matrix as the picture, and read back the names that were hit.
+//
+// Calling convention for the main window:
+//  - make the main window's rendering context current first; the viewport is
+//    read from GL (it is the one the resize handler set), so X and Y must be in
+//    the same pixels as that viewport;
+//  - X, Y: mouse position in window pixels, Y counted downward from the top;
+//  - on return the depth and stencil tests are OFF: the next frame enables what
+//    it needs, so just repaint;
+//  - when a picker returns true, SceneState::PickedPoint holds the point (scene
+//    coordinates); show the marker and offer the point to the peak list.
+//
+// Selection names are 32-bit (quad k = 1..10201, triangle t = 1..TriangleCount),
+// so layers of any size up to the triangle store's capacity can be picked.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "mapdata/scene_state.h"
+#include "ui/dialogs.h"
+
+namespace eld {
+
+// Size of the selection buffer handed to GL (in 32-bit words). With one name on
+// the name stack each hit record is 4 words: count, zmin, zmax, name.
+inline constexpr int kSelectBufferSize = 30000;
+// Subdivisions of the section rectangle per axis (the loops make up to 101).
+inline constexpr int kSectionSubdivisions = 100;
+
+// The rectangle and height that the contour map's section occupies in the
+// scene: x over axis 1, y over axis 2, z at ContourLayer along axis 3.
+struct SectionRectangle {
+    float x_low = 0, x_high = 0, y_low = 0, y_high = 0, z = 0;
+};
+SectionRectangle SectionPickRectangle(const SceneState& s);
+
+// Result of one selection pass: the hit count (negative on buffer overflow) and
+// the names of the hit records in the order GL wrote them.
+struct SelectionHits {
+    int count = 0;
+    std::vector<std::uint32_t> names;
+};
+
+// 2D picking in the plane of the section. Draws the 100 x 100 (up to 101 x 101)
+// candidate quads of the rectangle at height z; the point is the centre of the
+// quad of the first hit record, at height z. Found when one to four quads are
+// hit (a click on a shared corner hits up to four). Writes s.PickedPoint (the
+// first hit's quad centre, or (0, 0, z) with no hit) and returns found.
+// A rectangle of zero width or height finds nothing.
+bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, float y_low,
+                   float y_high, float z);
+
+// 3D picking inside the iso-surface of the one visible layer. When the number of
+// visible layers is not exactly 1, shows "Exactly 1 layer must be used for 3D
+// ELD map picking  !!" through `dialogs` and returns false without touching GL.
+// Otherwise draws every triangle of that layer (depth test off); found only when
+// exactly two triangles are hit (the line of sight enters and leaves one closed
+// blob): s.PickedPoint = midpoint of the two triangles' centroids.
+bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
+
+// The main window's choice by PickingMode: "2D" picks on SectionPickRectangle(s),
+// "3D" on the surface; any other mode finds nothing.
+bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y);
+
+// Inner steps, public for tests.
+// The layer that 3D picking uses: the highest-numbered visible layer, or 0 when
+// the number of visible layers is not exactly 1.
+int PickingLayer(const SceneState& s);
+// Draws the candidate quads, loading name k for quad k, and returns the quad
+// centres: centres[k] = (x, y) for k = 1..; centres[0] = (0, 0).
+std::vector<std::array<float, 2>> DrawSectionQuads(float x_low, float x_high, float y_low,
+                                                   float y_high, float z);
+// Loads name t (1-based) before triangle t of the layer.
+void DrawSurfaceTriangles(const SceneState& s, int layer);
+SelectionHits SelectSectionQuad(const SceneState& s, float X, float Y, const SectionRectangle& r,
+                                std::vector<std::array<float, 2>>& centres);
+SelectionHits SelectSurfaceTriangles(const SceneState& s, float X, float Y, int layer);
+
+}  // namespace eld
