@@ -1,0 +1,48 @@
+// One frame of the main window: per-eye projection, model-view set-up, the
+// scene through display list 1, and the resize handling. Plain GL on the
+// current context; the window code makes the context current, calls these and
+// swaps the buffers itself.
+#pragma once
+
+#include <string>
+
+#include "mapdata/scene_state.h"
+
+namespace eld {
+
+// The display list that holds the whole scene except the view transform.
+inline constexpr unsigned int kSceneList = 1;
+
+// Projection for "CentralEye", "LeftEye", "RightEye" (replacing the projection
+// matrix) or "CentralEyePicking" (multiplied onto the current matrix, after a
+// pick region). The zero-parallax plane shows x in +-6 AspectX and y in +-6
+// AspectY; other names set nothing.
+void Kamera(const SceneState& s, const std::string& eye);
+
+// Window resized to w x h pixels (0 counts as 1 for both): aspect factors,
+// the interlaced stencil mask in "StereoInterlaced", viewport. Does not paint.
+void ResizeFrame(SceneState& s, int w, int h);
+
+// Model-view := R(ViewQuaternion) T(ViewTranslation) S(ViewScale); GL_NORMALIZE
+// is on exactly when ViewScale is not 1.0.
+void recalcModelView(const SceneState& s);
+
+// Draws the scene. When SceneListValid is 0 the list is recompiled in
+// GL_COMPILE_AND_EXECUTE (drawing while recording) and SceneListValid becomes
+// 1; otherwise the list is only called.
+void objekt(SceneState& s);
+
+// What display list 1 holds, drawn directly: lighting on; pick marker, peaks,
+// atoms; lighting off; surface grid by SurfaceStyle; contour map; cell. Also
+// usable for selection-mode picking and exports.
+void DrawSceneContent(const SceneState& s);
+
+// One frame for every eye of s.DisplayMode ("NoStereo", "StereoHW",
+// "StereoInterlaced"; other modes draw nothing). Returns the GL error pending
+// when the frame started (0 when none) for the caller to report with
+// GlErrorWarning; drawing goes on regardless. w x h is the drawable's size: if
+// the viewport differs (a resize that did not go through ResizeFrame),
+// ResizeFrame runs first. Flushes but does not swap.
+unsigned int PaintFrame(SceneState& s, int w, int h);
+
+}  // namespace eld

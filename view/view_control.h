@@ -1,0 +1,60 @@
+// What the main window's input does to the view fields of the scene state:
+// axis views, the spin step, the drag arithmetic and the pan keys. The window
+// code only forwards events and repaints where these functions say so.
+#pragma once
+
+#include <string>
+
+#include "mapdata/scene_state.h"
+
+namespace eld {
+
+// The view part of the view reset: aspect factors 1, drag and spin flags off,
+// scale 1, zero translation, SpinQuaternion zero and ViewQuaternion the
+// identity (made by the trackball from a zero-length drag). DragLastX/Y keep
+// their values. The caller repaints.
+void ResetViewFields(SceneState& s);
+
+// "X", "Y" or "Z" (exact): looks along that axis (a half turn about (0,1,1),
+// (1,0,1) or (1,1,0)); any other text keeps the orientation. Always stops
+// drags and spinning and clears the translation; the scale stays. The caller
+// repaints.
+void SetView(SceneState& s, const std::string& Direction);
+
+// One step of continuous rotation: SpinQuaternion composed onto
+// ViewQuaternion. The caller repaints.
+void SpinStep(SceneState& s);
+
+// Mouse position (pixels, y down) to the trackball's normalised coordinate.
+float NormalisedTrackballX(int x, int W);
+float NormalisedTrackballY(int y, int H);
+
+// Left button down at (X, Y): stops spinning, starts a rotate drag, or a zoom
+// drag when Shift is the only modifier.
+void BeginDrag(SceneState& s, float X, float Y, bool shiftOnly);
+// Left button up: the drag ends, spinning (if any) goes on.
+void EndDrag(SceneState& s);
+// Mouse move in a W x H window. A zoom drag scales by (DragLastY - Y) / H + 1
+// (unclamped: a full-height step down gives 0) and returns true, meaning
+// "repaint now". A rotate drag sets SpinQuaternion from the trackball and
+// SpinActive, and returns false: the spin step applies it and repaints.
+// Without a drag nothing changes. W and H of 0 are taken as 1.
+bool DragMove(SceneState& s, float X, float Y, int W, int H);
+
+// Pan keys: the scene moves 0.3 model units along the screen's axes as seen
+// through the inverse of the current rotation, whatever the scale.
+enum class PanKey {
+    Up,     // Up arrow: screen y down
+    Down,   // Down arrow
+    Right,  // Right arrow: screen x left
+    Left,   // Left arrow
+    Near,   // "a": towards the viewer
+    Far,    // "s": away from the viewer
+};
+inline constexpr double kPanStep = 0.3;
+// Stops spinning and moves ViewTranslation. The caller repaints.
+void PanView(SceneState& s, PanKey key);
+// "c": zero translation and scale 1; the orientation stays.
+void CentreView(SceneState& s);
+
+}  // namespace eld
