@@ -1,0 +1,75 @@
+#include "mapdata/peak_list.h"
+
+#include <cmath>
+
+#include "export/atomic_file.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/number_field.h"
+#include "mapdata/presets.h"
+
+namespace eld {
+
+namespace {
+
+// floor(v * 1e6) / 1e6 in double: the package reads six decimals, and cutting
+// downward keeps a peak on the same side of a cell edge as the picked point.
+float CutToSixDecimals(double v) {
+    return static_cast<float>(std::floor(v * 1000000.0) / 1000000.0);
+}
+
+}  // namespace
+
+std::array<float, 3> PeakFractional(const SceneState& s, int n) {
+    const Matrix3 inv = InvertMatrix3(s.CellMatrix);
+    const float* p = s.PeakList[n];
+    std::array<float, 3> f{};
+    for (int i = 0; i < 3; ++i) {
+        // Single-precision sums as the scene itself is single precision.
+        float sum = 0.0f;
+        for (int j = 0; j < 3; ++j) sum += inv[i][j] * p[j];
+        f[i] = CutToSixDecimals(static_cast<double>(sum + s.CellShift[i]));
+    }
+    return f;
+}
+
+std::string PeakLine(int number, const std::array<float, 3>& f) {
+    std::string line = "ATOM Q ";
+    // The peak number is a whole number in the same sign/blank frame.
+    line += ' ' + std::to_string(number) + ' ';
+    line += "  X=";
+    line += NumberField(f[0]);
+    line += " Y=";
+    line += NumberField(f[1]);
+    line += " Z=";
+    line += NumberField(f[2]);
+    return line;
+}
+
+std::string PeakListText(const SceneState& s) {
+    std::string text;
+    for (int n = 0; n < s.PeakCount && n < kMaxPeaks; ++n) {
+        text += PeakLine(n + 1, PeakFractional(s, n));
+        text += "\r\n";
+    }
+    return text;
+}
+
+void WritePeakListFile(const std::string& path, const std::string& text) {
+    AtomicWrite(path, text);
+}
+
+bool SavePeakList(SceneState& s, Dialogs& dialogs) {
+    // Convert before asking, so the file holds the list as it was when chosen.
+    const std::string text = PeakListText(s);
+    const std::string path = dialogs.SaveFile(kPeakListDefaultName, kPeakListFilter);
+    if (path.empty()) return false;
+    try {
+        WritePeakListFile(path, text);
+    } catch (const EldError& e) {
+        dialogs.Message(e.what());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace eld
