@@ -1,0 +1,141 @@
+// The control panel's arithmetic: slider mapping, clamps, reading the text
+// boxes and the Z layer bounds, without any widget.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+#include "ui/control_panel_logic.h"
+
+namespace eld {
+namespace {
+
+SceneState MapWithRange(float dmin, float dmax, int nz = 20) {
+    SceneState s;
+    s.MapGrid.DensityMin = dmin;
+    s.MapGrid.DensityMax = dmax;
+    s.MapGrid.GridPoints[0] = 10;
+    s.MapGrid.GridPoints[1] = 12;
+    s.MapGrid.GridPoints[2] = static_cast<float>(nz);
+    return s;
+}
+
+TEST(ControlPanelSlider, PositionMapsLinearlyOntoTheDensityRange) {
+    SceneState s = MapWithRange(0.0f, 1.0f);
+    // Just over one half: the position is divided by 32767, not 32768.
+    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 16384), static_cast<float>(16384.0 / 32767.0));
+    EXPECT_GT(LimitFromSliderPosition(s.MapGrid, 16384), 0.5f);
+    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 0), 0.0f);
+    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 32767), 1.0f);
+
+    SceneState t = MapWithRange(-2.0f, 6.0f);
+    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 0), -2.0f);
+    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 32767), 6.0f);
+    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 8192), static_cast<float>(8192.0 / 32767 * 8 - 2));
+}
+
+TEST(ControlPanelSlider, LimitGivesTheNearestPositionWithinTheSlider) {
+    SceneState s = MapWithRange(-2.0f, 6.0f);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, -2.0f), 0);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 6.0f), 32767);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 2.0f), 16384);  // 16383.5 rounds to even
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 0.0f), 8192);   // 8191.75
+    // Positions round-trip through the limit they set.
+    for (int p : {1, 77, 16383, 20000, 32766})
+        EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, LimitFromSliderPosition(s.MapGrid, p)), p);
+    // Limits outside the range (not yet clamped) keep the slider at its ends.
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 100.0f), 32767);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, -100.0f), 0);
+}
+
+TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
+    SceneState s = MapWithRange(3.5f, 3.5f);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 3.5f), 0);
+    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 9.0f), 0);
+    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 16384), 3.5f);
+    ApplyLimits(s, 1.0, 3.5, 7.0);
+    EXPECT_EQ(s.LayerLimit[1], 3.5f);
+    EXPECT_EQ(s.LayerLimit[3], 3.5f);
+}
+
+TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
+    SceneState s = MapWithRange(-1.5f, 4.0f);
+    EXPECT_EQ(ClampToDensityRange(s.MapGrid, 9.0f), 4.0f);
+    EXPECT_EQ(ClampToDensityRange(s.MapGrid, -9.0f), -1.5f);
+    EXPECT_EQ(ClampToDensityRange(s.MapGrid, 0.25f), 0.25f);
+    EXPECT_EQ(ClampToDensityRange(s.MapGrid, std::numeric_limits<float>::quiet_NaN()), -1.5f);
+    EXPECT_EQ(ClampToDensityRange(s.MapGrid, std::numeric_limits<float>::infinity()), 4.0f);
+
+    ApplyLimits(s, 10.0, -10.0, 1.25);
+    EXPECT_EQ(s.LayerLimit[1], 4.0f);
+    EXPECT_EQ(s.LayerLimit[2], -1.5f);
+    EXPECT_EQ(s.LayerLimit[3], 1.25f);
+    EXPECT_EQ(s.LayerLimit[0], 0.0f) << "slot 0 is not a layer";
+}
+
+TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {
+    EXPECT_EQ(LeadingNumber("1.25"), 1.25);
+    EXPECT_EQ(LeadingNumber("  -0.5abc"), -0.5);
+    EXPECT_EQ(LeadingNumber(".75"), 0.75);
+    EXPECT_EQ(LeadingNumber("+3"), 3.0);
+    EXPECT_EQ(LeadingNumber("2.5e2 e/A^3"), 250.0);
+    EXPECT_EQ(LeadingNumber("7e"), 7.0);
+    EXPECT_EQ(LeadingNumber("12,5"), 12.0) << "only '.' separates decimals";
+    EXPECT_EQ(LeadingNumber("abc"), 0.0);
+    EXPECT_EQ(LeadingNumber(""), 0.0);
+    EXPECT_EQ(LeadingNumber("-"), 0.0);
+    EXPECT_EQ(LeadingNumber("."), 0.0);
+}
+
+TEST(ControlPanelText, ReadPanelControlsClampsTypedLimitsAndTheZLayer) {
+    SceneState s = MapWithRange(-1.0f, 2.0f, 15);
+    ReadPanelControls(s, {"5", "not a number", "-3"}, "0");
+    EXPECT_EQ(s.LayerLimit[1], 2.0f) << "above DensityMax";
+    EXPECT_EQ(s.LayerLimit[2], 0.0f) << "no number gives 0, inside the range";
+    EXPECT_EQ(s.LayerLimit[3], -1.0f) << "below DensityMin";
+    EXPECT_EQ(s.ContourLayer, 1);
+
+    SceneState t = MapWithRange(0.5f, 2.0f, 15);
+    ReadPanelControls(t, {"x", "1.5", "1.75"}, "99");
+    EXPECT_EQ(t.LayerLimit[1], 0.5f) << "0 from the text, then clamped up";
+    EXPECT_EQ(t.LayerLimit[2], 1.5f);
+    EXPECT_EQ(t.ContourLayer, 15);
+
+    ReadPanelControls(t, {"1", "1", "1"}, "7.6");
+    EXPECT_EQ(t.ContourLayer, 8);
+    ReadPanelControls(t, {"1", "1", "1"}, "layer");
+    EXPECT_EQ(t.ContourLayer, 1);
+}
+
+TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
+    EXPECT_EQ(ContourLayerStep(1, -1, 15), 1);
+    EXPECT_EQ(ContourLayerStep(15, +1, 15), 15);
+    EXPECT_EQ(ContourLayerStep(7, -1, 15), 6);
+    EXPECT_EQ(ContourLayerStep(7, +1, 15), 8);
+    EXPECT_EQ(ContourLayerFromText("-4", 15), 1);
+    EXPECT_EQ(ContourLayerFromText("15", 15), 15);
+    EXPECT_EQ(ContourLayerFromText("16", 15), 15);
+    EXPECT_EQ(ContourLayerFromText("100000", 15), 15) << "no 16-bit overflow";
+}
+
+TEST(ControlPanelText, LabelsAndRoundTrippingLimitText) {
+    EXPECT_EQ(ZRangeText(41), "<1,41>");
+    SceneState s = MapWithRange(0, 1, 41);
+    EXPECT_EQ(GridPointsZ(s.MapGrid), 41);
+    for (float v : {0.1f, -0.3f, 1234.5678f, 1e-7f, 16384.0f / 32767.0f}) {
+        const std::string text = FloatText(v);
+        EXPECT_EQ(static_cast<float>(LeadingNumber(text)), v) << text;
+    }
+    EXPECT_EQ(FloatText(0.25f), "0.25");
+}
+
+TEST(ControlPanelSwitch, ToggleTwiceReturnsToTheFirstState) {
+    EXPECT_EQ(ToggleSwitch(kTrue), kFalse);
+    EXPECT_EQ(ToggleSwitch(kFalse), kTrue);
+    // Only exactly -1 counts as true for a toggle.
+    EXPECT_EQ(ToggleSwitch(1), kTrue);
+    for (Switch first : {kTrue, kFalse}) EXPECT_EQ(ToggleSwitch(ToggleSwitch(first)), first);
+}
+
+}  // namespace
+}  // namespace eld
