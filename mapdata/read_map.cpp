@@ -1,0 +1,147 @@
+#include "mapdata/read_map.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "mapdata/eld_error.h"
+#include "mapdata/map_read_common.h"
+#include "mapdata/text_reader.h"
+
+namespace eld {
+
+namespace mapread {
+
+void BadDensityValue(float v, const std::string& name, int i1, int i2, int i3) {
+    if (v > 10000.0f) fail_fatal("Your input data looks strange, ELD > 10000");
+    if (v < -10000.0f) fail_fatal("Your input data looks strange, ELD < -10000");
+    fail(name + ": the density value at grid point (" + std::to_string(i1) + ", " +
+         std::to_string(i2) + ", " + std::to_string(i3) + ") is not a number (NaN)");
+}
+
+void CheckGridPoints(long long n, int axis, const std::string& name) {
+    if (n < 1 || n > kMaxGridPoints)
+        fail(name + ": the grid point count along axis " + std::to_string(axis) + " is " +
+             std::to_string(n) + "; it must be 1 to " + std::to_string(kMaxGridPoints));
+}
+
+void CheckAtomCount(long long n, const std::string& name) {
+    if (n > kMaxAtoms)
+        fail(name + ": the atom count is " + std::to_string(n) + "; at most " +
+             std::to_string(kMaxAtoms) + " atoms can be shown");
+}
+
+void CheckFinite(float v, const char* what, const std::string& name) {
+    if (!std::isfinite(v)) fail(name + ": " + what + " is not a finite number");
+}
+
+void PlaceAndCheck(SceneState& t, const std::string& name) {
+    PlaceAtomsAndCell(t);
+    for (int n = 0; n < t.AtomCount; ++n)
+        for (int c = 0; c < 3; ++c)
+            if (!std::isfinite(t.AtomData[n][c]))
+                fail(name + ": atom " + std::to_string(n + 1) +
+                     " lands at a position that is not finite (cell matrix too large?)");
+    for (const XYZ& p : t.CellCorners)
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            fail(name + ": a unit-cell corner lands at a position that is not finite");
+}
+
+void CommitMap(SceneState& s, SceneState& t) {
+    s.MapGrid = t.MapGrid;
+    s.DensityGrid = std::move(t.DensityGrid);
+    s.CellMatrix = t.CellMatrix;
+    for (int i = 0; i < 3; ++i) s.CellShift[i] = t.CellShift[i];
+    for (int i = 0; i < 6; ++i) s.CellParameters[i] = t.CellParameters[i];
+    for (int i = 0; i < 8; ++i) s.CellCorners[i] = t.CellCorners[i];
+    s.AtomCount = t.AtomCount;
+    s.AtomNames = std::move(t.AtomNames);
+    s.AtomData = std::move(t.AtomData);
+    s.BondList.clear();
+    s.BondCount = 0;
+}
+
+}  // namespace mapread
+
+void MatrixTimesVector(const Matrix3& m, const float v[3], float out[3]) {
+    float r[3];
+    for (int i = 0; i < 3; ++i) r[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+    for (int i = 0; i < 3; ++i) out[i] = r[i];
+}
+
+XYZ FractionalToScene(const SceneState& s, const float p[3]) {
+    float d[3] = {p[0] - s.CellShift[0], p[1] - s.CellShift[1], p[2] - s.CellShift[2]};
+    float q[3];
+    MatrixTimesVector(s.CellMatrix, d, q);
+    return XYZ{q[0], q[1], q[2]};
+}
+
+void PlaceAtomsAndCell(SceneState& s) {
+    for (int n = 0; n < s.AtomCount; ++n) {
+        float p[3] = {s.AtomData[n][0], s.AtomData[n][1], s.AtomData[n][2]};
+        XYZ q = FractionalToScene(s, p);
+        s.AtomData[n][0] = q.x;
+        s.AtomData[n][1] = q.y;
+        s.AtomData[n][2] = q.z;
+    }
+    static const float kCorners[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                         {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+    for (int c = 0; c < 8; ++c) s.CellCorners[c] = FractionalToScene(s, kCorners[c]);
+}
+
+std::string MapFormatName(const std::string& path) {
+    if (path.size() < 3) return "";
+    std::string ext = path.substr(path.size() - 3);
+    if (ext == "mt1" || ext == "MT1") return "mt1";
+    if (ext == "fou" || ext == "FOU") return "fou";
+    if (ext == "grd" || ext == "GRD") return "grd";
+    return "";
+}
+
+MapReader ReaderForExtension(const std::string& path) {
+    std::string f = MapFormatName(path);
+    if (f == "mt1") return &ReadMapMt1;
+    if (f == "fou") return &ReadMapFou;
+    if (f == "grd") return &ReadMapGrd;
+    return nullptr;
+}
+
+namespace {
+
+[[noreturn]] void StrangeExtension(const std::string& path) {
+    std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    fail(path + ": the extension \"" + ext +
+         "\" is not a map format (mt1, fou or grd, all lower or all upper case)");
+}
+
+}  // namespace
+
+void ReadMapFile(SceneState& s, const std::string& path) {
+    MapReader r = ReaderForExtension(path);
+    if (!r) StrangeExtension(path);
+    r(s, path);
+}
+
+void ReadMapFileBuffer(SceneState& s, std::string_view bytes, const std::string& name) {
+    std::string f = MapFormatName(name);
+    if (f == "mt1") return ReadMapMt1Buffer(s, bytes, name);
+    if (f == "fou") return ReadMapFouBuffer(s, bytes, name);
+    if (f == "grd") return ReadMapGrdBuffer(s, bytes, name);
+    StrangeExtension(name);
+}
+
+void ReadMapMt1(SceneState& s, const std::string& path) {
+    std::string bytes = ReadWholeFile(path, "map file");
+    ReadMapMt1Buffer(s, bytes, path);
+}
+
+void ReadMapFou(SceneState& s, const std::string& path) {
+    std::string bytes = ReadWholeFile(path, "map file");
+    ReadMapFouBuffer(s, bytes, path);
+}
+
+void ReadMapGrd(SceneState& s, const std::string& path) {
+    std::string bytes = ReadWholeFile(path, "map file");
+    ReadMapGrdBuffer(s, bytes, path);
+}
+
+}  // namespace eld

@@ -1,0 +1,204 @@
+#include "mapdata/text_reader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "mapdata/eld_error.h"
+
+namespace eld {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
+bool EndsToken(char c) {
+    return IsBlank(c) || IsLineEnd(c) || c == ',';
+}
+
+// Parses the whole token as a number; false when any character is left over.
+bool ParseToken(std::string_view tok, double& out) {
+    const char* b = tok.data();
+    const char* e = b + tok.size();
+    if (b != e && *b == '+') ++b;  // from_chars takes no '+'
+    if (b == e || *b == '+') return false;
+    // Words such as "inf" or "nan" are text here, not numbers.
+    const char first = (*b == '-' && b + 1 != e) ? b[1] : *b;
+    if (!(first >= '0' && first <= '9') && first != '.') return false;
+    auto [ptr, ec] = std::from_chars(b, e, out);
+    if (ptr != e) return false;
+    if (ec == std::errc::result_out_of_range) {
+        // Rare: let strtod give +-HUGE_VAL or 0 as the magnitude says.
+        std::string copy(tok);
+        out = std::strtod(copy.c_str(), nullptr);
+        return true;
+    }
+    return ec == std::errc();
+}
+
+std::string Quote(std::string_view tok) {
+    constexpr std::size_t kMax = 40;
+    std::string t(tok.substr(0, kMax));
+    for (char& c : t)
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+    if (tok.size() > kMax) t += "...";
+    return "\"" + t + "\"";
+}
+
+}  // namespace
+
+TextReader::TextReader(std::string_view text, std::string name)
+    : text_(text), name_(std::move(name)) {}
+
+void TextReader::Fail(const std::string& problem) const {
+    fail(name_ + ": line " + std::to_string(line_) + ": " + problem);
+}
+
+std::string_view TextReader::ReadLine(const char* what) {
+    if (AtEnd()) fail(name_ + ": the file ends early (expected " + what + ")");
+    std::size_t start = pos_;
+    while (pos_ < text_.size() && !IsLineEnd(text_[pos_])) ++pos_;
+    std::string_view line = text_.substr(start, pos_ - start);
+    if (pos_ < text_.size()) {
+        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+        ++pos_;
+        ++line_;
+    }
+    return line;
+}
+
+std::string_view TextReader::Token(const char* what) {
+    // Skip blanks and line ends.
+    while (pos_ < text_.size()) {
+        char c = text_[pos_];
+        if (IsBlank(c)) {
+            ++pos_;
+        } else if (c == '\n') {
+            ++pos_;
+            ++line_;
+        } else if (c == '\r') {
+            ++pos_;
+            if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+            ++line_;
+        } else {
+            break;
+        }
+    }
+    if (AtEnd()) fail(name_ + ": the file ends early (expected " + what + ")");
+    std::size_t start = pos_;
+    while (pos_ < text_.size() && !EndsToken(text_[pos_])) ++pos_;
+    return text_.substr(start, pos_ - start);
+}
+
+void TextReader::FinishNumber() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    if (pos_ >= text_.size()) return;
+    char c = text_[pos_];
+    if (c == ',') {
+        ++pos_;
+    } else if (c == '\n') {
+        ++pos_;
+        ++line_;
+    } else if (c == '\r') {
+        ++pos_;
+        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        ++line_;
+    }
+}
+
+double TextReader::ReadNumber(const char* what) {
+    std::string_view tok = Token(what);
+    if (tok.empty()) Fail(std::string("an empty field where a number is expected (") + what + ")");
+    double v = 0;
+    if (!ParseToken(tok, v))
+        Fail(std::string("text where a number is expected (") + what + "): " + Quote(tok));
+    if (!std::isfinite(v)) Fail(std::string("a number out of range (") + what + "): " + Quote(tok));
+    FinishNumber();
+    return v;
+}
+
+float TextReader::ReadFloatValue(const char* what) {
+    std::string_view tok = Token(what);
+    if (tok.empty()) Fail(std::string("an empty field where a number is expected (") + what + ")");
+    double v = 0;
+    if (!ParseToken(tok, v))
+        Fail(std::string("text where a number is expected (") + what + "): " + Quote(tok));
+    FinishNumber();
+    // Out of float range becomes +-inf, which the density range test reports.
+    return static_cast<float>(v);
+}
+
+long long TextReader::ReadWholeNumber(const char* what) {
+    int line = line_;
+    double v = ReadNumber(what);
+    if (v != std::floor(v) || std::fabs(v) > 9.0e15) {
+        line_ = line;  // name the line the number stood on
+        Fail(std::string("a whole number is expected (") + what + ")");
+    }
+    return static_cast<long long>(v);
+}
+
+double LeadingNumber(std::string_view field) {
+    // Gather the field without blanks, then take the longest number prefix:
+    // [sign] digits [. digits] [e|E|d|D [sign] digits].
+    std::string s;
+    s.reserve(field.size());
+    for (char c : field)
+        if (!IsBlank(c)) s += c;
+    std::size_t i = 0, n = s.size();
+    auto digit = [&](std::size_t k) { return k < n && s[k] >= '0' && s[k] <= '9'; };
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t mantissa_start = i;
+    while (digit(i)) ++i;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (digit(i)) ++i;
+    }
+    if (i == mantissa_start || (i == mantissa_start + 1 && s[mantissa_start] == '.')) return 0.0;
+    std::size_t end = i;
+    if (i < n && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+        std::size_t k = i + 1;
+        if (k < n && (s[k] == '+' || s[k] == '-')) ++k;
+        if (digit(k)) {
+            while (digit(k)) ++k;
+            s[i] = 'e';
+            end = k;
+        }
+    }
+    s.resize(end);
+    double v = std::strtod(s.c_str(), nullptr);
+    return std::isfinite(v) ? v : 0.0;
+}
+
+std::string_view Columns(std::string_view line, std::size_t from, std::size_t to) {
+    if (from < 1 || from > line.size() || to < from) return {};
+    return line.substr(from - 1, to - from + 1);
+}
+
+std::string ReadWholeFile(const std::string& path, const char* what) {
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f)
+        fail(std::string("cannot open the ") + what + " '" + path + "': " + std::strerror(errno));
+    std::string data;
+    char buf[1 << 16];
+    for (;;) {
+        std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
+        data.append(buf, got);
+        if (got < sizeof buf) break;
+    }
+    if (std::ferror(f.get()))
+        fail(std::string("cannot read the ") + what + " '" + path + "': " + std::strerror(errno));
+    return data;
+}
+
+}  // namespace eld
