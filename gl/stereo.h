@@ -1,6 +1,8 @@
 // Off-axis stereo projection and the interlaced-stereo stencil line mask.
 #pragma once
 
+#include <vector>
+
 namespace eld {
 
 // The numbers StereoFrustum hands to glFrustum and glTranslatef, held as
@@ -34,5 +36,8 @@ void StereoFrustumMultiply(float xmin, float xmax, float ymin, float ymax, float
 // whole window, the stencil test on, the depth test off, the stencil function
 // at always/1/1 and a 2D orthographic projection.
 void BuildInterlaceStencil(int W, int H);
+// The rows at which BuildInterlaceStencil draws its lines: 0, 2, ... up to H
+// (the last one lies outside the window when H is even).
+std::vector<int> InterlaceLineRows(int H);
 
 }  // namespace eld

@@ -41,8 +41,10 @@ void EndDrag(SceneState& s);
 // Without a drag nothing changes. W and H of 0 are taken as 1.
 bool DragMove(SceneState& s, float X, float Y, int W, int H);
 
-// Pan keys: the scene moves 0.3 model units along the screen's axes as seen
-// through the inverse of the current rotation, whatever the scale.
+// Pan keys: ViewTranslation moves 0.3 model units, whatever the scale, along
+// a row of the inverse N of the rotation matrix M of ViewQuaternion
+// (elements 1, 5, 9 for Up/Down; 0, 4, 8 for Right/Left; 2, 6, 10 for a/s).
+// Under axis views (half turns) that is straight along the screen's axes.
 enum class PanKey {
     Up,     // Up arrow: screen y down
     Down,   // Down arrow

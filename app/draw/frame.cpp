@@ -1,0 +1,139 @@
+#include "app/draw/frame.h"
+
+#include <GL/gl.h>
+
+#include "app/draw/scene.h"
+#include "gl/stereo.h"
+#include "view/trackball.h"
+
+namespace eld {
+
+namespace {
+
+// The viewing volume every eye shares: zero-parallax plane at z = 0 seen from
+// 22.5 units, scene z in -15..15 between the clipping planes.
+constexpr float kHalfView = 6.0f;
+constexpr float kNearZ = 15.0f;
+constexpr float kFarZ = -15.0f;
+constexpr float kZeroParallaxZ = 0.0f;
+constexpr float kEyeDistance = 22.5f;
+constexpr float kEyeOffset = 0.31f;
+
+void DrawEye(SceneState& s, const char* eye) {
+    Kamera(s, eye);
+    glMatrixMode(GL_MODELVIEW);
+    recalcModelView(s);
+    objekt(s);
+}
+
+}  // namespace
+
+void Kamera(const SceneState& s, const std::string& eye) {
+    const float xmax = kHalfView * s.AspectX, ymax = kHalfView * s.AspectY;
+    if (eye == "CentralEye") {
+        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance, 0.0f);
+    } else if (eye == "LeftEye") {
+        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                      -kEyeOffset);
+    } else if (eye == "RightEye") {
+        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                      kEyeOffset);
+    } else if (eye == "CentralEyePicking") {
+        StereoFrustumMultiply(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                              0.0f);
+    }
+}
+
+void ResizeFrame(SceneState& s, int w, int h) {
+    if (w == 0 || h == 0) w = h = 1;  // a minimised window
+    s.AspectX = 1.0f;
+    s.AspectY = 1.0f;
+    if (s.DisplayMode == "StereoInterlaced") BuildInterlaceStencil(w, h);
+    glViewport(0, 0, w, h);
+    // The smaller dimension always spans 12 units; the larger shows more.
+    const double r = static_cast<double>(h) / w;
+    if (r > 1) s.AspectY = static_cast<float>(r);
+    if (r < 1) s.AspectX = static_cast<float>(static_cast<double>(w) / h);
+}
+
+void recalcModelView(const SceneState& s) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    float m[16];
+    BuildRotationMatrix(m, s.ViewQuaternion);
+    glMultMatrixf(m);
+    // Scaling shortens the normals of lit spheres; renormalise only then.
+    if (s.ViewScale == 1.0f) {
+        glDisable(GL_NORMALIZE);
+    } else {
+        glEnable(GL_NORMALIZE);
+    }
+    glTranslatef(s.ViewTranslation[0], s.ViewTranslation[1], s.ViewTranslation[2]);
+    glScalef(s.ViewScale, s.ViewScale, s.ViewScale);
+}
+
+void DrawSceneContent(const SceneState& s) {
+    glEnable(GL_LIGHTING);
+    if (On(s.ShowPickMarker)) DrawPickMarker(s);
+    if (s.PeakCount > 0) DrawPeaks(s);
+    if (On(s.ShowAtoms)) DrawAtoms(s);
+    glDisable(GL_LIGHTING);
+    if (s.SurfaceStyle == 1) {
+        SpiderGrid(s);
+    } else if (s.SurfaceStyle == 2) {
+        TriangleGrid(s);
+    }
+    if (On(s.ShowContourMap)) ContourMap(s);
+    if (On(s.ShowCell)) DrawCell(s);
+}
+
+void objekt(SceneState& s) {
+    if (s.SceneListValid == 1) {
+        glCallList(kSceneList);
+        return;
+    }
+    // Recorded once per change of scene content; every later frame and eye
+    // only replays it under its own matrices.
+    glNewList(kSceneList, GL_COMPILE_AND_EXECUTE);
+    DrawSceneContent(s);
+    glEndList();
+    s.SceneListValid = 1;
+}
+
+unsigned int PaintFrame(SceneState& s, int w, int h) {
+    const GLenum error = glGetError();
+    if (w <= 0 || h <= 0) w = h = 1;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != w || viewport[3] != h) {
+        ResizeFrame(s, w, h);
+    }
+    glClearColor(s.ClearColour[0], s.ClearColour[1], s.ClearColour[2], s.ClearColour[3]);
+    glEnable(GL_DEPTH_TEST);
+    if (s.DisplayMode == "NoStereo") {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawEye(s, "CentralEye");
+        glFlush();
+    } else if (s.DisplayMode == "StereoHW") {
+        glDrawBuffer(GL_BACK_LEFT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawEye(s, "LeftEye");
+        glDrawBuffer(GL_BACK_RIGHT);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawEye(s, "RightEye");
+        glFlush();
+    } else if (s.DisplayMode == "StereoInterlaced") {
+        glEnable(GL_STENCIL_TEST);
+        // The stencil keeps the line mask made at the last resize.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glStencilFunc(GL_NOTEQUAL, 1, 1);
+        DrawEye(s, "LeftEye");
+        // One depth buffer for both eyes: their rows never overlap.
+        glStencilFunc(GL_EQUAL, 1, 1);
+        DrawEye(s, "RightEye");
+        glFlush();
+    }
+    return error;
+}
+
+}  // namespace eld

@@ -1,0 +1,186 @@
+#include "app/draw/scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+
+#include "gl/primitives.h"
+#include "mapdata/atoms.h"
+#include "view/trackball.h"
+
+namespace eld {
+
+namespace {
+
+// Triangles actually held for layer L (the count never exceeds the store, but
+// a stale count must not read past it).
+int StoredTriangles(const SceneState& s, int L) {
+    return std::min<long>(s.TriangleCount[L], static_cast<long>(s.Triangles[L].size()));
+}
+
+int StoredSegments(const SceneState& s, int L) {
+    return std::min<long>(s.ContourSegmentCount[L], static_cast<long>(s.ContourSegments[L].size()));
+}
+
+void Vertex(const XYZ& p) {
+    glVertex3f(p.x, p.y, p.z);
+}
+
+GLUquadric* NewSolidQuadric() {
+    GLUquadric* q = gluNewQuadric();
+    gluQuadricDrawStyle(q, GLU_FILL);
+    gluQuadricNormals(q, GLU_SMOOTH);
+    gluQuadricOrientation(q, GLU_OUTSIDE);
+    return q;
+}
+
+}  // namespace
+
+float SurfaceLineWidth(const std::string& DisplayMode) {
+    return DisplayMode == "StereoInterlaced" ? 2.0f : 1.0f;
+}
+
+void SpiderGrid(const SceneState& s) {
+    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    for (int L = 1; L <= kLayers; ++L) {
+        if (!On(s.LayerVisible[L])) continue;
+        const int n = StoredTriangles(s, L);
+        if (n <= 0) continue;
+        glColor3fv(s.SurfaceColour[L]);
+        for (int t = 0; t < n; ++t) {
+            const XYZ* v = s.Triangles[L][t].v;
+            const XYZ g = TriangleCentroid(v[0], v[1], v[2]);
+            glBegin(GL_LINE_STRIP);
+            Vertex(v[0]);
+            Vertex(g);
+            Vertex(v[1]);
+            glEnd();
+            glBegin(GL_LINES);
+            Vertex(g);
+            Vertex(v[2]);
+            glEnd();
+        }
+    }
+}
+
+void TriangleGrid(const SceneState& s) {
+    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    for (int L = 1; L <= kLayers; ++L) {
+        if (!On(s.LayerVisible[L])) continue;
+        const int n = StoredTriangles(s, L);
+        if (n <= 0) continue;
+        glColor3fv(s.SurfaceColour[L]);
+        for (int t = 0; t < n; ++t) {
+            const XYZ* v = s.Triangles[L][t].v;
+            glBegin(GL_LINE_LOOP);
+            Vertex(v[0]);
+            Vertex(v[1]);
+            Vertex(v[2]);
+            glEnd();
+        }
+    }
+}
+
+void ContourMap(const SceneState& s) {
+    glLineWidth(kContourLineWidth);
+    glBegin(GL_LINES);
+    // All three limits, whatever the layers' visibility.
+    for (int L = 1; L <= kLayers; ++L) {
+        const int n = StoredSegments(s, L);
+        if (n <= 0) continue;
+        glColor3fv(s.ContourColour[L]);
+        for (int k = 0; k < n; ++k) {
+            Vertex(s.ContourSegments[L][k].end[0]);
+            Vertex(s.ContourSegments[L][k].end[1]);
+        }
+    }
+    glEnd();
+
+    const MapGridRecord& g = s.MapGrid;
+    const float z = g.GridOrigin[2] + (s.ContourLayer - 1) * g.GridStep[2];
+    const float xlo = g.GridOrigin[0],
+                xhi = g.GridOrigin[0] + (g.GridPoints[0] - 1) * g.GridStep[0];
+    const float ylo = g.GridOrigin[1],
+                yhi = g.GridOrigin[1] + (g.GridPoints[1] - 1) * g.GridStep[1];
+    glColor3fv(kSectionFrameColour);
+    glLineWidth(kSectionFrameWidth);
+    glBegin(GL_LINE_LOOP);
+    glVertex3f(xlo, ylo, z);
+    glVertex3f(xhi, ylo, z);
+    glVertex3f(xhi, yhi, z);
+    glVertex3f(xlo, yhi, z);
+    glEnd();
+}
+
+void DrawCell(const SceneState& s) {
+    const XYZ* c = s.CellCorners;
+    glColor3fv(kCellColour);
+    glLineWidth(kCellLineWidth);
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < 4; ++i) Vertex(c[i]);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    for (int i = 4; i < 8; ++i) Vertex(c[i]);
+    glEnd();
+    glBegin(GL_LINES);
+    for (int i = 0; i < 4; ++i) {
+        Vertex(c[i]);
+        Vertex(c[i + 4]);
+    }
+    glEnd();
+}
+
+void DrawAtoms(const SceneState& s) {
+    // A quadric per recompilation; the list keeps the generated geometry, so
+    // it is released at once.
+    GLUquadric* quadric = NewSolidQuadric();
+    const int atoms = std::min<long>(
+        s.AtomCount, static_cast<long>(std::min(s.AtomData.size(), s.AtomNames.size())));
+    for (int i = 0; i < atoms; ++i) {
+        glPushMatrix();
+        float rgb[3] = {0, 0, 0};
+        AtomColour(s.AtomNames[i], rgb);
+        glColor3fv(rgb);
+        glTranslatef(s.AtomData[i][0], s.AtomData[i][1], s.AtomData[i][2]);
+        DrawSphere(quadric, AtomRadius(s.AtomNames[i]), kSphereDetail);
+        glPopMatrix();
+    }
+    gluDeleteQuadric(quadric);
+
+    glColor3fv(kBondColour);
+    glDisable(GL_LIGHTING);
+    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    glBegin(GL_LINES);
+    const int bonds = std::min<long>(s.BondCount, static_cast<long>(s.BondList.size()));
+    for (int b = 0; b < bonds; ++b) {
+        const int a1 = s.BondList[b].a, a2 = s.BondList[b].b;
+        if (a1 < 0 || a2 < 0 || a1 >= atoms || a2 >= atoms) continue;
+        glVertex3fv(s.AtomData[a1].data());
+        glVertex3fv(s.AtomData[a2].data());
+    }
+    glEnd();
+}
+
+void DrawPeaks(const SceneState& s) {
+    GLUquadric* quadric = NewSolidQuadric();
+    const int peaks = std::min(s.PeakCount, kMaxPeaks);
+    for (int p = 0; p < peaks; ++p) {
+        glPushMatrix();
+        glColor3fv(kPeakColour);
+        glTranslatef(s.PeakList[p][0], s.PeakList[p][1], s.PeakList[p][2]);
+        DrawSphere(quadric, kPeakRadius, kSphereDetail);
+        glPopMatrix();
+    }
+    gluDeleteQuadric(quadric);
+}
+
+void DrawPickMarker(const SceneState& s) {
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glPushMatrix();
+    glTranslatef(s.PickedPoint[0], s.PickedPoint[1], s.PickedPoint[2]);
+    DrawCube(kPickMarkerEdge);
+    glPopMatrix();
+}
+
+}  // namespace eld

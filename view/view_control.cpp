@@ -1,0 +1,130 @@
+#include "view/view_control.h"
+
+#include <cmath>
+
+#include "mapdata/presets.h"
+#include "view/trackball.h"
+
+namespace eld {
+
+void ResetViewFields(SceneState& s) {
+    s.AspectX = s.AspectY = 1.0f;
+    s.RotateDragActive = s.SpinActive = s.ZoomDragActive = kFalse;
+    s.ViewScale = 1.0f;
+    for (float& t : s.ViewTranslation) t = 0.0f;
+    for (int i = 0; i < 4; ++i) s.ViewQuaternion[i] = s.SpinQuaternion[i] = 0.0f;
+    Trackball(s.ViewQuaternion, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+void SetView(SceneState& s, const std::string& Direction) {
+    s.RotateDragActive = s.ZoomDragActive = s.SpinActive = kFalse;
+    const float h = static_cast<float>(std::sqrt(0.5));
+    float* q = s.ViewQuaternion;
+    if (Direction == "X") {
+        q[0] = 0, q[1] = h, q[2] = h, q[3] = 0;
+    } else if (Direction == "Y") {
+        q[0] = h, q[1] = 0, q[2] = h, q[3] = 0;
+    } else if (Direction == "Z") {
+        q[0] = h, q[1] = h, q[2] = 0, q[3] = 0;
+    }
+    for (float& t : s.ViewTranslation) t = 0.0f;
+}
+
+void SpinStep(SceneState& s) {
+    AddQuaternions(s.SpinQuaternion, s.ViewQuaternion, s.ViewQuaternion);
+}
+
+// 2*x is a 16-bit product, as the drag positions are stored in 16 bits.
+float NormalisedTrackballX(int x, int W) {
+    const auto twice = static_cast<std::int16_t>(2 * x);
+    return static_cast<float>(static_cast<double>(twice - W) / W);
+}
+
+float NormalisedTrackballY(int y, int H) {
+    const auto twice = static_cast<std::int16_t>(2 * y);
+    return static_cast<float>(static_cast<double>(H - twice) / H);
+}
+
+static std::int16_t RoundPosition(float v) {
+    // Nearest integer, halves to even.
+    return static_cast<std::int16_t>(std::nearbyint(v));
+}
+
+void BeginDrag(SceneState& s, float X, float Y, bool shiftOnly) {
+    s.SpinActive = kFalse;
+    s.RotateDragActive = kTrue;
+    s.DragLastX = RoundPosition(X);
+    s.DragLastY = RoundPosition(Y);
+    s.ZoomDragActive = shiftOnly ? kTrue : kFalse;
+}
+
+void EndDrag(SceneState& s) {
+    s.RotateDragActive = s.ZoomDragActive = kFalse;
+}
+
+bool DragMove(SceneState& s, float X, float Y, int W, int H) {
+    if (W == 0) W = 1;
+    if (H == 0) H = 1;
+    if (On(s.ZoomDragActive)) {
+        const double factor = (s.DragLastY - static_cast<double>(Y)) / H + 1.0;
+        s.ViewScale = static_cast<float>(s.ViewScale * factor);
+        s.DragLastX = RoundPosition(X);
+        s.DragLastY = RoundPosition(Y);
+        return true;
+    }
+    if (On(s.RotateDragActive)) {
+        const std::int16_t x = RoundPosition(X), y = RoundPosition(Y);
+        // The current position enters the trackball unrounded, as the event
+        // delivered it.
+        const float p2x = static_cast<float>((2.0 * X - W) / W);
+        const float p2y = static_cast<float>((H - 2.0 * Y) / H);
+        Trackball(s.SpinQuaternion, NormalisedTrackballX(s.DragLastX, W),
+                  NormalisedTrackballY(s.DragLastY, H), p2x, p2y);
+        s.DragLastX = x;
+        s.DragLastY = y;
+        s.SpinActive = kTrue;
+    }
+    return false;
+}
+
+void PanView(SceneState& s, PanKey key) {
+    float m[16];
+    float n[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    BuildRotationMatrix(m, s.ViewQuaternion);
+    InvertRotationPart(m, n);
+    s.SpinActive = kFalse;
+    // Elements first, first + 4, first + 8 of N give the step's direction.
+    int first = 0;
+    double sign = 1.0;
+    switch (key) {
+        case PanKey::Up:
+            first = 1, sign = -1.0;
+            break;
+        case PanKey::Down:
+            first = 1, sign = 1.0;
+            break;
+        case PanKey::Right:
+            first = 0, sign = -1.0;
+            break;
+        case PanKey::Left:
+            first = 0, sign = 1.0;
+            break;
+        case PanKey::Near:
+            first = 2, sign = 1.0;
+            break;
+        case PanKey::Far:
+            first = 2, sign = -1.0;
+            break;
+    }
+    for (int i = 0; i < 3; ++i) {
+        s.ViewTranslation[i] =
+            static_cast<float>(s.ViewTranslation[i] + sign * kPanStep * n[first + 4 * i]);
+    }
+}
+
+void CentreView(SceneState& s) {
+    for (float& t : s.ViewTranslation) t = 0.0f;
+    s.ViewScale = 1.0f;
+}
+
+}  // namespace eld
