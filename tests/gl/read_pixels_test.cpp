@@ -1,0 +1,87 @@
+#include "gl/read_pixels.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "export/tga.h"
+#include "mapdata/eld_error.h"
+#include "tests/gl/osmesa_context.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Clears the window to one colour and a w x rows strip at the bottom to another.
+void PaintBottomStrip(int w, int rows, const float rest[3], const float strip[3]) {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(rest[0], rest[1], rest[2], 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, w, rows);
+    glClearColor(strip[0], strip[1], strip[2], 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRed) {
+    const int w = 641, h = 5;
+    eld::testing::OsMesaContext ctx(w, h);
+    const float red[3] = {1, 0, 0}, blue[3] = {0, 0, 1};
+    PaintBottomStrip(w, 1, blue, red);  // bottom row red, the rest blue
+    // A 4-byte pack alignment left behind by other code must not pad the rows.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    auto px = eld::ReadFramePixelsBgr(w, h);
+    ASSERT_EQ(px.size(), static_cast<std::size_t>(w) * h * 3);
+    // First row in the buffer is the bottom one: red as 0, 0, 255.
+    EXPECT_EQ(px[0], 0);
+    EXPECT_EQ(px[1], 0);
+    EXPECT_EQ(px[2], 255);
+    std::size_t last_of_row0 = (w - 1) * 3;
+    EXPECT_EQ(px[last_of_row0 + 2], 255);
+    // Second row starts exactly 1923 bytes in and is blue: 255, 0, 0.
+    EXPECT_EQ(px[1923], 255);
+    EXPECT_EQ(px[1924], 0);
+    EXPECT_EQ(px[1925], 0);
+    EXPECT_EQ(px.back() - 0, 0);  // top-right pixel's red byte
+    EXPECT_EQ(px[px.size() - 3], 255);
+}
+
+TEST(ReadPixels, SaveTgaImageWritesTheWholeClientArea) {
+    const int w = 256, h = 3;
+    eld::testing::OsMesaContext ctx(w, h);
+    const float grey[3] = {0.5f, 0.5f, 0.5f}, green[3] = {0, 1, 0};
+    PaintBottomStrip(w, 2, grey, green);
+    fs::path p = fs::temp_directory_path() / ("eld_readpx_" + std::to_string(::getpid()) + ".tga");
+    eld::SaveTgaImage(p.string(), w, h);
+    std::ifstream in(p, std::ios::binary);
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    fs::remove(p);
+    ASSERT_EQ(bytes.size(), 18u + 256u * 3u * 3u);
+    auto header = eld::TgaHeader(w, h);
+    EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
+    EXPECT_EQ(bytes[13], 1);  // 256 = 0 + 1 * 256
+    // Bottom two rows green, top row grey.
+    EXPECT_EQ(bytes[18 + 1], 255);
+    EXPECT_EQ(bytes[18 + 0], 0);
+    EXPECT_EQ(bytes[18 + 256 * 3 + 1], 255);
+    std::size_t top = 18 + 2 * 256 * 3;
+    EXPECT_NEAR(bytes[top], 128, 1);
+    EXPECT_NEAR(bytes[top + 1], 128, 1);
+}
+
+TEST(ReadPixels, UnwritableFileThrowsNamingIt) {
+    eld::testing::OsMesaContext ctx(8, 8);
+    try {
+        eld::SaveTgaImage("/nonexistent-folder/x.tga", 8, 8);
+        FAIL() << "no error";
+    } catch (const eld::EldError& e) {
+        EXPECT_NE(std::string(e.what()).find("/nonexistent-folder/x.tga"), std::string::npos);
+    }
+}
+
+}  // namespace
