@@ -1,8 +1,146 @@
+// eldmap convert: CCP4/MRC and Gaussian cube maps into the viewer's formats.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "mapdata/convert_map.h"
+#include "mapdata/read_ccp4.h"
+#include "mapdata/read_cube.h"
+#include "mapdata/read_pdb.h"
+#include "mapdata/write_map.h"
 #include "tools/eldmap/commands.h"
 
 namespace eld::eldmap {
+namespace {
 
-// Placeholder until the command lands; replaced by its real implementation.
-int Convert(int, char**) { return Error("'convert' is not available in this build yet"); }
+const char kHelp[] =
+    "usage: eldmap convert IN OUT [--model MODEL.pdb] [--step S] [--box cell|atoms[:MARGIN]]\n"
+    "                             [--scale F]\n"
+    "\n"
+    "Reads a CCP4/MRC map (.ccp4, .map, .mrc) or a Gaussian cube file (.cube, .cub)\n"
+    "and writes it as .mt1, .fou or .grd (by OUT's extension).\n"
+    "\n"
+    "  --model MODEL.pdb   atoms from a PDB file (CRYST1, ATOM, HETATM) instead of\n"
+    "                      the cube file's own atoms\n"
+    "  --step S            resample onto an axis-aligned grid with step S Angstrom\n"
+    "  --box cell          resample over the box around the map's cell (default)\n"
+    "  --box atoms[:M]     resample over the box around the atoms plus M Angstrom\n"
+    "                      (default 3)\n"
+    "  --scale F           multiply every density value by F (the viewer reads\n"
+    "                      values between -10000 and 10000)\n"
+    "\n"
+    "Grids whose axes run along x, y and z are copied point for point; other grids\n"
+    "(non-orthogonal cells) are resampled trilinearly. The cell matrix becomes the\n"
+    "map's CellMatrix, so peaks picked on the result are in fractional coordinates.\n";
+
+std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool ParseNumber(const char* text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text, &end);
+    return end != text && !*end && std::isfinite(out);
+}
+
+}  // namespace
+
+int Convert(int argc, char** argv) {
+    std::vector<std::string> positional;
+    std::string model_path;
+    ConvertOptions options;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) return nullptr;
+            (void)name;
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--model") {
+            const char* v = value("--model");
+            if (!v) return Error("convert: --model needs a file name");
+            model_path = v;
+        } else if (arg == "--step") {
+            const char* v = value("--step");
+            if (!v || !ParseNumber(v, options.Step) || options.Step <= 0)
+                return Error("convert: --step needs a positive number of Angstrom");
+        } else if (arg == "--scale") {
+            const char* v = value("--scale");
+            if (!v || !ParseNumber(v, options.Scale) || options.Scale == 0)
+                return Error("convert: --scale needs a non-zero number");
+        } else if (arg == "--box") {
+            const char* v = value("--box");
+            const std::string box = v ? v : "";
+            if (box == "cell") {
+                options.BoxAroundAtoms = false;
+            } else if (box == "atoms") {
+                options.BoxAroundAtoms = true;
+            } else if (box.rfind("atoms:", 0) == 0 &&
+                       ParseNumber(box.c_str() + 6, options.Margin) && options.Margin >= 0) {
+                options.BoxAroundAtoms = true;
+            } else {
+                return Error("convert: --box takes 'cell', 'atoms' or 'atoms:MARGIN' (Angstrom)");
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Error("convert: unknown option '" + arg + "' (see eldmap convert --help)");
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2)
+        return Error("convert: give an input map and an output file (see eldmap convert --help)");
+    const std::string& in = positional[0];
+    const std::string& out = positional[1];
+
+    const std::string lin = Lower(in);
+    ForeignMap map;
+    if (EndsWith(lin, ".ccp4") || EndsWith(lin, ".map") || EndsWith(lin, ".mrc")) {
+        map = ReadCcp4Map(in);
+    } else if (EndsWith(lin, ".cube") || EndsWith(lin, ".cub")) {
+        map = ReadCubeMap(in);
+    } else {
+        return Error(in + ": unknown input format; expected .ccp4, .map, .mrc, .cube or .cub");
+    }
+
+    std::vector<std::string> warnings;
+    if (!model_path.empty()) UseModelAtoms(map, ReadPdbModel(model_path), model_path, &warnings);
+
+    const MapForWriting placed = PlaceInScene(map, options);
+    WriteMapFile(placed, out, &warnings);
+    if (EndsWith(Lower(out), ".grd"))
+        warnings.push_back(out +
+                           ": the viewer takes DensityMin + DensityMax/500 as the high value of a "
+                           ".grd map's default layer limits; set the limits in the control panel");
+    for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: warning: %s\n", w.c_str());
+
+    float lo = placed.Values.empty() ? 0 : placed.Values[0], hi = lo;
+    for (float v : placed.Values) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    std::printf(
+        "%s: %s grid %d x %d x %d, step %g %g %g, origin %g %g %g, density %g to %g, "
+        "%zu atoms\n",
+        out.c_str(),
+        GridIsAxisAligned(map) && options.Step <= 0 && !options.BoxAroundAtoms ? "copied"
+                                                                               : "resampled",
+        placed.N[0], placed.N[1], placed.N[2], placed.GridStep[0], placed.GridStep[1],
+        placed.GridStep[2], placed.GridOrigin[0], placed.GridOrigin[1], placed.GridOrigin[2], lo,
+        hi, placed.AtomNames.size());
+    return 0;
+}
 
 }  // namespace eld::eldmap

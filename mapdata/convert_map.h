@@ -1,0 +1,43 @@
+// From a map of another program to a map in the viewer's scene frame.
+//
+// The cell matrix (for a crystal map the orthogonalisation matrix: a along x, b
+// in the xy plane) becomes CellMatrix and CellShift is 0, so atoms are stored
+// and peaks picked on the result are saved in true fractional coordinates. A
+// grid whose axes already run along x, y and z is copied point for point; any
+// other grid is resampled (trilinear) onto an axis-aligned grid of about the
+// same step, covering the map's cell or the atoms plus a margin.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "mapdata/foreign_map.h"
+#include "mapdata/read_pdb.h"
+#include "mapdata/resample.h"
+#include "mapdata/write_map.h"
+
+namespace eld {
+
+struct ConvertOptions {
+    double Step = 0;              // Ångström; 0 keeps about the map's own (smallest) step
+    bool BoxAroundAtoms = false;  // else the box around the map's cell
+    double Margin = 3.0;          // Ångström around the atoms
+    double Scale = 1.0;           // every density value is multiplied by it
+};
+
+// Replaces the map's atoms by the model's. Model coordinates are Cartesian in
+// the same frame as the map. A model cell that differs from the map's is
+// reported in `warnings`.
+void UseModelAtoms(ForeignMap& m, const PdbModel& model, const std::string& model_path,
+                   std::vector<std::string>* warnings);
+
+// True when the grid axes run along x, y and z (positive direction).
+bool GridIsAxisAligned(const ForeignMap& m);
+
+// The axis-aligned grid a resampled map gets (scene frame = Cartesian minus
+// CellOrigin). Throws when the box would be too large for the viewer.
+AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o);
+
+MapForWriting PlaceInScene(const ForeignMap& m, const ConvertOptions& o);
+
+}  // namespace eld
