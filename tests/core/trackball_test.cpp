@@ -1,0 +1,330 @@
+// Trackball arithmetic, axis views, drag steps and pan keys.
+#include "view/trackball.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "view/view_control.h"
+
+namespace eld {
+namespace {
+
+// Rotates v by the matrix as GL would apply it (column-major storage).
+void Apply(const float m[16], const float v[3], float out[3]) {
+    for (int r = 0; r < 3; ++r) out[r] = m[r] * v[0] + m[4 + r] * v[1] + m[8 + r] * v[2];
+}
+
+TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
+    EXPECT_FLOAT_EQ(TrackballProjectToSphere(0.8f, 0.0f, 0.0f), 0.8f);
+    // d = 0.3: on the sphere, sqrt(0.64 - 0.09).
+    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 0.3f, 0.0f), std::sqrt(0.55), 1e-6);
+    // d = 1: hyperbola, (0.8^2 / 2) / 1.
+    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 1.0f, 0.0f), 0.32, 1e-6);
+    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 0.0f, -2.0f), 0.16, 1e-6);
+    // The two branches meet at d = r/sqrt(2) (no jump).
+    const float edge = 0.8f * 0.70710678f;
+    EXPECT_NEAR(TrackballProjectToSphere(0.8f, edge * 0.9999f, 0.0f),
+                TrackballProjectToSphere(0.8f, edge * 1.0001f, 0.0f), 1e-3);
+}
+
+TEST(TrackballTest, EqualPointsGiveIdentity) {
+    float q[4] = {5, 5, 5, 5};
+    Trackball(q, 0.25f, -0.5f, 0.25f, -0.5f);
+    EXPECT_EQ(q[0], 0.0f);
+    EXPECT_EQ(q[1], 0.0f);
+    EXPECT_EQ(q[2], 0.0f);
+    EXPECT_EQ(q[3], 1.0f);
+}
+
+TEST(TrackballTest, DragFromCentreToRightEdge) {
+    float q[4];
+    Trackball(q, 0.0f, 0.0f, 1.0f, 0.0f);
+    // chord |(0,0,0.8) - (1,0,0.32)| = sqrt(1.2304); t = chord / 1.6.
+    const double t = std::sqrt(1.2304) / 1.6;
+    EXPECT_NEAR(t, 0.693, 1e-3);
+    EXPECT_NEAR(q[0], 0.0, 1e-7);
+    EXPECT_NEAR(q[1], -t, 1e-6);  // axis (0, -0.8, 0), sin(phi/2) = t
+    EXPECT_NEAR(q[2], 0.0, 1e-7);
+    EXPECT_NEAR(q[3], std::sqrt(1 - t * t), 1e-6);
+    EXPECT_NEAR(q[3], 0.721, 1e-3);
+    EXPECT_NEAR(2 * std::acos(q[3]), 1.532, 1e-3);
+}
+
+TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
+    float q[4];
+    Trackball(q, -1.0f, 0.0f, 1.0f, 0.0f);  // chord 2 > 1.6
+    EXPECT_NEAR(q[3], 0.0, 1e-6);           // cos(pi/2)
+    EXPECT_NEAR(std::fabs(q[1]), 1.0, 1e-6);
+    EXPECT_EQ(ArcSin(1.0f), 3.14159265358979 / 2);
+    EXPECT_NEAR(ArcSin(0.5f), std::asin(0.5), 1e-12);
+}
+
+TEST(TrackballTest, DragDirectionMatchesRotationSense) {
+    // Dragging right turns the front of the scene (+z) towards +x on screen.
+    float q[4], m[16];
+    Trackball(q, 0.0f, 0.0f, 0.3f, 0.0f);
+    BuildRotationMatrix(m, q);
+    const float front[3] = {0, 0, 1};
+    float out[3];
+    Apply(m, front, out);
+    EXPECT_GT(out[0], 0.1f);
+    EXPECT_NEAR(out[1], 0.0f, 1e-6);
+}
+
+TEST(TrackballTest, AddQuaternionsComposesAndNormalises) {
+    const float h = static_cast<float>(std::sqrt(0.5));
+    const float qx[4] = {h, 0, 0, h};  // quarter turn about x
+    const float qy[4] = {0, h, 0, h};  // quarter turn about y
+    float d[4];
+    AddQuaternions(qx, qy, d);  // qy first, then qx
+    float m[16];
+    BuildRotationMatrix(m, d);
+    // Same as applying the two matrices in turn.
+    float mx[16], my[16];
+    BuildRotationMatrix(mx, qx);
+    BuildRotationMatrix(my, qy);
+    const float v[3] = {0.3f, -1.2f, 2.0f};
+    float a[3], b[3], c[3];
+    Apply(my, v, a);
+    Apply(mx, a, b);
+    Apply(m, v, c);
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(b[i], c[i], 1e-5) << i;
+    EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + d[3] * d[3], 1.0, 1e-6);
+
+    // Unnormalised input comes out with unit length; dest may be q2.
+    float q2[4] = {0, 0, 2, 2};
+    const float id[4] = {0, 0, 0, 1};
+    AddQuaternions(id, q2, q2);
+    EXPECT_NEAR(q2[2], h, 1e-6);
+    EXPECT_NEAR(q2[3], h, 1e-6);
+}
+
+TEST(TrackballTest, BuildRotationMatrixElements) {
+    float m[16];
+    const float id[4] = {0, 0, 0, 1};
+    BuildRotationMatrix(m, id);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
+
+    // Quarter turn about z: with the transposed storage GL turns x to -y.
+    const float h = static_cast<float>(std::sqrt(0.5));
+    const float qz[4] = {0, 0, h, h};
+    BuildRotationMatrix(m, qz);
+    EXPECT_NEAR(m[1], -1.0, 1e-6);
+    EXPECT_NEAR(m[4], 1.0, 1e-6);
+    EXPECT_NEAR(m[0], 0.0, 1e-6);
+    EXPECT_NEAR(m[10], 1.0, 1e-6);
+    const float x[3] = {1, 0, 0};
+    float out[3];
+    Apply(m, x, out);
+    EXPECT_NEAR(out[1], -1.0, 1e-6);
+
+    // A general quaternion: the table's formulas, element by element.
+    const float q[4] = {0.1f, 0.2f, 0.3f, 0.927362f};
+    BuildRotationMatrix(m, q);
+    EXPECT_FLOAT_EQ(m[2], 2 * (0.3f * 0.1f + 0.2f * 0.927362f));
+    EXPECT_FLOAT_EQ(m[6], 2 * (0.2f * 0.3f - 0.1f * 0.927362f));
+    EXPECT_FLOAT_EQ(m[8], 2 * (0.3f * 0.1f - 0.2f * 0.927362f));
+    EXPECT_FLOAT_EQ(m[9], 2 * (0.2f * 0.3f + 0.1f * 0.927362f));
+    EXPECT_EQ(m[3], 0.0f);
+    EXPECT_EQ(m[14], 0.0f);
+    EXPECT_EQ(m[15], 1.0f);
+}
+
+TEST(TrackballTest, VectorHelpers) {
+    float a[4] = {1, 2, 3, 7}, b[4] = {4, 5, 6, 9}, d[4] = {0, 0, 0, 5};
+    VectorCross(a, b, d);
+    EXPECT_EQ(d[0], -3.0f);
+    EXPECT_EQ(d[1], 6.0f);
+    EXPECT_EQ(d[2], -3.0f);
+    EXPECT_EQ(d[3], 0.0f);  // through the zeroed temporary
+    VectorCopy(b, d);
+    EXPECT_EQ(d[3], 9.0f);  // four elements
+    EXPECT_EQ(VectorDot(a, b), 32.0f);
+    float v[4] = {3, 0, 4, 0};
+    EXPECT_DOUBLE_EQ(VectorLength(v), 5.0);
+    VectorNormalize(v);
+    EXPECT_FLOAT_EQ(v[0], 0.6f);
+    EXPECT_FLOAT_EQ(v[2], 0.8f);
+    float axis[4] = {0, 0, 5, 0}, q[4];
+    AxisToQuaternion(axis, 3.14159265f, q);
+    EXPECT_FLOAT_EQ(axis[2], 1.0f);  // normalised in place
+    EXPECT_NEAR(q[2], 1.0, 1e-6);
+    EXPECT_NEAR(q[3], 0.0, 1e-6);
+}
+
+TEST(TrackballTest, TriangleCentroid) {
+    const XYZ g = TriangleCentroid({0, 0, 0}, {3, 0, 1}, {0, 6, -4});
+    EXPECT_FLOAT_EQ(g.x, 1.0f);
+    EXPECT_FLOAT_EQ(g.y, 2.0f);
+    EXPECT_FLOAT_EQ(g.z, -1.0f);
+}
+
+TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
+    SceneState s;
+    s.ViewScale = 2.5f;
+    s.ViewTranslation[0] = 4;
+    s.SpinActive = s.RotateDragActive = s.ZoomDragActive = kTrue;
+    SetView(s, "X");
+    const float h = static_cast<float>(std::sqrt(0.5));
+    EXPECT_EQ(s.ViewQuaternion[0], 0.0f);
+    EXPECT_EQ(s.ViewQuaternion[1], h);
+    EXPECT_EQ(s.ViewQuaternion[2], h);
+    EXPECT_EQ(s.ViewQuaternion[3], 0.0f);
+    EXPECT_EQ(s.ViewScale, 2.5f);
+    EXPECT_EQ(s.ViewTranslation[0], 0.0f);
+    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_EQ(s.RotateDragActive, kFalse);
+    EXPECT_EQ(s.ZoomDragActive, kFalse);
+
+    // A half turn about (0, 1, 1): y and z swap, x is reversed.
+    float m[16], out[3];
+    BuildRotationMatrix(m, s.ViewQuaternion);
+    const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0};
+    Apply(m, x, out);
+    EXPECT_NEAR(out[0], -1.0, 1e-6);
+    Apply(m, y, out);
+    EXPECT_NEAR(out[2], 1.0, 1e-6);
+    EXPECT_NEAR(out[1], 0.0, 1e-6);
+
+    SetView(s, "Y");
+    EXPECT_EQ(s.ViewQuaternion[0], h);
+    EXPECT_EQ(s.ViewQuaternion[1], 0.0f);
+    SetView(s, "Z");
+    EXPECT_EQ(s.ViewQuaternion[2], 0.0f);
+    EXPECT_EQ(s.ViewQuaternion[1], h);
+    s.ViewTranslation[1] = 3;
+    SetView(s, "x");  // case-sensitive: orientation unchanged, translation cleared
+    EXPECT_EQ(s.ViewQuaternion[0], h);
+    EXPECT_EQ(s.ViewQuaternion[1], h);
+    EXPECT_EQ(s.ViewTranslation[1], 0.0f);
+}
+
+TEST(ViewControlTest, ResetGivesIdentityAndSpinStepComposes) {
+    SceneState s;
+    s.ViewScale = 3;
+    s.SpinQuaternion[1] = 1;
+    s.ViewQuaternion[0] = 1;
+    ResetViewFields(s);
+    EXPECT_EQ(s.ViewQuaternion[3], 1.0f);
+    EXPECT_EQ(s.ViewQuaternion[0], 0.0f);
+    EXPECT_EQ(s.SpinQuaternion[1], 0.0f);
+    EXPECT_EQ(s.ViewScale, 1.0f);
+
+    // Two spin steps of a quarter turn about z make a half turn.
+    const float h = static_cast<float>(std::sqrt(0.5));
+    s.SpinQuaternion[2] = h;
+    s.SpinQuaternion[3] = h;
+    SpinStep(s);
+    SpinStep(s);
+    EXPECT_NEAR(std::fabs(s.ViewQuaternion[2]), 1.0, 1e-6);
+    EXPECT_NEAR(s.ViewQuaternion[3], 0.0, 1e-6);
+}
+
+TEST(ViewControlTest, RotateDragFromCentreToRightEdge) {
+    SceneState s;
+    BeginDrag(s, 100.0f, 50.0f, false);
+    EXPECT_EQ(s.RotateDragActive, kTrue);
+    EXPECT_EQ(s.ZoomDragActive, kFalse);
+    EXPECT_FALSE(DragMove(s, 200.0f, 50.0f, 200, 100));  // the spin step repaints
+    EXPECT_EQ(s.SpinActive, kTrue);
+    EXPECT_NEAR(s.SpinQuaternion[1], -0.693, 1e-3);
+    EXPECT_NEAR(s.SpinQuaternion[3], 0.721, 1e-3);
+    EXPECT_EQ(s.DragLastX, 200);
+    // The view itself only turns in the spin step.
+    EXPECT_EQ(s.ViewQuaternion[3], 1.0f);
+    EndDrag(s);
+    EXPECT_EQ(s.RotateDragActive, kFalse);
+    EXPECT_EQ(s.SpinActive, kTrue);  // release while moving keeps spinning
+    BeginDrag(s, 10.0f, 10.0f, false);
+    EXPECT_EQ(s.SpinActive, kFalse);
+}
+
+TEST(ViewControlTest, PressWithoutMoveDoesNotSpin) {
+    SceneState s;
+    BeginDrag(s, 30.4f, 20.6f, false);
+    EXPECT_EQ(s.DragLastX, 30);
+    EXPECT_EQ(s.DragLastY, 21);
+    EndDrag(s);
+    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_FALSE(DragMove(s, 50, 50, 100, 100));  // no drag: nothing changes
+    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_EQ(s.SpinQuaternion[3], 0.0f);
+}
+
+TEST(ViewControlTest, ZoomDragIsUnclamped) {
+    SceneState s;
+    s.ViewScale = 2.0f;
+    BeginDrag(s, 50, 100, true);
+    EXPECT_EQ(s.ZoomDragActive, kTrue);
+    EXPECT_TRUE(DragMove(s, 50, 75, 200, 100));  // up by a quarter: x1.25
+    EXPECT_FLOAT_EQ(s.ViewScale, 2.5f);
+    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_TRUE(DragMove(s, 50, 175, 200, 100));  // down by the full height: 0
+    EXPECT_EQ(s.ViewScale, 0.0f);
+    s.ViewScale = 1.0f;
+    EXPECT_TRUE(DragMove(s, 50, 375, 200, 100));  // farther: mirrored
+    EXPECT_FLOAT_EQ(s.ViewScale, -1.0f);
+}
+
+TEST(ViewControlTest, NormalisedCoordinates) {
+    EXPECT_FLOAT_EQ(NormalisedTrackballX(0, 200), -1.0f);
+    EXPECT_FLOAT_EQ(NormalisedTrackballX(150, 200), 0.5f);
+    EXPECT_FLOAT_EQ(NormalisedTrackballY(0, 100), 1.0f);  // top of the window is +1
+    EXPECT_FLOAT_EQ(NormalisedTrackballY(75, 100), -0.5f);
+}
+
+TEST(ViewControlTest, PanKeysUnderIdentity) {
+    SceneState s;
+    s.SpinActive = kTrue;
+    PanView(s, PanKey::Up);
+    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[0], 0.0f);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[1], -0.3f);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[2], 0.0f);
+    PanView(s, PanKey::Down);
+    EXPECT_NEAR(s.ViewTranslation[1], 0.0, 1e-7);
+    PanView(s, PanKey::Right);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[0], -0.3f);
+    PanView(s, PanKey::Left);
+    PanView(s, PanKey::Left);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[0], 0.3f);
+    PanView(s, PanKey::Near);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[2], 0.3f);
+    PanView(s, PanKey::Far);
+    PanView(s, PanKey::Far);
+    EXPECT_FLOAT_EQ(s.ViewTranslation[2], -0.3f);
+    s.ViewScale = 4;
+    CentreView(s);
+    EXPECT_EQ(s.ViewScale, 1.0f);
+    EXPECT_EQ(s.ViewTranslation[0], 0.0f);
+}
+
+TEST(ViewControlTest, PanUsesTheInverseRotation) {
+    // Looking along x (a half turn, its own inverse), the Up arrow moves the
+    // scene straight down the screen.
+    SceneState s;
+    SetView(s, "X");
+    PanView(s, PanKey::Up);
+    float m[16], out[3];
+    BuildRotationMatrix(m, s.ViewQuaternion);
+    Apply(m, s.ViewTranslation, out);
+    EXPECT_NEAR(out[0], 0.0, 1e-6);
+    EXPECT_NEAR(out[1], -0.3, 1e-6);
+    EXPECT_NEAR(out[2], 0.0, 1e-6);
+
+    // A quarter turn about z: the step is taken from elements 1, 5, 9 of the
+    // inverse, which hold (1, 0, 0) here.
+    CentreView(s);
+    const float h = static_cast<float>(std::sqrt(0.5));
+    s.ViewQuaternion[0] = 0, s.ViewQuaternion[1] = 0, s.ViewQuaternion[2] = h,
+    s.ViewQuaternion[3] = h;
+    PanView(s, PanKey::Up);
+    EXPECT_NEAR(s.ViewTranslation[0], -0.3, 1e-6);
+    EXPECT_NEAR(s.ViewTranslation[1], 0.0, 1e-6);
+    PanView(s, PanKey::Right);  // elements 0, 4, 8: (0, -1, 0)
+    EXPECT_NEAR(s.ViewTranslation[1], 0.3, 1e-6);
+}
+
+}  // namespace
+}  // namespace eld
