@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""Writes the small valid seed inputs of the fuzz harnesses into corpus/<target>/.
+
+Run from anywhere: python3 tests/fuzz/make_seeds.py. The seeds are tiny on
+purpose: libFuzzer mutates them, and small files make fast executions.
+"""
+import os
+import shutil
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    mode = "wb" if isinstance(data, bytes) else "w"
+    with open(os.path.join(folder, name), mode, newline="" if mode == "w" else None) as f:
+        f.write(data)
+
+
+def f32(*v):
+    return struct.pack("<%df" % len(v), *v)
+
+
+def i32(*v):
+    return struct.pack("<%di" % len(v), *v)
+
+
+def mt1(n, values, atoms, words_per_atom=14):
+    """values[i3][i1][i2]; atoms: (name4, (x, y, z)) fractional."""
+    b = bytearray(b"\0" * 38)
+    b += f32(2, 0, 0, 0, 3, 0, 0, 0, 4)          # CellMatrix row by row
+    b += f32(0.5, 0.25, 0)                        # CellShift
+    b += b"\0" * 6
+    b += f32(2, 3, 4, 90, 90, 90)                 # CellParameters
+    b += b"\0" * 6
+    for axis in range(3):                         # origin, step, two unused
+        b += f32(0.1 * axis, 0.5, 0, 0)
+    b += b"\0" * 6
+    b += i32(*n)
+    assert len(b) == 188
+    for i3 in range(n[2]):
+        b += b"\0" * (10 if i3 == 0 else 14)
+        for i1 in range(n[0]):
+            for i2 in range(n[1]):
+                b += f32(values[i3][i1][i2])
+    b += b"\0" * 6
+    b += i32(len(atoms), words_per_atom)
+    for name, (x, y, z) in atoms:
+        rec = b"\0\0" + name.encode() + f32(0, 0, 0) + f32(x, y, z) + f32(*([0] * 7))
+        assert len(rec) == 58
+        b += rec
+    return bytes(b)
+
+
+def grid_values(n):
+    return [[[float((i1 + 2 * i2 + 3 * i3) % 7 - 3) for i2 in range(n[1])]
+             for i1 in range(n[0])] for i3 in range(n[2])]
+
+
+def main():
+    n = (2, 3, 2)
+    put("fuzz_read_mt1", "two_atoms.mt1",
+        mt1(n, grid_values(n), [("C   ", (0.1, 0.2, 0.3)), ("O   ", (0.5, 0.5, 0.5))]))
+    put("fuzz_read_mt1", "no_atoms.mt1", mt1((2, 2, 2), grid_values((2, 2, 2)), []))
+    put("fuzz_read_mt1", "extremes.mt1",
+        mt1((1, 2, 1), [[[10000.0, -10000.0]]], [("H   ", (0, 0, 0))]))
+
+    # .fou: axis 2 runs fastest inside a section; a word ends each header line.
+    def fou(n, values, atoms):
+        t = "title\nsecond title\n"
+        t += "2 0 0  0 3 0  0 0 4  0.5 0.25 0 cell\n"
+        t += "2 3 4 90 90 90 parameters\n"
+        for axis in range(3):
+            t += "%g 0.5 0 0 axis %d\n" % (0.1 * axis, axis + 1)
+        t += "%d %d %d\n" % n
+        for i3 in range(n[2]):
+            t += "section %d\n%d\n" % (i3 + 1, i3 + 1)
+            for i1 in range(n[0]):
+                t += " ".join("%g" % values[i3][i1][i2] for i2 in range(n[1])) + "\n"
+        t += "atoms\n%d 14\n" % len(atoms)
+        for name, (x, y, z) in atoms:
+            t += "%s\n0 0 0 %g %g %g 0 0 0 0 0 0 0\n" % (name, x, y, z)
+        return t
+    put("fuzz_read_fou", "two_atoms.fou",
+        fou(n, grid_values(n), [("C", (0.1, 0.2, 0.3)), ("Cl1", (0.5, 0.5, 0.5))]))
+    put("fuzz_read_fou", "no_atoms.fou", fou((2, 2, 2), grid_values((2, 2, 2)), []))
+
+    # .grd: axis 1 runs fastest; atom lines by character columns.
+    def grd(n, values, atoms):
+        t = "title 1\ntitle 2\ntitle 3\ntitle 4\n"
+        t += "%d %d %d\n" % n
+        t += "5 10 15\n10 20 30 box\n%d\n" % len(atoms)
+        for name, (x, y, z) in atoms:
+            t += "%-9s%9.4f %9.4f %9.4f\n" % (name, x, y, z)
+        t += "a\nb\nc\n"
+        flat = [values[i3][i1][i2] for i3 in range(n[2]) for i2 in range(n[1])
+                for i1 in range(n[0])]
+        for k in range(0, len(flat), 6):
+            t += " ".join("%g" % v for v in flat[k:k + 6]) + "\n"
+        return t
+    put("fuzz_read_grd", "two_atoms.grd",
+        grd(n, grid_values(n), [("O1", (1.0, 2.0, 3.0)), ("C2", (5.0, 10.0, 15.0))]))
+    put("fuzz_read_grd", "no_atoms.grd", grd((2, 2, 2), grid_values((2, 2, 2)), []))
+
+    # atompar2.txt: header line, type rows by character columns, a blank line.
+    def row(num, v2, radius, v4, tol, name, v7):
+        line = [" "] * 47
+        def at(col, text):  # col counted from 1
+            for k, ch in enumerate(text):
+                line[col - 1 + k] = ch
+        at(1, "%3d" % num)
+        at(7, "%3d" % v2)
+        at(14, "%3d" % radius)
+        at(21, "%3d" % v4)
+        at(27, "%3s" % tol)
+        at(34, name)
+        at(38, "%10s" % v7)
+        return "".join(line).rstrip() + "\n"
+    put("fuzz_atompar", "three_types.txt",
+        "type table\n" + row(1, 100, 77, 50, "0.1", "C   ", "12.011") +
+        row(2, 100, 70, 50, "0.1", "N   ", "14.007") + row(5, 90, 66, 40, "0.2", "O   ", "15.999") +
+        "\n")
+    put("fuzz_atompar", "blank_second_line.txt", "type table\n\n")
+
+    put("fuzz_presets", "three_presets.txt",
+        "Low limits\n0.1\n0.2\n0.3\n"
+        "Middle, with text after the numbers\n2.5 x\n-1e-2\n  7\n"
+        "\n0\n.5\n1.5e1\n")
+
+    cell = os.path.join(ROOT, "data", "cell_table.dat")
+    if os.path.exists(cell):
+        folder = os.path.join(HERE, "corpus", "fuzz_cell_table")
+        os.makedirs(folder, exist_ok=True)
+        shutil.copyfile(cell, os.path.join(folder, "cell_table.dat"))
+
+
+if __name__ == "__main__":
+    main()
