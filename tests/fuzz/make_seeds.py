@@ -105,6 +105,48 @@ def main():
         grd(n, grid_values(n), [("O1", (1.0, 2.0, 3.0)), ("C2", (5.0, 10.0, 15.0))]))
     put("fuzz_read_grd", "no_atoms.grd", grd((2, 2, 2), grid_values((2, 2, 2)), []))
 
+    # CCP4/MRC: the 1024-byte header, then mode-2 floats, columns fastest.
+    def ccp4(n, mode=2, axes=(1, 2, 3), swap=False):
+        e = ">" if swap else "<"
+        h = struct.pack(e + "3i", *n) + struct.pack(e + "i", mode)
+        h += struct.pack(e + "3i", 0, 0, 0) + struct.pack(e + "3i", *n)
+        h += struct.pack(e + "6f", 10.0, 12.0, 14.0, 90.0, 100.0, 90.0)
+        h += struct.pack(e + "3i", *axes) + struct.pack(e + "3f", -1.0, 1.0, 0.0)
+        h += struct.pack(e + "2i", 1, 0) + b"\0" * 100 + struct.pack(e + "3f", 0, 0, 0)
+        h += b"MAP " + (b"\x11\x11\0\0" if swap else b"\x44\x41\0\0")
+        h += struct.pack(e + "f", 0.5) + struct.pack(e + "i", 1)
+        h += b"seed map".ljust(800, b" ")
+        assert len(h) == 1024, len(h)
+        count = n[0] * n[1] * n[2]
+        if mode == 2:
+            body = struct.pack(e + "%df" % count, *[((k * 7) % 5 - 2) / 2.0 for k in range(count)])
+        elif mode == 1:
+            body = struct.pack(e + "%dh" % count, *[(k * 7) % 5 - 2 for k in range(count)])
+        else:
+            body = struct.pack("%db" % count, *[(k * 7) % 5 - 2 for k in range(count)])
+        return h + body
+    put("fuzz_read_ccp4", "float.ccp4", ccp4((3, 2, 2)))
+    put("fuzz_read_ccp4", "short_big_endian.ccp4", ccp4((2, 2, 3), mode=1, swap=True))
+    put("fuzz_read_ccp4", "bytes_zxy.ccp4", ccp4((2, 3, 2), mode=0, axes=(3, 1, 2)))
+
+    # Gaussian cube: two comment lines, atoms and origin, three axes, atoms, values.
+    def cube(n, natoms_sign=1):
+        t = "seed cube\ndensity\n"
+        t += "%5d %12.6f %12.6f %12.6f\n" % (2 * natoms_sign, 0.0, 0.0, 0.0)
+        t += "%5d %12.6f %12.6f %12.6f\n" % (n[0], 0.5, 0.0, 0.0)
+        t += "%5d %12.6f %12.6f %12.6f\n" % (n[1], 0.0, 0.5, 0.0)
+        t += "%5d %12.6f %12.6f %12.6f\n" % (n[2], 0.0, 0.0, 0.5)
+        t += "%5d %12.6f %12.6f %12.6f %12.6f\n" % (6, 6.0, 0.5, 0.5, 0.5)
+        t += "%5d %12.6f %12.6f %12.6f %12.6f\n" % (8, 8.0, 0.5, 0.5, 1.0)
+        if natoms_sign < 0:
+            t += "%5d %5d\n" % (1, 7)
+        vals = [((k * 7) % 5 - 2) * 0.1 for k in range(n[0] * n[1] * n[2])]
+        for k in range(0, len(vals), 6):
+            t += " ".join("%13.5E" % v for v in vals[k:k + 6]) + "\n"
+        return t
+    put("fuzz_read_cube", "density.cube", cube((2, 3, 2)))
+    put("fuzz_read_cube", "orbital.cube", cube((2, 2, 2), natoms_sign=-1))
+
     # atompar2.txt: header line, type rows by character columns, a blank line.
     def row(num, v2, radius, v4, tol, name, v7):
         line = [" "] * 47
