@@ -1,0 +1,184 @@
+#include "picking/picking.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+
+#include "app/draw/frame.h"
+
+namespace eld {
+
+namespace {
+
+constexpr const char* kOneLayerMessage = "Exactly 1 layer must be used for 3D ELD map picking  !!";
+
+// The selection pass shared by both pickers. `draw` issues the named candidates.
+template <class Draw>
+SelectionHits SelectionPass(const SceneState& s, float X, float Y, Draw draw) {
+    // Every candidate under the pick region must be recorded, hidden or not.
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_DEPTH_TEST);
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    // One word more than GL is told about, as a guard.
+    std::vector<GLuint> buffer(kSelectBufferSize + 1, 0);
+    glSelectBuffer(kSelectBufferSize, buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(0);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // Mouse Y runs downward, GL window Y upward.
+    gluPickMatrix(X, viewport[3] - Y, 1.0, 1.0, viewport);
+    Kamera(s, "CentralEyePicking");
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    recalcModelView(s);
+
+    draw();
+
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glFlush();
+
+    SelectionHits hits;
+    hits.count = glRenderMode(GL_RENDER);
+    // With one name on the stack every record is 4 words: 1, zmin, zmax, name.
+    for (int r = 0; r < hits.count && 4 * r + 3 < kSelectBufferSize; ++r)
+        hits.names.push_back(buffer[4 * r + 3]);
+    return hits;
+}
+
+XYZ Centroid(const SurfaceTriangle& t) {
+    return {(t.v[0].x + t.v[1].x + t.v[2].x) / 3.0f, (t.v[0].y + t.v[1].y + t.v[2].y) / 3.0f,
+            (t.v[0].z + t.v[1].z + t.v[2].z) / 3.0f};
+}
+
+// "Not passed the high bound" in the sense of the step's direction.
+bool NotPassed(float v, float high, float step) {
+    return step > 0 ? v <= high : v >= high;
+}
+
+}  // namespace
+
+SectionRectangle SectionPickRectangle(const SceneState& s) {
+    const MapGridRecord& g = s.MapGrid;
+    SectionRectangle r;
+    r.x_low = g.GridOrigin[0];
+    r.x_high = g.GridOrigin[0] + (g.GridPoints[0] - 1) * g.GridStep[0];
+    r.y_low = g.GridOrigin[1];
+    r.y_high = g.GridOrigin[1] + (g.GridPoints[1] - 1) * g.GridStep[1];
+    r.z = g.GridOrigin[2] + (s.ContourLayer - 1) * g.GridStep[2];
+    return r;
+}
+
+std::vector<std::array<float, 2>> DrawSectionQuads(float x_low, float x_high, float y_low,
+                                                   float y_high, float z) {
+    std::vector<std::array<float, 2>> centres(1, {0.0f, 0.0f});
+    const float dx = (x_high - x_low) / kSectionSubdivisions;
+    const float dy = (y_high - y_low) / kSectionSubdivisions;
+    // A zero step would never pass the bound.
+    if (!(dx != 0.0f) || !(dy != 0.0f)) return centres;
+    GLuint k = 0;
+    // Repeated addition, as the contour map's own grid is laid out; the last row
+    // and column reach one step past the high bounds.
+    for (float x = x_low; NotPassed(x, x_high, dx); x += dx) {
+        for (float y = y_low; NotPassed(y, y_high, dy); y += dy) {
+            ++k;
+            glLoadName(k);
+            glBegin(GL_QUADS);
+            glVertex3f(x, y, z);
+            glVertex3f(x + dx, y, z);
+            glVertex3f(x + dx, y + dy, z);
+            glVertex3f(x, y + dy, z);
+            glEnd();
+            centres.push_back({x + dx / 2, y + dy / 2});
+        }
+    }
+    return centres;
+}
+
+void DrawSurfaceTriangles(const SceneState& s, int layer) {
+    const std::vector<SurfaceTriangle>& tri = s.Triangles[layer];
+    const int count = std::min<int>(s.TriangleCount[layer], static_cast<int>(tri.size()));
+    for (int t = 0; t < count; ++t) {
+        glLoadName(static_cast<GLuint>(t + 1));
+        glBegin(GL_TRIANGLES);
+        for (const XYZ& v : tri[t].v) glVertex3f(v.x, v.y, v.z);
+        glEnd();
+    }
+}
+
+SelectionHits SelectSectionQuad(const SceneState& s, float X, float Y, const SectionRectangle& r,
+                                std::vector<std::array<float, 2>>& centres) {
+    return SelectionPass(
+        s, X, Y, [&] { centres = DrawSectionQuads(r.x_low, r.x_high, r.y_low, r.y_high, r.z); });
+}
+
+SelectionHits SelectSurfaceTriangles(const SceneState& s, float X, float Y, int layer) {
+    return SelectionPass(s, X, Y, [&] { DrawSurfaceTriangles(s, layer); });
+}
+
+bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, float y_low,
+                   float y_high, float z) {
+    std::vector<std::array<float, 2>> centres;
+    const SelectionHits hits =
+        SelectSectionQuad(s, X, Y, {x_low, x_high, y_low, y_high, z}, centres);
+    std::uint32_t k = hits.names.empty() ? 0 : hits.names[0];
+    if (k >= centres.size()) k = 0;
+    s.PickedPoint[0] = centres[k][0];
+    s.PickedPoint[1] = centres[k][1];
+    s.PickedPoint[2] = z;
+    // Up to four quads meet at a corner; more means the region is not one spot.
+    return hits.count >= 1 && hits.count <= 4;
+}
+
+int PickingLayer(const SceneState& s) {
+    int visible = 0, layer = 0;
+    for (int L = 1; L <= kLayers; ++L) {
+        if (On(s.LayerVisible[L])) {
+            ++visible;
+            layer = L;
+        }
+    }
+    return visible == 1 ? layer : 0;
+}
+
+bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y) {
+    const int layer = PickingLayer(s);
+    if (layer == 0) {
+        dialogs.Message(kOneLayerMessage);
+        return false;
+    }
+    const SelectionHits hits = SelectSurfaceTriangles(s, X, Y, layer);
+    // Two crossings: the line of sight enters and leaves one closed blob.
+    if (hits.count != 2 || hits.names.size() != 2) return false;
+    const std::uint32_t t1 = hits.names[0], t2 = hits.names[1];
+    const auto count = static_cast<std::uint32_t>(s.TriangleCount[layer]);
+    if (t1 < 1 || t2 < 1 || t1 > count || t2 > count) return false;
+    const XYZ c1 = Centroid(s.Triangles[layer][t1 - 1]);
+    const XYZ c2 = Centroid(s.Triangles[layer][t2 - 1]);
+    s.PickedPoint[0] = (c2.x + c1.x) / 2;
+    s.PickedPoint[1] = (c2.y + c1.y) / 2;
+    s.PickedPoint[2] = (c2.z + c1.z) / 2;
+    return true;
+}
+
+bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y) {
+    if (s.PickingMode == "2D") {
+        const SectionRectangle r = SectionPickRectangle(s);
+        return PickOnSection(s, X, Y, r.x_low, r.x_high, r.y_low, r.y_high, r.z);
+    }
+    if (s.PickingMode == "3D") return PickOnSurface(s, dialogs, X, Y);
+    return false;
+}
+
+}  // namespace eld

@@ -1,0 +1,246 @@
+// Selection-mode picking, drawn offscreen: a mouse position over a known
+// section or a known blob must give the expected point.
+#include "picking/picking.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/draw/frame.h"
+#include "tests/gl/osmesa_context.h"
+#include "ui/scripted_dialogs.h"
+
+namespace eld {
+namespace {
+
+// A square window: the plane z = 0 shows x and y from -6 to 6.
+constexpr int kSize = 400;
+
+class PickingTest : public ::testing::Test {
+  protected:
+    PickingTest() : gl_(kSize, kSize) {
+        ResizeFrame(s_, kSize, kSize);
+        s_.DisplayMode = "NoStereo";
+    }
+    // OSMesa may crash when a context is destroyed with drawing still queued.
+    ~PickingTest() override { glFinish(); }
+
+    // Mouse position (window pixels, Y down) over scene point (x, y, 0) with
+    // the identity view.
+    static float MouseX(float x) { return (x + 6.0f) / 12.0f * kSize; }
+    static float MouseY(float y) { return kSize - (y + 6.0f) / 12.0f * kSize; }
+
+    // Adds a closed axis-aligned box (12 triangles) to a layer. Each face is
+    // split along the diagonal from its lowest to its highest corner.
+    void AddBox(int layer, XYZ lo, XYZ hi) {
+        auto& tri = s_.Triangles[layer];
+        auto quad = [&](XYZ a, XYZ b, XYZ c, XYZ d) {
+            tri.push_back({{a, b, c}});
+            tri.push_back({{a, c, d}});
+        };
+        // Front (z = hi.z) and back (z = lo.z): lower-right then upper-left.
+        for (float z : {hi.z, lo.z})
+            quad({lo.x, lo.y, z}, {hi.x, lo.y, z}, {hi.x, hi.y, z}, {lo.x, hi.y, z});
+        for (float x : {lo.x, hi.x})
+            quad({x, lo.y, lo.z}, {x, hi.y, lo.z}, {x, hi.y, hi.z}, {x, lo.y, hi.z});
+        for (float y : {lo.y, hi.y})
+            quad({lo.x, y, lo.z}, {hi.x, y, lo.z}, {hi.x, y, hi.z}, {lo.x, y, hi.z});
+        s_.TriangleCount[layer] = static_cast<int>(tri.size());
+    }
+
+    void OnlyVisible(int layer) {
+        for (int L = 1; L <= 3; ++L) s_.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
+    }
+
+    testing::OsMesaContext gl_;
+    SceneState s_;
+    ScriptedDialogs dialogs_;
+};
+
+// Centre of the one of the 100 subdivisions of [low, high] that holds v.
+float SubdivisionCentre(float low, float high, float v) {
+    const float d = (high - low) / 100.0f;
+    return low + (std::floor((v - low) / d) + 0.5f) * d;
+}
+
+TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouse) {
+    const float xl = -6, xh = 6, yl = -6, yh = 6;  // quads 0.12 wide, 4 pixels
+    for (auto [x, y] : {std::pair{0.31f, -1.45f}, std::pair{-5.0f, 4.4f}, std::pair{2.2f, 5.9f}}) {
+        ASSERT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0.0f)) << x << "," << y;
+        EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4) << x;
+        EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4) << y;
+        EXPECT_EQ(s_.PickedPoint[2], 0.0f);
+    }
+}
+
+TEST_F(PickingTest, SectionAtAnotherHeightAndUnderAShiftedView) {
+    // The section lies at z = 3 and the view is shifted by (1, -2, 0): the pick
+    // must use the picture's projection and model-view. A point (x, y, 3) is
+    // seen at ((x + 1), (y - 2)) * 22.5 / 19.5 in the plane z = 0.
+    s_.ViewTranslation[0] = 1.0f;
+    s_.ViewTranslation[1] = -2.0f;
+    const float xl = -4, xh = 2, yl = 0, yh = 5, z = 3;
+    const float x = -1.13f, y = 3.23f;  // inside a quad, not on its edge
+    const float k = 22.5f / 19.5f;
+    ASSERT_TRUE(PickOnSection(s_, MouseX((x + 1) * k), MouseY((y - 2) * k), xl, xh, yl, yh, z));
+    EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4);
+    EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4);
+    EXPECT_EQ(s_.PickedPoint[2], z);
+}
+
+TEST_F(PickingTest, SectionCornerSharedByFourQuadsGivesTheFirstQuad) {
+    // (0, 0) is a corner of four quads; the first drawn lies below and left.
+    ASSERT_TRUE(PickOnSection(s_, MouseX(0), MouseY(0), -6, 6, -6, 6, 0));
+    EXPECT_NEAR(s_.PickedPoint[0], -0.06f, 1e-4);
+    EXPECT_NEAR(s_.PickedPoint[1], -0.06f, 1e-4);
+}
+
+TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
+    const float xl = -5, xh = 3, yl = -1, yh = 1;  // 0.08 by 0.02 units per quad
+    const float dx = 0.08f, dy = 0.02f;
+    // Just inside each low edge and each high edge: found.
+    for (auto [x, y] : {std::pair{xl + 0.5f * dx, 0.3f}, std::pair{xh - 0.5f * dx, 0.3f},
+                        std::pair{-2.0f, yl + 0.05f}, std::pair{-2.0f, yh - 0.05f}}) {
+        EXPECT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0)) << x << "," << y;
+        EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-3);
+    }
+    // Beyond the low edges, and beyond the extra last column and row: nothing.
+    for (auto [x, y] :
+         {std::pair{xl - 0.5f, 0.3f}, std::pair{xh + 2.5f * dx, 0.3f}, std::pair{-2.0f, yl - 0.1f},
+          std::pair{-2.0f, yh + 0.1f}, std::pair{5.5f, 5.5f}})
+        EXPECT_FALSE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0)) << x << "," << y;
+
+    // The candidate grid itself: 100 subdivisions, one extra allowed.
+    auto centres = DrawSectionQuads(xl, xh, yl, yh, 0);
+    ASSERT_GE(centres.size(), 1u + 100u * 100u);
+    ASSERT_LE(centres.size(), 1u + 101u * 101u);
+    EXPECT_NEAR(centres[1][0], xl + dx / 2, 1e-6);
+    EXPECT_NEAR(centres[1][1], yl + dy / 2, 1e-6);
+    EXPECT_LT(centres.back()[0], xh + dx);
+    EXPECT_LT(centres.back()[1], yh + dy);
+}
+
+TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
+    s_.MapGrid.GridPoints[0] = 11;
+    s_.MapGrid.GridPoints[1] = 21;
+    s_.MapGrid.GridPoints[2] = 5;
+    s_.MapGrid.GridOrigin[0] = -1;
+    s_.MapGrid.GridOrigin[1] = 2;
+    s_.MapGrid.GridOrigin[2] = -3;
+    s_.MapGrid.GridStep[0] = 0.5f;
+    s_.MapGrid.GridStep[1] = 0.25f;
+    s_.MapGrid.GridStep[2] = 1.5f;
+    s_.ContourLayer = 3;
+    const SectionRectangle r = SectionPickRectangle(s_);
+    EXPECT_EQ(r.x_low, -1.0f);
+    EXPECT_EQ(r.x_high, 4.0f);
+    EXPECT_EQ(r.y_low, 2.0f);
+    EXPECT_EQ(r.y_high, 7.0f);
+    EXPECT_EQ(r.z, 0.0f);
+
+    // PickByMode "2D" uses it: a click at scene (1.6, 3.1) finds that quad.
+    s_.PickingMode = "2D";
+    ASSERT_TRUE(PickByMode(s_, dialogs_, MouseX(1.6f), MouseY(3.1f)));
+    EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(-1, 4, 1.6f), 1e-4);
+    EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(2, 7, 3.1f), 1e-4);
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
+    AddBox(2, {0, -1, -1}, {2, 1, 1});
+    OnlyVisible(2);
+    // Over the lower-right half of the front face: triangle (x0,y0),(x1,y0),(x1,y1).
+    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    EXPECT_NEAR(s_.PickedPoint[0], (0 + 2 + 2) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.PickedPoint[1], (-1 - 1 + 1) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.PickedPoint[2], 0.0f, 1e-6) << "halfway between front and back";
+    // The upper-left half.
+    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(0.6f)));
+    EXPECT_NEAR(s_.PickedPoint[0], (0 + 2 + 0) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.PickedPoint[1], (-1 + 1 + 1) / 3.0f, 1e-5);
+    // Beside the blob: no crossing, nothing picked, no message.
+    EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(-3), MouseY(3)));
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(PickingTest, SurfaceThroughTwoBlobsInLinePicksNothing) {
+    AddBox(1, {-1, -1, 2}, {1, 1, 4});
+    AddBox(1, {-1, -1, -4}, {1, 1, -2});
+    OnlyVisible(1);
+    EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(-0.2f)));
+    EXPECT_TRUE(dialogs_.messages.empty());
+    // Turned a quarter about y, the two boxes stand side by side: one is picked.
+    s_.ViewQuaternion[1] = std::sqrt(0.5f);
+    s_.ViewQuaternion[3] = std::sqrt(0.5f);
+    EXPECT_TRUE(PickOnSurface(s_, dialogs_, MouseX(3.0f), MouseY(-0.2f)));
+    // Between the box's x faces, inside one of the two boxes.
+    EXPECT_NEAR(s_.PickedPoint[0], 0.0f, 1e-5);
+    EXPECT_GT(std::fabs(s_.PickedPoint[2]), 2.0f);
+    EXPECT_LT(std::fabs(s_.PickedPoint[2]), 4.0f);
+}
+
+TEST_F(PickingTest, SurfaceNeedsExactlyOneVisibleLayer) {
+    AddBox(1, {-1, -1, -1}, {1, 1, 1});
+    AddBox(3, {2, 2, -1}, {4, 4, 1});
+    const float mx = MouseX(3.4f), my = MouseY(2.6f);  // over layer 3's box only
+    s_.PickedPoint[0] = 99;
+    for (auto visible : {std::array<Switch, 3>{kTrue, kFalse, kTrue},
+                         std::array<Switch, 3>{kFalse, kFalse, kFalse}}) {
+        for (int L = 1; L <= 3; ++L) s_.LayerVisible[L] = visible[L - 1];
+        EXPECT_FALSE(PickOnSurface(s_, dialogs_, mx, my));
+    }
+    ASSERT_EQ(dialogs_.messages.size(), 2u);
+    EXPECT_EQ(dialogs_.messages[0], "Exactly 1 layer must be used for 3D ELD map picking  !!");
+    EXPECT_EQ(s_.PickedPoint[0], 99.0f) << "nothing is picked";
+
+    // Layer 3 alone: its triangles are the ones tested.
+    OnlyVisible(3);
+    s_.PickingMode = "3D";
+    ASSERT_TRUE(PickByMode(s_, dialogs_, mx, my));
+    EXPECT_GT(s_.PickedPoint[0], 2.0f);
+    EXPECT_EQ(dialogs_.messages.size(), 2u);
+    // Layer 1 alone: nothing of layer 1 lies under that spot.
+    OnlyVisible(1);
+    EXPECT_FALSE(PickOnSurface(s_, dialogs_, mx, my));
+}
+
+TEST_F(PickingTest, LayersBeyondSixteenBitNamesArePicked) {
+    // 40 000 small triangles far to the side, then the blob: its triangles
+    // carry names above 32 767.
+    auto& tri = s_.Triangles[1];
+    for (int i = 0; i < 40000; ++i)
+        tri.push_back({{{-5.9f, -5.9f, 0}, {-5.8f, -5.9f, 0}, {-5.9f, -5.8f, 0}}});
+    AddBox(1, {0, -1, -1}, {2, 1, 1});
+    OnlyVisible(1);
+    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
+    EXPECT_NEAR(s_.PickedPoint[0], 4 / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.PickedPoint[2], 0.0f, 1e-6);
+}
+
+TEST_F(PickingTest, PickLeavesMatricesAndRenderModeAsTheyWereAndDepthTestOff) {
+    AddBox(1, {0, -1, -1}, {2, 1, 1});
+    OnlyVisible(1);
+    glEnable(GL_DEPTH_TEST);
+    GLint proj_depth = 0, mv_depth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &proj_depth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &mv_depth);
+    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
+    EXPECT_FALSE(PickOnSection(s_, MouseX(5), MouseY(5), -1, 1, -1, 1, 0));
+    GLint v = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &v);
+    EXPECT_EQ(v, proj_depth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &v);
+    EXPECT_EQ(v, mv_depth);
+    glGetIntegerv(GL_RENDER_MODE, &v);
+    EXPECT_EQ(v, GL_RENDER);
+    glGetIntegerv(GL_MATRIX_MODE, &v);
+    EXPECT_EQ(v, GL_MODELVIEW);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
+}  // namespace eld
