@@ -61,8 +61,6 @@ void BuildInterlaceStencil(int W, int H) {
     glLoadIdentity();
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // The 0.32 trim lifts line i slightly above the boundary below pixel row i,
-    // so each line lands in its own row rather than between two.
     gluOrtho2D(0.0, W - 0.32, 0.0, H - 0.32);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -75,10 +73,14 @@ void BuildInterlaceStencil(int W, int H) {
     glStencilFunc(GL_ALWAYS, 1, 1);
     glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
     glLineWidth(1.0f);
+    // Each line runs half a unit above its row's lower edge, through the row's
+    // centre: a line exactly on the edge between two rows may be rasterised
+    // into the lower one (Mesa does so for row 0, which would then be lost).
     for (int i : InterlaceLineRows(H)) {
+        const double y = i + 0.5;
         glBegin(GL_LINES);
-        glVertex2i(0, i);
-        glVertex2i(W, i);
+        glVertex2d(0.0, y);
+        glVertex2d(W, y);
         glEnd();
     }
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);

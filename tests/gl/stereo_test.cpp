@@ -1,0 +1,259 @@
+// Per-eye projections, aspect factors and the interlaced stencil mask.
+#include "gl/stereo.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+#include "app/draw/frame.h"
+#include "gl/gl_setup.h"
+#include "tests/gl/osmesa_context.h"
+
+namespace eld {
+namespace {
+
+using Mat = std::array<double, 16>;  // column-major, as GL stores it
+
+Mat Multiply(const Mat& a, const Mat& b) {
+    Mat r{};
+    for (int c = 0; c < 4; ++c)
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k) r[4 * c + row] += a[4 * k + row] * b[4 * c + k];
+    return r;
+}
+
+// glFrustum times glTranslate, written out from the textbook matrices.
+Mat FrustumThenTranslate(double l, double r, double b, double t, double n, double f, double tx,
+                         double ty, double tz) {
+    Mat fr{};
+    fr[0] = 2 * n / (r - l);
+    fr[5] = 2 * n / (t - b);
+    fr[8] = (r + l) / (r - l);
+    fr[9] = (t + b) / (t - b);
+    fr[10] = -(f + n) / (f - n);
+    fr[11] = -1;
+    fr[14] = -2 * f * n / (f - n);
+    Mat tr{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1};
+    return Multiply(fr, tr);
+}
+
+Mat Projection() {
+    GLfloat m[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    Mat r;
+    for (int i = 0; i < 16; ++i) r[i] = m[i];
+    return r;
+}
+
+void ExpectMatrixNear(const Mat& got, const Mat& want) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(got[i], want[i], 1e-5 * (1 + std::fabs(want[i]))) << i;
+}
+
+// Normalised device x, y of scene point p under a projection (no model-view).
+std::array<double, 2> Project(const Mat& m, double x, double y, double z) {
+    const double cx = m[0] * x + m[4] * y + m[8] * z + m[12];
+    const double cy = m[1] * x + m[5] * y + m[9] * z + m[13];
+    const double cw = m[3] * x + m[7] * y + m[11] * z + m[15];
+    return {cx / cw, cy / cw};
+}
+
+TEST(StereoTest, FrustumValuesOfTheSquareWindow) {
+    const StereoFrustumValues c = ComputeStereoFrustum(-6, 6, -6, 6, 15, -15, 0, 22.5f, 0);
+    EXPECT_FLOAT_EQ(c.clipNear, 7.5f);
+    EXPECT_FLOAT_EQ(c.clipFar, 37.5f);
+    EXPECT_FLOAT_EQ(c.top, 2.0f);
+    EXPECT_FLOAT_EQ(c.bottom, -2.0f);
+    EXPECT_FLOAT_EQ(c.left, -2.0f);
+    EXPECT_FLOAT_EQ(c.right, 2.0f);
+    EXPECT_FLOAT_EQ(c.translateZ, -22.5f);
+    const StereoFrustumValues r = ComputeStereoFrustum(-6, 6, -6, 6, 15, -15, 0, 22.5f, 0.31f);
+    EXPECT_NEAR(r.left, -(6 + 0.31) / 3, 1e-6);
+    EXPECT_NEAR(r.right, (6 - 0.31) / 3, 1e-6);
+    EXPECT_FLOAT_EQ(r.translateX, -0.31f);
+    const StereoFrustumValues l = ComputeStereoFrustum(-6, 6, -6, 6, 15, -15, 0, 22.5f, -0.31f);
+    EXPECT_FLOAT_EQ(l.left, -r.right);  // mirrored about the centre
+    EXPECT_FLOAT_EQ(l.right, -r.left);
+    EXPECT_FLOAT_EQ(l.translateX, 0.31f);
+    // An off-centre rectangle is moved to the axis by the translation.
+    const StereoFrustumValues o = ComputeStereoFrustum(0, 12, 2, 14, 15, -15, 1, 22.5f, 0);
+    EXPECT_FLOAT_EQ(o.translateX, -6.0f);
+    EXPECT_FLOAT_EQ(o.translateY, -8.0f);
+    EXPECT_FLOAT_EQ(o.translateZ, -23.5f);
+    EXPECT_FLOAT_EQ(o.clipNear, 8.5f);
+}
+
+TEST(StereoTest, KameraSetsEachEyesProjection) {
+    testing::OsMesaContext gl(64, 64);
+    SceneState s;
+    Kamera(s, "CentralEye");
+    ExpectMatrixNear(Projection(), FrustumThenTranslate(-2, 2, -2, 2, 7.5, 37.5, 0, 0, -22.5));
+    Kamera(s, "RightEye");
+    ExpectMatrixNear(Projection(), FrustumThenTranslate(-(6 + 0.31) / 3, (6 - 0.31) / 3, -2, 2, 7.5,
+                                                        37.5, -0.31, 0, -22.5));
+    const Mat right = Projection();
+    Kamera(s, "LeftEye");
+    ExpectMatrixNear(Projection(), FrustumThenTranslate(-(6 - 0.31) / 3, (6 + 0.31) / 3, -2, 2, 7.5,
+                                                        37.5, 0.31, 0, -22.5));
+    const Mat left = Projection();
+
+    // Both eyes agree on the zero-parallax plane; a point nearer the viewer
+    // appears left of centre to the right eye and right of it to the left eye.
+    const auto r0 = Project(right, 3, 1, 0), l0 = Project(left, 3, 1, 0);
+    EXPECT_NEAR(r0[0], 0.5, 1e-5);
+    EXPECT_NEAR(l0[0], 0.5, 1e-5);
+    EXPECT_NEAR(r0[1], 1.0 / 6, 1e-5);
+    const auto rn = Project(right, 0, 0, 10), ln = Project(left, 0, 0, 10);
+    EXPECT_LT(rn[0], -0.01);
+    EXPECT_GT(ln[0], 0.01);
+    EXPECT_NEAR(rn[0], -ln[0], 1e-6);
+
+    // An unknown eye name leaves the projection alone.
+    Kamera(s, "NoStereo");
+    ExpectMatrixNear(Projection(), left);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST(StereoTest, PickingEyeMultipliesOntoTheCurrentMatrix) {
+    testing::OsMesaContext gl(64, 64);
+    SceneState s;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScalef(2, 3, 1);
+    glMatrixMode(GL_MODELVIEW);  // the picking eye selects no matrix itself
+    glMatrixMode(GL_PROJECTION);
+    Kamera(s, "CentralEyePicking");
+    const Mat scale{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    ExpectMatrixNear(Projection(),
+                     Multiply(scale, FrustumThenTranslate(-2, 2, -2, 2, 7.5, 37.5, 0, 0, -22.5)));
+}
+
+TEST(StereoTest, ResizeSetsAspectFactors) {
+    testing::OsMesaContext gl(200, 100);
+    SceneState s;
+    s.DisplayMode = "NoStereo";
+    ResizeFrame(s, 200, 100);
+    EXPECT_FLOAT_EQ(s.AspectX, 2.0f);
+    EXPECT_FLOAT_EQ(s.AspectY, 1.0f);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 200);
+    EXPECT_EQ(vp[3], 100);
+    // The wider window shows 24 x 12 units at the zero-parallax plane.
+    Kamera(s, "CentralEye");
+    const auto corner = Project(Projection(), 12, 6, 0);
+    EXPECT_NEAR(corner[0], 1.0, 1e-5);
+    EXPECT_NEAR(corner[1], 1.0, 1e-5);
+
+    ResizeFrame(s, 100, 300);
+    EXPECT_FLOAT_EQ(s.AspectX, 1.0f);
+    EXPECT_FLOAT_EQ(s.AspectY, 3.0f);
+    ResizeFrame(s, 80, 80);
+    EXPECT_EQ(s.AspectX, 1.0f);
+    EXPECT_EQ(s.AspectY, 1.0f);
+    ResizeFrame(s, 0, 50);  // minimised: 1 x 1, no division by zero
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 1);
+    EXPECT_EQ(vp[3], 1);
+    EXPECT_EQ(s.AspectX, 1.0f);
+    EXPECT_EQ(s.AspectY, 1.0f);
+}
+
+TEST(StereoTest, InterlaceLineCount) {
+    EXPECT_EQ(InterlaceLineRows(1).size(), 1u);
+    EXPECT_EQ(InterlaceLineRows(9).size(), 5u);
+    EXPECT_EQ(InterlaceLineRows(10).size(), 6u);
+    EXPECT_EQ(InterlaceLineRows(10).back(), 10);
+    EXPECT_EQ(InterlaceLineRows(9).back(), 8);
+}
+
+// Stencil 1 exactly on the even rows, across the full width.
+void ExpectEvenRowMask(testing::OsMesaContext& gl) {
+    const std::vector<std::uint8_t> st = gl.Stencil();
+    for (int y = 0; y < gl.height(); ++y)
+        for (int x = 0; x < gl.width(); ++x)
+            ASSERT_EQ(st[y * gl.width() + x], y % 2 == 0 ? 1 : 0) << "x " << x << " y " << y;
+}
+
+TEST(StereoTest, InterlaceMaskMarksEvenRows) {
+    for (const auto& [w, h] :
+         {std::pair{7, 9}, std::pair{33, 10}, std::pair{5, 1}, std::pair{640, 481}}) {
+        testing::OsMesaContext gl(w, h);
+        BuildInterlaceStencil(w, h);
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        ExpectEvenRowMask(gl);
+        EXPECT_TRUE(glIsEnabled(GL_STENCIL_TEST));
+        EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
+    testing::OsMesaContext gl(40, 20);
+    SceneState s;
+    s.DisplayMode = "StereoInterlaced";
+    ResizeFrame(s, 40, 20);
+    ExpectEvenRowMask(gl);
+    gl.Resize(40, 31);
+    glClearStencil(1);  // a stale, wrong mask
+    glClear(GL_STENCIL_BUFFER_BIT);
+    ResizeFrame(s, 40, 31);
+    ExpectEvenRowMask(gl);
+
+    // Other modes leave the stencil buffer alone.
+    s.DisplayMode = "NoStereo";
+    glClearStencil(1);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    ResizeFrame(s, 40, 31);
+    EXPECT_EQ(gl.Stencil()[40 * 3], 1);
+}
+
+TEST(GlSetupTest, PixelFormatsAndTexts) {
+    const auto none = PixelFormatFor("NoStereo");
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->rgb && none->double_buffer && none->depth);
+    EXPECT_FALSE(none->stencil || none->stereo);
+    const auto hw = PixelFormatFor("StereoHW");
+    ASSERT_TRUE(hw);
+    EXPECT_TRUE(hw->stereo);
+    EXPECT_FALSE(hw->stencil);
+    const auto il = PixelFormatFor("StereoInterlaced");
+    ASSERT_TRUE(il);
+    EXPECT_TRUE(il->stencil);
+    EXPECT_GE(il->stencil_bits, 1);
+    EXPECT_FALSE(il->stereo);
+    EXPECT_FALSE(PixelFormatFor("Nothing"));
+    EXPECT_FALSE(PixelFormatFor("stereointerlaced"));
+
+    EXPECT_EQ(FatalErrorText(kNoPixelFormatMessage),
+              "Fatal Error: Could not retrieve pixel format!");
+    EXPECT_EQ(FatalErrorTitle(), "Fatal Error In eldview");
+    EXPECT_EQ(GlErrorWarning(1282), "Warning: OpenGL error nuber:1282");
+}
+
+TEST(GlSetupTest, DefaultState) {
+    testing::OsMesaContext gl(8, 8);
+    glClearColor(1, 1, 1, 1);
+    InitDefaultState();
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    GLint func;
+    glGetIntegerv(GL_DEPTH_FUNC, &func);
+    EXPECT_EQ(func, GL_LESS);
+    GLfloat v[4];
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
+    EXPECT_EQ(v[0], 50.0f);
+    glGetLightfv(GL_LIGHT0, GL_POSITION, v);
+    EXPECT_EQ(v[2], 100.0f);
+    EXPECT_EQ(v[3], 0.0f);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, v);
+    EXPECT_EQ(v[0], 0.0f);
+    EXPECT_EQ(v[3], 0.0f);
+}
+
+}  // namespace
+}  // namespace eld
