@@ -21,6 +21,7 @@
 
 #include "mapdata/scene_state.h"
 
+class Fl_Widget;
 class Fl_Window;
 
 namespace eld {
@@ -55,6 +56,10 @@ class frmControlPanel {
     void Load();
     // The window, for tests and for placing it; null before Create().
     Fl_Window* window() const;
+    // A control by its name ("Check1", "Limit2", "HScroll3", "Option4",
+    // "Text6", "Label7", "Command1", "ForceAxisX", "Preset2", ...); null when
+    // there is no such control or no window.
+    Fl_Widget* Control(const std::string& name) const;
 
     struct Widgets;  // the controls, defined in control_panel.cpp
 

@@ -1,0 +1,79 @@
+// What the about and help windows show, apart from the windows.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ui/about_window.h"
+#include "ui/help_window.h"
+
+namespace eld {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AboutWindow, TriangleTotalCountsOnlyVisibleLayers) {
+    SceneState s;
+    s.TriangleCount[1] = 1000;
+    s.TriangleCount[2] = 400;
+    s.TriangleCount[3] = 250;
+    s.LayerVisible[1] = kTrue;
+    s.LayerVisible[2] = kFalse;
+    s.LayerVisible[3] = kTrue;
+    EXPECT_EQ(VisibleTriangleTotal(s), 1250);
+    s.LayerVisible[2] = 1;  // any non-zero value counts as visible
+    EXPECT_EQ(VisibleTriangleTotal(s), 1650);
+    s.LayerVisible[1] = s.LayerVisible[2] = s.LayerVisible[3] = kFalse;
+    EXPECT_EQ(VisibleTriangleTotal(s), 0);
+}
+
+TEST(AboutWindow, DriverStrings) {
+    const unsigned char vendor[] = "Mesa\xb5";
+    EXPECT_EQ(GetGLString(vendor), "Mesa\xb5") << "bytes are taken as they are";
+    EXPECT_EQ(GetGLString(nullptr), "");
+    EXPECT_EQ(AboutDriverText("Mesa", "4.5 (Compatibility Profile) Mesa 22.3.6"),
+              "Mesa 4.5 (Compatibility Profile) Mesa 22.3.6");
+    EXPECT_STREQ(kAboutVersion, "Version 1.1 beta  7");
+}
+
+class HelpText : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("eld_help_test_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    void WriteReadme(const std::string& bytes) {
+        std::ofstream(dir_ / "readme.txt", std::ios::binary) << bytes;
+    }
+    fs::path dir_;
+};
+
+TEST_F(HelpText, EveryLineEndsWithCrLfAlsoTheLastOne) {
+    WriteReadme("first\nsecond line\nthird");
+    EXPECT_EQ(ReadHelpText(dir_.string()), "first\r\nsecond line\r\nthird\r\n");
+    WriteReadme("dos\r\nfile\r\n\r\nend\r\n");
+    EXPECT_EQ(ReadHelpText(dir_.string()), "dos\r\nfile\r\n\r\nend\r\n");
+}
+
+TEST_F(HelpText, EmptyReadmeGivesEmptyText) {
+    WriteReadme("");
+    EXPECT_EQ(ReadHelpText(dir_.string()), "");
+}
+
+TEST_F(HelpText, MissingReadmeIsNamedInTheText) {
+    const std::string text = ReadHelpText((dir_ / "nowhere").string());
+    EXPECT_NE(text.find("readme.txt"), std::string::npos) << text;
+    EXPECT_NE(text.find("nowhere"), std::string::npos) << text;
+}
+
+TEST(HelpReadme, ShippedIsReadFromTheDataFolder) {
+    const std::string text = ReadHelpText(ELD_BIN_DIR);
+    if (!fs::exists(fs::path(ELD_BIN_DIR) / "readme.txt")) GTEST_SKIP() << "no readme.txt yet";
+    EXPECT_FALSE(text.empty());
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+}  // namespace
+}  // namespace eld

@@ -1,0 +1,196 @@
+// The control panel's widgets, driven through their callbacks. The window is
+// built but never shown, so no display is needed.
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Output.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Window.H>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/control_panel.h"
+#include "ui/control_panel_logic.h"
+
+namespace eld {
+namespace {
+
+struct RecordingHost : ControlPanelHost {
+    std::vector<std::string> calls;
+    SceneState* s = nullptr;
+    int list_valid_at_generate = -1;
+    void GenerateFields() override {
+        calls.push_back("GenerateFields");
+        list_valid_at_generate = s->SceneListValid;
+    }
+    void Repaint() override { calls.push_back("Repaint"); }
+    void SetView(const std::string& d) override { calls.push_back("SetView " + d); }
+};
+
+class PanelWidgets : public ::testing::Test {
+  protected:
+    PanelWidgets() : panel_(s_, host_) {
+        host_.s = &s_;
+        s_.MapGrid.DensityMin = -1.0f;
+        s_.MapGrid.DensityMax = 3.0f;
+        s_.MapGrid.GridPoints[2] = 12;
+        s_.LayerLimit[1] = -0.6f;
+        s_.LayerLimit[2] = 0.2f;
+        s_.LayerLimit[3] = 1.0f;
+        s_.LayerVisible[1] = kTrue;
+        s_.LayerVisible[2] = kTrue;
+        s_.LayerVisible[3] = kFalse;
+        s_.ContourLayer = 4;
+        s_.SceneListValid = 1;
+        s_.LayerLimitPresets[0] = {{0.5, 1.5, 9.0}, "light atoms"};
+        s_.LayerLimitPresets[1] = {{-5.0, 0.25, 2.75}, "heavy atoms"};
+        s_.LayerLimitPresets[2] = {{1, 2, 3}, "load setting 3"};
+        panel_.Create();
+    }
+
+    template <class T = Fl_Widget>
+    T* C(const char* name) {
+        Fl_Widget* w = panel_.Control(name);
+        EXPECT_NE(w, nullptr) << name;
+        return static_cast<T*>(w);
+    }
+    std::string Text(const char* name) { return C<Fl_Input>(name)->value(); }
+    // A click on a check box or option: the widget changes its own value,
+    // then runs its callback.
+    void Click(const char* name) {
+        Fl_Button* b = C<Fl_Button>(name);
+        if (b->type() == FL_RADIO_BUTTON)
+            b->setonly();
+        else if (b->type() == FL_TOGGLE_BUTTON)
+            b->value(!b->value());
+        b->do_callback();
+    }
+
+    SceneState s_;
+    RecordingHost host_;
+    frmControlPanel panel_;
+};
+
+TEST_F(PanelWidgets, LoadFillsEveryControlFromTheState) {
+    EXPECT_STREQ(panel_.window()->label(), "Control Panel");
+    EXPECT_EQ(Text("Text1"), "-1");
+    EXPECT_EQ(Text("Text2"), "3");
+    EXPECT_EQ(Text("Limit1"), FloatText(-0.6f));
+    EXPECT_EQ(Text("Text6"), "4");
+    EXPECT_STREQ(C("Label7")->label(), "<1,12>");
+    EXPECT_EQ(C<Fl_Button>("Check1")->value(), 1);
+    EXPECT_EQ(C<Fl_Button>("Check3")->value(), 0);
+    EXPECT_EQ(C<Fl_Button>("Option1")->value(), 1);
+    EXPECT_EQ(C<Fl_Button>("Option3")->value(), 1);
+    EXPECT_EQ(C<Fl_Button>("Option4")->value(), 0);
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll2")->value(), SliderPositionFromLimit(s_.MapGrid, 0.2f));
+    EXPECT_STREQ(C("Preset2")->tooltip(), "heavy atoms");
+    EXPECT_STREQ(C("Check1")->label(), "Layer1");
+    EXPECT_STREQ(C("Check2")->label(), "Layer 2");
+    EXPECT_STREQ(C("Check6")->tooltip(), "show lattice cell");
+    EXPECT_STREQ(C("Command2")->tooltip(), "-1 contour hight");
+    EXPECT_STREQ(C("ForceAxesY")->tooltip(), "Force viewing along Y axes");
+    EXPECT_TRUE(host_.calls.empty()) << "loading changes nothing";
+}
+
+TEST_F(PanelWidgets, TogglesAndOptionsChangeTheStateWithoutRedrawing) {
+    Click("Check3");
+    EXPECT_EQ(s_.LayerVisible[3], kTrue);
+    Click("Check3");
+    EXPECT_EQ(s_.LayerVisible[3], kFalse) << "a second click restores the switch";
+    Click("Check6");
+    EXPECT_EQ(s_.ShowCell, kTrue);
+    Click("Check4");
+    EXPECT_EQ(s_.ShowAtoms, kFalse);
+    Click("Option2");
+    EXPECT_EQ(s_.SurfaceStyle, 2);
+    EXPECT_EQ(C<Fl_Button>("Option1")->value(), 0);
+    Click("Option4");
+    EXPECT_EQ(s_.PickingMode, "2D");
+    Click("Option3");
+    EXPECT_EQ(s_.PickingMode, "3D");
+    EXPECT_TRUE(host_.calls.empty());
+    EXPECT_EQ(s_.SceneListValid, 1);
+}
+
+TEST_F(PanelWidgets, SliderSetsTheLimitAndItsText) {
+    auto* bar = C<Fl_Scrollbar>("HScroll1");
+    bar->value(16384);
+    bar->do_callback();
+    const float expected = static_cast<float>(16384.0 / 32767.0 * 4.0 - 1.0);
+    EXPECT_EQ(s_.LayerLimit[1], expected);
+    EXPECT_EQ(Text("Limit1"), FloatText(expected));
+    EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
+    C("Preset2")->do_callback();
+    EXPECT_EQ(s_.LayerLimit[1], -1.0f) << "clamped to DensityMin";
+    EXPECT_EQ(s_.LayerLimit[2], 0.25f);
+    EXPECT_EQ(s_.LayerLimit[3], 2.75f);
+    EXPECT_EQ(Text("Limit1"), "-1");
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll3")->value(), SliderPositionFromLimit(s_.MapGrid, 2.75f));
+    EXPECT_TRUE(host_.calls.empty()) << "no redraw";
+}
+
+TEST_F(PanelWidgets, ZButtonsStepWithinOneToNz) {
+    for (int i = 0; i < 20; ++i) C("Command3")->do_callback();
+    EXPECT_EQ(s_.ContourLayer, 12);
+    EXPECT_EQ(Text("Text6"), "12");
+    for (int i = 0; i < 20; ++i) C("Command2")->do_callback();
+    EXPECT_EQ(s_.ContourLayer, 1);
+    EXPECT_EQ(Text("Text6"), "1");
+    EXPECT_TRUE(host_.calls.empty());
+}
+
+TEST_F(PanelWidgets, AxisButtonsActAtOnce) {
+    C("ForceAxisX")->do_callback();
+    C("ForceAxesY")->do_callback();
+    C("ForceAxisZ")->do_callback();
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"SetView X", "SetView Y", "SetView Z"}));
+}
+
+TEST_F(PanelWidgets, ApplyReadsTheBoxesThenExtractsAndRepaints) {
+    C<Fl_Input>("Limit1")->value("7.5");
+    C<Fl_Input>("Limit2")->value("abc");
+    C<Fl_Input>("Limit3")->value("1.25 e/A3");
+    C<Fl_Input>("Text6")->value("0");
+    C("Command1")->do_callback();
+    EXPECT_EQ(s_.LayerLimit[1], 3.0f);
+    EXPECT_EQ(s_.LayerLimit[2], 0.0f);
+    EXPECT_EQ(s_.LayerLimit[3], 1.25f);
+    EXPECT_EQ(Text("Limit1"), "3");
+    EXPECT_EQ(Text("Limit2"), "0");
+    EXPECT_EQ(s_.ContourLayer, 1);
+    EXPECT_EQ(Text("Text6"), "1");
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 32767);
+    EXPECT_EQ(host_.calls, (std::vector<std::string>{"GenerateFields", "Repaint"}));
+    EXPECT_EQ(host_.list_valid_at_generate, 0) << "the scene list is invalid before extraction";
+}
+
+TEST_F(PanelWidgets, ReloadFillsAFreshPanelFromTheCurrentState) {
+    C<Fl_Input>("Limit1")->value("2.5");  // typed but not applied
+    s_.LayerLimit[1] = 0.5f;
+    s_.MapGrid.GridPoints[2] = 30;
+    panel_.Destroy();
+    EXPECT_EQ(panel_.window(), nullptr);
+    EXPECT_EQ(panel_.Control("Limit1"), nullptr);
+    panel_.Create();
+    EXPECT_EQ(Text("Limit1"), FloatText(0.5f));
+    EXPECT_STREQ(C("Label7")->label(), "<1,30>");
+}
+
+TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
+    s_.MapGrid.DensityMin = s_.MapGrid.DensityMax = 2.0f;
+    panel_.Load();
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
+    auto* bar = C<Fl_Scrollbar>("HScroll2");
+    bar->value(500);
+    bar->do_callback();
+    EXPECT_EQ(s_.LayerLimit[2], 2.0f);
+}
+
+}  // namespace
+}  // namespace eld
