@@ -21,7 +21,12 @@ class OsMesaContext {
             throw std::runtime_error("OSMesaMakeCurrent failed");
         }
     }
-    ~OsMesaContext() { OSMesaDestroyContext(ctx_); }
+    ~OsMesaContext() {
+        // Draw what is still queued while the buffer exists; destroying a
+        // context with pending immediate-mode vertices crashes Mesa.
+        glFinish();
+        OSMesaDestroyContext(ctx_);
+    }
     OsMesaContext(const OsMesaContext&) = delete;
     OsMesaContext& operator=(const OsMesaContext&) = delete;
 

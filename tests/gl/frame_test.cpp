@@ -1,0 +1,355 @@
+// Frames drawn offscreen: where the scene's pieces land, the display-list
+// cache, the model-view state and the interlaced stereo rows.
+#include "app/draw/frame.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/draw/scene.h"
+#include "gl/gl_setup.h"
+#include "gl/primitives.h"
+#include "surface/marching_cubes.h"
+#include "tests/gl/osmesa_context.h"
+
+namespace eld {
+namespace {
+
+// A 100 x 100 window: scene point (x, y, 0) lands at pixel (50 + x/6 * 50,
+// 50 + y/6 * 50). Coordinates of 3.06 put a line through the centre of pixel
+// row or column 24 (-3.06) or 75 (3.06).
+class FrameTest : public ::testing::Test {
+  protected:
+    FrameTest() : gl_(100, 100) {
+        InitDefaultState();
+        s_.DisplayMode = "NoStereo";
+        s_.ShowAtoms = kFalse;
+        s_.ShowContourMap = kFalse;
+        ResizeFrame(s_, 100, 100);
+    }
+
+    void AddTriangle(int L, XYZ a, XYZ b, XYZ c, float r, float g, float bl) {
+        s_.Triangles[L].push_back(SurfaceTriangle{{a, b, c}});
+        s_.TriangleCount[L] = static_cast<int>(s_.Triangles[L].size());
+        s_.LayerVisible[L] = kTrue;
+        s_.SurfaceColour[L][0] = r;
+        s_.SurfaceColour[L][1] = g;
+        s_.SurfaceColour[L][2] = bl;
+    }
+
+    unsigned Paint() { return PaintFrame(s_, 100, 100); }
+
+    // Pixel (x, y) has colour (r, g, b) in 0..1, within rounding.
+    ::testing::AssertionResult Is(int x, int y, float r, float g, float b) {
+        const std::uint8_t* p = gl_.Pixel(x, y);
+        const float want[3] = {r * 255, g * 255, b * 255};
+        for (int i = 0; i < 3; ++i)
+            if (std::fabs(p[i] - want[i]) > 2.5f)
+                return ::testing::AssertionFailure()
+                       << "pixel (" << x << ", " << y << ") is " << int(p[0]) << " " << int(p[1])
+                       << " " << int(p[2]);
+        return ::testing::AssertionSuccess();
+    }
+    bool Black(int x, int y) { return Is(x, y, 0, 0, 0); }
+
+    testing::OsMesaContext gl_;
+    SceneState s_;
+};
+
+TEST_F(FrameTest, BackgroundIsTheClearColour) {
+    s_.ClearColour[0] = 0.2f;
+    s_.ClearColour[1] = 0.4f;
+    s_.ClearColour[2] = 0.6f;
+    EXPECT_EQ(Paint(), 0u);
+    EXPECT_TRUE(Is(3, 3, 0.2f, 0.4f, 0.6f));
+    EXPECT_TRUE(Is(97, 60, 0.2f, 0.4f, 0.6f));
+    s_.ClearColour[0] = s_.ClearColour[1] = s_.ClearColour[2] = 0;
+    Paint();
+    EXPECT_TRUE(Black(3, 3));
+}
+
+TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColour) {
+    s_.SurfaceStyle = 2;
+    AddTriangle(1, {-3, -3.06f, 0}, {3, -3.06f, 0}, {0, 3, 0}, 1, 0, 0);
+    // A hidden layer draws nothing.
+    AddTriangle(2, {-3, 1.02f, 0}, {3, 1.02f, 0}, {0, 2, 0}, 0, 1, 0);
+    s_.LayerVisible[2] = kFalse;
+    Paint();
+    EXPECT_TRUE(Is(50, 24, 1, 0, 0));  // lower edge
+    EXPECT_TRUE(Is(30, 24, 1, 0, 0));
+    EXPECT_TRUE(Black(50, 41));  // centroid: no spokes in this style
+    EXPECT_TRUE(Black(50, 58));
+    EXPECT_TRUE(Black(40, 58));  // where the hidden layer would be
+    EXPECT_TRUE(Black(50, 80));  // above the apex
+}
+
+TEST_F(FrameTest, SpiderGridDrawsSpokesFromTheCentroid) {
+    s_.SurfaceStyle = 1;
+    // Shifted by 0.06 so the vertical spoke runs through column 50's centre.
+    AddTriangle(3, {-2.94f, -3.06f, 0}, {3.06f, -3.06f, 0}, {0.06f, 3, 0}, 0, 0, 1);
+    Paint();
+    EXPECT_TRUE(Is(50, 41, 0, 0, 1));  // centroid
+    EXPECT_TRUE(Is(50, 60, 0, 0, 1));  // spoke to the apex
+    EXPECT_TRUE(Black(50, 24));        // the edges themselves are not drawn
+    EXPECT_TRUE(Black(30, 24));
+}
+
+TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
+    s_.ShowContourMap = kTrue;
+    s_.MapGrid.GridPoints[0] = s_.MapGrid.GridPoints[1] = s_.MapGrid.GridPoints[2] = 5;
+    s_.MapGrid.GridOrigin[0] = s_.MapGrid.GridOrigin[1] = -3.06f;
+    s_.MapGrid.GridOrigin[2] = 0;
+    s_.MapGrid.GridStep[0] = s_.MapGrid.GridStep[1] = s_.MapGrid.GridStep[2] = 1.53f;
+    s_.ContourLayer = 1;
+    // A segment of limit 2 along row 50; limits are drawn whatever the layer switches say.
+    s_.ContourSegments[2].push_back(ContourSegment{{{-2, 0.06f, 0}, {2, 0.06f, 0}}});
+    s_.ContourSegmentCount[2] = 1;
+    s_.ContourColour[2][1] = 1;
+    s_.LayerVisible[2] = kFalse;
+    Paint();
+    EXPECT_TRUE(Is(50, 50, 0, 1, 0));
+    EXPECT_TRUE(Is(50, 24, 0.7f, 0.7f, 0.7f));  // frame, bottom edge
+    EXPECT_TRUE(Is(75, 50, 0.7f, 0.7f, 0.7f));  // frame, right edge
+    EXPECT_TRUE(Black(79, 50));
+
+    // Section 3 lies 3.06 nearer the viewer, so the frame appears larger.
+    s_.ContourLayer = 3;
+    s_.ContourSegmentCount[2] = 0;
+    s_.SceneListValid = 0;
+    Paint();
+    EXPECT_TRUE(Is(79, 50, 0.7f, 0.7f, 0.7f));
+    EXPECT_TRUE(Black(75, 50));
+    EXPECT_TRUE(Black(50, 50));
+}
+
+TEST_F(FrameTest, CellEdgesAreGrey) {
+    s_.ShowCell = kTrue;
+    const float c = 3.06f;
+    const XYZ corners[8] = {{-c, -c, 0},  {c, -c, 0},  {c, c, 0},  {-c, c, 0},
+                            {-c, -c, -3}, {c, -c, -3}, {c, c, -3}, {-c, c, -3}};
+    for (int i = 0; i < 8; ++i) s_.CellCorners[i] = corners[i];
+    Paint();
+    EXPECT_TRUE(Is(50, 24, 0.5f, 0.5f, 0.5f));
+    EXPECT_TRUE(Is(24, 50, 0.5f, 0.5f, 0.5f));
+    EXPECT_TRUE(Black(50, 50));
+    // The far face (z = -3) is smaller on screen: its edge x = 3.06 is at
+    // 3.06 / 6 * 22.5 / 25.5, column 72.
+    EXPECT_TRUE(Is(72, 50, 0.5f, 0.5f, 0.5f));
+}
+
+TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
+    s_.ShowAtoms = kTrue;
+    s_.AtomCount = 2;
+    s_.AtomNames = {"O   ", "O   "};
+    s_.AtomData.resize(2);
+    s_.AtomData[0] = {-3, 0.06f, 0};
+    s_.AtomData[1] = {3, 0.06f, 0};
+    s_.BondList = {Bond{0, 1}};
+    s_.BondCount = 1;
+    Paint();
+    EXPECT_TRUE(Is(50, 50, 0.7f, 0.7f, 0.7f));  // bond, unlit grey
+    const std::uint8_t* atom = gl_.Pixel(25, 50);
+    EXPECT_GT(atom[0], 100);  // a lit red sphere
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+
+    s_.BondCount = 0;  // atoms alone: spheres only
+    s_.ShowPickMarker = kTrue;
+    s_.PickedPoint[1] = 3;
+    s_.PeakCount = 1;
+    s_.PeakList[0][0] = 0;
+    s_.PeakList[0][1] = -3;
+    s_.SceneListValid = 0;
+    Paint();
+    EXPECT_TRUE(Black(50, 50));
+    const std::uint8_t* marker = gl_.Pixel(50, 75);
+    EXPECT_GT(marker[0], 200);  // white, lit face on
+    EXPECT_GT(marker[1], 200);
+    EXPECT_GT(marker[2], 200);
+    const std::uint8_t* peak = gl_.Pixel(50, 25);
+    EXPECT_GT(peak[0], 100);
+    EXPECT_GE(peak[0], peak[2]);  // orange, or white at the highlight
+    EXPECT_GT(gl_.Pixel(25, 50)[0], 100);
+
+    s_.PeakCount = 0;
+    s_.ShowPickMarker = kFalse;
+    s_.SceneListValid = 0;
+    Paint();
+    EXPECT_TRUE(Black(50, 75));
+    EXPECT_TRUE(Black(50, 25));
+}
+
+TEST_F(FrameTest, DisplayListIsReplayedUntilTheSceneChanges) {
+    s_.SurfaceStyle = 2;
+    AddTriangle(1, {-3, -3.06f, 0}, {3, -3.06f, 0}, {0, 3, 0}, 1, 0, 0);
+    EXPECT_FALSE(glIsList(kSceneList));
+    Paint();
+    EXPECT_TRUE(glIsList(kSceneList));
+    EXPECT_EQ(s_.SceneListValid, 1);
+    EXPECT_TRUE(Is(50, 24, 1, 0, 0));
+
+    // A change of colour that nobody announced: the list still holds red.
+    s_.SurfaceColour[1][0] = 0;
+    s_.SurfaceColour[1][1] = 1;
+    Paint();
+    EXPECT_TRUE(Is(50, 24, 1, 0, 0));
+
+    // A rotation only re-runs the view transform: a half turn about y keeps
+    // the edge on row 24, still red.
+    s_.ViewQuaternion[1] = 1;
+    s_.ViewQuaternion[3] = 0;
+    Paint();
+    EXPECT_EQ(s_.SceneListValid, 1);
+    EXPECT_TRUE(Is(50, 24, 1, 0, 0));
+
+    s_.SceneListValid = 0;
+    Paint();
+    EXPECT_TRUE(Is(50, 24, 0, 1, 0));
+}
+
+TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
+    s_.DataFolder = ELD_BIN_DIR;
+    s_.MapGrid.GridPoints[0] = s_.MapGrid.GridPoints[1] = s_.MapGrid.GridPoints[2] = 5;
+    for (int a = 0; a < 3; ++a) {
+        s_.MapGrid.GridOrigin[a] = -4;
+        s_.MapGrid.GridStep[a] = 2;
+    }
+    s_.DensityGrid.Create(5, 5, 5);
+    s_.DensityGrid.at(3, 3, 3) = 1;  // one blob around the origin
+    s_.LayerLimit[1] = 0.5f;
+    s_.LayerVisible[1] = kTrue;
+    s_.SurfaceColour[1][0] = 1;
+    s_.SurfaceStyle = 2;
+    Paint();  // nothing extracted yet
+    EXPECT_TRUE(Black(50, 50 + 8));
+    ExtractFields(s_);
+    ASSERT_GT(s_.TriangleCount[1], 0);
+    EXPECT_EQ(s_.SceneListValid, 0);
+    Paint();
+    EXPECT_EQ(s_.SceneListValid, 1);
+    // The blob's outline (1 unit from the centre) is red somewhere on the
+    // column through the centre.
+    int red = 0;
+    for (int y = 30; y < 70; ++y) red += gl_.Pixel(50, y)[0] > 200;
+    EXPECT_GT(red, 0);
+}
+
+TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
+    recalcModelView(s_);
+    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
+    s_.ViewScale = std::nextafter(1.0f, 2.0f);
+    recalcModelView(s_);
+    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
+    s_.ViewScale = 1.0f;
+    recalcModelView(s_);
+    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
+
+    // R T S: scale first, then translate (unscaled), then rotate.
+    s_.ViewScale = 2;
+    s_.ViewTranslation[0] = 1;
+    s_.ViewQuaternion[2] = static_cast<float>(std::sqrt(0.5));  // quarter turn about z
+    s_.ViewQuaternion[3] = static_cast<float>(std::sqrt(0.5));
+    recalcModelView(s_);
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // Point (1, 0, 0) -> scaled (2, 0, 0) -> translated (3, 0, 0) -> rotated.
+    const float x = m[0] + m[12], y = m[1] + m[13];
+    EXPECT_NEAR(std::hypot(x, y), 3.0, 1e-5);
+    EXPECT_NEAR(std::fabs(y), 3.0, 1e-5);
+}
+
+TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
+    s_.DisplayMode = "StereoInterlaced";
+    ResizeFrame(s_, 100, 100);
+    s_.SurfaceStyle = 2;
+    // A vertical line 10 units in front of the zero-parallax plane: the right
+    // eye sees it at column 47-48, the left eye at 51-52.
+    AddTriangle(1, {0, -3, 10}, {0, 3, 10}, {0, 0, 10}, 1, 1, 0);
+    Paint();
+    for (int y : {40, 50, 60}) {
+        EXPECT_TRUE(Is(47, y, 1, 1, 0)) << "right eye, row " << y;
+        EXPECT_TRUE(Black(52, y)) << y;
+        EXPECT_TRUE(Is(52, y + 1, 1, 1, 0)) << "left eye, row " << y + 1;
+        EXPECT_TRUE(Black(47, y + 1)) << y + 1;
+    }
+}
+
+TEST_F(FrameTest, PendingErrorIsReturnedOnce) {
+    glEnable(0x1234);  // invalid enum
+    EXPECT_EQ(Paint(), static_cast<unsigned>(GL_INVALID_ENUM));
+    EXPECT_EQ(Paint(), 0u);
+}
+
+TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
+    s_.ClearColour[1] = 1;
+    Paint();
+    EXPECT_TRUE(Is(10, 10, 0, 1, 0));
+    s_.ClearColour[1] = 0;
+    s_.DisplayMode = "Nothing";
+    Paint();
+    EXPECT_TRUE(Is(10, 10, 0, 1, 0));  // not even cleared
+}
+
+TEST_F(FrameTest, PaintFollowsASizeChange) {
+    gl_.Resize(200, 100);
+    PaintFrame(s_, 200, 100);
+    EXPECT_FLOAT_EQ(s_.AspectX, 2.0f);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 200);
+}
+
+TEST_F(FrameTest, LineWidthsByDisplayMode) {
+    EXPECT_EQ(SurfaceLineWidth("StereoInterlaced"), 2.0f);
+    EXPECT_EQ(SurfaceLineWidth("NoStereo"), 1.0f);
+    GLfloat w;
+    s_.DisplayMode = "StereoInterlaced";
+    TriangleGrid(s_);
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 2.0f);
+    DrawCell(s_);  // cell lines keep their width in every mode
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 2.0f);
+    s_.DisplayMode = "NoStereo";
+    SpiderGrid(s_);
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 1.0f);
+    ContourMap(s_);
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 2.0f);  // the frame comes last
+}
+
+TEST_F(FrameTest, CentredBoxRestoresTheMatrix) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(30, 1, 2, 3);
+    glTranslatef(5, -7, 2);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    DrawCentredBox(0.3, 1000.0, -2.5);
+    DrawCube(0.3);
+    DrawBox(0, 1, 1);  // degenerate: nothing fails
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
+    // An unlit box from (0, 0, 0) to (3, 3, 1), seen from the front, covers
+    // pixels 50..75 on both axes; its front face has normal +z.
+    glDisable(GL_LIGHTING);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Kamera(s_, "CentralEye");
+    recalcModelView(s_);
+    glColor3f(0, 1, 1);
+    DrawBox(3, 3, 1);
+    EXPECT_TRUE(Is(60, 60, 0, 1, 1));
+    EXPECT_TRUE(Black(45, 60));
+    GLfloat n[4];
+    glGetFloatv(GL_CURRENT_NORMAL, n);
+    EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current
+}
+
+}  // namespace
+}  // namespace eld
