@@ -1,0 +1,254 @@
+#include "export/povray.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "export/atomic_file.h"
+#include "mapdata/data_files.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/number_field.h"
+#include "view/trackball.h"
+
+namespace eld {
+
+namespace {
+
+// Pieces are handed to the file once this much has gathered.
+constexpr std::size_t kDrainSize = 1 << 20;
+
+// Stored counts never exceed the stores, even in a hand-made state.
+int Clamp(int count, std::size_t stored) {
+    return std::max(0, std::min(count, static_cast<int>(stored)));
+}
+
+}  // namespace
+
+void PovSink::Put(std::string_view piece) {
+    text += piece;
+    if (file && text.size() >= kDrainSize) Drain();
+}
+
+void PovSink::Line(std::string_view line) {
+    text += line;
+    text += "\r\n";
+    if (file && text.size() >= kDrainSize) Drain();
+}
+
+void PovSink::Drain() {
+    if (!file) return;
+    file->write(text);
+    text.clear();
+}
+
+std::string ReadPovrayHeader(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("Cannot read the POV-Ray header \"" + path + "\": " + std::strerror(errno));
+    std::string out, line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == kPovrayHeaderEnd) return out;
+        out += line;
+        out += "\r\n";
+    }
+    if (in.bad()) fail("Cannot read the POV-Ray header \"" + path + "\"");
+    fail("The POV-Ray header \"" + path + "\" has no line \"" + kPovrayHeaderEnd +
+         "\"; the scene was not written");
+}
+
+void ModelViewFromView(const SceneState& s, float m[16]) {
+    // The same steps and float roundings as glLoadIdentity, glMultMatrixf(R),
+    // glTranslatef and glScalef, so the scene file holds what the screen used.
+    float r[16];
+    BuildRotationMatrix(r, s.ViewQuaternion);
+    std::copy(r, r + 16, m);
+    const float* t = s.ViewTranslation;
+    for (int i = 0; i < 4; ++i)
+        m[12 + i] = m[i] * t[0] + m[4 + i] * t[1] + m[8 + i] * t[2] + m[12 + i];
+    for (int i = 0; i < 12; ++i) m[i] *= s.ViewScale;
+}
+
+bool SegmentLongEnough(float x1, float y1, float z1, float x2, float y2, float z2) {
+    float dx = x1 - x2, dy = y1 - y2, dz = z1 - z2;
+    float length =
+        static_cast<float>(std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy +
+                                     static_cast<double>(dz) * dz));
+    return length >= 0.0001f;
+}
+
+void WriteCylinder(PovSink& out, float x1, float y1, float z1, float x2, float y2, float z2,
+                   std::string_view RadiusName) {
+    if (!SegmentLongEnough(x1, y1, z1, x2, y2, z2)) return;
+    std::string line;
+    line.reserve(96);
+    line += "cylinder{<";
+    line += NumberField(x1);
+    line += ',';
+    line += NumberField(y1);
+    line += ',';
+    line += NumberField(z1);
+    line += ">,<";
+    line += NumberField(x2);
+    line += ',';
+    line += NumberField(y2);
+    line += ',';
+    line += NumberField(z2);
+    line += ">,";
+    line += RadiusName;
+    line += '}';
+    out.Line(line);
+}
+
+void WriteCylinder(PovSink& out, const XYZ& a, const XYZ& b, std::string_view RadiusName) {
+    WriteCylinder(out, a.x, a.y, a.z, b.x, b.y, b.z, RadiusName);
+}
+
+void WriteLayerPigment(PovSink& out, int L) {
+    out.Line("pigment { color Level" + std::to_string(L) + "Color }");
+}
+
+void CopyPovrayHeader(PovSink& out, const std::string& header_text) {
+    out.Put(header_text);
+}
+
+void WriteAtomsPov(PovSink& out, const SceneState& s) {
+    int atoms = Clamp(s.AtomCount, std::min(s.AtomData.size(), s.AtomNames.size()));
+    for (int n = 0; n < atoms; ++n) {
+        const auto& a = s.AtomData[n];
+        const std::string& name = s.AtomNames[n];
+        out.Line("sphere {<" + NumberField(a[0]) + "," + NumberField(a[1]) + "," +
+                 NumberField(a[2]) + ">,AtomRadiusFor" + name + " pigment { color ColorFor" + name +
+                 "}}");
+    }
+    out.Line("union {");
+    int bonds = Clamp(s.BondCount, s.BondList.size());
+    for (int b = 0; b < bonds; ++b) {
+        int i = s.BondList[b].a, j = s.BondList[b].b;
+        if (i < 0 || j < 0 || i >= atoms || j >= atoms) continue;
+        const auto &p = s.AtomData[i], &q = s.AtomData[j];
+        WriteCylinder(out, p[0], p[1], p[2], q[0], q[1], q[2], "bondcylRadius");
+    }
+    out.Line("pigment { color Gray }");
+    out.Line("}");
+}
+
+namespace {
+
+// Both surface styles: one union per visible layer, cylinders per triangle.
+template <typename PerTriangle>
+void WriteGrid(PovSink& out, const SceneState& s, PerTriangle per_triangle) {
+    for (int L = 1; L <= kLayers; ++L) {
+        if (!On(s.LayerVisible[L])) continue;
+        out.Line("union {");
+        int count = Clamp(s.TriangleCount[L], s.Triangles[L].size());
+        for (int t = 0; t < count; ++t) per_triangle(s.Triangles[L][t]);
+        WriteLayerPigment(out, L);
+        out.Line("}");
+    }
+}
+
+}  // namespace
+
+void WriteWebGridPov(PovSink& out, const SceneState& s) {
+    WriteGrid(out, s, [&](const SurfaceTriangle& t) {
+        const XYZ &p = t.v[0], &q = t.v[1], &r = t.v[2];
+        XYZ c = TriangleCentroid(p, q, r);
+        WriteCylinder(out, p, c, "cylRadius");
+        WriteCylinder(out, c, q, "cylRadius");
+        WriteCylinder(out, c, r, "cylRadius");
+    });
+}
+
+void WriteTriangleGridPov(PovSink& out, const SceneState& s) {
+    WriteGrid(out, s, [&](const SurfaceTriangle& t) {
+        WriteCylinder(out, t.v[0], t.v[1], "cylRadius");
+        WriteCylinder(out, t.v[1], t.v[2], "cylRadius");
+        WriteCylinder(out, t.v[2], t.v[0], "cylRadius");
+    });
+}
+
+void WriteContourMapPov(PovSink& out, const SceneState& s) {
+    // Contours of all three limits, whether their surfaces are shown or not.
+    for (int L = 1; L <= kLayers; ++L) {
+        out.Line("union {");
+        int count = Clamp(s.ContourSegmentCount[L], s.ContourSegments[L].size());
+        for (int i = 0; i < count; ++i) {
+            const ContourSegment& seg = s.ContourSegments[L][i];
+            WriteCylinder(out, seg.end[0], seg.end[1], "cylRadius");
+        }
+        WriteLayerPigment(out, L);
+        out.Line("}");
+    }
+    // The frame of the section plane, at the height of ContourLayer.
+    const MapGridRecord& g = s.MapGrid;
+    float ox = g.GridOrigin[0], oy = g.GridOrigin[1], oz = g.GridOrigin[2];
+    float zc = static_cast<float>(s.ContourLayer - 1) * g.GridStep[2] + oz;
+    float xmax = (g.GridPoints[0] - 1.0f) * g.GridStep[0] + ox;
+    float ymax = (g.GridPoints[1] - 1.0f) * g.GridStep[1] + oy;
+    out.Line("union {");
+    WriteCylinder(out, ox, oy, zc, xmax, oy, zc, "cylRadius");
+    WriteCylinder(out, xmax, oy, zc, xmax, ymax, zc, "cylRadius");
+    WriteCylinder(out, xmax, ymax, zc, ox, ymax, zc, "cylRadius");
+    WriteCylinder(out, ox, ymax, zc, ox, oy, zc, "cylRadius");
+    out.Line("pigment { color Gray40 }");
+    out.Line("}");
+}
+
+void WriteCellPov(PovSink& out, const SceneState& s) {
+    // Corner pairs of the twelve edges, numbered from 1: bottom face, top face,
+    // then the four uprights.
+    static constexpr int kEdges[12][2] = {{1, 2}, {2, 3}, {3, 4}, {4, 1}, {5, 6}, {6, 7},
+                                          {7, 8}, {8, 5}, {1, 5}, {2, 6}, {3, 7}, {4, 8}};
+    out.Line("union {");
+    for (const auto& e : kEdges)
+        WriteCylinder(out, s.CellCorners[e[0] - 1], s.CellCorners[e[1] - 1], "cylRadius");
+    out.Line("pigment { color Gray80 }");
+    out.Line("}");
+}
+
+void WriteModelMatrix(PovSink& out, const float m[16]) {
+    // POV-Ray's matrix rows are OpenGL's columns without their fourth element.
+    out.Line("matrix <");
+    for (int c = 0; c < 4; ++c) {
+        std::string row = NumberField(m[4 * c]) + " , " + NumberField(m[4 * c + 1]) + " , " +
+                          NumberField(m[4 * c + 2]);
+        if (c < 3) row += " , ";
+        out.Line(row);
+    }
+    out.Line(">");
+}
+
+void WritePovrayText(PovSink& out, const SceneState& s, const std::string& header_text) {
+    out.Line("// Original ELD map filename:");
+    out.Line("// " + s.MapFileName);
+    CopyPovrayHeader(out, header_text);
+    out.Line("union {");
+    out.Line("union {");
+    if (On(s.ShowAtoms)) WriteAtomsPov(out, s);
+    if (s.SurfaceStyle == 1) WriteWebGridPov(out, s);
+    if (s.SurfaceStyle == 2) WriteTriangleGridPov(out, s);
+    if (On(s.ShowContourMap)) WriteContourMapPov(out, s);
+    if (On(s.ShowCell)) WriteCellPov(out, s);
+    float m[16];
+    ModelViewFromView(s, m);
+    WriteModelMatrix(out, m);
+    out.Line("}");
+    out.Line("scale <1,1,-1>");
+    out.Line("}");
+}
+
+void WritePovrayScene(const SceneState& s, const std::string& FileName) {
+    // The header is read in full before the scene file is touched, so a bad
+    // header leaves nothing behind.
+    std::string header = ReadPovrayHeader(DataFilePath(s.DataFolder, kPovrayHeaderName));
+    AtomicFile file(FileName);
+    PovSink out;
+    out.file = &file;
+    WritePovrayText(out, s, header);
+    out.Drain();
+    file.commit();
+}
+
+}  // namespace eld
