@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "mapdata/eld_error.h"
+#include "mapdata/text_reader.h"
+
+namespace eld {
+namespace {
+
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EldError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
+        return e.what();
+    }
+    ADD_FAILURE() << "no error";
+    return "";
+}
+
+TEST(TextReader, NumberAtLineEndLeavesTheNextLineWhole) {
+    TextReader in("1 2\nrest of it\n3.5   \r\nnext", "t.fou");
+    EXPECT_EQ(in.ReadNumber("a"), 1.0);
+    EXPECT_EQ(in.ReadNumber("b"), 2.0);
+    EXPECT_EQ(in.ReadLine("l"), "rest of it");
+    EXPECT_EQ(in.ReadNumber("c"), 3.5);  // blanks, then CRLF consumed
+    EXPECT_EQ(in.ReadLine("l"), "next");
+    EXPECT_TRUE(in.AtEnd());
+}
+
+TEST(TextReader, TextAfterTheLastNumberIsLeftForTheLineRead) {
+    TextReader in("7 8 trailing words\nx", "t.fou");
+    in.ReadNumber("a");
+    in.ReadNumber("b");
+    EXPECT_EQ(in.ReadLine("l"), "trailing words");
+    EXPECT_EQ(in.ReadLine("l"), "x");
+}
+
+TEST(TextReader, OneCommaIsASeparatorAndNumbersSpanLines) {
+    TextReader in("1,2 , 3,\n\n  4\n,5", "t.fou");
+    EXPECT_EQ(in.ReadNumber("a"), 1.0);
+    EXPECT_EQ(in.ReadNumber("a"), 2.0);
+    EXPECT_EQ(in.ReadNumber("a"), 3.0);  // the comma is eaten, the line end stays
+    EXPECT_EQ(in.ReadLine("l"), "");
+    EXPECT_EQ(in.ReadNumber("a"), 4.0);  // skips the blank line
+    // ",5": a comma where a number starts is an empty field.
+    EXPECT_NE(MessageOf([&] { in.ReadNumber("the fifth"); }).find("empty field"),
+              std::string::npos);
+}
+
+TEST(TextReader, NumberForms) {
+    TextReader in("+1.5 -.25 .5e1 1E-2 -3. 2e+2 1e50", "t");
+    EXPECT_EQ(in.ReadNumber("a"), 1.5);
+    EXPECT_EQ(in.ReadNumber("a"), -0.25);
+    EXPECT_EQ(in.ReadNumber("a"), 5.0);
+    EXPECT_DOUBLE_EQ(in.ReadNumber("a"), 0.01);
+    EXPECT_EQ(in.ReadNumber("a"), -3.0);
+    EXPECT_EQ(in.ReadNumber("a"), 200.0);
+    // Too large for a float: infinity, left to the density range test.
+    EXPECT_TRUE(std::isinf(in.ReadFloatValue("v")));
+}
+
+TEST(TextReader, TextWhereANumberBelongsNamesFileLineAndToken) {
+    TextReader in("1\n2\n3 4x 5", "maps/x.fou");
+    in.ReadNumber("a");
+    in.ReadNumber("a");
+    in.ReadNumber("a");
+    std::string m = MessageOf([&] { in.ReadNumber("a density value"); });
+    EXPECT_NE(m.find("maps/x.fou: line 3"), std::string::npos) << m;
+    EXPECT_NE(m.find("a density value"), std::string::npos) << m;
+    EXPECT_NE(m.find("\"4x\""), std::string::npos) << m;
+}
+
+TEST(TextReader, NanAndInfinityWordsAreText) {
+    for (const char* word : {"nan", "inf", "-inf", "NaN", "infinity", "+", "-", "."}) {
+        TextReader a(word, "t");
+        EXPECT_THROW(a.ReadNumber("x"), EldError) << word;
+        TextReader b(word, "t");
+        EXPECT_THROW(b.ReadFloatValue("x"), EldError) << word;
+    }
+    TextReader c("1e400", "t");  // beyond double
+    EXPECT_THROW(c.ReadNumber("x"), EldError);
+}
+
+TEST(TextReader, WholeNumbers) {
+    TextReader in("12 1e3 4.0 2.5", "t");
+    EXPECT_EQ(in.ReadWholeNumber("n"), 12);
+    EXPECT_EQ(in.ReadWholeNumber("n"), 1000);
+    EXPECT_EQ(in.ReadWholeNumber("n"), 4);
+    EXPECT_THROW(in.ReadWholeNumber("n"), EldError);
+}
+
+TEST(TextReader, EndOfTextIsReportedAsEndingEarly) {
+    TextReader in("1 \n  \n", "t.grd");
+    in.ReadNumber("a");
+    std::string m = MessageOf([&] { in.ReadNumber("the box size"); });
+    EXPECT_NE(m.find("t.grd: the file ends early (expected the box size)"), std::string::npos) << m;
+    TextReader empty("", "e");
+    EXPECT_THROW(empty.ReadLine("a line"), EldError);
+}
+
+TEST(TextReader, LineNumbersCountEveryLineEndForm) {
+    TextReader in("a\r\nb\rc\nd x", "t");
+    in.ReadLine("l");
+    in.ReadLine("l");
+    in.ReadLine("l");
+    EXPECT_EQ(in.Line(), 4);
+    EXPECT_EQ(in.ReadLine("l"), "d x");
+}
+
+TEST(LeadingNumber, BlanksIgnoredStopsAtTheFirstNonNumber) {
+    EXPECT_EQ(LeadingNumber("2.5 x"), 2.5);
+    EXPECT_EQ(LeadingNumber(" 1 2 "), 12.0);
+    EXPECT_EQ(LeadingNumber(" - 1.5"), -1.5);
+    EXPECT_EQ(LeadingNumber(""), 0.0);
+    EXPECT_EQ(LeadingNumber("   "), 0.0);
+    EXPECT_EQ(LeadingNumber("abc 5"), 0.0);
+    EXPECT_EQ(LeadingNumber(".5e1z"), 5.0);
+    EXPECT_EQ(LeadingNumber("1e"), 1.0);
+    EXPECT_EQ(LeadingNumber("1.5D2"), 150.0);
+    EXPECT_EQ(LeadingNumber("3-4"), 3.0);
+    EXPECT_EQ(LeadingNumber("."), 0.0);
+}
+
+TEST(Columns, CountFromOneAndStopAtTheLineEnd) {
+    EXPECT_EQ(Columns("abcdefghij", 3, 5), "cde");
+    EXPECT_EQ(Columns("abcdefghij", 9, 12), "ij");
+    EXPECT_EQ(Columns("abc", 10, 18), "");
+}
+
+}  // namespace
+}  // namespace eld
