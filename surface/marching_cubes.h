@@ -9,14 +9,38 @@
 
 namespace eld {
 
+// The capacity message; thrown as EldError(Fatal) by the extraction.
+inline constexpr const char* kTooManyTrianglesMessage =
+    "Sorry, to complicated scene, Number of reguired triangles > 1 200 000";
+
 // Reads the case table. Throws EldError(Recoverable) naming the file when it is
 // missing or short, EldError(FatalSilent) naming the file and the case when a
 // record separator is not -99.
 void ReadCellTable(CellTable& t, const std::string& path);  // CellTable: scene_state.h
 
+// 1 when value lies strictly above the limit; a value equal to it is below.
+inline std::int16_t IsAboveLimit(float limit, float value) {
+    return value > limit ? 1 : 0;
+}
+
+// Where the limit crosses an edge from value a (start) to b (end), in float.
+inline float EdgeFraction(float a, float b, float limit) {
+    return (a - limit) / (a - b);
+}
+
 // Percent (0..100) after each slab of axis 1; the viewer shows it in the
-// progress window, eldmap on stderr.
+// progress window, eldmap on stderr. Always called on the calling thread.
 using ProgressFn = std::function<void(int layer, int percent)>;
+
+// The extraction itself, into any store of `capacity` triangles: cubes in
+// loop order (axis 1 outermost, axis 3 innermost), each cube's triangles in
+// table order. Returns the triangle count; throws EldError(Fatal,
+// kTooManyTrianglesMessage) when more than `capacity` triangles are needed.
+// threads <= 0 picks one per core (one for small grids); the output does not
+// depend on it. progress gets the percent of axis-1 slabs done.
+int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
+                   const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
+                   int threads = 0, const std::function<void(int percent)>& progress = {});
 
 // Fills s.Triangles[L] from index 0 and sets s.TriangleCount[L]. Reads the case
 // table from s.DataFolder on first use. Throws EldError(Fatal, "Sorry, to
@@ -27,7 +51,8 @@ void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& p
 
 // The extraction half of the viewer's GenerateFields: the surface of every
 // visible layer, then, when ShowContourMap is on, the contours of all three
-// limits; clears SceneListValid.
-void ExtractFields(SceneState& s, const ProgressFn& progress = {});
+// limits; clears SceneListValid. Returns false when a contour had more
+// segments than its store holds (the store keeps the first 100 000).
+bool ExtractFields(SceneState& s, const ProgressFn& progress = {});
 
 }  // namespace eld

@@ -1,0 +1,373 @@
+// Marching cubes over the whole grid into the fixed triangle store.
+//
+// The output is defined by the plain cube-by-cube algorithm (loop order, table
+// order, 32-bit vertex arithmetic); this implementation produces exactly the
+// same triangles, only faster:
+//  - each grid point is compared with the limit once per extraction, into bit
+//    rows of 64 points, so that whole runs of cubes that lie wholly above or
+//    below the limit are skipped with a few word operations;
+//  - the axis-1 loop is split into contiguous chunks run on their own threads,
+//    and the chunks' triangles are concatenated in loop order.
+// Vertices must match the plain algorithm bit for bit, so no multiply-add is
+// contracted into a fused one.
+#pragma GCC optimize("fp-contract=off")
+
+#include "surface/marching_cubes.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <thread>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "mapdata/data_files.h"
+#include "mapdata/eld_error.h"
+#include "surface/marching_squares.h"
+
+namespace eld {
+namespace {
+
+// Cube edges 1..12: start and end corner, axis (0 = x) and the offset of the
+// start corner from corner 0 along x, y and z.
+struct EdgeGeometry {
+    std::uint8_t start, end, axis, ox, oy, oz;
+};
+constexpr EdgeGeometry kEdges[13] = {
+    {0, 0, 0, 0, 0, 0},  // unused
+    {0, 1, 0, 0, 0, 0}, {1, 2, 1, 1, 0, 0}, {3, 2, 0, 0, 1, 0}, {0, 3, 1, 0, 0, 0},
+    {4, 5, 0, 0, 0, 1}, {5, 6, 1, 1, 0, 1}, {7, 6, 0, 0, 1, 1}, {4, 7, 1, 0, 0, 1},
+    {0, 4, 2, 0, 0, 0}, {1, 5, 2, 1, 0, 0}, {3, 7, 2, 0, 1, 0}, {2, 6, 2, 1, 1, 0},
+};
+
+// One case of the table in the form the inner loop wants.
+struct CaseEntry {
+    std::uint8_t cutCount = 0;
+    std::uint8_t cut[12] = {};  // valid edge numbers only (others compute nothing)
+    std::uint8_t triangleCount = 0;
+    std::uint8_t edges[30] = {};
+    bool resetVertices = false;  // a triangle uses an edge the case does not compute
+};
+
+struct Job {
+    int n1, n2, n3;
+    std::vector<float> pos[3];  // pos[a][n] = origin + (n - 1) * step, n = 1..N
+    float step[3];
+    float limit;
+    const float* values;
+    std::size_t strideI, strideJ;  // in floats
+    int words;                     // bit words per row, plus one zero word
+    CaseEntry cases[256];
+};
+
+void PrepareCases(const CellTable& t, CaseEntry* cases) {
+    for (int c = 0; c < 256; ++c) {
+        CaseEntry& e = cases[c];
+        bool computed[13] = {};
+        int cutCount = std::clamp<int>(t.CutEdgeTable[c][0], 0, 12);
+        for (int m = 1; m <= cutCount; ++m) {
+            int edge = t.CutEdgeTable[c][m];
+            if (edge < 1 || edge > 12) continue;
+            e.cut[e.cutCount++] = static_cast<std::uint8_t>(edge);
+            computed[edge] = true;
+        }
+        int tris = std::clamp<int>(t.TriangleTable[c][0], 0, 10);
+        e.triangleCount = static_cast<std::uint8_t>(tris);
+        for (int n = 0; n < 3 * tris; ++n) {
+            int edge = std::clamp<int>(t.TriangleTable[c][n + 1], 0, 12);
+            e.edges[n] = static_cast<std::uint8_t>(edge);
+            if (!computed[edge]) e.resetVertices = true;
+        }
+    }
+}
+
+// bits[w] bit b = value of grid point k = 64w + b + 1 lies above the limit.
+void RowBits(const float* v, int n, float limit, std::uint64_t* bits, int words) {
+    int k = 0, w = 0;
+#if defined(__SSE2__)
+    const __m128 lim = _mm_set1_ps(limit);
+    for (; k + 64 <= n; k += 64, ++w) {
+        std::uint64_t m = 0;
+        for (int q = 0; q < 16; ++q) {
+            __m128 x = _mm_loadu_ps(v + k + 4 * q);
+            m |= static_cast<std::uint64_t>(_mm_movemask_ps(_mm_cmpgt_ps(x, lim))) << (4 * q);
+        }
+        bits[w] = m;
+    }
+#endif
+    while (k < n) {
+        std::uint64_t m = 0;
+        for (int q = 0; q < 64 && k + q < n; ++q)
+            m |= static_cast<std::uint64_t>(v[k + q] > limit) << q;
+        bits[w++] = m;
+        k += 64;
+    }
+    for (; w < words; ++w) bits[w] = 0;
+}
+
+void PlaneBits(const Job& job, int i, std::uint64_t* plane) {
+    for (int j = 1; j <= job.n2; ++j)
+        RowBits(job.values + i * job.strideI + j * job.strideJ + 1, job.n3, job.limit,
+                plane + static_cast<std::size_t>(j) * job.words, job.words);
+}
+
+struct ChunkResult {
+    int count = 0;
+    bool overflow = false;
+};
+
+// Cubes i = iBegin..iEnd-1 into out[0..capacity).
+ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out, int capacity,
+                     std::atomic<int>& slabsDone, const std::atomic<bool>& stop,
+                     const std::function<void(int)>* progress) {
+    ChunkResult r;
+    const int W = job.words;
+    const int cubesK = job.n3 - 1;
+    const int cubeWords = (cubesK + 63) / 64;
+    const std::uint64_t lastMask =
+        (cubesK % 64) ? (std::uint64_t{1} << (cubesK % 64)) - 1 : ~std::uint64_t{0};
+    std::vector<std::uint64_t> planeA(static_cast<std::size_t>(job.n2 + 1) * W);
+    std::vector<std::uint64_t> planeB(planeA.size());
+    std::uint64_t* P = planeA.data();
+    std::uint64_t* Q = planeB.data();
+    const float dx = job.step[0], dy = job.step[1], dz = job.step[2];
+    const float* zpos = job.pos[2].data();
+    XYZ vert[13];
+
+    PlaneBits(job, iBegin, P);
+    for (int i = iBegin; i < iEnd; ++i) {
+        if (stop.load(std::memory_order_relaxed)) break;
+        PlaneBits(job, i + 1, Q);
+        const float x0 = job.pos[0][i];
+        const float x1 = x0 + dx;
+        for (int j = 1; j < job.n2; ++j) {
+            const std::uint64_t* r0 = P + static_cast<std::size_t>(j) * W;
+            const std::uint64_t* r3 = P + static_cast<std::size_t>(j + 1) * W;
+            const std::uint64_t* r1 = Q + static_cast<std::size_t>(j) * W;
+            const std::uint64_t* r2 = Q + static_cast<std::size_t>(j + 1) * W;
+            const float* f0 = job.values + i * job.strideI + j * job.strideJ;
+            const float* f1 = f0 + job.strideI;
+            const float* f2 = f1 + job.strideJ;
+            const float* f3 = f0 + job.strideJ;
+            const float y0 = job.pos[1][j];
+            const float y1 = y0 + dy;
+            for (int w = 0; w < cubeWords; ++w) {
+                const std::uint64_t a = r0[w], b = r1[w], c = r2[w], d = r3[w];
+                const std::uint64_t an = (a >> 1) | (r0[w + 1] << 63);
+                const std::uint64_t bn = (b >> 1) | (r1[w + 1] << 63);
+                const std::uint64_t cn = (c >> 1) | (r2[w + 1] << 63);
+                const std::uint64_t dn = (d >> 1) | (r3[w + 1] << 63);
+                const std::uint64_t any = a | b | c | d | an | bn | cn | dn;
+                const std::uint64_t all = a & b & c & d & an & bn & cn & dn;
+                std::uint64_t mixed = any & ~all;
+                if (w == cubeWords - 1) mixed &= lastMask;
+                while (mixed) {
+                    const int p = __builtin_ctzll(mixed);
+                    mixed &= mixed - 1;
+                    const unsigned cubeCase = ((a >> p) & 1) | ((b >> p) & 1) << 1 |
+                                              ((c >> p) & 1) << 2 | ((d >> p) & 1) << 3 |
+                                              ((an >> p) & 1) << 4 | ((bn >> p) & 1) << 5 |
+                                              ((cn >> p) & 1) << 6 | ((dn >> p) & 1) << 7;
+                    const CaseEntry& ce = job.cases[cubeCase];
+                    const int k = 64 * w + p + 1;
+                    const float D[8] = {f0[k],     f1[k],     f2[k],     f3[k],
+                                        f0[k + 1], f1[k + 1], f2[k + 1], f3[k + 1]};
+                    const float z0 = zpos[k];
+                    const float lo[3] = {x0, y0, z0};
+                    const float hi[3] = {x1, y1, z0 + dz};
+                    const float st[3] = {dx, dy, dz};
+                    if (ce.resetVertices) std::fill(vert, vert + 13, XYZ{});
+                    for (int m = 0; m < ce.cutCount; ++m) {
+                        const int e = ce.cut[m];
+                        const EdgeGeometry& g = kEdges[e];
+                        const float t = EdgeFraction(D[g.start], D[g.end], job.limit);
+                        float v[3] = {g.ox ? hi[0] : lo[0], g.oy ? hi[1] : lo[1],
+                                      g.oz ? hi[2] : lo[2]};
+                        v[g.axis] = lo[g.axis] + t * st[g.axis];
+                        vert[e] = XYZ{v[0], v[1], v[2]};
+                    }
+                    if (r.count + ce.triangleCount > capacity) {
+                        r.overflow = true;
+                        return r;
+                    }
+                    for (int n = 0; n < ce.triangleCount; ++n) {
+                        SurfaceTriangle& tri = out[r.count++];
+                        tri.v[0] = vert[ce.edges[3 * n]];
+                        tri.v[1] = vert[ce.edges[3 * n + 1]];
+                        tri.v[2] = vert[ce.edges[3 * n + 2]];
+                    }
+                }
+            }
+        }
+        std::swap(P, Q);
+        int done = slabsDone.fetch_add(1, std::memory_order_relaxed) + 1;
+        if (progress && *progress) (*progress)(100 * done / (job.n1 - 1));
+    }
+    return r;
+}
+
+// Anonymous memory for one chunk's triangles. Fresh pages cost a fault each
+// on first touch; huge pages cut the number of faults 512-fold.
+class TriangleScratch {
+  public:
+    explicit TriangleScratch(std::size_t triangles) {
+        constexpr std::size_t kHuge = std::size_t{2} << 20;
+        length_ = triangles * sizeof(SurfaceTriangle) + kHuge;
+        base_ = mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base_ == MAP_FAILED) throw std::bad_alloc();
+        auto addr = reinterpret_cast<std::uintptr_t>(base_);
+        auto aligned = (addr + kHuge - 1) & ~(kHuge - 1);
+#ifdef MADV_HUGEPAGE
+        madvise(reinterpret_cast<void*>(aligned), length_ - (aligned - addr), MADV_HUGEPAGE);
+#endif
+        data_ = reinterpret_cast<SurfaceTriangle*>(aligned);
+    }
+    ~TriangleScratch() {
+        munmap(base_, length_);
+    }
+    TriangleScratch(const TriangleScratch&) = delete;
+    TriangleScratch& operator=(const TriangleScratch&) = delete;
+    SurfaceTriangle* data() const {
+        return data_;
+    }
+
+  private:
+    void* base_ = nullptr;
+    std::size_t length_ = 0;
+    SurfaceTriangle* data_ = nullptr;
+};
+
+// The triangle store of a layer: allocated once, advised to huge pages before
+// it is first touched.
+void EnsureTriangleStore(std::vector<SurfaceTriangle>& store) {
+    if (store.size() == static_cast<std::size_t>(kMaxTrianglesPerLayer)) return;
+    store.clear();
+    store.shrink_to_fit();
+    store.reserve(kMaxTrianglesPerLayer);
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+    auto begin = (reinterpret_cast<std::uintptr_t>(store.data()) + kHuge - 1) & ~(kHuge - 1);
+    auto end =
+        reinterpret_cast<std::uintptr_t>(store.data() + kMaxTrianglesPerLayer) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+    store.resize(kMaxTrianglesPerLayer);
+}
+
+}  // namespace
+
+int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
+                   const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
+                   int threads, const std::function<void(int)>& progress) {
+    const int n1 = grid.N(1), n2 = grid.N(2), n3 = grid.N(3);
+    if (n1 < 2 || n2 < 2 || n3 < 2) return 0;
+    if (density.n1 < n1 || density.n2 < n2 || density.n3 < n3)
+        fail("the density grid (" + std::to_string(density.n1) + " x " +
+             std::to_string(density.n2) + " x " + std::to_string(density.n3) +
+             ") is smaller than MapGrid GridPoints");
+
+    auto job = std::make_unique<Job>();
+    job->n1 = n1;
+    job->n2 = n2;
+    job->n3 = n3;
+    const int counts[3] = {n1, n2, n3};
+    for (int a = 0; a < 3; ++a) {
+        job->step[a] = grid.GridStep[a];
+        job->pos[a].assign(static_cast<std::size_t>(counts[a]) + 2, 0.0f);
+        for (int n = 1; n <= counts[a]; ++n)
+            job->pos[a][n] = grid.GridOrigin[a] + static_cast<float>(n - 1) * grid.GridStep[a];
+    }
+    job->limit = limit;
+    job->values = density.values.data();
+    job->strideJ = static_cast<std::size_t>(density.n3) + 1;
+    job->strideI = job->strideJ * (static_cast<std::size_t>(density.n2) + 1);
+    job->words = (n3 + 63) / 64 + 1;
+    PrepareCases(table, job->cases);
+
+    const int slabs = n1 - 1;
+    if (threads <= 0) {
+        const double cubes = double(slabs) * (n2 - 1) * (n3 - 1);
+        threads = cubes < (1 << 18) ? 1 : int(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    threads = std::clamp(threads, 1, slabs);
+
+    std::atomic<int> slabsDone{0};
+    std::atomic<bool> stop{false};
+    std::vector<ChunkResult> results(threads);
+    std::vector<std::unique_ptr<TriangleScratch>> scratch(threads);
+    std::vector<std::exception_ptr> errors(threads);
+    std::vector<std::thread> workers;
+    auto begin = [&](int t) { return 1 + static_cast<int>(std::int64_t(slabs) * t / threads); };
+    for (int t = 1; t < threads; ++t) {
+        scratch[t] = std::make_unique<TriangleScratch>(capacity);
+        workers.emplace_back([&, t] {
+            try {
+                results[t] = RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(), capacity,
+                                      slabsDone, stop, nullptr);
+            } catch (...) {
+                errors[t] = std::current_exception();
+            }
+            if (results[t].overflow || errors[t]) stop = true;
+        });
+    }
+    try {
+        results[0] = RunChunk(*job, begin(0), begin(1), out, capacity, slabsDone, stop, &progress);
+    } catch (...) {
+        errors[0] = std::current_exception();
+    }
+    if (results[0].overflow || errors[0]) stop = true;
+    for (std::thread& w : workers) w.join();
+    for (const std::exception_ptr& e : errors)
+        if (e) std::rethrow_exception(e);
+
+    std::int64_t total = 0;
+    for (const ChunkResult& r : results) {
+        if (r.overflow) fail_fatal(kTooManyTrianglesMessage);
+        total += r.count;
+    }
+    if (total > capacity) fail_fatal(kTooManyTrianglesMessage);
+    int at = results[0].count;
+    for (int t = 1; t < threads; ++t) {
+        std::memcpy(static_cast<void*>(out + at), scratch[t]->data(),
+                    sizeof(SurfaceTriangle) * results[t].count);
+        at += results[t].count;
+    }
+    if (progress && threads > 1) progress(100);
+    return at;
+}
+
+void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress) {
+    if (L < 1 || L > kLayers) fail("layer number " + std::to_string(L) + " is outside 1..3");
+    if (!s.CellTables.CellTableLoaded) {
+        ReadCellTable(s.CellTables, DataFilePath(s.DataFolder, "cell_table.dat"));
+        s.CellTables.CellTableLoaded = true;
+    }
+    EnsureTriangleStore(s.Triangles[L]);
+    s.TriangleCount[L] = 0;
+    if (progress) progress(L, 0);
+    std::function<void(int)> percent;
+    if (progress) percent = [&](int p) { progress(L, p); };
+    s.TriangleCount[L] = ExtractSurface(s.MapGrid, s.DensityGrid, s.CellTables, limit,
+                                        s.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent);
+}
+
+bool ExtractFields(SceneState& s, const ProgressFn& progress) {
+    for (int L = 1; L <= kLayers; ++L)
+        if (On(s.LayerVisible[L])) GenerateLayerSurface(s, s.LayerLimit[L], L, progress);
+    bool complete = true;
+    if (On(s.ShowContourMap))
+        for (int L = 1; L <= kLayers; ++L)
+            if (!GenerateContour(s, s.LayerLimit[L], L)) complete = false;
+    s.SceneListValid = 0;
+    return complete;
+}
+
+}  // namespace eld
