@@ -1,0 +1,48 @@
+#include "tools/eldmap/load.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "mapdata/atoms.h"
+#include "mapdata/data_files.h"
+#include "mapdata/presets.h"
+#include "mapdata/read_map.h"
+#include "surface/layer_properties.h"
+#include "surface/marching_cubes.h"
+#include "view/view_control.h"
+
+namespace eld::eldmap {
+
+void LoadForView(SceneState& s, const std::string& path) {
+    if (s.DataFolder.empty()) s.DataFolder = FindDataFolder();
+    ReadMapFile(s, path);
+    s.MapFileName = path;
+    SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, path));
+    FindBonds(s);
+
+    // Big maps take seconds: show where the extraction is, but only to a
+    // person watching (not into logs or test output).
+    ProgressFn progress;
+    const bool tty = ::isatty(2);
+    if (tty) {
+        progress = [](int layer, int percent) {
+            std::fprintf(stderr, "\reldmap: surface of layer %d: %3d%%", layer, percent);
+            if (percent >= 100) std::fputc('\n', stderr);
+        };
+    }
+    ExtractFields(s, progress);
+
+    ResetViewFields(s);
+    s.QuitRequested = kFalse;
+    s.ShowAtoms = kTrue;
+    s.PickingMode = "3D";
+    s.ShowPickMarker = kFalse;
+    s.ShowCell = kFalse;
+    s.PeakCount = 0;
+    s.SurfaceStyle = 1;
+    LoadLayerLimitPresets(s);
+    s.SceneListValid = 0;
+}
+
+}  // namespace eld::eldmap

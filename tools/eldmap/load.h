@@ -1,0 +1,23 @@
+// Opening a map the way the viewer does, for eldmap's commands that show or
+// export a view (render, pov).
+#pragma once
+
+#include <string>
+
+#include "mapdata/scene_state.h"
+
+namespace eld::eldmap {
+
+// The viewer's map opening and view reset, without windows:
+//  - DataFolder := FindDataFolder() when it is empty; MapFileName := path;
+//  - ReadMapFile, then SetLayersProperites with DensityMin and LayerHighValue,
+//    FindBonds, and the extraction of the visible layers' surfaces and of the
+//    contours (ExtractFields);
+//  - the view reset: aspect 1, no drag or spin, scale 1, no translation,
+//    identity orientation, atoms on, cell off, no pick marker, no peaks,
+//    picking "3D", SurfaceStyle 1, the layer-limit presets, SceneListValid 0.
+// DisplayMode is left as it is. Extraction progress goes to stderr when it is
+// a terminal. Errors are thrown as EldError (the message names the file).
+void LoadForView(SceneState& s, const std::string& path);
+
+}  // namespace eld::eldmap
