@@ -22,9 +22,9 @@ const AtomTypeRow* Row(const std::vector<AtomTypeRow>& table, int k) {
 
 // The sum BondRadius + BondTolerance of a type; the largest upper bond length
 // of any pair is twice the largest of these.
-float Reach(const std::vector<AtomTypeRow>& table, int k) {
+double Reach(const std::vector<AtomTypeRow>& table, int k) {
     const AtomTypeRow* r = Row(table, k);
-    return r ? r->BondRadius + r->BondTolerance : 0.0f;
+    return r ? r->BondRadius + r->BondTolerance : 0.0;
 }
 
 float AtomDistance(const std::array<float, 13>& a, const std::array<float, 13>& b) {
@@ -57,9 +57,9 @@ std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path) {
         AtomTypeRow r;
         r.TypeNumber = static_cast<int>(std::lround(type));
         r.Value2 = static_cast<float>(LeadingNumber(Columns(line, 7, 9)) / 100.0);
-        r.BondRadius = static_cast<float>(LeadingNumber(Columns(line, 14, 16)) / 100.0);
+        r.BondRadius = LeadingNumber(Columns(line, 14, 16)) / 100.0;
         r.Value4 = static_cast<float>(LeadingNumber(Columns(line, 21, 23)) / 100.0);
-        r.BondTolerance = static_cast<float>(LeadingNumber(Columns(line, 27, 29)));
+        r.BondTolerance = LeadingNumber(Columns(line, 27, 29));
         // Trailing blanks of a short line are often lost by editors; "C" at
         // the line end stands for "C   ".
         r.TypeName = std::string(Columns(line, 34, 37));
@@ -83,10 +83,10 @@ void AssignAtomTypes(SceneState& s, const std::vector<AtomTypeRow>& table) {
 void BondWindow(const std::vector<AtomTypeRow>& table, int a, int b, float& lower, float& upper) {
     const AtomTypeRow* ra = Row(table, a);
     const AtomTypeRow* rb = Row(table, b);
-    const float radius_a = ra ? ra->BondRadius : 0.0f, tol_a = ra ? ra->BondTolerance : 0.0f;
-    const float radius_b = rb ? rb->BondRadius : 0.0f, tol_b = rb ? rb->BondTolerance : 0.0f;
-    lower = radius_a + radius_b - (tol_a + tol_b);
-    upper = radius_a + radius_b + tol_a + tol_b;
+    const double radius_a = ra ? ra->BondRadius : 0.0, tol_a = ra ? ra->BondTolerance : 0.0;
+    const double radius_b = rb ? rb->BondRadius : 0.0, tol_b = rb ? rb->BondTolerance : 0.0;
+    lower = static_cast<float>(radius_a + radius_b - (tol_a + tol_b));
+    upper = static_cast<float>(radius_a + radius_b + tol_a + tol_b);
 }
 
 void FindBonds(SceneState& s) {
@@ -110,7 +110,7 @@ void FindBonds(SceneState& s) {
     auto slot = [&](int t) { return (t >= 1 && t <= rows) ? t : 0; };
     const int m = rows + 1;
     std::vector<float> lower(std::size_t(m) * m), upper(std::size_t(m) * m);
-    float reach = 0.0f;
+    double reach = 0.0;
     for (int a = 0; a < m; ++a) {
         reach = std::max(reach, Reach(table, a));
         for (int b = 0; b < m; ++b)
@@ -118,12 +118,12 @@ void FindBonds(SceneState& s) {
     }
     std::vector<int> slots(n);
     for (int i = 0; i < n; ++i) slots[i] = slot(type[i]);
-    const float cutoff = 2.0f * reach;
-    if (!(cutoff > 0.0f)) return;  // no window is open
+    const double cutoff = 2.0 * reach;
+    if (!(cutoff > 0.0)) return;  // no window is open
 
     // Cell list: cells at least as wide as the largest upper bound (with a
     // margin for rounding), so every bonded pair lies in neighbouring cells.
-    const double width_min = double(cutoff) * 1.001 + 1e-6;
+    const double width_min = cutoff * 1.001 + 1e-6;
     double lo[3], hi[3];
     for (int c = 0; c < 3; ++c) {
         lo[c] = std::numeric_limits<double>::max();

@@ -12,12 +12,14 @@ namespace eld {
 // One row of atompar2.txt (columns 1..7 of the type table).
 struct AtomTypeRow {
     int TypeNumber = 0;
-    float Value2 = 0;        // read, not used
-    float BondRadius = 0;
-    float Value4 = 0;        // read, not used
-    float BondTolerance = 0;
-    std::string TypeName;    // 4 characters as they stand
-    float Value7 = 0;        // read, not used
+    float Value2 = 0;  // read, not used
+    // Kept as read (decimal fractions in double) so that a window such as
+    // 0.77 + 0.77 +- 0.2 rounds to the floats nearest 1.34 and 1.74.
+    double BondRadius = 0;
+    float Value4 = 0;  // read, not used
+    double BondTolerance = 0;
+    std::string TypeName;  // 4 characters as they stand
+    float Value7 = 0;      // read, not used
 };
 
 // Rows in file order; AtomTypeTable[k-1] is row k. Throws EldError
@@ -29,7 +31,9 @@ std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path);
 void AssignAtomTypes(SceneState& s, const std::vector<AtomTypeRow>& table);
 
 // lower/upper bond length of two type numbers, used as row numbers of the table
-// (a number without a row gives 0 for both values).
+// (a number without a row gives 0 for both values). Computed in double from the
+// table values, then rounded to float; a pair bonds when lower < d < upper with
+// d the float distance.
 void BondWindow(const std::vector<AtomTypeRow>& table, int a, int b, float& lower, float& upper);
 
 // Reads DataFolder/atompar2.txt, assigns types and fills BondList/BondCount with
