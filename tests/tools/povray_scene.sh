@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# eldmap pov, checked by the real client: POV-Ray 3.7 must parse the scene with
+# the shipped header (every atom name of atompar2.txt included) and draw more
+# than the background, with the objects where the offscreen picture has them.
+# A missing header gives a message naming it and no scene file.
+set -euo pipefail
+bin="${ELD_BIN_DIR:?}"
+here="$(cd "$(dirname "$0")" && pwd)"
+command -v povray >/dev/null || { echo "povray is not installed"; exit 77; }
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+python3 "$here/small_blob_map.py" "$tmp/blob.fou"
+python3 "$here/small_blob_map.py" "$tmp/all.fou" --all-atoms "$bin/atompar2.txt"
+
+# povray SCENE OUT.png W H: renders headless; fails on any parse error.
+povray_render() {
+  (cd "$tmp" && povray "+I$1" "+O$2" "+W$3" "+H$4" -D +A0.0 "+L$bin" >"$2.log" 2>&1) ||
+    { tail -n 20 "$tmp/$2.log" >&2; fail "povray failed on $1"; }
+  grep -q "Parse Error" "$tmp/$2.log" && fail "parse error in $1"
+  return 0
+}
+# count_where FILE GEOMETRY AWK-CONDITION-ON-r,g,b -> number of pixels
+count_where() {
+  convert "$1" -crop "$2" +repage -depth 8 txt:- | tail -n +2 |
+    sed -E 's/.*: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/' |
+    awk "{ r=\$1; g=\$2; b=\$3; if ($3) n++ } END { print n+0 }"
+}
+
+"$bin/eldmap" pov "$tmp/blob.fou" -o "$tmp/blob.pov" --cell
+head -c 200 "$tmp/blob.pov" | head -n 2 | tr -d '\r' | grep -qx "// $tmp/blob.fou" || fail "map name line"
+[ "$(grep -c $'\r$' "$tmp/blob.pov")" -eq "$(wc -l <"$tmp/blob.pov")" ] || fail "not all lines end in CR LF"
+grep -q "//END OF FILE" "$tmp/blob.pov" && fail "header end line copied"
+povray_render blob.pov blob.png 160 120
+# Background is black; the scene must have drawn a fair number of pixels.
+lit=$(count_where "$tmp/blob.png" 160x120+0+0 'r+g+b > 60')
+[ "$lit" -gt 300 ] || fail "only $lit pixels differ from the background"
+# The camera frames the scene as the viewer does: nothing in the corners, the
+# blob in the middle (the same size test as the offscreen picture).
+corner=$(count_where "$tmp/blob.png" 20x20+0+0 'r+g+b > 60')
+[ "$corner" -eq 0 ] || fail "$corner lit pixels in the corner"
+"$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/gl.png" --size 160x120 --cell
+gl_lit=$(count_where "$tmp/gl.png" 40x40+60+40 'r+g+b > 60')
+pov_lit=$(count_where "$tmp/blob.png" 40x40+60+40 'r+g+b > 60')
+[ "$gl_lit" -gt 100 ] && [ "$pov_lit" -gt 100 ] || fail "centre: GL $gl_lit, POV-Ray $pov_lit lit pixels"
+# Layer 1's green dominates both pictures' outer ring.
+pov_green=$(count_where "$tmp/blob.png" 160x120+0+0 'g > r + 40 && g > b + 40')
+[ "$pov_green" -gt 50 ] || fail "only $pov_green green pixels in the POV-Ray picture"
+
+# Every atom name of atompar2.txt has its identifiers in the header.
+"$bin/eldmap" pov "$tmp/all.fou" -o "$tmp/all.pov" --no-contour --style triangle --view x
+want=$(python3 -B -c "import sys; sys.path.insert(0, '$here'); import small_blob_map as m; print(len(m.atom_names('$bin/atompar2.txt')))")
+names=$(grep -c '^sphere ' "$tmp/all.pov")
+[ "$names" -eq "$want" ] && [ "$want" -gt 0 ] || fail "$names atom spheres for $want names"
+povray_render all.pov all.png 80 60
+
+# Without its header the export stops with a message and writes nothing.
+mkdir "$tmp/nohead"
+cp "$bin/eldmap" "$bin/atompar2.txt" "$bin/cell_table.dat" "$bin/layer_limit_presets.txt" "$tmp/nohead/"
+out=$("$tmp/nohead/eldmap" pov "$tmp/blob.fou" -o "$tmp/none.pov" 2>&1) && fail "no header accepted"
+grep -q "ELDmap_POVray_head.def" <<<"$out" || fail "message does not name the header: $out"
+[ ! -e "$tmp/none.pov" ] || fail "a scene was written without a header"
+echo "eldmap pov + povray: ok"
