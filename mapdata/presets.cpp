@@ -12,17 +12,17 @@ void LoadLayerLimitPresets(SceneState& s) {
     const std::string text = ReadWholeFile(path, "layer-limit preset file");
     TextReader in(text, path);
     LayerLimitPreset read[3];
-    for (int p = 0; p < 3; ++p) {
+    int lines = 0;
+    auto next_line = [&](const char* what) {
         if (in.AtEnd())
-            fail(path + ": the file has " + std::to_string(in.Line() - 1) +
+            fail(path + ": the file has " + std::to_string(lines) +
                  " lines; twelve are needed (a description and three limits per preset)");
-        read[p].Description = std::string(in.ReadLine("a preset description"));
-        for (int k = 0; k < 3; ++k) {
-            if (in.AtEnd())
-                fail(path + ": the file has " + std::to_string(in.Line() - 1) +
-                     " lines; twelve are needed (a description and three limits per preset)");
-            read[p].Limit[k] = LeadingNumber(in.ReadLine("a preset limit"));
-        }
+        ++lines;
+        return in.ReadLine(what);
+    };
+    for (LayerLimitPreset& p : read) {
+        p.Description = std::string(next_line("a preset description"));
+        for (double& limit : p.Limit) limit = LeadingNumber(next_line("a preset limit"));
     }
     for (int p = 0; p < 3; ++p) s.LayerLimitPresets[p] = read[p];
 }
