@@ -62,6 +62,49 @@ XYZ Centroid(const SurfaceTriangle& t) {
             (t.v[0].z + t.v[1].z + t.v[2].z) / 3.0f};
 }
 
+// Which triangles can reach the pick region at all. The projection (with the
+// pick matrix) and the model-view are taken from GL once; a triangle whose
+// three vertices lie beyond the same side of the region in clip space cannot
+// be hit and is not sent. The region spans -1..1 there (one pixel); the test
+// keeps half a pixel of margin, and anything near or behind the eye is sent, so
+// GL still decides every hit and the names come back as without the test.
+class PickRegionCull {
+  public:
+    PickRegionCull() {
+        float p[16], mv[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, p);
+        glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+        // m = p * mv, column-major.
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) {
+                float sum = 0;
+                for (int k = 0; k < 4; ++k) sum += p[k * 4 + r] * mv[c * 4 + k];
+                m_[c * 4 + r] = sum;
+            }
+    }
+
+    bool MayHit(const SurfaceTriangle& t) const {
+        constexpr float kMargin = 2.0f;  // the region is -1..1: half a pixel more each side
+        unsigned all = 0xF;
+        for (const XYZ& v : t.v) {
+            const float x = m_[0] * v.x + m_[4] * v.y + m_[8] * v.z + m_[12];
+            const float y = m_[1] * v.x + m_[5] * v.y + m_[9] * v.z + m_[13];
+            const float w = m_[3] * v.x + m_[7] * v.y + m_[11] * v.z + m_[15];
+            if (!(w > 1e-6f)) return true;
+            unsigned out = 0;
+            if (x > kMargin * w) out |= 1;
+            if (x < -kMargin * w) out |= 2;
+            if (y > kMargin * w) out |= 4;
+            if (y < -kMargin * w) out |= 8;
+            all &= out;
+        }
+        return all == 0;
+    }
+
+  private:
+    float m_[16];
+};
+
 // "Not passed the high bound" in the sense of the step's direction.
 bool NotPassed(float v, float high, float step) {
     return step > 0 ? v <= high : v >= high;
@@ -124,7 +167,19 @@ SelectionHits SelectSectionQuad(const SceneState& s, float X, float Y, const Sec
 }
 
 SelectionHits SelectSurfaceTriangles(const SceneState& s, float X, float Y, int layer) {
-    return SelectionPass(s, X, Y, [&] { DrawSurfaceTriangles(s, layer); });
+    return SelectionPass(s, X, Y, [&] {
+        // Large layers: only the triangles that can reach the region are sent.
+        const PickRegionCull cull;
+        const std::vector<SurfaceTriangle>& tri = s.Triangles[layer];
+        const int count = std::min<int>(s.TriangleCount[layer], static_cast<int>(tri.size()));
+        for (int t = 0; t < count; ++t) {
+            if (!cull.MayHit(tri[t])) continue;
+            glLoadName(static_cast<GLuint>(t + 1));
+            glBegin(GL_TRIANGLES);
+            for (const XYZ& v : tri[t].v) glVertex3f(v.x, v.y, v.z);
+            glEnd();
+        }
+    });
 }
 
 bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, float y_low,

@@ -3,6 +3,7 @@
 #include "picking/picking.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -217,6 +218,69 @@ TEST_F(PickingTest, LayersBeyondSixteenBitNamesArePicked) {
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
     EXPECT_NEAR(s_.PickedPoint[0], 4 / 3.0f, 1e-5);
     EXPECT_NEAR(s_.PickedPoint[2], 0.0f, 1e-6);
+}
+
+// The selection pass with every triangle of the layer sent, as reference for
+// the picker, which leaves out triangles that cannot reach the pick region.
+std::vector<GLuint> AllTriangleHits(const SceneState& s, float X, float Y, int layer) {
+    std::vector<GLuint> buffer(kSelectBufferSize, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glSelectBuffer(kSelectBufferSize, buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(0);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(X, viewport[3] - Y, 1.0, 1.0, viewport);
+    Kamera(s, "CentralEyePicking");
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    recalcModelView(s);
+    DrawSurfaceTriangles(s, layer);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    const int count = glRenderMode(GL_RENDER);
+    std::vector<GLuint> names;
+    for (int r = 0; r < count; ++r) names.push_back(buffer[4 * r + 3]);
+    return names;
+}
+
+TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
+    // A fine closed shell (some triangles a pixel small), seen turned, shifted
+    // and enlarged so that parts come close to the eye.
+    auto& tri = s_.Triangles[2];
+    const int bands = 60;
+    auto at = [&](int i, int j) {
+        const float th = 3.14159265f * i / bands, ph = 6.2831853f * j / bands;
+        return XYZ{5 * std::sin(th) * std::cos(ph), 3 * std::sin(th) * std::sin(ph),
+                   4 * std::cos(th)};
+    };
+    for (int i = 0; i < bands; ++i)
+        for (int j = 0; j < bands; ++j) {
+            tri.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}});
+            tri.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}});
+        }
+    s_.TriangleCount[2] = static_cast<int>(tri.size());
+    s_.ViewQuaternion[0] = 0.3f;
+    s_.ViewQuaternion[1] = 0.5f;
+    s_.ViewQuaternion[3] = std::sqrt(1 - 0.09f - 0.25f);
+    s_.ViewTranslation[0] = 0.7f;
+    s_.ViewScale = 2.5f;
+    int compared = 0, hit = 0;
+    for (float X = 3.5f; X < kSize; X += 37.3f)
+        for (float Y = 2.25f; Y < kSize; Y += 41.7f) {
+            const SelectionHits picked = SelectSurfaceTriangles(s_, X, Y, 2);
+            const std::vector<GLuint> all = AllTriangleHits(s_, X, Y, 2);
+            ASSERT_EQ(picked.count, static_cast<int>(all.size())) << X << "," << Y;
+            EXPECT_EQ(picked.names, all) << X << "," << Y;
+            ++compared;
+            if (!all.empty()) ++hit;
+        }
+    EXPECT_GT(hit, compared / 4) << "the shell fills much of the window";
 }
 
 TEST_F(PickingTest, PickLeavesMatricesAndRenderModeAsTheyWereAndDepthTestOff) {
