@@ -1,4 +1,4 @@
-// Shared by the fuzz harnesses: the readers take file names, so every input is
+// Shared by the fuzz harnesses: some readers take file names, so their input is
 // written to a file in a private scratch folder first (one folder per process,
 // so parallel fuzzers do not trample each other's files).
 #pragma once
@@ -12,6 +12,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace eld::fuzz {
 
@@ -34,14 +35,15 @@ inline const std::filesystem::path& ScratchFolder() {
 }
 
 // Writes the input to ScratchFolder()/name and returns the file's path.
-inline std::string WriteInput(const std::string& name, const std::uint8_t* data, std::size_t size) {
+inline std::string WriteInput(const std::string& name, std::string_view bytes) {
     std::string path = (ScratchFolder() / name).string();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         std::perror(path.c_str());
         std::abort();  // the harness itself is broken, not the code under test
     }
-    if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        std::abort();
     std::fclose(f);
     return path;
 }

@@ -1,20 +1,11 @@
-// Feeds arbitrary text to the layer-limit presets loader.
+// libFuzzer harness: arbitrary bytes into the layer-limit presets loader (what a run does and what
+// counts as a finding: tests/fuzz/targets.h).
+//
 // fuzz-needs: LoadLayerLimitPresets
-#include <cstddef>
-#include <cstdint>
 
-#include "mapdata/eld_error.h"
-#include "mapdata/presets.h"
-#include "tests/fuzz/fuzz_input.h"
+#include "tests/fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    eld::fuzz::WriteInput("layer_limit_presets.txt", data, size);
-    eld::SceneState s;
-    s.DataFolder = eld::fuzz::ScratchFolder().string();
-    try {
-        eld::LoadLayerLimitPresets(s);
-    } catch (const eld::EldError& e) {
-        return eld::fuzz::Refused(e);
-    }
+    eld::fuzz::RunPresets(eld::fuzz::Bytes(data, size));
     return 0;
 }

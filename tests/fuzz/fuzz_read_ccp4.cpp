@@ -1,24 +1,11 @@
-// Feeds arbitrary bytes to the CCP4/MRC reader of eldmap convert. A header that
-// claims more points than the file holds must be refused before the values are
-// allocated (libFuzzer's -malloc_limit_mb turns a huge allocation into a finding).
+// libFuzzer harness: arbitrary bytes into the CCP4/MRC reader of eldmap convert (what a run does
+// and what counts as a finding: tests/fuzz/targets.h).
+//
 // fuzz-needs: ReadCcp4Map
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 
-#include "mapdata/eld_error.h"
-#include "mapdata/read_ccp4.h"
-#include "tests/fuzz/foreign_checks.h"
-#include "tests/fuzz/fuzz_input.h"
+#include "tests/fuzz/targets.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = eld::fuzz::WriteInput("input.ccp4", data, size);
-    eld::ForeignMap m;
-    try {
-        m = eld::ReadCcp4Map(path);
-    } catch (const eld::EldError& e) {
-        return eld::fuzz::Refused(e);
-    }
-    eld::fuzz::CheckForeignMap(m);
+    eld::fuzz::RunReadCcp4(eld::fuzz::Bytes(data, size));
     return 0;
 }
