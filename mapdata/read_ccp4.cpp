@@ -171,6 +171,11 @@ ForeignMap ReadCcp4Map(const std::string& path) {
             bad("header word " + std::to_string(50 + k) + " (origin) is not a number");
         m.PointZero[k] = o;
     }
+    // MRC files place their first point by the origin words (in Ångström); CCP4
+    // files leave them 0 and use the start indices. A file with both gives the
+    // origin of the first stored point, so the start indices are not added twice.
+    if (m.PointZero[0] != 0 || m.PointZero[1] != 0 || m.PointZero[2] != 0)
+        for (int& start : m.Start) start = 0;
 
     // File order: column fastest, then row, then section; stored: a fastest.
     m.Values.resize(count);

@@ -123,6 +123,16 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
         EXPECT_FLOAT_EQ(p.GridOrigin[1], -1.0f);
         EXPECT_FLOAT_EQ(p.GridOrigin[2], 2.0f);
     }
+    // Origin words and start indices together: the origin places the first point.
+    Ccp4Builder both;
+    both.start_abc[0] = 2, both.start_abc[1] = 3, both.start_abc[2] = 4;
+    both.sampling[0] = 6, both.sampling[1] = 8, both.sampling[2] = 10;
+    both.origin[0] = 40.0f;
+    both.Write(dir / "both.mrc");
+    const MapForWriting p = PlaceInScene(ReadCcp4Map(dir / "both.mrc"), {});
+    EXPECT_FLOAT_EQ(p.GridOrigin[0], 40.0f);
+    EXPECT_FLOAT_EQ(p.GridOrigin[1], 0.0f);
+    EXPECT_FLOAT_EQ(p.GridStep[0], 1.0f);
 }
 
 // Each broken header is refused with a message naming the file and the field.
