@@ -13,6 +13,8 @@ if [ "${1:-}" = "--sanitize" ]; then
   cmake_args+=(-DELD_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo -DELD_BUILD_BENCH=OFF)
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  # Leaks inside Mesa, X and FLTK (not ours) are listed in tools/lsan.supp.
+  export LSAN_OPTIONS=suppressions=$PWD/tools/lsan.supp:print_suppressions=0
 fi
 
 tools/install_deps.sh test

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Every file eldmap writes is written whole or not at all. Each writer (surface
+# meshes, contour SVG, rendered TGA/PNG, POV-Ray scene, converted maps) is run
+# against targets that cannot be written: a read-only folder, a full disk (a
+# tiny tmpfs), a device that reports "no space" (/dev/full) and a missing folder.
+# Each time eldmap must fail with a message naming the file, leave the old file
+# byte for byte as it was, and leave no temporary file behind.
+# Writers whose subcommand is not built yet (its --help fails) are skipped, as
+# are the cases this user cannot set up (mounts and device nodes need root).
+set -uo pipefail
+bin="${ELD_BIN_DIR:?}/eldmap"
+src="${ELD_SOURCE_DIR:?}"
+tmp="$(mktemp -d)"
+mounts=()
+cleanup() {
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
+  chmod -R u+w "$tmp" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+failures=0
+check() {  # check DESCRIPTION CONDITION...
+  local what="$1"; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+names_file() { grep -qF -- "$(basename "$2")" "$1"; }
+only_old_files() {  # the folder holds exactly the files named, nothing else
+  local dir="$1"; shift
+  [ "$(ls -A "$dir" | sort | tr '\n' ' ')" = "$(printf '%s\n' "$@" | sort | tr '\n' ' ')" ]
+}
+
+# Inputs: a small map with two density blobs, and a Gaussian cube of 20^3 points.
+python3 "$src/tests/tools/small_blob_map.py" "$tmp/blob.fou" >/dev/null
+{
+  printf 'no lost files\ndensity\n    1 0.0 0.0 0.0\n'
+  for a in 1 2 3; do printf '   20 %s\n' "$( [ $a = 1 ] && echo '0.3 0 0'; [ $a = 2 ] && echo '0 0.3 0'; [ $a = 3 ] && echo '0 0 0.3')"; done
+  printf '    6 6.0 3.0 3.0 3.0\n'
+  awk 'BEGIN { for (i = 0; i < 8000; i++) printf "%13.5E%s", (i % 97) / 97.0, (i % 6 == 5) ? "\n" : " "; print "" }'
+} > "$tmp/in.cube"
+
+# One line per writer: subcommand, output extension, arguments (OUT is the target).
+writers=(
+  "surface obj surface $tmp/blob.fou -o OUT"
+  "surface ply surface $tmp/blob.fou -o OUT"
+  "surface stl surface $tmp/blob.fou -o OUT"
+  "contour svg contour $tmp/blob.fou --section 7 -o OUT"
+  "render tga render $tmp/blob.fou --size 200x200 -o OUT"
+  "render png render $tmp/blob.fou --size 200x200 -o OUT"
+  "pov pov pov $tmp/blob.fou -o OUT"
+  "convert mt1 convert $tmp/in.cube OUT"
+  "convert fou convert $tmp/in.cube OUT"
+  "convert grd convert $tmp/in.cube OUT"
+)
+run_writer() {  # run_writer WRITER-LINE TARGET: exit status in $status, stderr in $tmp/err
+  local line="$1" target="$2" args=()
+  read -r -a words <<<"$line"
+  for w in "${words[@]:2}"; do args+=("${w/OUT/$target}"); done
+  "$bin" "${args[@]}" >/dev/null 2>"$tmp/err"
+  status=$?
+}
+
+is_root=0; [ "$(id -u)" -eq 0 ] && is_root=1
+mount_tmpfs() {  # mount_tmpfs DIR SIZE
+  mkdir -p "$1"
+  [ $is_root -eq 1 ] && mount -t tmpfs -o "size=$2,mode=0755" eld-no-lost-files "$1" 2>/dev/null &&
+    mounts+=("$1")
+}
+
+declare -A built=()
+for line in "${writers[@]}"; do
+  read -r cmd ext _ <<<"$line"
+  if [ -z "${built[$cmd]+x}" ]; then
+    if "$bin" "$cmd" --help >/dev/null 2>&1; then built[$cmd]=1; else built[$cmd]=0; fi
+  fi
+  if [ "${built[$cmd]}" -eq 0 ]; then echo "skip: eldmap $cmd is not built yet"; continue; fi
+  name="out.$ext"
+  tag="$cmd -> .$ext"
+
+  # Baseline: a writable folder gets a complete file and no temporary file.
+  mkdir -p "$tmp/ok-$ext" && printf 'old contents\n' > "$tmp/ok-$ext/$name"
+  run_writer "$line" "$tmp/ok-$ext/$name"
+  check "$tag: writes a writable folder" test "$status" -eq 0
+  check "$tag: replaces the old file" test "$(head -c 12 "$tmp/ok-$ext/$name" | tr -d '\0')" != "old contents"
+  check "$tag: leaves no temporary file" only_old_files "$tmp/ok-$ext" "$name"
+
+  # A read-only folder (a read-only tmpfs for root, whom permissions do not stop).
+  dir="$tmp/ro-$ext"
+  ro_ready=0
+  if [ $is_root -eq 1 ]; then
+    if mount_tmpfs "$dir" 1m; then
+      printf 'old contents\n' > "$dir/$name"
+      mount -o remount,ro "$dir" 2>/dev/null && ro_ready=1
+    fi
+  else
+    mkdir -p "$dir" && printf 'old contents\n' > "$dir/$name" && chmod a-w "$dir" && ro_ready=1
+  fi
+  if [ $ro_ready -eq 1 ]; then
+    run_writer "$line" "$dir/$name"
+    check "$tag: fails in a read-only folder" test "$status" -ne 0
+    check "$tag: the message names the file" names_file "$tmp/err" "$name"
+    check "$tag: the old file is intact" test "$(cat "$dir/$name")" = "old contents"
+  else
+    echo "skip: $tag read-only folder (cannot make one here)"
+  fi
+
+  # A full disk: a tmpfs of two pages, one taken by the old file.
+  dir="$tmp/full-$ext"
+  if mount_tmpfs "$dir" 8k; then
+    printf 'old contents\n' > "$dir/$name"
+    run_writer "$line" "$dir/$name"
+    check "$tag: fails on a full disk" test "$status" -ne 0
+    check "$tag: the message names the file" names_file "$tmp/err" "$name"
+    check "$tag: the old file is intact" test "$(cat "$dir/$name")" = "old contents"
+    check "$tag: no temporary file is left" only_old_files "$dir" "$name"
+  else
+    echo "skip: $tag full disk (mounting a tmpfs needs root)"
+  fi
+
+  # A device that takes no bytes. Root gets a private node, so that a writer
+  # that wrongly renames over its target cannot replace the system's /dev/full.
+  dev=""
+  if [ $is_root -eq 1 ]; then
+    mknod "$tmp/full.$ext" c 1 7 2>/dev/null && dev="$tmp/full.$ext"
+  else
+    dev=/dev/full
+  fi
+  if [ -n "$dev" ]; then
+    run_writer "$line" "$dev"
+    check "$tag: fails writing $(basename "$dev")" test "$status" -ne 0
+    check "$tag: the message names $(basename "$dev")" names_file "$tmp/err" "$dev"
+    check "$tag: $(basename "$dev") is still the device" test -c "$dev"
+  else
+    echo "skip: $tag /dev/full (cannot make a device node)"
+  fi
+
+  # A folder that does not exist: nothing is created on the way.
+  run_writer "$line" "$tmp/missing-$ext/$name"
+  check "$tag: fails for a missing folder" test "$status" -ne 0
+  check "$tag: the message names the file" names_file "$tmp/err" "$name"
+  check "$tag: no folder is created" test ! -e "$tmp/missing-$ext"
+done
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
