@@ -351,5 +351,50 @@ TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
     EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current
 }
 
+TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
+    AddTriangle(1, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 0, 0);
+    s_.LayerVisible[1] = kFalse;
+    s_.TriangleCount[2] = 0;
+    s_.LayerVisible[2] = kTrue;
+    s_.SurfaceColour[2][1] = 1;
+    glColor3f(0.25f, 0.5f, 0.75f);
+    SpiderGrid(s_);
+    TriangleGrid(s_);
+    GLfloat c[4];
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_EQ(c[0], 0.25f);
+    EXPECT_EQ(c[1], 0.5f);
+    EXPECT_EQ(c[2], 0.75f);
+}
+
+TEST_F(FrameTest, BondLinesDoubleInInterlacedStereo) {
+    s_.AtomCount = 0;
+    GLfloat w;
+    s_.DisplayMode = "StereoInterlaced";
+    DrawAtoms(s_);
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 2.0f);
+    s_.DisplayMode = "NoStereo";
+    DrawAtoms(s_);
+    glGetFloatv(GL_LINE_WIDTH, &w);
+    EXPECT_EQ(w, 1.0f);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
+    // The marker cube seen face on is lit brightly; after a quarter turn a
+    // side face faces the viewer and, with a head light, is just as bright (a
+    // light fixed in the scene would leave it at the ambient level).
+    s_.ShowPickMarker = kTrue;
+    Paint();
+    const int front = gl_.Pixel(50, 50)[0];
+    EXPECT_GT(front, 200);
+    const float h = static_cast<float>(std::sqrt(0.5));
+    s_.ViewQuaternion[1] = h;
+    s_.ViewQuaternion[3] = h;
+    Paint();
+    EXPECT_NEAR(gl_.Pixel(50, 50)[0], front, 3);
+}
+
 }  // namespace
 }  // namespace eld
