@@ -55,6 +55,9 @@ struct frmControlPanel::Widgets {
     W* Add(const char* name, W* w) {
         byName[name] = w;
         w->user_data(this);
+        // A compact panel: 12-point captions and texts.
+        w->labelsize(12);
+        if (auto* in = dynamic_cast<Fl_Input_*>(static_cast<Fl_Widget*>(w))) in->textsize(12);
         return w;
     }
     Fl_Group* Frame(int x, int y, int w, int h, const char* caption);
@@ -96,21 +99,21 @@ Fl_Group* W::Frame(int x, int y, int w, int h, const char* caption) {
 }
 
 void W::Build() {
-    win = new Fl_Double_Window(320, 470, "Control Panel");
+    win = new Fl_Double_Window(360, 470, "Control Panel");
     win->user_data(this);
     win->callback(WindowCallback);
 
     // ---- limits ----
-    Fl_Group* g = Frame(8, 8, 304, 170, "Map layers parametres");
-    Add("Label10", new Fl_Box(14, 28, 82, 22, "ELD Minimum"))
+    Fl_Group* g = Frame(8, 8, 344, 170, "Map layers parametres");
+    Add("Label10", new Fl_Box(14, 28, 88, 22, "ELD Minimum"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-    Text1 = Add("Text1", new Fl_Output(96, 28, 64, 22));
-    Add("Label9", new Fl_Box(166, 28, 80, 22, "ELD Maximum"))
+    Text1 = Add("Text1", new Fl_Output(102, 28, 72, 22));
+    Add("Label9", new Fl_Box(182, 28, 88, 22, "ELD Maximum"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-    Text2 = Add("Text2", new Fl_Output(246, 28, 60, 22));
-    Add("Label8", new Fl_Box(14, 54, 82, 20, "Layer Visible"))
+    Text2 = Add("Text2", new Fl_Output(270, 28, 76, 22));
+    Add("Label8", new Fl_Box(14, 54, 88, 20, "Layer Visible"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-    Add("Label5", new Fl_Box(96, 54, 80, 20, "Layer Value"))
+    Add("Label5", new Fl_Box(102, 54, 100, 20, "Layer Value"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
     static const char* check_caption[4] = {nullptr, "Layer1", "Layer 2", "Layer 3"};
     static const char* check_tip[4] = {nullptr, "enable/disable 3D contour 1",
@@ -122,12 +125,12 @@ void W::Build() {
                                      {"", "HScroll1", "HScroll2", "HScroll3"}};
     for (int i = 1; i <= 3; ++i) {
         const int y = 76 + (i - 1) * 32;
-        Check[i] = Add(names[0][i], new Fl_Check_Button(14, y, 80, 24, check_caption[i]));
+        Check[i] = Add(names[0][i], new Fl_Check_Button(14, y, 86, 24, check_caption[i]));
         Check[i]->tooltip(check_tip[i]);
         Check[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnCheck(w); });
-        Limit[i] = Add(names[1][i], new Fl_Input(96, y, 76, 24));
+        Limit[i] = Add(names[1][i], new Fl_Input(102, y, 96, 24));
         Limit[i]->tooltip(limit_tip[i]);
-        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(178, y + 2, 128, 20));
+        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(204, y + 2, 142, 20));
         HScroll[i]->type(FL_HORIZONTAL);
         HScroll[i]->bounds(kSliderMin, kSliderMax);
         HScroll[i]->step(1);
@@ -138,7 +141,7 @@ void W::Build() {
     g->end();
 
     // ---- switches with pictures ----
-    g = Frame(8, 184, 304, 66, "Object style and visibility");
+    g = Frame(8, 184, 344, 66, "Object style and visibility");
     struct Switchy {
         const char* name;
         const char* icon_name;
@@ -155,7 +158,7 @@ void W::Build() {
     };
     for (int k = 0; k < 5; ++k) {
         const Switchy& sw = switches[k];
-        const int x = 14 + k * 60;
+        const int x = 14 + k * 68;
         Fl_Button* b;
         if (sw.option) {
             auto* o = new Fl_Round_Button(x, 214, 20, 20);
@@ -175,7 +178,7 @@ void W::Build() {
     g->end();
 
     // ---- picking mode ----
-    g = Frame(8, 256, 304, 50, "Picking");
+    g = Frame(8, 256, 344, 50, "Picking");
     Option[3] = Add("Option3", new Fl_Round_Button(14, 278, 60, 22, "3D"));
     Option[3]->tooltip("Set 3D picking mode");
     Option[4] = Add("Option4", new Fl_Round_Button(84, 278, 60, 22, "2D"));
@@ -187,7 +190,7 @@ void W::Build() {
     g->end();
 
     // ---- Z layer of the contour map ----
-    g = Frame(8, 312, 304, 52, "2 D map Z layer number");
+    g = Frame(8, 312, 344, 52, "2 D map Z layer number");
     Text6 = Add("Text6", new Fl_Input(14, 334, 60, 24));
     Command2 = Add("Command2", new Fl_Button(80, 334, 28, 24, "-"));
     Command2->tooltip("-1 contour hight");
@@ -200,28 +203,28 @@ void W::Build() {
     g->end();
 
     // ---- axis views and presets, side by side ----
-    g = Frame(8, 370, 150, 56, "Force axis view");
+    g = Frame(8, 370, 170, 56, "Force axis view");
     static const char* axis_name[3] = {"ForceAxisX", "ForceAxesY", "ForceAxisZ"};
     static const char* axis_caption[3] = {"X", "Y", "Z"};
     static const char* axis_tip[3] = {"Force viewing along X axes", "Force viewing along Y axes",
                                       "Force viewing along Z axes"};
     for (int k = 0; k < 3; ++k) {
-        ForceAxis[k] = Add(axis_name[k], new Fl_Button(16 + k * 46, 394, 40, 24, axis_caption[k]));
+        ForceAxis[k] = Add(axis_name[k], new Fl_Button(18 + k * 52, 394, 44, 24, axis_caption[k]));
         ForceAxis[k]->tooltip(axis_tip[k]);
         ForceAxis[k]->callback([](Fl_Widget* w, void* d) { Of(d).OnForceAxis(w); });
     }
     g->end();
-    g = Frame(162, 370, 150, 56, "User layer setting");
+    g = Frame(182, 370, 170, 56, "User layer setting");
     static const char* preset_name[4] = {nullptr, "Preset1", "Preset2", "Preset3"};
     static const char* preset_caption[4] = {nullptr, "1", "2", "3"};
     for (int i = 1; i <= 3; ++i) {
         Preset[i] =
-            Add(preset_name[i], new Fl_Button(170 + (i - 1) * 46, 394, 40, 24, preset_caption[i]));
+            Add(preset_name[i], new Fl_Button(192 + (i - 1) * 52, 394, 44, 24, preset_caption[i]));
         Preset[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnPreset(w); });
     }
     g->end();
 
-    Command1 = Add("Command1", new Fl_Button(110, 434, 100, 28, "Apply"));
+    Command1 = Add("Command1", new Fl_Button(130, 434, 100, 28, "Apply"));
     Command1->tooltip("apply changes and redraw all");
     Command1->callback([](Fl_Widget*, void* d) { Of(d).OnApply(); });
 
