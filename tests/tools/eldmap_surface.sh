@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# eldmap surface and contour: JSON counts, the OBJ/PLY/STL files against each
+# other and against the store order, welding, several levels in one file, the
+# SVG contour map, errors that name the file, and (when VTK is installed) the
+# triangle counts against an independent marching-cubes implementation.
+set -euo pipefail
+bin="${ELD_BIN_DIR:?}"
+here="$(cd "$(dirname "$0")" && pwd)"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+py=python3
+[ -x /usr/bin/python3 ] && py=/usr/bin/python3
+$py -c 'import numpy' 2>/dev/null || { echo "numpy missing"; exit 77; }
+
+PYTHONPATH="$here" $py - "$tmp/smooth.mt1" <<'PY'
+import sys, mt1_grid
+mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(36, 12, 5), (-1.5, 2.25, 0.1), (0.5, 0.45, 0.55))
+PY
+map="$tmp/smooth.mt1"
+
+# Default levels: the three layer limits, each with some triangles.
+"$bin/eldmap" surface "$map" --json > "$tmp/default.json"
+$py - "$tmp/default.json" <<'PY' || fail "default levels"
+import json, sys
+d = json.load(open(sys.argv[1]))["surfaces"]
+assert len(d) == 3, d
+assert d[0]["level"] < d[1]["level"] < d[2]["level"], d
+assert all(s["triangles"] > 0 and s["milliseconds"] >= 0 for s in d), d
+assert d[0]["triangles"] > d[2]["triangles"], d
+PY
+
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 --json > "$tmp/two.json"
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 -o "$tmp/a.obj"
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 -o "$tmp/w.obj" --weld
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 -o "$tmp/a.ply"
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 -o "$tmp/w.ply" --weld
+"$bin/eldmap" surface "$map" --level 2.5 --level 6 -o "$tmp/a.stl"
+
+$py - "$tmp" <<'PY' || fail "mesh files"
+import json, struct, sys
+t = sys.argv[1]
+counts = [s["triangles"] for s in json.load(open(t + "/two.json"))["surfaces"]]
+assert counts[0] > counts[1] > 0, counts
+
+def obj(path):
+    groups, verts, cur = [], [], None
+    for line in open(path):
+        p = line.split()
+        if not p or p[0] == "#": continue
+        if p[0] == "o": cur = []; groups.append((p[1], cur))
+        elif p[0] == "v": verts.append(tuple(struct.unpack("<f", struct.pack("<f", float(x)))[0] for x in p[1:]))
+        elif p[0] == "f": cur.append(tuple(verts[int(i) - 1] for i in p[1:]))
+    return groups, len(verts)
+
+plain, nv = obj(t + "/a.obj")
+assert [g[0] for g in plain] == ["level_1", "level_2"], [g[0] for g in plain]
+assert [len(g[1]) for g in plain] == counts, ([len(g[1]) for g in plain], counts)
+assert nv == 3 * sum(counts)
+# Store order: every f line uses the three v lines just before it.
+lines = [l for l in open(t + "/a.obj") if l[0] in "vf"]
+for k in range(0, len(lines), 4):
+    n = k // 4 * 3
+    assert lines[k + 3].split() == ["f", str(n + 1), str(n + 2), str(n + 3)], lines[k + 3]
+# A triangle lies in one cube: its corners are at most one grid step apart.
+steps = (0.5, 0.45, 0.55)
+for _, faces in plain:
+    for f in faces:
+        for a in range(3):
+            c = [p[a] for p in f]
+            assert max(c) - min(c) <= steps[a] * 1.0001, f
+welded, nw = obj(t + "/w.obj")
+assert [g[1] for g in welded] == [g[1] for g in plain], "welded faces differ"
+assert nw < nv / 3, (nw, nv)
+
+def ply(path):
+    data = open(path, "rb").read()
+    head, body = data.split(b"end_header\n", 1)
+    h = head.decode().splitlines()
+    nvert = int([l for l in h if l.startswith("element vertex")][0].split()[2])
+    nface = int([l for l in h if l.startswith("element face")][0].split()[2])
+    vs = [struct.unpack_from("<3f", body, 12 * i) for i in range(nvert)]
+    off = 12 * nvert
+    faces = []
+    for i in range(nface):
+        n, a, b, c = struct.unpack_from("<BIII", body, off + 13 * i)
+        assert n == 3
+        faces.append((vs[a], vs[b], vs[c]))
+    assert off + 13 * nface == len(body)
+    return faces, nvert, [l for l in h if l.startswith("comment level_")]
+flat = [f for g in plain for f in g[1]]
+pf, pn, comments = ply(t + "/a.ply")
+assert pf == flat and pn == 3 * len(flat), "PLY differs from OBJ"
+assert comments[1].split()[4:7] == ["faces", str(counts[0]), "count"], comments
+wf, wn, _ = ply(t + "/w.ply")
+assert wf == flat and wn == nw, "welded PLY differs"
+
+data = open(t + "/a.stl", "rb").read()
+(n,) = struct.unpack_from("<I", data, 80)
+assert n == len(flat) and len(data) == 84 + 50 * n
+for i in range(n):
+    rec = struct.unpack_from("<12fH", data, 84 + 50 * i)
+    tri = (tuple(rec[3:6]), tuple(rec[6:9]), tuple(rec[9:12]))
+    assert tri == flat[i], i
+    assert rec[12] == (1 if i < counts[0] else 2)
+PY
+
+# The same counts as an independent implementation: VTK's flying edges uses the
+# published case table, whose bits mean "below", so it runs on the negated grid.
+if $py -c 'import vtk' 2>/dev/null; then
+  PYTHONPATH="$here" $py - "$tmp/two.json" <<'PY' || fail "VTK counts"
+import json, sys, numpy as np, mt1_grid, vtk
+from vtk.util import numpy_support
+g = mt1_grid.smooth_grid(36, 12, 5)
+img = vtk.vtkImageData(); img.SetDimensions(*g.shape)
+img.GetPointData().SetScalars(numpy_support.numpy_to_vtk(np.ascontiguousarray(-g.transpose(2, 1, 0)).ravel(), deep=1))
+for s in json.load(open(sys.argv[1]))["surfaces"]:
+    fe = vtk.vtkFlyingEdges3D(); fe.SetInputData(img); fe.SetValue(0, -s["level"]); fe.Update()
+    assert fe.GetOutput().GetNumberOfCells() == s["triangles"], (s, fe.GetOutput().GetNumberOfCells())
+PY
+fi
+
+# Contour map of section 7 at two levels.
+"$bin/eldmap" contour "$map" --section 7 --level 2.5 --level 6 -o "$tmp/c.svg"
+$py - "$tmp/c.svg" <<'PY' || fail "contour SVG"
+import sys, xml.etree.ElementTree as ET
+ns = {"s": "http://www.w3.org/2000/svg"}
+root = ET.parse(sys.argv[1]).getroot()
+scene = root.find("s:g", ns)
+assert scene.get("transform") == "scale(1,-1)"
+frame = scene.find("s:rect", ns)
+assert [float(frame.get(k)) for k in ("x", "y")] == [-1.5, 2.25]
+assert abs(float(frame.get("width")) - 17.5) < 1e-5 and abs(float(frame.get("height")) - 15.75) < 1e-5
+levels = scene.findall("s:g", ns)
+assert [g.get("id") for g in levels] == ["level_1", "level_2"]
+assert levels[0].get("stroke") == "rgb(51,230,51)" and levels[1].get("stroke") == "rgb(102,102,255)"
+lines = [g.findall("s:line", ns) for g in levels]
+assert len(lines[0]) > len(lines[1]) > 0
+for l in lines[0] + lines[1]:
+    x1, y1, x2, y2 = (float(l.get(k)) for k in ("x1", "y1", "x2", "y2"))
+    assert -1.5 <= min(x1, x2) and max(x1, x2) <= 16.0 and 2.25 <= min(y1, y2) and max(y1, y2) <= 18.0
+    assert abs(x1 - x2) <= 0.5 + 1e-6 and abs(y1 - y2) <= 0.45 + 1e-6
+PY
+"$bin/eldmap" contour "$map" -o "$tmp/d.svg"
+[ "$(grep -c '<g id="level_' "$tmp/d.svg")" = 3 ] || fail "default contour levels"
+
+# Errors name the file; a failed write leaves the old file.
+cp "$tmp/a.obj" "$tmp/keep.obj"
+out="$("$bin/eldmap" surface "$tmp/none.mt1" -o "$tmp/x.obj" 2>&1)" && fail "missing map accepted"
+[[ "$out" == *none.mt1* ]] || fail "missing map message: $out"
+out="$("$bin/eldmap" surface "$map" -o "$tmp/no/dir/x.obj" 2>&1)" && fail "bad folder accepted"
+[[ "$out" == *no/dir/x.obj* ]] || fail "write failure message: $out"
+chmod a-w "$tmp"
+if [ ! -w "$tmp" ]; then
+  "$bin/eldmap" surface "$map" --level 9 -o "$tmp/keep.obj" 2>/dev/null && fail "read-only folder"
+  cmp -s "$tmp/a.obj" "$tmp/keep.obj" || fail "failed write changed the file"
+fi
+chmod u+w "$tmp"
+out="$("$bin/eldmap" contour "$map" --section 99 -o "$tmp/e.svg" 2>&1)" && fail "section 99"
+[[ "$out" == *"outside 1..36"* ]] || fail "section message: $out"
+"$bin/eldmap" surface "$map" -o "$tmp/x.vrml" 2>/dev/null && fail "unknown extension"
+echo ok

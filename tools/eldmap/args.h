@@ -1,0 +1,18 @@
+// Small helpers for eldmap's argument lists.
+#pragma once
+
+#include <string>
+
+namespace eld::eldmap {
+
+// The whole text as a number; false when it is not one (or is out of range).
+bool ParseFloat(const char* text, float& out);
+bool ParseInt(const char* text, int& out);
+
+// True when path ends in ext ("." included), compared without case.
+bool HasExtension(const std::string& path, const std::string& ext);
+
+// The float in the shortest %.9g form that reads back to the same value.
+std::string FloatText(float v);
+
+}  // namespace eld::eldmap
