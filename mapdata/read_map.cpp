@@ -130,18 +130,18 @@ void ReadMapFileBuffer(SceneState& s, std::string_view bytes, const std::string&
 }
 
 void ReadMapMt1(SceneState& s, const std::string& path) {
-    std::string bytes = ReadWholeFile(path, "map file");
-    ReadMapMt1Buffer(s, bytes, path);
+    FileBytes bytes(path, "map file");
+    ReadMapMt1Buffer(s, bytes.View(), path);
 }
 
 void ReadMapFou(SceneState& s, const std::string& path) {
-    std::string bytes = ReadWholeFile(path, "map file");
-    ReadMapFouBuffer(s, bytes, path);
+    FileBytes bytes(path, "map file");
+    ReadMapFouBuffer(s, bytes.View(), path);
 }
 
 void ReadMapGrd(SceneState& s, const std::string& path) {
-    std::string bytes = ReadWholeFile(path, "map file");
-    ReadMapGrdBuffer(s, bytes, path);
+    FileBytes bytes(path, "map file");
+    ReadMapGrdBuffer(s, bytes.View(), path);
 }
 
 }  // namespace eld

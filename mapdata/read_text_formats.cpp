@@ -2,6 +2,7 @@
 // by name line plus 13 numbers) and .grd (box header, fixed-column atom lines,
 // values with axis 1 fastest).
 #include <cstdint>
+#include <vector>
 
 #include "mapdata/eld_error.h"
 #include "mapdata/map_read_common.h"
@@ -147,13 +148,27 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
     mapread::PlaceAndCheck(t, name);
 
     for (int k = 0; k < 3; ++k) in.ReadLine("the three lines before the values");
+    // Values come with axis 1 fastest, but the grid keeps axis 3 fastest, so
+    // consecutive values would land a whole (N2+1)*(N3+1) plane apart. Reading
+    // one section into a scratch buffer first keeps the scatter within a
+    // section, the same pattern as the other formats.
     mapread::DensityRange range;
-    for (int i3 = 1; i3 <= n3; ++i3)
+    std::vector<float> section(std::size_t(n1) * n2);
+    const std::size_t stride = std::size_t(n3) + 1;  // next i2 in the grid
+    float* grid = t.DensityGrid.values.data();
+    for (int i3 = 1; i3 <= n3; ++i3) {
+        float* v = section.data();
         for (int i2 = 1; i2 <= n2; ++i2)
-            for (int i1 = 1; i1 <= n1; ++i1) {
-                float v = in.ReadFloatValue("a density value");
-                mapread::TakeValue(v, range, t.DensityGrid.at(i1, i2, i3), name, i1, i2, i3);
-            }
+            for (int i1 = 1; i1 <= n1; ++i1, ++v)
+                mapread::TakeValue(in.ReadFloatValue("a density value"), range, *v, name, i1, i2,
+                                   i3);
+        for (int i1 = 1; i1 <= n1; ++i1) {
+            float* row = grid + t.DensityGrid.Index(i1, 1, i3);
+            const float* src = section.data() + (i1 - 1);
+            for (int i2 = 0; i2 < n2; ++i2)
+                row[std::size_t(i2) * stride] = src[std::size_t(i2) * n1];
+        }
+    }
     t.MapGrid.DensityMin = range.min;
     t.MapGrid.DensityMax = range.max;
     mapread::CommitMap(s, t);

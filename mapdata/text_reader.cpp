@@ -1,11 +1,17 @@
 #include "mapdata/text_reader.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -189,16 +195,47 @@ std::string ReadWholeFile(const std::string& path, const char* what) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!f)
         fail(std::string("cannot open the ") + what + " '" + path + "': " + std::strerror(errno));
+    // One read of the whole size when it is known; chunks for pipes and files
+    // that grow while being read.
     std::string data;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (!ec && size > 0) {
+        data.resize(static_cast<std::size_t>(size));
+        data.resize(std::fread(data.data(), 1, data.size(), f.get()));
+    }
     char buf[1 << 16];
-    for (;;) {
-        std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
+    while (!std::ferror(f.get()) && !std::feof(f.get())) {
+        const std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
         data.append(buf, got);
         if (got < sizeof buf) break;
     }
     if (std::ferror(f.get()))
         fail(std::string("cannot read the ") + what + " '" + path + "': " + std::strerror(errno));
     return data;
+}
+
+FileBytes::FileBytes(const std::string& path, const char* what) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        const auto size = static_cast<std::size_t>(st.st_size);
+        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (p != MAP_FAILED) {
+            map_ = p;
+            map_size_ = size;
+            view_ = std::string_view(static_cast<const char*>(p), size);
+        }
+    }
+    if (fd >= 0) ::close(fd);
+    if (!map_) {
+        copy_ = ReadWholeFile(path, what);
+        view_ = copy_;
+    }
+}
+
+FileBytes::~FileBytes() {
+    if (map_) ::munmap(map_, map_size_);
 }
 
 }  // namespace eld

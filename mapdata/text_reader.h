@@ -60,6 +60,26 @@ double LeadingNumber(std::string_view field);
 // Characters from..to (1-based, inclusive) of a line; shorter when the line is.
 std::string_view Columns(std::string_view line, std::size_t from, std::size_t to);
 
+// A file's bytes for one read-through: mapped read-only when possible (no copy,
+// page tables filled in one go; page faults on fresh memory cost more than the
+// parse on this kind of machine), else read into memory. Throws like
+// ReadWholeFile. A file truncated by another program while it is mapped would
+// fault; the program's own writers replace files by renaming, which is safe.
+class FileBytes {
+  public:
+    FileBytes(const std::string& path, const char* what);
+    ~FileBytes();
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    std::string_view View() const { return view_; }
+
+  private:
+    std::string copy_;
+    void* map_ = nullptr;
+    std::size_t map_size_ = 0;
+    std::string_view view_;
+};
+
 // The whole content of a file; throws EldError (Recoverable) naming the file
 // and the reason when it cannot be opened or read. what describes the file
 // ("map file", "atom parameter file").
