@@ -28,8 +28,11 @@ std::string SmallCube(int count_sign, const char* atom_line3, const std::string&
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 4; ++j) {
             for (int k = 0; k < 5; ++k)
-                for (int v = 0; v < per_point; ++v)
-                    s += " " + std::to_string(v == 0 ? i + 10 * j + 100 * k : -999) + ".0E+00";
+                for (int v = 0; v < per_point; ++v) {
+                    s += ' ';
+                    s += std::to_string(v == 0 ? i + 10 * j + 100 * k : -999);
+                    s += ".0E+00";
+                }
             s += "\n";
         }
     return s;

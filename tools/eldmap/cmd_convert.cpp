@@ -61,28 +61,24 @@ int Convert(int argc, char** argv) {
     ConvertOptions options;
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) return nullptr;
-            (void)name;
-            return argv[++i];
-        };
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
             return 0;
         } else if (arg == "--model") {
-            const char* v = value("--model");
+            const char* v = value();
             if (!v) return Error("convert: --model needs a file name");
             model_path = v;
         } else if (arg == "--step") {
-            const char* v = value("--step");
+            const char* v = value();
             if (!v || !ParseNumber(v, options.Step) || options.Step <= 0)
                 return Error("convert: --step needs a positive number of Angstrom");
         } else if (arg == "--scale") {
-            const char* v = value("--scale");
+            const char* v = value();
             if (!v || !ParseNumber(v, options.Scale) || options.Scale == 0)
                 return Error("convert: --scale needs a non-zero number");
         } else if (arg == "--box") {
-            const char* v = value("--box");
+            const char* v = value();
             const std::string box = v ? v : "";
             if (box == "cell") {
                 options.BoxAroundAtoms = false;
