@@ -42,9 +42,10 @@ void HideOnClose(Fl_Widget* w, void*) {
     w->hide();
 }
 
-Fl_Box* Line(int y, const char* text, int x = 64, int w = 300) {
-    auto* b = new Fl_Box(x, y, w, 20, text);
-    b->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
+Fl_Box* Line(int y, const char* text, int x = 64, int w = 380, int h = 20) {
+    auto* b = new Fl_Box(x, y, w, h, text);
+    // Long driver strings wrap onto a second line.
+    b->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT | FL_ALIGN_WRAP);
     return b;
 }
 
@@ -58,19 +59,19 @@ void frmAbout::Show(const SceneState& s, const std::string& gl_vendor,
     // Contents are fixed at load: an already open window is replaced.
     Destroy();
     w_ = std::make_unique<Widgets>();
-    auto* win = w_->win = new Fl_Double_Window(380, 196, "About");
+    auto* win = w_->win = new Fl_Double_Window(460, 216, "About");
     win->callback(HideOnClose);
     // Picture1: the atoms picture of the control panel, larger.
     new PanelIconBox(10, 10, 44, 44, PanelIcon::Atoms);
     Line(10, kAboutVersion)->labelfont(FL_HELVETICA_BOLD);
     Line(40, "Active OpenGL drivers:");
-    w_->Label3 = Line(60, nullptr, 74, 300);
+    w_->Label3 = Line(60, nullptr, 74, 376, 40);
     w_->Label3->copy_label(AboutDriverText(gl_vendor, gl_version).c_str());
-    Line(90, "Graphic Display Mode:");
-    w_->Label6 = Line(110, nullptr, 74, 300);
+    Line(108, "Graphic Display Mode:");
+    w_->Label6 = Line(128, nullptr, 74);
     w_->Label6->copy_label(s.DisplayMode.c_str());
-    Line(140, "Actual number of VXN  triangles:");
-    w_->Label8 = Line(160, nullptr, 74, 300);
+    Line(158, "Actual number of VXN  triangles:");
+    w_->Label8 = Line(178, nullptr, 74);
     w_->Label8->copy_label(std::to_string(VisibleTriangleTotal(s)).c_str());
     win->end();
     win->show();
