@@ -59,9 +59,11 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
 // 3D picking inside the iso-surface of the one visible layer. When the number of
 // visible layers is not exactly 1, shows "Exactly 1 layer must be used for 3D
 // ELD map picking  !!" through `dialogs` and returns false without touching GL.
-// Otherwise draws every triangle of that layer (depth test off); found only when
-// exactly two triangles are hit (the line of sight enters and leaves one closed
-// blob): s.PickedPoint = midpoint of the two triangles' centroids.
+// Otherwise runs the selection pass over that layer's triangles (depth test
+// off; triangles that cannot reach the pick region are not sent, which changes
+// no hit); found only when exactly two triangles are hit (the line of sight
+// enters and leaves one closed blob): s.PickedPoint = midpoint of the two
+// triangles' centroids. Nothing but PickedPoint changes.
 bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
 
 // The main window's choice by PickingMode: "2D" picks on SectionPickRectangle(s),
@@ -76,7 +78,7 @@ int PickingLayer(const SceneState& s);
 // centres: centres[k] = (x, y) for k = 1..; centres[0] = (0, 0).
 std::vector<std::array<float, 2>> DrawSectionQuads(float x_low, float x_high, float y_low,
                                                    float y_high, float z);
-// Loads name t (1-based) before triangle t of the layer.
+// Loads name t (1-based) before triangle t of the layer and draws all of them.
 void DrawSurfaceTriangles(const SceneState& s, int layer);
 SelectionHits SelectSectionQuad(const SceneState& s, float X, float Y, const SectionRectangle& r,
                                 std::vector<std::array<float, 2>>& centres);
