@@ -48,6 +48,8 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(ResolveLi
     struct stat st;
     bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) Fail("it is a folder", EISDIR);
+    // A rename would replace a write-protected file too; honour the protection.
+    if (exists && S_ISREG(st.st_mode) && ::access(target_.c_str(), W_OK) != 0) Fail("", errno);
     if (exists && !S_ISREG(st.st_mode)) {
         // Devices and FIFOs cannot be replaced by a rename: write them directly.
         fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);

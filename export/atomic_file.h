@@ -11,6 +11,7 @@
 // Details:
 //  - the new file gets the permissions of the file it replaces, or 0666 minus the
 //    umask for a new file;
+//  - a file the user may not write (read-only) is refused, not replaced;
 //  - a symbolic link as target is followed: the file it points at is replaced and
 //    the link stays;
 //  - a target that exists and is not a regular file (a device such as /dev/null or

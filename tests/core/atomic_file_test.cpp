@@ -142,6 +142,16 @@ TEST_F(AtomicFileTest, ReadOnlyFolderKeepsOldFile) {
     EXPECT_EQ(FilesInDir(), 1);
 }
 
+TEST_F(AtomicFileTest, WriteProtectedFileIsNotReplaced) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write every file";
+    fs::path p = dir_ / "protected.txt";
+    Put(p, "old");
+    ::chmod(p.c_str(), 0444);
+    EXPECT_THROW(eld::AtomicWrite(p.string(), "new"), eld::EldError);
+    EXPECT_EQ(Read(p), "old");
+    EXPECT_EQ(FilesInDir(), 1);
+}
+
 TEST(AtomicFileDevice, DeviceIsWrittenDirectlyAndFullDeviceFails) {
     // A device cannot be replaced by a rename: it must stay a device.
     EXPECT_NO_THROW(eld::AtomicWrite("/dev/null", "discarded"));
