@@ -306,17 +306,24 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     std::vector<std::exception_ptr> errors(threads);
     std::vector<std::thread> workers;
     auto begin = [&](int t) { return 1 + static_cast<int>(std::int64_t(slabs) * t / threads); };
-    for (int t = 1; t < threads; ++t) {
-        scratch[t] = std::make_unique<TriangleScratch>(capacity);
-        workers.emplace_back([&, t] {
-            try {
-                results[t] = RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(), capacity,
-                                      slabsDone, stop, nullptr);
-            } catch (...) {
-                errors[t] = std::current_exception();
-            }
-            if (results[t].overflow || errors[t]) stop = true;
-        });
+    try {
+        for (int t = 1; t < threads; ++t) {
+            scratch[t] = std::make_unique<TriangleScratch>(capacity);
+            workers.emplace_back([&, t] {
+                try {
+                    results[t] = RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(),
+                                          capacity, slabsDone, stop, nullptr);
+                } catch (...) {
+                    errors[t] = std::current_exception();
+                }
+                if (results[t].overflow || errors[t]) stop = true;
+            });
+        }
+    } catch (...) {
+        // No memory or no thread: stop the chunks already running, then report.
+        stop = true;
+        for (std::thread& w : workers) w.join();
+        throw;
     }
     try {
         results[0] = RunChunk(*job, begin(0), begin(1), out, capacity, slabsDone, stop, &progress);
