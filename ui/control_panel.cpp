@@ -241,8 +241,10 @@ void W::Load() {
     }
     ShowContourLayer();
     Label7->copy_label(ZRangeText(GridPointsZ(s.MapGrid)).c_str());
-    // The cell switch starts cleared; ResetView has cleared ShowCell as well.
-    Check[6]->value(0);
+    // The cell box is filled only here, not by SyncControlsWithState. After a
+    // view reset ShowCell is false and the box starts cleared; a panel closed
+    // and shown again must not show a cleared box over a drawn cell.
+    Check[6]->value(s.ShowCell == kTrue ? 1 : 0);
     UpdateSlidersFromLimits();
     SyncControlsWithState();
 }

@@ -182,6 +182,17 @@ TEST_F(PanelWidgets, ReloadFillsAFreshPanelFromTheCurrentState) {
     EXPECT_STREQ(C("Label7")->label(), "<1,30>");
 }
 
+TEST_F(PanelWidgets, CellBoxStartsClearedAndFollowsTheCellSwitchWhenShownAgain) {
+    EXPECT_EQ(C<Fl_Button>("Check6")->value(), 0);
+    Click("Check6");
+    ASSERT_EQ(s_.ShowCell, kTrue);
+    panel_.Hide();  // closed by the user
+    panel_.Load();  // and filled again when shown
+    EXPECT_EQ(C<Fl_Button>("Check6")->value(), 1);
+    Click("Check6");
+    EXPECT_EQ(s_.ShowCell, kFalse);
+}
+
 TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
     s_.MapGrid.DensityMin = s_.MapGrid.DensityMax = 2.0f;
     panel_.Load();
