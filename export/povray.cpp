@@ -81,24 +81,23 @@ bool SegmentLongEnough(float x1, float y1, float z1, float x2, float y2, float z
 void WriteCylinder(PovSink& out, float x1, float y1, float z1, float x2, float y2, float z2,
                    std::string_view RadiusName) {
     if (!SegmentLongEnough(x1, y1, z1, x2, y2, z2)) return;
-    std::string line;
-    line.reserve(96);
-    line += "cylinder{<";
-    line += NumberField(x1);
-    line += ',';
-    line += NumberField(y1);
-    line += ',';
-    line += NumberField(z1);
-    line += ">,<";
-    line += NumberField(x2);
-    line += ',';
-    line += NumberField(y2);
-    line += ',';
-    line += NumberField(z2);
-    line += ">,";
-    line += RadiusName;
-    line += '}';
-    out.Line(line);
+    // Assembled in place: this runs three times per surface triangle.
+    std::string& t = out.text;
+    t += "cylinder{<";
+    t += NumberField(x1);
+    t += ',';
+    t += NumberField(y1);
+    t += ',';
+    t += NumberField(z1);
+    t += ">,<";
+    t += NumberField(x2);
+    t += ',';
+    t += NumberField(y2);
+    t += ',';
+    t += NumberField(z2);
+    t += ">,";
+    t += RadiusName;
+    out.Line("}");
 }
 
 void WriteCylinder(PovSink& out, const XYZ& a, const XYZ& b, std::string_view RadiusName) {
