@@ -1,0 +1,150 @@
+// The viewer program: one App holds the scene state, the dialogs and the
+// windows; the free functions below are the main window's handlers and
+// procedures, each working on that App. Only app/ and ui/ touch FLTK.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "mapdata/eld_error.h"
+#include "mapdata/scene_state.h"
+#include "ui/control_panel.h"
+#include "ui/fltk_dialogs.h"
+
+class Fl_Double_Window;
+class Fl_Menu_Bar;
+
+namespace eld {
+
+class MainGlView;
+class ProgressWindow;
+class frmAbout;
+class frmHelp;
+struct App;
+
+// The control panel's way back into the main window.
+struct AppPanelHost : ControlPanelHost {
+    explicit AppPanelHost(App& a) : app(a) {}
+    void GenerateFields() override;
+    void Repaint() override;
+    void SetView(const std::string& direction) override;
+    App& app;
+};
+
+struct App {
+    App();
+    ~App();
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    SceneState s;
+    FltkDialogs dialogs;
+
+    // frmMain: the top-level window with the menu bar and the GL view below it.
+    Fl_Double_Window* frmMain = nullptr;
+    Fl_Menu_Bar* menu = nullptr;
+    MainGlView* view = nullptr;
+    std::string title;  // the window keeps a pointer to its label
+
+    std::unique_ptr<ProgressWindow> frmProgressBar;
+    AppPanelHost panelHost{*this};
+    std::unique_ptr<frmControlPanel> controlPanel;
+    std::unique_ptr<frmAbout> about;
+    std::unique_ptr<frmHelp> help;
+
+    // While a map is opened at start there is no map to fall back on: a file
+    // that cannot be read ends the program. Later opens keep the current map.
+    bool startingUp = true;
+    // Set while the surfaces are extracted: the progress window lets events
+    // through to redraw itself, and the handlers must not start a second
+    // extraction or a paint meanwhile.
+    bool busy = false;
+    // A GL error noticed while FLTK drew the frame, shown once the draw is over.
+    std::string pendingWarning;
+};
+
+// ---- start and end (main.cpp) ----
+// The start routine: reads the map, resets the view, sets up the window and GL
+// state, shows the window and runs the idle loop. Returns the exit status.
+int Form_Load(App& a, int argc, const char* const* argv);
+// The end: offers pending peaks for saving, releases the context, hides the
+// secondary windows and makes the idle loop return (exit status 0).
+void Form_Unload(App& a);
+// Ends the program at once, without the shutdown (bad data, capacity).
+[[noreturn]] void EndProgramNow(int status);
+// Reports an EldError the way its kind asks: Fatal shows the message and ends
+// with status 1, FatalSilent prints it and ends with 1; Recoverable shows the
+// message and returns.
+void ReportError(App& a, const EldError& e);
+
+// ---- map opening (map_opening.cpp) ----
+// Switches, file choice, title, reading, layer defaults, bonds, extraction.
+// Returns false when a later open could not read the file (message shown;
+// the current map, view and peaks stay).
+bool LoadMapFile(App& a, std::string& commandText);
+void ResetView(App& a);
+// Re-extracts the visible layers' surfaces and the contours with the progress
+// window; clears SceneListValid. Does not paint.
+void GenerateFields(App& a);
+
+// ---- frames and window (main_window.cpp) ----
+// Builds frmMain (menu bar and GL view, client area 564 x 494) without
+// showing it.
+void CreateMainWindow(App& a);
+void SetMainTitle(App& a, const std::string& title);
+// Chooses the window's pixel format by DisplayMode; a format the display
+// cannot give ends the program with the fatal-error box.
+void ChoosePixelFormat(App& a);
+void ShowMainWindow(App& a);
+// Raises a shown main window and gives the view the keyboard focus.
+void ActivateMainWindow(App& a);
+// Makes no context current and deletes the view's rendering context.
+void ReleaseView(App& a);
+void HideMainWindow(App& a);
+// Draws and presents one frame now (when the window is shown).
+void Form_Paint(App& a);
+// Recomputes viewport, aspect factors and the stencil mask, then paints.
+void Form_Resize(App& a);
+// Shows a GL error warning noticed during the last frame, if any.
+void ShowPendingWarning(App& a);
+int ViewWidth(const App& a);
+int ViewHeight(const App& a);
+// Makes the main window's context current (for picking and read-back).
+bool MakeViewCurrent(App& a);
+// Draws a frame into the back buffer without presenting it and selects that
+// buffer for reading; false when the window is not shown.
+bool RenderForReadBack(App& a);
+
+// ---- input (input.cpp) ----
+// Button: 1 left, 2 right. Shift: 1 for Shift alone.
+void Form_MouseDown(App& a, int button, int shift, float x, float y);
+void Form_MouseUp(App& a, int button, int shift, float x, float y);
+void Form_MouseMove(App& a, int button, int shift, float x, float y);
+// Key codes: FLTK's (FL_Up, FL_Escape, ...); every key press comes here first.
+void Form_KeyDown(App& a, int keyCode, int shift);
+// Character keys, after Form_KeyDown.
+void Form_KeyPress(App& a, int keyAscii);
+// One step of continuous rotation and its frame.
+void SpinStep(App& a);
+void SetView(App& a, const std::string& direction);
+
+// ---- menus and picking (menus.cpp) ----
+void BuildMenu(App& a);
+void mnuFile_Open_ELD_map_Click(App& a);
+void mnuFile_Save_peak_list_Click(App& a);
+void mnuSavePovrayFile_Click(App& a);
+void mnuFile_Save_image_Click(App& a);
+void mnuFileExit_Click(App& a);
+void mnuEditClearPeaks_Click(App& a);
+void mnuViewShow_Control_Panel_Click(App& a);
+void mnuViewBackgroundColor_Click(App& a);
+void mnuHelpHelp_Click(App& a);
+void mnuHelpAbout_Click(App& a);
+void PickPoint(App& a, float x, float y);
+void ConfirmPeak(App& a, const float point[3]);
+void ShowControlPanel(App& a);
+
+// ---- the secondary windows at shutdown (app.cpp) ----
+void HideSecondaryWindows(App& a);
+
+}  // namespace eld

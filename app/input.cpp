@@ -1,0 +1,124 @@
+// Mouse and keyboard of the main window: drags turn and zoom the scene, the
+// right button picks, keys pan, choose axis views, step the contour section,
+// show the control panel and quit.
+#include <FL/Enumerations.H>
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/app.h"
+#include "view/view_control.h"
+
+namespace eld {
+
+void Form_MouseDown(App& a, int button, int shift, float x, float y) {
+    if (button == 1) {
+        BeginDrag(a.s, x, y, shift == 1);
+    } else if (button == 2) {
+        PickPoint(a, x, y);
+    }
+    // Middle button and others: nothing.
+}
+
+void Form_MouseUp(App& a, int button, int, float, float) {
+    if (button == 1) EndDrag(a.s);  // a drag released while moving keeps spinning
+}
+
+void Form_MouseMove(App& a, int, int, float x, float y) {
+    // A zoom drag repaints at once; a rotate drag leaves the frame to the spin
+    // step of the idle loop.
+    if (DragMove(a.s, x, y, ViewWidth(a), ViewHeight(a))) Form_Paint(a);
+}
+
+void Form_KeyDown(App& a, int keyCode, int) {
+    a.s.SpinActive = kFalse;
+    switch (keyCode) {
+        case FL_Up:
+            PanView(a.s, PanKey::Up);
+            break;
+        case FL_Down:
+            PanView(a.s, PanKey::Down);
+            break;
+        case FL_Right:
+            PanView(a.s, PanKey::Right);
+            break;
+        case FL_Left:
+            PanView(a.s, PanKey::Left);
+            break;
+        case FL_Escape:
+            Form_Unload(a);
+            return;
+        default:
+            break;
+    }
+    Form_Paint(a);  // every key paints, also keys without a function
+}
+
+namespace {
+
+// The number of sections along axis 3; "+" compares with the float field and
+// only a value above it is replaced by it, rounded.
+void StepContourLayer(App& a, int delta) {
+    SceneState& s = a.s;
+    int layer = s.ContourLayer + delta;
+    if (layer < 1) layer = 1;
+    const float nz = s.MapGrid.GridPoints[2];
+    if (static_cast<float>(layer) > nz) layer = static_cast<int>(std::lround(nz));
+    s.ContourLayer = static_cast<std::int16_t>(layer);
+    // The panel's Z-layer box shows the new section.
+    if (a.controlPanel && a.controlPanel->window()) a.controlPanel->Load();
+    GenerateFields(a);
+}
+
+}  // namespace
+
+void Form_KeyPress(App& a, int keyAscii) {
+    a.s.SpinActive = kFalse;
+    switch (keyAscii) {
+        case 'h':
+            ShowControlPanel(a);
+            break;
+        case 'q':
+            Form_Unload(a);
+            return;
+        case 'a':
+            PanView(a.s, PanKey::Near);
+            break;
+        case 's':
+            PanView(a.s, PanKey::Far);
+            break;
+        case 'c':
+            CentreView(a.s);
+            break;
+        case 'x':
+            SetView(a, "X");
+            break;
+        case 'y':
+            SetView(a, "Y");
+            break;
+        case 'z':
+            SetView(a, "Z");
+            break;
+        case '-':
+            StepContourLayer(a, -1);
+            break;
+        case '+':
+            StepContourLayer(a, +1);
+            break;
+        default:
+            break;  // upper-case letters too
+    }
+    Form_Paint(a);
+}
+
+void SpinStep(App& a) {
+    eld::SpinStep(a.s);
+    Form_Paint(a);
+}
+
+void SetView(App& a, const std::string& direction) {
+    eld::SetView(a.s, direction);
+    Form_Paint(a);
+}
+
+}  // namespace eld

@@ -1,0 +1,229 @@
+// frmMain: the top-level window with its menu bar and the GL view that fills
+// the client area; the view's drawing, resizing and event forwarding.
+#include <FL/Fl.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Gl_Window.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/fl_ask.H>
+#include <FL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/draw/frame.h"
+#include "gl/gl_setup.h"
+
+namespace eld {
+
+namespace {
+
+constexpr int kClientWidth = 564;
+constexpr int kClientHeight = 494;
+constexpr int kMenuHeight = 25;
+
+// 1 for Shift alone (no Ctrl, Alt or Meta), else 0.
+int ShiftState() {
+    const int mods = Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META);
+    return mods == FL_SHIFT ? 1 : 0;
+}
+
+// FLTK's button numbers to the handlers': 1 left, 2 right, 4 middle.
+int ButtonOf(int fltkButton) {
+    switch (fltkButton) {
+        case FL_LEFT_MOUSE:
+            return 1;
+        case FL_RIGHT_MOUSE:
+            return 2;
+        case FL_MIDDLE_MOUSE:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+class MainGlView : public Fl_Gl_Window {
+  public:
+    MainGlView(App& a, int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h), a_(a) {}
+
+    // Also called directly, with the context current, to draw a frame for
+    // read-back without presenting it.
+    void draw() override {
+        SceneState& s = a_.s;
+        if (!context_valid()) {
+            // A new context: default depth and lighting state, and display
+            // list 1 does not exist in it yet.
+            InitDepthState();
+            InitLighting();
+            s.SceneListValid = 0;
+        }
+        glClearColor(s.ClearColour[0], s.ClearColour[1], s.ClearColour[2], s.ClearColour[3]);
+        if (a_.busy) {
+            // The stores are being refilled: show the background only.
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            return;
+        }
+        if (!valid()) ResizeFrame(s, w(), h());  // new size: viewport, aspect, stencil mask
+        const unsigned int error = PaintFrame(s, w(), h());
+        if (error != 0) a_.pendingWarning = GlErrorWarning(error);
+    }
+
+    int handle(int event) override {
+        switch (event) {
+            case FL_FOCUS:
+            case FL_UNFOCUS:
+            case FL_ENTER:
+            case FL_LEAVE:
+                return 1;
+            case FL_PUSH:
+                if (Fl::focus() != this) take_focus();
+                if (!a_.busy)
+                    Form_MouseDown(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                                   static_cast<float>(Fl::event_x()),
+                                   static_cast<float>(Fl::event_y()));
+                return 1;
+            case FL_RELEASE:
+                if (!a_.busy)
+                    Form_MouseUp(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                                 static_cast<float>(Fl::event_x()),
+                                 static_cast<float>(Fl::event_y()));
+                return 1;
+            case FL_DRAG:
+            case FL_MOVE:
+                if (!a_.busy)
+                    Form_MouseMove(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                                   static_cast<float>(Fl::event_x()),
+                                   static_cast<float>(Fl::event_y()));
+                return 1;
+            case FL_SHORTCUT:
+                // A key that reached the main window while the view had no focus.
+                if (window() != Fl::first_window()) return 0;
+                [[fallthrough]];
+            case FL_KEYBOARD:
+                // Alt and Ctrl combinations belong to the menu bar's access keys.
+                if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) return 0;
+                if (a_.busy) return 1;
+                Form_KeyDown(a_, Fl::event_key(), ShiftState());
+                if (Fl::event_length() == 1 && !a_.s.QuitRequested)
+                    Form_KeyPress(a_, static_cast<unsigned char>(Fl::event_text()[0]));
+                return 1;
+            default:
+                return Fl_Gl_Window::handle(event);
+        }
+    }
+
+  private:
+    App& a_;
+};
+
+namespace {
+
+// Closing the window, and Escape when it reaches the window itself, end the
+// program through the unload handler instead of just hiding the window.
+void MainWindowCallback(Fl_Widget*, void* data) {
+    App& a = *static_cast<App*>(data);
+    if (a.busy) return;
+    Form_Unload(a);
+}
+
+}  // namespace
+
+void CreateMainWindow(App& a) {
+    a.frmMain = new Fl_Double_Window(kClientWidth, kClientHeight + kMenuHeight);
+    a.menu = new Fl_Menu_Bar(0, 0, kClientWidth, kMenuHeight);
+    BuildMenu(a);
+    a.view = new MainGlView(a, 0, kMenuHeight, kClientWidth, kClientHeight);
+    a.frmMain->end();
+    a.frmMain->resizable(a.view);
+    a.frmMain->callback(MainWindowCallback, &a);
+    SetMainTitle(a, "eldview");
+}
+
+void SetMainTitle(App& a, const std::string& title) {
+    a.title = title;
+    if (a.frmMain) a.frmMain->label(a.title.c_str());
+}
+
+void ChoosePixelFormat(App& a) {
+    std::optional<PixelFormatRequest> request = PixelFormatFor(a.s.DisplayMode);
+    if (!request) return;  // a mode without a pixel format draws nothing
+    int mode = FL_RGB;
+    mode |= request->double_buffer ? FL_DOUBLE : FL_SINGLE;
+    if (request->depth) mode |= FL_DEPTH;
+    if (request->stencil) mode |= FL_STENCIL;
+    if (request->stereo) mode |= FL_STEREO;
+    if (!Fl_Gl_Window::can_do(mode)) {
+        const std::string text = FatalErrorText(kNoPixelFormatMessage);
+        const std::string title = FatalErrorTitle();
+        std::fprintf(stderr, "eldview: %s\n", text.c_str());
+        fl_message_title(title.c_str());
+        fl_alert("%s", text.c_str());
+        EndProgramNow(1);
+    }
+    a.view->mode(mode);
+}
+
+void ShowMainWindow(App& a) {
+    a.frmMain->show();
+    a.view->show();
+    a.view->take_focus();
+}
+
+void ActivateMainWindow(App& a) {
+    if (!a.frmMain || !a.frmMain->shown()) return;
+    a.frmMain->show();
+    a.view->take_focus();
+}
+
+void ReleaseView(App& a) {
+    if (a.view && a.view->shown()) a.view->hide();  // deletes the context
+}
+
+void HideMainWindow(App& a) {
+    if (a.frmMain) a.frmMain->hide();
+}
+
+int ViewWidth(const App& a) {
+    return a.view ? a.view->w() : 0;
+}
+int ViewHeight(const App& a) {
+    return a.view ? a.view->h() : 0;
+}
+
+bool MakeViewCurrent(App& a) {
+    if (!a.view || !a.view->shown() || !a.view->context()) return false;
+    a.view->make_current();
+    return true;
+}
+
+bool RenderForReadBack(App& a) {
+    if (!MakeViewCurrent(a)) return false;
+    a.view->draw();
+    glReadBuffer(GL_BACK);
+    glFinish();
+    return true;
+}
+
+void Form_Paint(App& a) {
+    if (!a.view || !a.view->shown() || a.s.QuitRequested) return;
+    a.view->redraw();
+    Fl::flush();
+    ShowPendingWarning(a);
+}
+
+void Form_Resize(App& a) {
+    if (!a.view) return;
+    a.view->invalidate();  // the next draw runs the resize handling first
+    Form_Paint(a);
+}
+
+void ShowPendingWarning(App& a) {
+    if (a.pendingWarning.empty()) return;
+    std::string text;
+    text.swap(a.pendingWarning);
+    a.dialogs.Message(text);
+}
+
+}  // namespace eld

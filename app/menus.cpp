@@ -1,0 +1,168 @@
+// The menu bar of the main window and the right-click picking glue.
+#include <FL/Fl_Menu_Bar.H>
+
+#include <cmath>
+
+#include "app/app.h"
+#include "export/povray.h"
+#include "gl/gl_info.h"
+#include "gl/read_pixels.h"
+#include "mapdata/peak_list.h"
+#include "picking/picking.h"
+#include "ui/about_window.h"
+#include "ui/help_window.h"
+
+namespace eld {
+
+namespace {
+
+inline constexpr const char* kPovrayDefaultName = "VXN_pov.pov";
+inline constexpr const char* kPovrayFilter = "POVRAY files (*.pov)|*.pov|All files (*.*)|*.*";
+inline constexpr const char* kTgaDefaultName = "ELD_picture.tga";
+inline constexpr const char* kTgaFilter = "TGA pictures (*.tga)|*.tga";
+
+using Handler = void (*)(App&);
+
+// Menu callbacks carry the App; each item has its own handler.
+template <Handler H>
+void MenuCallback(Fl_Widget*, void* data) {
+    App& a = *static_cast<App*>(data);
+    if (a.busy || a.s.QuitRequested) return;
+    H(a);
+}
+
+}  // namespace
+
+void BuildMenu(App& a) {
+    Fl_Menu_Bar& m = *a.menu;
+    m.add("&File/&Open ELD map", 0, MenuCallback<mnuFile_Open_ELD_map_Click>, &a);
+    m.add("&File/&Save peak list", 0, MenuCallback<mnuFile_Save_peak_list_Click>, &a);
+    m.add("&File/Save &POVRAY file", 0, MenuCallback<mnuSavePovrayFile_Click>, &a);
+    m.add("&File/Save &image", 0, MenuCallback<mnuFile_Save_image_Click>, &a);
+    m.add("&File/&Exit", 0, MenuCallback<mnuFileExit_Click>, &a);
+    m.add("&Edit/&Clear Peaks", 0, MenuCallback<mnuEditClearPeaks_Click>, &a);
+    m.add("&View/&Show Control Panel", 0, MenuCallback<mnuViewShow_Control_Panel_Click>, &a);
+    m.add("&View/&Background Color", 0, MenuCallback<mnuViewBackgroundColor_Click>, &a);
+    m.add("&Help/&Help", 0, MenuCallback<mnuHelpHelp_Click>, &a);
+    m.add("&Help/&About", 0, MenuCallback<mnuHelpAbout_Click>, &a);
+}
+
+void mnuFile_Open_ELD_map_Click(App& a) {
+    std::string text;  // empty: the open dialog asks for the file
+    if (!LoadMapFile(a, text)) {
+        Form_Paint(a);  // the file could not be read; the current map stays
+        return;
+    }
+    ResetView(a);
+    Form_Resize(a);  // aspect factors and stencil mask again, then a frame
+}
+
+void mnuFile_Save_peak_list_Click(App& a) {
+    if (a.s.PeakCount > 0) {
+        SavePeakList(a.s, a.dialogs);
+    } else {
+        a.dialogs.Message("You do not have any peaks");
+    }
+}
+
+void mnuSavePovrayFile_Click(App& a) {
+    const std::string name = a.dialogs.SaveFile(kPovrayDefaultName, kPovrayFilter);
+    if (name.empty()) return;  // cancelled
+    try {
+        WritePovrayScene(a.s, name);
+    } catch (const EldError& e) {
+        ReportError(a, e);
+    }
+}
+
+void mnuFile_Save_image_Click(App& a) {
+    const int w = ViewWidth(a), h = ViewHeight(a);
+    const std::string name = a.dialogs.SaveFile(kTgaDefaultName, kTgaFilter);
+    if (name.empty()) return;  // cancelled
+    // The dialog has covered the window: draw the frame again into the back
+    // buffer and read it from there.
+    if (!RenderForReadBack(a)) return;
+    try {
+        SaveTgaImage(name, w, h);
+    } catch (const EldError& e) {
+        ReportError(a, e);
+    }
+}
+
+void mnuFileExit_Click(App& a) {
+    Form_Unload(a);
+}
+
+void mnuEditClearPeaks_Click(App& a) {
+    a.s.PeakCount = 0;  // the rows stay, only forgotten
+    a.s.SceneListValid = 0;
+    Form_Paint(a);
+}
+
+void ShowControlPanel(App& a) {
+    if (!a.controlPanel) a.controlPanel = std::make_unique<frmControlPanel>(a.s, a.panelHost);
+    a.controlPanel->Show();
+}
+
+void mnuViewShow_Control_Panel_Click(App& a) {
+    ShowControlPanel(a);
+}
+
+void mnuViewBackgroundColor_Click(App& a) {
+    SceneState& s = a.s;
+    // The dialog starts from the current colour.
+    int r = static_cast<int>(std::lround(s.ClearColour[0] * 255.0f));
+    int g = static_cast<int>(std::lround(s.ClearColour[1] * 255.0f));
+    int b = static_cast<int>(std::lround(s.ClearColour[2] * 255.0f));
+    if (!a.dialogs.ChooseColour(r, g, b)) return;  // cancelled
+    const long c = r + 256L * g + 65536L * b;      // red in the lowest byte
+    s.ClearColour[0] = static_cast<float>(c % 256) / 255.0f;
+    s.ClearColour[1] = static_cast<float>((c / 256) % 256) / 255.0f;
+    s.ClearColour[2] = static_cast<float>((c / 65536) % 256) / 255.0f;
+    s.ClearColour[3] = 0.0f;
+    s.SceneListValid = 0;
+    Form_Paint(a);
+}
+
+void mnuHelpHelp_Click(App& a) {
+    if (!a.help) a.help = std::make_unique<frmHelp>();
+    a.help->Show(a.s.DataFolder);
+}
+
+void mnuHelpAbout_Click(App& a) {
+    GlInfo info;
+    if (MakeViewCurrent(a)) info = ReadGlInfo();  // the main window's driver
+    if (!a.about) a.about = std::make_unique<frmAbout>();
+    a.about->Show(a.s, info.vendor, info.version);
+}
+
+void PickPoint(App& a, float x, float y) {
+    SceneState& s = a.s;
+    if (!MakeViewCurrent(a)) return;
+    // The picker by PickingMode; "3D" shows its own message when not exactly
+    // one layer is visible.
+    if (!PickByMode(s, a.dialogs, x, y)) return;
+
+    s.SceneListValid = 0;
+    s.ShowPickMarker = kTrue;
+    Form_Paint(a);  // the white marker at the point
+    a.dialogs.Beep();
+    Form_Paint(a);
+    ConfirmPeak(a, s.PickedPoint);
+    s.ShowPickMarker = kFalse;
+    s.SceneListValid = 0;
+    Form_Paint(a);
+}
+
+void ConfirmPeak(App& a, const float point[3]) {
+    SceneState& s = a.s;
+    if (!a.dialogs.AskYesNo("Add this peak to pek list?")) return;
+    s.PeakCount += 1;
+    if (s.PeakCount > kMaxPeaks) {
+        a.dialogs.Message("To many new peaks");
+        EndProgramNow(1);  // the unsaved peaks are lost
+    }
+    for (int i = 0; i < 3; ++i) s.PeakList[s.PeakCount - 1][i] = point[i];
+}
+
+}  // namespace eld

@@ -1,0 +1,69 @@
+#include "app/progress_window.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Progress.H>
+#include <FL/Fl_Window.H>
+
+namespace eld {
+
+std::string ProgressCaption(int layer) {
+    std::string digits = std::to_string(layer);
+    // The sign's place: a blank before a non-negative number.
+    std::string sign = layer < 0 ? "" : " ";
+    return "ELD map processing progress. Layer number:" + sign + digits;
+}
+
+ProgressWindow::~ProgressWindow() {
+    Destroy();
+}
+
+void ProgressWindow::Create() {
+    if (win_) return;
+    win_ = new Fl_Window(420, 50);
+    bar_ = new Fl_Progress(10, 12, 400, 26);
+    bar_->minimum(0);
+    bar_->maximum(100);
+    bar_->selection_color(FL_BLUE);
+    win_->end();
+}
+
+void ProgressWindow::Report(int layer, int percent) {
+    Create();
+    bool changed = false;
+    if (layer != layer_) {
+        layer_ = layer;
+        percent_ = 0;
+        caption_ = ProgressCaption(layer);
+        win_->label(caption_.c_str());
+        bar_->value(0);
+        if (!win_->shown()) win_->show();
+        changed = true;
+    }
+    if (percent != percent_) {
+        percent_ = percent;
+        bar_->value(static_cast<float>(percent));
+        changed = true;
+    }
+    // The extraction does not return to the event loop until it is done; let
+    // FLTK map and redraw the window whenever there is something new to show.
+    if (changed) Fl::check();
+}
+
+void ProgressWindow::Hide() {
+    if (win_) win_->hide();
+    layer_ = -1;
+    percent_ = -1;
+}
+
+void ProgressWindow::Destroy() {
+    Hide();
+    delete win_;
+    win_ = nullptr;
+    bar_ = nullptr;
+}
+
+bool ProgressWindow::Visible() const {
+    return win_ && win_->shown();
+}
+
+}  // namespace eld

@@ -1,0 +1,93 @@
+# Helpers shared by the GUI tests (sourced, not run on its own).
+
+# Skip (exit 77) when there is no display to draw on.
+gui_require_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    echo "SKIP: DISPLAY is not set" >&2
+    exit 77
+  fi
+  for tool in xdotool import convert python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
+  done
+}
+
+# Writes a small .fou map: an ellipsoidal density blob (sigma 0.8, 1.3, 0.8)
+# on a 20^3 grid with step 0.3, centred at (0, 0, ZC), and no atoms.
+gui_write_blob_map() {
+  python3 - "$1" "${2:-2.5}" <<'PY'
+import math, sys
+path, zc = sys.argv[1], float(sys.argv[2])
+n, step = 20, 0.3
+half = (n - 1) * step / 2
+origin = (-half, -half, zc - half)
+sig = (0.8, 1.3, 0.8)
+out = ["blob test map", "written by the GUI test"]
+out.append("1 0 0 0 1 0 0 0 1 0 0 0  cell matrix, shift")
+out.append("1 1 1 90 90 90  cell")
+for a in range(3):
+    out.append("%g %g 0 0  axis %d" % (origin[a], step, a + 1))
+out.append("%d %d %d" % (n, n, n))
+for i3 in range(1, n + 1):
+    out.append(" section %d" % i3)
+    out.append("%d" % i3)
+    vals = []
+    z = origin[2] + (i3 - 1) * step - zc
+    for i1 in range(1, n + 1):
+        x = origin[0] + (i1 - 1) * step
+        for i2 in range(1, n + 1):
+            y = origin[1] + (i2 - 1) * step
+            r2 = (x / sig[0]) ** 2 + (y / sig[1]) ** 2 + (z / sig[2]) ** 2
+            vals.append("%.5f" % (10.0 * math.exp(-r2 / 2)))
+    for k in range(0, len(vals), 10):
+        out.append(" ".join(vals[k:k + 10]))
+out.append(" atoms")
+out.append("0 14")
+open(path, "w").write("\n".join(out) + "\n")
+PY
+}
+
+# Prints the id of the first visible window whose title matches the regular
+# expression, waiting up to $2 seconds (default 20).
+gui_find_window() {
+  timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+}
+
+# Waits until process $1 (a child of this shell) has ended, at most $2
+# seconds; sets GUI_STATUS to its exit status, or to "timeout".
+gui_wait_exit() {
+  local pid=$1 limit=${2:-20} i
+  GUI_STATUS=timeout
+  for i in $(seq $((limit * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      GUI_STATUS=$?
+      return
+    fi
+    sleep 0.1
+  done
+}
+
+# Answers every message box of the program (title "eldview") with Return
+# until process $1 ends, for at most $2 seconds.
+gui_answer_boxes() {
+  local pid=$1 limit=${2:-20} i w
+  for i in $(seq $((limit * 5))); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    w=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
+    if [ -n "$w" ]; then
+      xdotool windowactivate --sync "$w" 2>/dev/null
+      xdotool key --window "$w" Return 2>/dev/null
+    fi
+    sleep 0.2
+  done
+}
+
+# Activates window $1 (the window manager gives it the keyboard) and presses
+# the keys that follow.
+gui_key() {
+  local w=$1
+  shift
+  xdotool windowactivate --sync "$w" 2>/dev/null
+  sleep 0.2
+  xdotool key "$@"
+}

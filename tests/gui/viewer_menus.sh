@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The menu bar and the right button: Save peak list without peaks, a 3D pick
+# with three visible layers, Save image (a TGA of the interlaced picture), Save
+# POVRAY file (the scene with the map's name), and Escape ending with status 0.
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/gui_lib.bash"
+gui_require_display
+
+tmp=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+
+map="$tmp/blob.fou"
+gui_write_blob_map "$map" 2.5
+# The save dialogs start in the working folder with their default names.
+(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$map") 2>"$tmp/err" &
+pid=$!
+win=$(gui_find_window "^Visualized file: $map\$" 45)
+[ -n "$win" ] || fail "no main window"
+
+# Opens menu item KEY of menu MENU with the keyboard (Alt + access key).
+menu() {
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  sleep 0.3
+  xdotool key "alt+$1"
+  sleep 0.4
+  xdotool key "$2"
+}
+# Waits for a message box and answers it with Return.
+answer_box() {
+  local box
+  box=$(gui_find_window '^eldview$' 10)
+  [ -n "$box" ] || fail "no message box for: $1"
+  grep -qxF "eldview: $1" "$tmp/err" || fail "message '$1' not reported"
+  xdotool windowactivate --sync "$box" 2>/dev/null
+  xdotool key Return
+  sleep 0.3
+}
+
+menu f s
+answer_box "You do not have any peaks"
+
+# Right click: all three layers are visible, so 3D picking refuses.
+xdotool windowactivate --sync "$win" 2>/dev/null
+xdotool mousemove --window "$win" 280 270
+sleep 0.2
+xdotool click 3
+answer_box "Exactly 1 layer must be used for 3D ELD map picking  !!"
+
+menu f i
+chooser=$(gui_find_window "^Choose File$" 10)
+[ -n "$chooser" ] || fail "no save dialog for the image"
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do [ -s "$tmp/ELD_picture.tga" ] && break; sleep 0.1; done
+[ -s "$tmp/ELD_picture.tga" ] || fail "ELD_picture.tga not written"
+[ "$(identify -format '%w %h' "$tmp/ELD_picture.tga")" = "564 494" ] || fail "picture size"
+m=$(convert "$tmp/ELD_picture.tga" ppm:- | python3 "$here/analyse_shot.py")
+echo "saved picture: $m"
+for colour in green blue red; do
+  v=$(echo "$m" | tr ' ' '\n' | sed -n "s/^$colour=//p")
+  [ "$v" -ge 20 ] || fail "layer colour $colour missing in the saved picture: $m"
+done
+
+menu f p
+[ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no save dialog for the scene"
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do [ -s "$tmp/VXN_pov.pov" ] && break; sleep 0.1; done
+[ -s "$tmp/VXN_pov.pov" ] || fail "VXN_pov.pov not written"
+head -2 "$tmp/VXN_pov.pov" | tr -d '\r' >"$tmp/head.txt"
+printf '%s\n' "// Original ELD map filename:" "// $map" | cmp -s - "$tmp/head.txt" ||
+  fail "POV-Ray scene does not start with the map's name: $(cat "$tmp/head.txt")"
+grep -q "pigment { color Level1Color }" "$tmp/VXN_pov.pov" || fail "no layer 1 in the scene"
+
+gui_key "$win" Escape
+gui_wait_exit "$pid" 20
+st=$GUI_STATUS
+pid=""
+[ "$st" = 0 ] || fail "exit status after Escape: $st"
+echo "PASS"

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Starts the viewer on a small blob map, checks that the three layer colours
+# are drawn in interlaced stereo (the two eyes on alternate pixel rows), that
+# "x" turns the scene to the X axis view, and that "q" ends it with status 0.
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/gui_lib.bash"
+gui_require_display
+
+tmp=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+
+map="$tmp/blob.fou"
+gui_write_blob_map "$map" 2.5
+"$ELD_BIN_DIR/eldview" "$map" 2>"$tmp/err" &
+pid=$!
+
+win=$(gui_find_window "^Visualized file: $map\$" 45)
+[ -n "$win" ] || fail "no window titled 'Visualized file: $map'"
+xdotool windowactivate --sync "$win" 2>/dev/null
+sleep 1
+
+# The GL view lies below the 25-pixel menu bar.
+measure() {
+  import -window "$win" "$tmp/shot.png" || fail "screenshot failed"
+  convert "$tmp/shot.png" -crop +0+25 +repage ppm:- | python3 "$here/analyse_shot.py"
+}
+get() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+
+m=$(measure)
+echo "first frame: $m"
+for colour in green blue red; do
+  [ "$(get "$m" "$colour")" -ge 20 ] || fail "layer colour $colour missing: $m"
+done
+# The blob lies 2.5 units in front of the zero-parallax plane: the eyes see it
+# shifted sideways against each other, one eye on even rows, one on odd rows.
+python3 -c "import sys; e, o = float(sys.argv[1]), float(sys.argv[2]); sys.exit(0 if abs(e - o) >= 1.5 else 1)" \
+  "$(get "$m" even_x)" "$(get "$m" odd_x)" || fail "even and odd rows show the same picture: $m"
+# Looking along z the blob is taller (sigma 1.3 on y) than wide (0.8 on x).
+w1=$(get "$m" width); h1=$(get "$m" height)
+[ "$h1" -gt $((w1 * 5 / 4)) ] || fail "blob not taller than wide before x: $m"
+
+gui_key "$win" x
+sleep 0.5
+m2=$(measure)
+echo "after x: $m2"
+w2=$(get "$m2" width); h2=$(get "$m2" height)
+# Along x the screen shows the x and z extents, both sigma 0.8: about round.
+[ "$h2" -lt $((w2 * 5 / 4)) ] || fail "x did not turn the view: $m2"
+
+gui_key "$win" q
+gui_wait_exit "$pid" 20
+st=$GUI_STATUS
+pid=""
+[ "$st" = 0 ] || fail "exit status after q: $st"
+echo "PASS"
