@@ -140,7 +140,10 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
     std::uint64_t* Q = planeB.data();
     const float dx = job.step[0], dy = job.step[1], dz = job.step[2];
     const float* zpos = job.pos[2].data();
-    XYZ vert[13];
+    // Edge vertices as three separate arrays: each coordinate is stored and
+    // read back as one float, so loads never straddle two pending stores
+    // (a failed store-to-load forward cost more than the division here).
+    float vx[13] = {}, vy[13] = {}, vz[13] = {};
 
     PlaneBits(job, iBegin, P);
     for (int i = iBegin; i < iEnd; ++i) {
@@ -184,26 +187,32 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
                     const float lo[3] = {x0, y0, z0};
                     const float hi[3] = {x1, y1, z0 + dz};
                     const float st[3] = {dx, dy, dz};
-                    if (ce.resetVertices) std::fill(vert, vert + 13, XYZ{});
+                    if (ce.resetVertices) {
+                        std::fill(vx, vx + 13, 0.0f);
+                        std::fill(vy, vy + 13, 0.0f);
+                        std::fill(vz, vz + 13, 0.0f);
+                    }
                     for (int m = 0; m < ce.cutCount; ++m) {
                         const int e = ce.cut[m];
                         const EdgeGeometry& g = kEdges[e];
                         const float t = EdgeFraction(D[g.start], D[g.end], job.limit);
-                        float v[3] = {g.ox ? hi[0] : lo[0], g.oy ? hi[1] : lo[1],
-                                      g.oz ? hi[2] : lo[2]};
-                        v[g.axis] = lo[g.axis] + t * st[g.axis];
-                        vert[e] = XYZ{v[0], v[1], v[2]};
+                        const float along = lo[g.axis] + t * st[g.axis];
+                        vx[e] = g.axis == 0 ? along : g.ox ? hi[0] : lo[0];
+                        vy[e] = g.axis == 1 ? along : g.oy ? hi[1] : lo[1];
+                        vz[e] = g.axis == 2 ? along : g.oz ? hi[2] : lo[2];
                     }
                     if (r.count + ce.triangleCount > capacity) {
                         r.overflow = true;
                         return r;
                     }
-                    for (int n = 0; n < ce.triangleCount; ++n) {
-                        SurfaceTriangle& tri = out[r.count++];
-                        tri.v[0] = vert[ce.edges[3 * n]];
-                        tri.v[1] = vert[ce.edges[3 * n + 1]];
-                        tri.v[2] = vert[ce.edges[3 * n + 2]];
+                    for (int n = 0; n < 3 * ce.triangleCount; ++n) {
+                        const int e = ce.edges[n];
+                        XYZ& corner = out[r.count + n / 3].v[n % 3];
+                        corner.x = vx[e];
+                        corner.y = vy[e];
+                        corner.z = vz[e];
                     }
+                    r.count += ce.triangleCount;
                 }
             }
         }
