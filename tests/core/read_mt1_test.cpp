@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 
 #include "mapdata/eld_error.h"
 #include "mapdata/read_map.h"
@@ -189,6 +190,28 @@ TEST(ReadMt1, EveryTruncationIsAnErrorNamingTheFile) {
         EXPECT_EQ(KindOf(full.substr(0, len), &msg), ErrorKind::Recoverable) << len;
         EXPECT_EQ(msg.rfind("m.mt1: ", 0), 0u) << msg;
     }
+}
+
+TEST(ReadMt1, GarbledBytesOnlyEverThrow) {
+    TestMap m;
+    m.atoms = {{"N", 0.5f, 0.5f, 0.5f}, {"C", 0.1f, 0.5f, 0.5f}};
+    const std::string full = testmaps::Mt1(m);
+    std::mt19937 rng(99);
+    int accepted = 0;
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::string b = full;
+        for (int k = 0; k < 4; ++k) b[rng() % b.size()] = char(rng() % 256);
+        if (trial % 3 == 0) b.resize(rng() % b.size());
+        SceneState s;
+        try {
+            ReadMapMt1Buffer(s, b, "m.mt1");
+            ++accepted;
+            EXPECT_LE(s.MapGrid.DensityMax, 10000.0f);
+            EXPECT_GE(s.MapGrid.DensityMin, -10000.0f);
+        } catch (const EldError&) {
+        }
+    }
+    EXPECT_GT(accepted, 0);  // most single-byte changes leave a readable map
 }
 
 TEST(ReadMt1, NonFiniteHeaderOrAtomIsRefused) {
