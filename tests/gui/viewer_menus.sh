@@ -47,10 +47,15 @@ menu f s
 answer_box "You do not have any peaks"
 
 # Right click: all three layers are visible, so 3D picking refuses.
-xdotool windowactivate --sync "$win" 2>/dev/null
-xdotool mousemove --window "$win" 280 270
-sleep 0.2
-xdotool click 3
+# (A click right after the window manager re-activates the window can be
+# lost under Xvfb; try a few times.)
+for _ in 1 2 3; do
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  xdotool mousemove --window "$win" 280 270
+  sleep 0.3
+  xdotool click 3
+  [ -n "$(gui_find_window '^eldview$' 3)" ] && break
+done
 answer_box "Exactly 1 layer must be used for 3D ELD map picking  !!"
 
 menu f i
