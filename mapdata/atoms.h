@@ -22,8 +22,11 @@ struct AtomTypeRow {
     float Value7 = 0;      // read, not used
 };
 
-// Rows in file order; AtomTypeTable[k-1] is row k. Throws EldError
-// (Recoverable) naming the file when it is missing.
+// Rows in file order; AtomTypeTable[k-1] is row k. The first line is a header;
+// the list ends at the first line whose type number (columns 1-3) is below 1,
+// e.g. a blank line. Type names (columns 34-37) of short lines are padded with
+// blanks to 4 characters. Throws EldError (Recoverable) naming the file when it
+// is missing, has no end line, or holds more than 400 type lines.
 std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path);
 
 // Sets AtomData[n][12]; throws EldError(Fatal,
@@ -37,7 +40,8 @@ void AssignAtomTypes(SceneState& s, const std::vector<AtomTypeRow>& table);
 void BondWindow(const std::vector<AtomTypeRow>& table, int a, int b, float& lower, float& upper);
 
 // Reads DataFolder/atompar2.txt, assigns types and fills BondList/BondCount with
-// exactly the bonds, in exactly the order, of the all-pairs test.
+// exactly the bonds, in exactly the order, of the all-pairs test (found with a
+// cell list). Bonds beyond kMaxBonds are not kept.
 void FindBonds(SceneState& s);
 
 float AtomRadius(const std::string& name);
