@@ -91,3 +91,19 @@ gui_key() {
   sleep 0.2
   xdotool key "$@"
 }
+
+# Answers the program's message box (title "eldview") with Return, again
+# until it has closed (a key sent while the box is still being mapped can be
+# lost). Returns 1 when it does not close.
+gui_close_box() {
+  local box i
+  for i in 1 2 3 4 5; do
+    box=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
+    [ -z "$box" ] && return 0
+    xdotool windowactivate --sync "$box" 2>/dev/null
+    sleep 0.3
+    xdotool key Return
+    sleep 0.4
+  done
+  [ -z "$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null)" ]
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The menu bar and the right button: Save peak list without peaks, a 3D pick
 # with three visible layers, Save image (a TGA of the interlaced picture), Save
-# POVRAY file (the scene with the map's name), and Escape ending with status 0.
+# POVRAY file (the scene with the map's name), the About and Help windows, and
+# Escape ending with status 0.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -38,9 +39,7 @@ answer_box() {
   box=$(gui_find_window '^eldview$' 10)
   [ -n "$box" ] || fail "no message box for: $1"
   grep -qxF "eldview: $1" "$tmp/err" || fail "message '$1' not reported"
-  xdotool windowactivate --sync "$box" 2>/dev/null
-  xdotool key Return
-  sleep 0.3
+  gui_close_box || fail "the box '$1' does not close"
 }
 
 menu f s
@@ -83,6 +82,11 @@ head -2 "$tmp/VXN_pov.pov" | tr -d '\r' >"$tmp/head.txt"
 printf '%s\n' "// Original ELD map filename:" "// $map" | cmp -s - "$tmp/head.txt" ||
   fail "POV-Ray scene does not start with the map's name: $(cat "$tmp/head.txt")"
 grep -q "pigment { color Level1Color }" "$tmp/VXN_pov.pov" || fail "no layer 1 in the scene"
+
+menu h a
+[ -n "$(gui_find_window '^About$' 10)" ] || fail "Help > About shows no About window"
+menu h h
+[ -n "$(gui_find_window '^Help$' 10)" ] || fail "Help > Help shows no Help window"
 
 gui_key "$win" Escape
 gui_wait_exit "$pid" 20

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Start-up failures end the program with status 1 after their message:
+# no file chosen in the open dialog ("No input given !!"), a density value
+# above 10000, and a map file that cannot be read (the message names it).
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/gui_lib.bash"
+gui_require_display
+
+tmp=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+
+# Runs the viewer with the given arguments, answers its boxes and checks the
+# exit status 1.
+run_expect_1() {
+  (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" &
+  pid=$!
+  gui_answer_boxes "$pid" 30
+  gui_wait_exit "$pid" 5
+  local st=$GUI_STATUS
+  pid=""
+  [ "$st" = 1 ] || fail "eldview $*: exit status $st, expected 1"
+}
+
+# No argument: the open dialog; cancelling it ends the program.
+(cd "$tmp" && exec "$ELD_BIN_DIR/eldview") 2>"$tmp/err" &
+pid=$!
+chooser=$(gui_find_window '^Choose File$' 30)
+[ -n "$chooser" ] || fail "no open dialog without a file name"
+xdotool windowactivate --sync "$chooser" 2>/dev/null
+sleep 0.3
+xdotool key Escape
+gui_answer_boxes "$pid" 20
+gui_wait_exit "$pid" 5
+st=$GUI_STATUS
+pid=""
+[ "$st" = 1 ] || fail "cancelled open dialog: exit status $st, expected 1"
+grep -qx "eldview: No input given !!" "$tmp/err" || fail "no 'No input given !!'"
+
+# The "-StereoHW" switch alone leaves no file name either.
+(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" -StereoHW) 2>"$tmp/err" &
+pid=$!
+[ -n "$(gui_find_window '^Choose File$' 30)" ] || fail "-StereoHW alone shows no open dialog"
+kill "$pid"
+wait "$pid" 2>/dev/null
+pid=""
+
+# A value above 10000 is strange data.
+gui_write_blob_map "$tmp/hot.fou"
+sed -i '11s/^[^ ]*/20000/' "$tmp/hot.fou"  # the first density value
+grep -q '^20000 ' "$tmp/hot.fou" || fail "could not plant the strange value"
+run_expect_1 "$tmp/hot.fou"
+grep -qx "eldview: Your input data looks strange, ELD > 10000" "$tmp/err" ||
+  fail "no 'ELD > 10000' message"
+
+# A file that is not there.
+run_expect_1 "$tmp/missing.grd"
+grep -q "^eldview: .*missing.grd" "$tmp/err" || fail "the message does not name the missing file"
+echo "PASS"
