@@ -33,7 +33,12 @@ measure() {
 }
 get() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
-m=$(measure)
+# The first frame may take a moment on a busy machine.
+for _ in 1 2 3 4 5; do
+  m=$(measure)
+  [ "$(get "$m" green)" -ge 20 ] && break
+  sleep 1
+done
 echo "first frame: $m"
 for colour in green blue red; do
   [ "$(get "$m" "$colour")" -ge 20 ] || fail "layer colour $colour missing: $m"
@@ -46,12 +51,16 @@ python3 -c "import sys; e, o = float(sys.argv[1]), float(sys.argv[2]); sys.exit(
 w1=$(get "$m" width); h1=$(get "$m" height)
 [ "$h1" -gt $((w1 * 5 / 4)) ] || fail "blob not taller than wide before x: $m"
 
-gui_key "$win" x
-sleep 0.5
-m2=$(measure)
-echo "after x: $m2"
-w2=$(get "$m2" width); h2=$(get "$m2" height)
 # Along x the screen shows the x and z extents, both sigma 0.8: about round.
+# ("x" sets the view, so pressing it again after a key lost by Xvfb is safe.)
+for _ in 1 2 3 4 5; do
+  gui_key "$win" x
+  sleep 0.5
+  m2=$(measure)
+  w2=$(get "$m2" width); h2=$(get "$m2" height)
+  [ "$h2" -lt $((w2 * 5 / 4)) ] && break
+done
+echo "after x: $m2"
 [ "$h2" -lt $((w2 * 5 / 4)) ] || fail "x did not turn the view: $m2"
 
 gui_key "$win" q
