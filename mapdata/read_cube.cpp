@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -131,6 +132,17 @@ ForeignMap ReadCubeMap(const std::string& path) {
 
     // Values: x slowest, z fastest; the first of each point's values is kept.
     const std::size_t points = static_cast<std::size_t>(m.N[0]) * m.N[1] * m.N[2];
+    // Every value takes at least two characters; a header promising more than
+    // the file can hold is refused before the grid is allocated.
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    if (!ec && static_cast<double>(points) * values_per_point > static_cast<double>(bytes) / 2)
+        fail(
+            path + ": the grid " + std::to_string(m.N[0]) + "×" + std::to_string(m.N[1]) + "×" +
+            std::to_string(m.N[2]) + " (" + std::to_string(points) + " points" +
+            (values_per_point > 1 ? ", " + std::to_string(values_per_point) + " values each" : "") +
+            ") needs more density values than the file of " + std::to_string(bytes) +
+            " bytes holds");
     m.Values.resize(points);
     std::string word;
     std::size_t taken = 0;

@@ -205,3 +205,41 @@ TEST(ConvertCcp4, ValuesThatAreNotNumbersAreRefused) {
 
 }  // namespace
 }  // namespace eld
+
+namespace eld {
+namespace {
+
+// Damaged files are refused with EldError or read into a consistent map; they
+// never crash the reader or make it allocate what the file cannot hold.
+TEST(ConvertCcp4, RandomlyDamagedFilesAreRefusedOrReadConsistently) {
+    TempDir dir;
+    const std::vector<unsigned char> good = Ccp4Builder().Bytes();
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    int refused = 0, read = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::vector<unsigned char> bytes = good;
+        const int hits = 1 + next() % 4;
+        for (int h = 0; h < hits; ++h) {
+            // Mostly the words that matter: sizes, mode, starts, sampling, cell, axes.
+            const std::size_t at = next() % 2 ? next() % 96 : next() % bytes.size();
+            bytes[at] = static_cast<unsigned char>(next() >> 24);
+        }
+        if (next() % 8 == 0) bytes.resize(next() % bytes.size());
+        const std::string path = dir / "damaged.ccp4";
+        testing::WriteBytes(path, bytes);
+        try {
+            const ForeignMap m = ReadCcp4Map(path);
+            ASSERT_EQ(m.Values.size(), static_cast<std::size_t>(m.N[0]) * m.N[1] * m.N[2]);
+            ++read;
+        } catch (const EldError& e) {
+            ASSERT_NE(std::string(e.what()).find("damaged.ccp4"), std::string::npos) << e.what();
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(read, 20);
+}
+
+}  // namespace
+}  // namespace eld

@@ -107,8 +107,11 @@ TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {
         {"t\nt\n1 0 0 0\n3 0.5 0 0\n-4 0 0.25 0\n5 0 0 0.2\n", "mix"},
         {"t\nt\n1 0 0 0\n0 0.5 0 0\n4 0 0.25 0\n5 0 0 0.2\n", "point count of the first grid axis"},
         {"t\nt\n1 0 0 0\n3 0.5 0 0\n4 0.5 0 0\n5 0 0 0.2\n6 0 0 0 0\n", "singular"},
-        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms).substr(0, 200), "ends after"},
+        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms).substr(0, 200),
+         "ends after 10 density values"},
         {"t\nt\n", "line 3"},
+        {"t\nt\n1 0 0 0\n30000 0.5 0 0\n30000 0 0.5 0\n30000 0 0 0.2\n6 0 0 0 0\n1 2 3\n",
+         "(27000000000000 points) needs more density values than the file of 70 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.expect);
