@@ -1,6 +1,7 @@
 // Marching squares in one section.
 #include <gtest/gtest.h>
 
+#include "surface/marching_cubes.h"
 #include "surface/marching_squares.h"
 #include "tests/core/surface_reference.h"
 
@@ -101,6 +102,17 @@ TEST(Contour, StopsAppendingAtTheCapacity) {
         for (int b = 1; b <= 240; ++b) s.DensityGrid.at(a, b, 1) = float((a + b) % 2);
     EXPECT_FALSE(GenerateContour(s, 0.5f, 1));
     EXPECT_EQ(s.ContourSegmentCount[1], kMaxSegmentsPerLimit);
+    // ExtractFields passes the overflow on; the other limits are still done.
+    s.ShowContourMap = kTrue;
+    s.LayerLimit[1] = 2.0f;
+    s.LayerLimit[2] = 0.5f;
+    s.LayerLimit[3] = -1.0f;
+    s.ContourSegmentCount[3] = 5;
+    EXPECT_FALSE(ExtractFields(s));
+    EXPECT_EQ(s.ContourSegmentCount[1], 0);
+    EXPECT_EQ(s.ContourSegmentCount[2], kMaxSegmentsPerLimit);
+    EXPECT_EQ(s.ContourSegmentCount[3], 0);
+    ASSERT_TRUE(GenerateContour(s, 0.5f, 1) == false);
     EXPECT_EQ(s.ContourSegments[1].size(), static_cast<std::size_t>(kMaxSegmentsPerLimit));
     // 50 000 squares: rows a = 1..209 of 239 squares, then 49 squares of row
     // 210; the last segment is the second (2 -> 3) of square (210, 49).
