@@ -1,4 +1,8 @@
 // Marching squares in one grid section (axis 3 = ContourLayer).
+// Crossing points are formed as x + t*dx in double and rounded once to float;
+// a fused multiply-add would round differently, so none is contracted.
+#pragma GCC optimize("fp-contract=off")
+
 #include "surface/marching_squares.h"
 
 #include "surface/marching_cubes.h"
