@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <random>
+#include <vector>
 
 #include "mapdata/eld_error.h"
 #include "mapdata/text_reader.h"
@@ -60,6 +64,33 @@ TEST(TextReader, NumberForms) {
     EXPECT_EQ(in.ReadNumber("a"), 200.0);
     // Too large for a float: infinity, left to the density range test.
     EXPECT_TRUE(std::isinf(in.ReadFloatValue("v")));
+}
+
+TEST(TextReader, DensityValuesRoundLikeTheLibraryParser) {
+    // Plain decimals take a shortcut; it must give the library's value.
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> u(-10000.0, 10000.0);
+    std::string text;
+    std::vector<std::string> tokens;
+    for (int k = 0; k < 20000; ++k) {
+        char buf[40];
+        const int decimals = int(rng() % 12);
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, u(rng) / double(1 + rng() % 1000));
+        tokens.push_back(buf);
+        text += buf;
+        text += (k % 7 == 6) ? "\n" : " ";
+    }
+    tokens.push_back("123456789012345678");  // too many digits for the shortcut
+    text += tokens.back();
+    TextReader in(text, "t");
+    for (const std::string& t : tokens)
+        ASSERT_EQ(in.ReadFloatValue("v"), static_cast<float>(std::strtod(t.c_str(), nullptr))) << t;
+    for (const char* bad : {"+-5", "-+5", "--5", "5-", "1.2.3"}) {
+        TextReader b(bad, "t");
+        EXPECT_THROW(b.ReadFloatValue("v"), EldError) << bad;
+        TextReader c(bad, "t");
+        EXPECT_THROW(c.ReadNumber("v"), EldError) << bad;
+    }
 }
 
 TEST(TextReader, TextWhereANumberBelongsNamesFileLineAndToken) {
