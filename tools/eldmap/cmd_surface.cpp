@@ -57,20 +57,19 @@ struct Options {
 std::string Parse(int argc, char** argv, Options& o) {
     for (int i = 0; i < argc; ++i) {
         std::string a = argv[i];
-        auto value = [&](const char* what) -> const char* {
+        auto value = [&]() -> const char* {
             if (i + 1 >= argc) return nullptr;
-            (void)what;
             return argv[++i];
         };
         if (a == "--help" || a == "-h") {
             o.help = true;
         } else if (a == "--level") {
             float v;
-            const char* t = value("--level");
+            const char* t = value();
             if (!t || !ParseFloat(t, v)) return "--level needs a number";
             o.levels.push_back(v);
         } else if (a == "-o") {
-            const char* t = value("-o");
+            const char* t = value();
             if (!t || !*t) return "-o needs a file name";
             o.output = t;
         } else if (a == "--weld") {
@@ -78,7 +77,7 @@ std::string Parse(int argc, char** argv, Options& o) {
         } else if (a == "--json") {
             o.json = true;
         } else if (a == "--repeat") {
-            const char* t = value("--repeat");
+            const char* t = value();
             if (!t || !ParseInt(t, o.repeat) || o.repeat < 1)
                 return "--repeat needs a whole number of at least 1";
         } else if (!a.empty() && a[0] == '-') {
