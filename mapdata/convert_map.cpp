@@ -147,7 +147,19 @@ MapForWriting PlaceInScene(const ForeignMap& m, const ConvertOptions& o) {
     if (o.Scale != 1.0)
         for (float& v : out.Values) v = static_cast<float>(v * o.Scale);
 
+    // So far scene = Cartesian - CellOrigin with CellShift 0. Move the scene by
+    // d (scene = Cartesian - CellOrigin - d): to the map's own Cartesian frame,
+    // or to the grid's centre. CellShift = Cell^-1 d keeps fractional coordinates.
     const Mat3d inv = Inverse3(m.Cell, m.SourcePath);
+    Vec3d d{};
+    for (int k = 0; k < 3; ++k)
+        d[k] = o.Centre ? out.GridOrigin[k] + 0.5 * (out.N[k] - 1) * out.GridStep[k]
+                        : -m.CellOrigin[k];
+    const Vec3d shift = MatVec(inv, d);
+    for (int k = 0; k < 3; ++k) {
+        out.GridOrigin[k] = static_cast<float>(out.GridOrigin[k] - d[k]);
+        out.CellShift[k] = static_cast<float>(shift[k]);
+    }
     for (const ForeignAtom& a : m.Atoms) {
         const Vec3d rel{a.Cartesian[0] - m.CellOrigin[0], a.Cartesian[1] - m.CellOrigin[1],
                         a.Cartesian[2] - m.CellOrigin[2]};

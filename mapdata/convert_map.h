@@ -1,8 +1,12 @@
 // From a map of another program to a map in the viewer's scene frame.
 //
 // The cell matrix (for a crystal map the orthogonalisation matrix: a along x, b
-// in the xy plane) becomes CellMatrix and CellShift is 0, so atoms are stored
-// and peaks picked on the result are saved in true fractional coordinates. A
+// in the xy plane) becomes CellMatrix, and atoms are stored in true fractional
+// coordinates, so peaks picked on the result are saved in them too. The scene
+// is the map's own Cartesian frame: for a crystal map CellShift is 0; for a
+// cube file, whose "cell" is the grid's box starting at the cube's origin,
+// CellShift is minus the origin's fractional coordinates. With Centre the
+// scene is moved to the grid's centre instead (CellShift takes up the move). A
 // grid whose axes already run along x, y and z is copied point for point; any
 // other grid is resampled (trilinear) onto an axis-aligned grid of about the
 // same step, covering the map's cell or the atoms plus a margin.
@@ -23,6 +27,10 @@ struct ConvertOptions {
     bool BoxAroundAtoms = false;  // else the box around the map's cell
     double Margin = 3.0;          // Ångström around the atoms
     double Scale = 1.0;           // every density value is multiplied by it
+    // Move the scene so that the grid's centre lies at the scene origin, where
+    // the viewer looks when it opens a map. CellShift takes up the move, so
+    // atoms and picked peaks keep their true fractional coordinates.
+    bool Centre = false;
 };
 
 // Replaces the map's atoms by the model's. Model coordinates are Cartesian in

@@ -184,13 +184,19 @@ void WriteMapGrd(const MapForWriting& map, const std::string& path,
         if (map.N[a] < 2)
             fail(path + ": the .grd format needs at least 2 grid points per axis (N" +
                  std::to_string(a + 1) + " is " + std::to_string(map.N[a]) + ")");
-    // The reader puts grid point 1 at 0 and an atom at p - C + E/2. With
-    // E = (N-1)*step and C = GridOrigin + E/2 an atom written at its scene
-    // position keeps its place relative to the grid.
+    // The reader puts grid point 1 at 0 and an atom at p - C + E/2. Atoms are
+    // written at p = CellMatrix * fractional, the Cartesian position in the
+    // cell's frame; their scene position is p - CellMatrix * CellShift. With
+    // E = (N-1)*step and C = GridOrigin + CellMatrix * CellShift + E/2 they keep
+    // their place relative to the grid, and peaks picked on the .grd map are
+    // saved (scene + C - E/2) in the same Cartesian frame as the atoms.
     float e[3], c[3];
     for (int a = 0; a < 3; ++a) {
+        double ms = 0;
+        for (int j = 0; j < 3; ++j)
+            ms += static_cast<double>(map.CellMatrix[a][j]) * map.CellShift[j];
         e[a] = static_cast<float>((map.N[a] - 1) * static_cast<double>(map.GridStep[a]));
-        c[a] = static_cast<float>(map.GridOrigin[a] + e[a] / 2.0);
+        c[a] = static_cast<float>(map.GridOrigin[a] + ms + e[a] / 2.0);
     }
     std::string lost;
     std::string out;
@@ -208,8 +214,7 @@ void WriteMapGrd(const MapForWriting& map, const std::string& path,
         double q[3];
         for (int i = 0; i < 3; ++i) {
             q[i] = 0;
-            for (int j = 0; j < 3; ++j)
-                q[i] += static_cast<double>(map.CellMatrix[i][j]) * (f[j] - map.CellShift[j]);
+            for (int j = 0; j < 3; ++j) q[i] += static_cast<double>(map.CellMatrix[i][j]) * f[j];
         }
         std::string field = name;
         field.resize(8, ' ');

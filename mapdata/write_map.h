@@ -40,8 +40,9 @@ struct MapForWriting {
 void WriteMapMt1(const MapForWriting& map, const std::string& path);
 void WriteMapFou(const MapForWriting& map, const std::string& path);
 // The .grd format has an identity cell matrix, a grid from 0 and keeps only the
-// first letter of each atom name: atoms are written at their scene positions and
-// the box centre is chosen so that the map lands where the other formats put it.
+// first letter of each atom name: atoms are written at CellMatrix * fractional
+// (Cartesian) and the box centre is chosen so that the map lands where the other
+// formats put it, relative to its atoms.
 // Names that lose letters are listed in `warnings`.
 void WriteMapGrd(const MapForWriting& map, const std::string& path,
                  std::vector<std::string>* warnings);

@@ -33,6 +33,6 @@ if [ ! -f "$src/paracetamol_hydrate.pdb" ]; then
 fi
 for ext in mt1 fou grd; do
   "$eldmap" convert "$src/paracetamol_hydrate_dencalc.ccp4" "$out/paracetamol_hydrate.$ext" \
-    --model "$src/paracetamol_hydrate.pdb" --box atoms:3
+    --model "$src/paracetamol_hydrate.pdb" --box atoms:3 --centre
 done
 ls -l "$out"

@@ -61,7 +61,13 @@ TEST(ConvertCube, BohrCubeGivesAngstromGridValuesAndNamedAtoms) {
     const MapForWriting p = PlaceInScene(m, {});
     EXPECT_EQ(p.Values, m.Values);  // axis-aligned: copied as it is
     EXPECT_FLOAT_EQ(p.GridStep[0], static_cast<float>(0.5 * b));
-    EXPECT_FLOAT_EQ(p.GridOrigin[0], 0.0f);
+    // The scene is the cube's own Cartesian frame: the grid starts at the
+    // cube's origin and CellShift is minus the origin's fractional coordinates.
+    EXPECT_FLOAT_EQ(p.GridOrigin[0], static_cast<float>(1.0 * b));
+    EXPECT_FLOAT_EQ(p.GridOrigin[2], static_cast<float>(3.0 * b));
+    EXPECT_NEAR(p.CellShift[0], -1.0 / 1.5, 1e-6);
+    EXPECT_NEAR(p.CellShift[1], -2.0 / 1.0, 1e-6);
+    EXPECT_NEAR(p.CellShift[2], -3.0 / 1.0, 1e-6);
     ASSERT_EQ(p.AtomNames.size(), 2u);
     EXPECT_EQ(p.AtomNames[0], "C   ");
     EXPECT_EQ(p.AtomNames[1], "Cl  ");
@@ -107,8 +113,7 @@ TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {
         {"t\nt\n1 0 0 0\n3 0.5 0 0\n-4 0 0.25 0\n5 0 0 0.2\n", "mix"},
         {"t\nt\n1 0 0 0\n0 0.5 0 0\n4 0 0.25 0\n5 0 0 0.2\n", "point count of the first grid axis"},
         {"t\nt\n1 0 0 0\n3 0.5 0 0\n4 0.5 0 0\n5 0 0 0.2\n6 0 0 0 0\n", "singular"},
-        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms).substr(0, 200),
-         "ends after 10 density values"},
+        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms).substr(0, 200), "ends after 10 density values"},
         {"t\nt\n", "line 3"},
         {"t\nt\n1 0 0 0\n30000 0.5 0 0\n30000 0 0.5 0\n30000 0 0 0.2\n6 0 0 0 0\n1 2 3\n",
          "(27000000000000 points) needs more density values than the file of 70 bytes"},
@@ -157,7 +162,8 @@ TEST(ConvertCube, RealBenzeneDensityPeaksSitOnTheCarbonAtoms) {
         int lo[3];
         for (int i = 0; i < 3; ++i) {
             q[i] = 0;
-            for (int j = 0; j < 3; ++j) q[i] += p.CellMatrix[i][j] * p.AtomFractional[n][j];
+            for (int j = 0; j < 3; ++j)
+                q[i] += p.CellMatrix[i][j] * (p.AtomFractional[n][j] - p.CellShift[j]);
             lo[i] = static_cast<int>(std::floor((q[i] - p.GridOrigin[i]) / p.GridStep[i])) + 1;
             ASSERT_GE(lo[i], 1);
             ASSERT_LT(lo[i], p.N[i]);

@@ -162,6 +162,27 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     const MapForWriting c = PlaceInScene(q, {});
     EXPECT_EQ(c.Values, q.Values);
     EXPECT_FLOAT_EQ(c.GridStep[2], 1.0f);
+    // Centred: the grid's middle at the scene origin, atoms at the same place
+    // relative to the grid, fractional coordinates unchanged.
+    o.Centre = true;
+    const MapForWriting centred = PlaceInScene(m, o);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(centred.GridOrigin[a] + 0.5 * (centred.N[a] - 1) * centred.GridStep[a], 0.0,
+                    1e-5);
+        EXPECT_EQ(centred.AtomFractional[1][a], p.AtomFractional[1][a]);
+    }
+    for (int n = 0; n < 2; ++n)
+        for (int i = 0; i < 3; ++i) {
+            double qs = 0, qc = 0;
+            for (int j = 0; j < 3; ++j) {
+                qs += p.CellMatrix[i][j] * (p.AtomFractional[n][j] - p.CellShift[j]);
+                qc += centred.CellMatrix[i][j] *
+                      (centred.AtomFractional[n][j] - centred.CellShift[j]);
+            }
+            EXPECT_NEAR(qs - p.GridOrigin[i], qc - centred.GridOrigin[i], 1e-4);
+        }
+    EXPECT_EQ(centred.Values, p.Values);
+
     ConvertOptions tiny;
     tiny.Step = 1e-4;
     EXPECT_THROW(PlaceInScene(q, tiny), EldError);

@@ -23,6 +23,7 @@ MapForWriting SampleMap() {
     std::copy(params, params + 6, m.CellParameters);
     m.N[0] = 5, m.N[1] = 4, m.N[2] = 3;
     m.GridOrigin[0] = -1.5f, m.GridOrigin[1] = 0.25f, m.GridOrigin[2] = 2.0f;
+    m.CellShift[0] = 0.125f, m.CellShift[1] = -0.5f, m.CellShift[2] = 0.25f;
     m.GridStep[0] = 0.3f, m.GridStep[1] = 0.35f, m.GridStep[2] = 0.4f;
     m.Values.resize(60);
     for (int i3 = 1; i3 <= 3; ++i3)
@@ -75,7 +76,7 @@ TEST(ConvertWrite, Mt1AndFouReadBackTheSameGridCellAndAtoms) {
         for (int a = 0; a < 3; ++a) {
             EXPECT_EQ(s.MapGrid.GridOrigin[a], m.GridOrigin[a]);
             EXPECT_EQ(s.MapGrid.GridStep[a], m.GridStep[a]);
-            EXPECT_EQ(s.CellShift[a], 0.0f);
+            EXPECT_EQ(s.CellShift[a], m.CellShift[a]);
             for (int b = 0; b < 3; ++b) EXPECT_EQ(s.CellMatrix[a][b], m.CellMatrix[a][b]);
         }
         for (int k = 0; k < 6; ++k) EXPECT_EQ(s.CellParameters[k], m.CellParameters[k]);
@@ -110,8 +111,11 @@ TEST(ConvertWrite, GrdKeepsTheMapInPlaceRelativeToItsGridAndWarnsAboutNames) {
     for (int a = 0; a < 3; ++a) {
         EXPECT_EQ(s.MapGrid.GridOrigin[a], 0.0f);
         EXPECT_NEAR(s.MapGrid.GridStep[a], m.GridStep[a], 1e-6);
-        // Peaks are saved as scene + CellShift: the grid origin comes back.
-        EXPECT_NEAR(s.CellShift[a], m.GridOrigin[a], 1e-5);
+        // Peaks are saved as scene + CellShift: for a point on an atom that is
+        // CellMatrix * fractional, the Cartesian position the atoms are written at.
+        double shift = m.GridOrigin[a];
+        for (int j = 0; j < 3; ++j) shift += double(m.CellMatrix[a][j]) * m.CellShift[j];
+        EXPECT_NEAR(s.CellShift[a], shift, 1e-5);
     }
     ASSERT_EQ(s.AtomCount, 3);
     EXPECT_EQ(s.AtomNames[0], "C   ");

@@ -19,7 +19,7 @@ for ext in mt1 fou grd; do
   out="$("$bin" convert "$tmp/benzene.cube" "$tmp/benzene.$ext" 2>"$tmp/err")"
   check "benzene.$ext converts" test $? -eq 0
   check "benzene.$ext is a copied 82x88x41 grid with 12 atoms" \
-    contains "$out" "copied grid 82 x 88 x 41, step 0.105835 0.105835 0.105835, origin 0 0 0, density 2.17147e-13 to 93.8711, 12 atoms"
+    contains "$out" "copied grid 82 x 88 x 41, step 0.105835 0.105835 0.105835, origin -4.28634 -4.60384 -2.11671, density 2.17147e-13 to 93.8711, 12 atoms"
   check "benzene.$ext exists" test -s "$tmp/benzene.$ext"
 done
 check ".grd warns about the default limits" contains "$(cat "$tmp/err")" "DensityMax/500"
@@ -32,6 +32,10 @@ out="$("$bin" convert "$real/paracetamol_hydrate_dencalc.ccp4" "$tmp/para.fou" \
 check "paracetamol converts with its model" contains "$out" "resampled grid"
 check "paracetamol has 23 atoms" contains "$out" "23 atoms"
 check "--step is used" contains "$out" "step 0.25 0.25 0.25"
+out="$("$bin" convert "$real/paracetamol_hydrate_dencalc.ccp4" "$tmp/para.mt1" \
+  --model "$real/paracetamol_hydrate.pdb" --box atoms:3 --step 0.25 --centre)"
+check "--centre puts the grid's middle at the origin" \
+  contains "$out" "resampled grid 51 x 53 x 55, step 0.25 0.25 0.25, origin -6.25 -6.5 -6.75"
 check "the .fou lists the atoms by element" test "$(grep -cxE 'C|H|N|O' "$tmp/para.fou")" -eq 23
 
 # --- broken CCP4 headers name the file and the field ---
