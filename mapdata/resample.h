@@ -13,13 +13,16 @@ struct AxisGrid {
     Vec3d Step{};
 };
 
-// The value at a Cartesian point; `outside` where the map has no data there.
-// `to_index` is IndexTransform(m).
+// Cartesian position -> continuous index of the stored grid: u = A * x + b
+// (u = (0,0,0) is the first stored point).
 struct IndexTransform {
-    Mat3d A{};  // Cartesian -> continuous grid index: u = A * x + b
+    Mat3d A{};
     Vec3d b{};
 };
 IndexTransform MakeIndexTransform(const ForeignMap& m);
+
+// The value at continuous index u; `outside` where the map has no data there
+// (beyond the stored points along an axis that does not wrap).
 float SampleTrilinear(const ForeignMap& m, const Vec3d& u, float outside);
 
 // Values on the grid, axis 1 fastest: index i + N0*(j + N1*k).
