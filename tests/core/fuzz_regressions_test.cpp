@@ -74,8 +74,9 @@ TEST(FuzzRegressions, EveryInputIsReadOrRefusedNeverCrashes) {
         for (const auto& file : FilesIn(folder.path())) {
             Outcome outcome{};
             EXPECT_TRUE(Replay(*t, file, &outcome));
-            if (file.filename().string().rfind("refuse-", 0) == 0)
+            if (file.filename().string().rfind("refuse-", 0) == 0) {
                 EXPECT_EQ(outcome, Outcome::Refused) << file.filename() << " was accepted";
+            }
             ++replayed;
         }
     }

@@ -153,6 +153,16 @@ def main():
     put("fuzz_read_cube", "density.cube", cube((2, 3, 2)))
     put("fuzz_read_cube", "orbital.cube", cube((2, 2, 2), natoms_sign=-1))
 
+    # PDB: CRYST1 and ATOM/HETATM records by fixed columns.
+    def pdb_atom(record, serial, name, x, y, z, element):
+        return "%-6s%5d %-4s %3s A%4d    %8.3f%8.3f%8.3f%6.2f%6.2f          %2s\n" % (
+            record, serial, name, "LIG", 1, x, y, z, 1.0, 20.0, element)
+    put("fuzz_read_pdb", "model.pdb",
+        "CRYST1   10.000   12.000   14.000  90.00 100.00  90.00 P 1 21 1      2\n" +
+        pdb_atom("ATOM", 1, " C1", 1.0, 2.0, 3.0, "C") +
+        pdb_atom("HETATM", 2, "CL1", 2.5, 2.0, 3.0, "CL") +
+        pdb_atom("ATOM", 3, " O1", 1.0, 3.2, 3.0, "") + "END\n")
+
     # atompar2.txt: header line, type rows by character columns, a blank line.
     def row(num, v2, radius, v4, tol, name, v7):
         line = [" "] * 47

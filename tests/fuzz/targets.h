@@ -24,6 +24,7 @@
 #include "mapdata/read_ccp4.h"
 #include "mapdata/read_cube.h"
 #include "mapdata/read_map.h"
+#include "mapdata/read_pdb.h"
 #include "surface/marching_cubes.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -130,6 +131,24 @@ inline Outcome RunReadCcp4(std::string_view b) {
 }
 inline Outcome RunReadCube(std::string_view b) {
     return RunForeignReader(&ReadCubeMap, b, "input.cube");
+}
+
+// ---- PDB models (eldmap convert --model), then the cell and names convert uses ----
+
+inline Outcome RunReadPdb(std::string_view bytes) {
+    const std::string path = WriteInput("input.pdb", bytes);
+    PdbModel model;
+    try {
+        model = ReadPdbModel(path);
+        if (model.HasCell) Inverse3(OrthogonalisationMatrix(model.Cell), "the CRYST1 cell");
+    } catch (const EldError& e) {
+        return Refusal(e);
+    }
+    for (const ForeignAtom& a : model.Atoms) {
+        std::string name = AtomNameForElement(a.Element);
+        Require(name.size() == 4, "an atom name for an element is not 4 characters");
+    }
+    return Outcome::Accepted;
 }
 
 // ---- atompar2.txt, then the bond search whose type numbers come from it ----
@@ -239,10 +258,11 @@ struct Target {
 
 inline const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
-        {"fuzz_read_mt1", &RunReadMt1},   {"fuzz_read_fou", &RunReadFou},
-        {"fuzz_read_grd", &RunReadGrd},   {"fuzz_read_ccp4", &RunReadCcp4},
-        {"fuzz_read_cube", &RunReadCube}, {"fuzz_atompar", &RunAtompar},
-        {"fuzz_presets", &RunPresets},    {"fuzz_cell_table", &RunCellTable},
+        {"fuzz_read_mt1", &RunReadMt1},     {"fuzz_read_fou", &RunReadFou},
+        {"fuzz_read_grd", &RunReadGrd},     {"fuzz_read_ccp4", &RunReadCcp4},
+        {"fuzz_read_cube", &RunReadCube},   {"fuzz_read_pdb", &RunReadPdb},
+        {"fuzz_atompar", &RunAtompar},      {"fuzz_presets", &RunPresets},
+        {"fuzz_cell_table", &RunCellTable},
     };
     return targets;
 }
