@@ -14,15 +14,19 @@ LAYER = {"green": (25, 178, 25), "blue": (25, 25, 178), "red": (178, 25, 25)}
 
 def read_ppm(data):
     # P6 header: magic, width, height, maxval, each separated by whitespace.
+    if not data.startswith(b"P6"):
+        sys.exit("analyse_shot: no PPM picture on stdin")
     fields, pos = [], 0
     while len(fields) < 4:
+        if pos >= len(data):
+            sys.exit("analyse_shot: truncated PPM header")
         while data[pos:pos + 1].isspace():
             pos += 1
         if data[pos:pos + 1] == b"#":
             pos = data.index(b"\n", pos)
             continue
         end = pos
-        while not data[end:end + 1].isspace():
+        while end < len(data) and not data[end:end + 1].isspace():
             end += 1
         fields.append(data[pos:end])
         pos = end

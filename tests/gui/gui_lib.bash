@@ -107,3 +107,30 @@ gui_close_box() {
   done
   [ -z "$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null)" ]
 }
+
+# Presses key $3 in window $1 until process $2 has ended (a few tries, for a
+# key lost by Xvfb); sets GUI_STATUS like gui_wait_exit.
+gui_quit_with() {
+  local w=$1 pid=$2 key=$3 i
+  for i in 1 2 3; do
+    gui_key "$w" "$key"
+    gui_wait_exit "$pid" 8
+    [ "$GUI_STATUS" != timeout ] && return
+  done
+}
+
+# Prints the measurements of analyse_shot.py for the GL area of window $1
+# (below its 25-pixel menu bar). The screen is captured whole and cropped:
+# capturing a single window that goes away meanwhile can hang the X server.
+gui_measure_view() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW shot
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
+  [ -n "${WIDTH:-}" ] || return 1
+  shot=$(mktemp --suffix=.png)
+  timeout 20 import -window root "$shot" || { rm -f "$shot"; return 1; }
+  convert "$shot" -crop "${WIDTH}x$((HEIGHT - 25))+${X}+$((Y + 25))" +repage ppm:- |
+    timeout 60 python3 "$(dirname "${BASH_SOURCE[0]}")/analyse_shot.py"
+  local rc=$?
+  rm -f "$shot"
+  return $rc
+}

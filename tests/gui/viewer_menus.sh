@@ -88,8 +88,7 @@ menu h a
 menu h h
 [ -n "$(gui_find_window '^Help$' 10)" ] || fail "Help > Help shows no Help window"
 
-gui_key "$win" Escape
-gui_wait_exit "$pid" 20
+gui_quit_with "$win" "$pid" Escape
 st=$GUI_STATUS
 pid=""
 [ "$st" = 0 ] || fail "exit status after Escape: $st"

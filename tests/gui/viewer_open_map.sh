@@ -26,10 +26,7 @@ pid=$!
 win=$(gui_find_window "^Visualized file: $map\$" 45)
 [ -n "$win" ] || fail "no main window"
 
-measure() {
-  import -window "$win" "$tmp/shot.png" || fail "screenshot failed"
-  convert "$tmp/shot.png" -crop +0+25 +repage ppm:- | python3 "$here/analyse_shot.py"
-}
+measure() { gui_measure_view "$win" || fail "screenshot failed"; }
 # Types NAME into the open dialog (it starts in the working folder).
 open_map() {
   xdotool windowactivate --sync "$win" 2>/dev/null
@@ -69,8 +66,7 @@ echo "second map: $second"
 # The second blob lies farther away, so it looks smaller.
 [ "$(get "$second" height)" -lt "$(get "$before" height)" ] || fail "the second map is not shown"
 
-gui_key "$win" q
-gui_wait_exit "$pid" 20
+gui_quit_with "$win" "$pid" q
 st=$GUI_STATUS
 pid=""
 [ "$st" = 0 ] || fail "exit status after q: $st"

@@ -26,11 +26,7 @@ win=$(gui_find_window "^Visualized file: $map\$" 45)
 xdotool windowactivate --sync "$win" 2>/dev/null
 sleep 1
 
-# The GL view lies below the 25-pixel menu bar.
-measure() {
-  import -window "$win" "$tmp/shot.png" || fail "screenshot failed"
-  convert "$tmp/shot.png" -crop +0+25 +repage ppm:- | python3 "$here/analyse_shot.py"
-}
+measure() { gui_measure_view "$win" || fail "screenshot failed"; }
 get() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
 # The first frame may take a moment on a busy machine.
@@ -63,8 +59,7 @@ done
 echo "after x: $m2"
 [ "$h2" -lt $((w2 * 5 / 4)) ] || fail "x did not turn the view: $m2"
 
-gui_key "$win" q
-gui_wait_exit "$pid" 20
+gui_quit_with "$win" "$pid" q
 st=$GUI_STATUS
 pid=""
 [ "$st" = 0 ] || fail "exit status after q: $st"
