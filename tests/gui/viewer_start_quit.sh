@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the viewer on a small blob map, checks that the three layer colours
 # are drawn in interlaced stereo (the two eyes on alternate pixel rows), that
-# "x" turns the scene to the X axis view, and that "q" ends it with status 0.
+# "x" turns the scene to the X axis view, "h" shows the control panel, and
+# "q" ends it with status 0.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -58,6 +59,19 @@ for _ in 1 2 3 4 5; do
 done
 echo "after x: $m2"
 [ "$h2" -lt $((w2 * 5 / 4)) ] || fail "x did not turn the view: $m2"
+
+# The control panel comes up with the map; closed, the "h" key shows it again.
+panel=$(gui_find_window '^Control Panel$' 10)
+[ -n "$panel" ] || fail "no control panel after loading"
+gui_key "$panel" alt+F4
+for _ in $(seq 20); do
+  [ -z "$(xdotool search --onlyvisible --name '^Control Panel$' 2>/dev/null)" ] && break
+  sleep 0.2
+done
+[ -z "$(xdotool search --onlyvisible --name '^Control Panel$' 2>/dev/null)" ] ||
+  fail "the control panel does not close"
+gui_key "$win" h
+[ -n "$(gui_find_window '^Control Panel$' 10)" ] || fail "h does not show the control panel"
 
 gui_quit_with "$win" "$pid" q
 st=$GUI_STATUS
