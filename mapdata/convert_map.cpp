@@ -146,6 +146,10 @@ MapForWriting PlaceInScene(const ForeignMap& m, const ConvertOptions& o) {
     }
     if (o.Scale != 1.0)
         for (float& v : out.Values) v = static_cast<float>(v * o.Scale);
+    if (o.Cap > 0) {
+        const float cap = static_cast<float>(o.Cap);
+        for (float& v : out.Values) v = std::min(v, cap);
+    }
 
     // So far scene = Cartesian - CellOrigin with CellShift 0. Move the scene by
     // d (scene = Cartesian - CellOrigin - d): to the map's own Cartesian frame,

@@ -21,10 +21,13 @@ trap 'rm -rf "$tmp"' EXIT
 
 # The cube file is kept compressed (3.9 MB of text, 0.26 MB as .xz). Its values
 # are electrons per cubic bohr; 1/0.529177210903^3 = 6.748334 turns them into
-# electrons per cubic Angstrom, the unit of the layer-limit presets.
+# electrons per cubic Angstrom, the unit of the layer-limit presets. The density
+# is all-electron and reaches 633 e/A^3 at the carbon nuclei; cut at 10 e/A^3,
+# the viewer's default layers (1, 3 and 5 e/A^3) show the bonded molecule, the
+# atoms and the carbon atoms.
 xz -dc "$src/benzene_psi4_density.cube.xz" > "$tmp/benzene_psi4_density.cube"
 for ext in mt1 fou grd; do
-  "$eldmap" convert "$tmp/benzene_psi4_density.cube" "$out/benzene.$ext" --scale 6.748334
+  "$eldmap" convert "$tmp/benzene_psi4_density.cube" "$out/benzene.$ext" --scale 6.748334 --cap 10
 done
 
 # The model of the crystal map, from the atoms listed in its JSON note.

@@ -73,6 +73,10 @@ check "values above 10000 are refused" contains "$err" "outside the range -10000
 check "the existing output is untouched" cmp -s "$tmp/benzene.mt1" "$tmp/keep.mt1"
 out="$("$bin" convert "$tmp/benzene.cube" "$tmp/scaled.mt1" --scale 6.748334)"
 check "--scale multiplies the values" contains "$out" "density 1.46538e-12 to 633.474"
+out="$("$bin" convert "$tmp/benzene.cube" "$tmp/capped.mt1" --scale 1000 --cap 10)"
+check "--cap cuts the scaled values above it" contains "$out" "density 2.17147e-10 to 10"
+err="$("$bin" convert "$tmp/benzene.cube" "$tmp/capped.mt1" --cap 0 2>&1)"
+check "--cap takes a positive number" contains "$err" "--cap needs a positive number"
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

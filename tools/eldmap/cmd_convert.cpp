@@ -20,7 +20,7 @@ namespace {
 
 const char kHelp[] =
     "usage: eldmap convert IN OUT [--model MODEL.pdb] [--step S] [--box cell|atoms[:MARGIN]]\n"
-    "                             [--scale F] [--centre]\n"
+    "                             [--scale F] [--cap MAX] [--centre]\n"
     "\n"
     "Reads a CCP4/MRC map (.ccp4, .map, .mrc) or a Gaussian cube file (.cube, .cub)\n"
     "and writes it as .mt1, .fou or .grd (by OUT's extension).\n"
@@ -33,6 +33,9 @@ const char kHelp[] =
     "                      (default 3)\n"
     "  --scale F           multiply every density value by F (the viewer reads\n"
     "                      values between -10000 and 10000)\n"
+    "  --cap MAX           cut values above MAX (after --scale) to MAX, so that\n"
+    "                      the default layers of an all-electron density show\n"
+    "                      more than the atom cores\n"
     "  --centre            put the grid's centre at the scene origin, where the\n"
     "                      viewer looks first (fractional coordinates are kept)\n"
     "\n"
@@ -79,6 +82,10 @@ int Convert(int argc, char** argv) {
             const char* v = value();
             if (!v || !ParseNumber(v, options.Scale) || options.Scale == 0)
                 return Error("convert: --scale needs a non-zero number");
+        } else if (arg == "--cap") {
+            const char* v = value();
+            if (!v || !ParseNumber(v, options.Cap) || options.Cap <= 0)
+                return Error("convert: --cap needs a positive number");
         } else if (arg == "--centre" || arg == "--center") {
             options.Centre = true;
         } else if (arg == "--box") {
