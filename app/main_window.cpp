@@ -133,6 +133,9 @@ void MainWindowCallback(Fl_Widget*, void* data) {
 void CreateMainWindow(App& a) {
     a.frmMain = new Fl_Double_Window(kClientWidth, kClientHeight + kMenuHeight);
     a.menu = new Fl_Menu_Bar(0, 0, kClientWidth, kMenuHeight);
+    // Keys belong to the view: when the window gets the focus back, FLTK must
+    // not hand it to the menu bar (its access keys work as shortcuts anyway).
+    a.menu->clear_visible_focus();
     BuildMenu(a);
     a.view = new MainGlView(a, 0, kMenuHeight, kClientWidth, kClientHeight);
     a.frmMain->end();

@@ -89,6 +89,8 @@ gui_key() {
   shift
   xdotool windowactivate --sync "$w" 2>/dev/null
   sleep 0.2
+  # No modifier left down by an earlier key sequence.
+  xdotool keyup Alt_L Alt_R Control_L Control_R Shift_L Shift_R 2>/dev/null
   xdotool key "$@"
 }
 
