@@ -66,7 +66,7 @@ void StepContourLayer(App& a, int delta) {
     if (static_cast<float>(layer) > nz) layer = static_cast<int>(std::lround(nz));
     s.ContourLayer = static_cast<std::int16_t>(layer);
     // The panel's Z-layer box shows the new section.
-    if (a.controlPanel && a.controlPanel->window()) a.controlPanel->Load();
+    if (a.controlPanel) a.controlPanel->ShowContourLayer();
     GenerateFields(a);
 }
 

@@ -362,6 +362,10 @@ bool frmControlPanel::Visible() const {
     return w_ && w_->win->visible();
 }
 
+void frmControlPanel::ShowContourLayer() {
+    if (w_ && w_->Text6) w_->ShowContourLayer();
+}
+
 void frmControlPanel::Load() {
     if (w_) w_->Load();
 }

@@ -54,6 +54,9 @@ class frmControlPanel {
 
     // Fills every control from the state again (the load handler's work).
     void Load();
+    // Writes ContourLayer into the Z-layer box only ("+" and "-" keys), so
+    // edits not yet applied in the other boxes stay.
+    void ShowContourLayer();
     // The window, for tests and for placing it; null before Create().
     Fl_Window* window() const;
     // A control by its name ("Check1", "Limit2", "HScroll3", "Option4",

@@ -205,3 +205,21 @@ TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
 
 }  // namespace
 }  // namespace eld
+
+namespace eld {
+namespace {
+
+// The "+" and "-" keys of the main window write only the Z-layer box: a limit
+// typed but not yet applied must survive.
+TEST_F(PanelWidgets, ShowContourLayerKeepsUnappliedEdits) {
+    C<Fl_Input>("Limit1")->value("2.5");
+    s_.ContourLayer = 7;
+    panel_.ShowContourLayer();
+    EXPECT_EQ(Text("Text6"), "7");
+    EXPECT_EQ(Text("Limit1"), "2.5");
+    panel_.Destroy();
+    panel_.ShowContourLayer();  // no window: nothing to write, no crash
+}
+
+}  // namespace
+}  // namespace eld
