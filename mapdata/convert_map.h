@@ -30,7 +30,7 @@ struct ConvertOptions {
     // Values above Cap (after scaling) are cut to Cap. An all-electron density
     // peaks a hundredfold at the nuclei, and the viewer's default layers sit at
     // fractions of the range: without a cap they show only the atom cores.
-    double Cap = 0;               // 0: no cap
+    double Cap = 0;  // 0: no cap
     // Move the scene so that the grid's centre lies at the scene origin, where
     // the viewer looks when it opens a map. CellShift takes up the move, so
     // atoms and picked peaks keep their true fractional coordinates.

@@ -21,12 +21,12 @@ enum class ErrorKind {
 };
 
 class EldError : public std::runtime_error {
-public:
+  public:
     EldError(ErrorKind kind, const std::string& message)
         : std::runtime_error(message), kind_(kind) {}
     ErrorKind kind() const { return kind_; }
 
-private:
+  private:
     ErrorKind kind_;
 };
 

@@ -25,10 +25,12 @@ namespace eld {
 using Switch = std::int16_t;
 inline constexpr Switch kTrue = -1;
 inline constexpr Switch kFalse = 0;
-inline bool On(Switch s) { return s != 0; }
+inline bool On(Switch s) {
+    return s != 0;
+}
 
 // Fixed capacities of the stores.
-inline constexpr int kMaxGridPoints = 32766;     // per axis (16-bit loop counters)
+inline constexpr int kMaxGridPoints = 32766;  // per axis (16-bit loop counters)
 inline constexpr int kMaxAtoms = 32766;
 inline constexpr int kMaxTrianglesPerLayer = 400000;
 inline constexpr int kMaxSegmentsPerLimit = 100000;
@@ -146,7 +148,7 @@ struct SceneState {
     Switch ShowAtoms = kTrue;
     Switch ShowCell = kFalse;
     Switch ShowPickMarker = kFalse;
-    std::int16_t SurfaceStyle = 1;  // 1 = SpiderGrid, 2 = TriangleGrid
+    std::int16_t SurfaceStyle = 1;   // 1 = SpiderGrid, 2 = TriangleGrid
     std::string PickingMode = "3D";  // "2D" or "3D"
     std::uint8_t SceneListValid = 0;
 

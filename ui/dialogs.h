@@ -8,7 +8,7 @@
 namespace eld {
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A modal box with one OK button. Implementations also write

@@ -104,6 +104,8 @@ bool FltkDialogs::ChooseColour(int& r, int& g, int& b) {
     return true;
 }
 
-void FltkDialogs::Beep() { fl_beep(); }
+void FltkDialogs::Beep() {
+    fl_beep();
+}
 
 }  // namespace eld

@@ -8,7 +8,7 @@
 namespace eld {
 
 class FltkDialogs : public Dialogs {
-public:
+  public:
     FltkDialogs();
     void Message(const std::string& text) override;
     bool AskYesNo(const std::string& text) override;
@@ -17,7 +17,7 @@ public:
     bool ChooseColour(int& r, int& g, int& b) override;
     void Beep() override;
 
-private:
+  private:
     std::string directory_;  // the dialog's folder persists between uses
 };
 

@@ -11,11 +11,11 @@
 namespace eld {
 
 class ScriptedDialogs : public Dialogs {
-public:
-    std::vector<std::string> messages;   // every Message and AskYesNo text, in order
-    std::deque<bool> yes_no_answers;     // empty queue answers No
+  public:
+    std::vector<std::string> messages;     // every Message and AskYesNo text, in order
+    std::deque<bool> yes_no_answers;       // empty queue answers No
     std::deque<std::string> file_answers;  // empty queue answers "" (cancel)
-    std::vector<std::string> filters;    // filters of the file dialogs, in order
+    std::vector<std::string> filters;      // filters of the file dialogs, in order
     std::vector<std::string> default_names;
     std::deque<bool> colour_answers;
     int colour_r = 0, colour_g = 0, colour_b = 0;  // colour chosen when answered true
@@ -44,7 +44,7 @@ public:
     }
     void Beep() override { ++beeps; }
 
-private:
+  private:
     template <class T>
     static T Pop(std::deque<T>& q, T fallback) {
         if (q.empty()) return fallback;
