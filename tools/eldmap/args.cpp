@@ -44,4 +44,11 @@ std::string FloatText(float v) {
     return buf;
 }
 
+std::string TakeMapArgument(const std::string& arg, std::string& map) {
+    if (!arg.empty() && arg[0] == '-') return "unknown option '" + arg + "'";
+    if (!map.empty()) return "more than one map given ('" + map + "', '" + arg + "')";
+    map = arg;
+    return "";
+}
+
 }  // namespace eld::eldmap

@@ -12,6 +12,10 @@ bool ParseInt(const char* text, int& out);
 // True when path ends in ext ("." included), compared without case.
 bool HasExtension(const std::string& path, const std::string& ext);
 
+// The one positional MAP argument: stores arg in map, or says why it cannot
+// (an unknown option, or a second map). "" when all is well.
+std::string TakeMapArgument(const std::string& arg, std::string& map);
+
 // The float in the shortest %.9g form that reads back to the same value.
 std::string FloatText(float v);
 

@@ -4,12 +4,11 @@
 #include <vector>
 
 #include "export/atomic_file.h"
-#include "mapdata/data_files.h"
 #include "mapdata/read_map.h"
-#include "surface/layer_properties.h"
 #include "surface/marching_squares.h"
 #include "tools/eldmap/args.h"
 #include "tools/eldmap/commands.h"
+#include "tools/eldmap/load.h"
 
 namespace eld::eldmap {
 namespace {
@@ -59,12 +58,8 @@ std::string Parse(int argc, char** argv, Options& o) {
             if (!next || !*next) return "-o needs a file name";
             o.output = next;
             ++i;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.map.empty()) {
-            o.map = a;
-        } else {
-            return "more than one map given ('" + o.map + "', '" + a + "')";
+        } else if (std::string problem = TakeMapArgument(a, o.map); !problem.empty()) {
+            return problem;
         }
     }
     if (o.help) return "";
@@ -99,9 +94,7 @@ int Contour(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap contour --help)");
 
     SceneState s;
-    s.DataFolder = FindDataFolder();
-    ReadMapFile(s, o.map);
-    SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, o.map));
+    OpenMapWithLayerDefaults(s, o.map);
     const MapGridRecord& g = s.MapGrid;
     if (o.section < 1 || o.section > g.N(3))
         return Error("--section " + std::to_string(o.section) + " is outside 1.." +

@@ -12,10 +12,10 @@
 #include "export/atomic_file.h"
 #include "mapdata/data_files.h"
 #include "mapdata/read_map.h"
-#include "surface/layer_properties.h"
 #include "surface/marching_cubes.h"
 #include "tools/eldmap/args.h"
 #include "tools/eldmap/commands.h"
+#include "tools/eldmap/load.h"
 
 namespace eld::eldmap {
 namespace {
@@ -80,12 +80,8 @@ std::string Parse(int argc, char** argv, Options& o) {
             const char* t = value();
             if (!t || !ParseInt(t, o.repeat) || o.repeat < 1)
                 return "--repeat needs a whole number of at least 1";
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.map.empty()) {
-            o.map = a;
-        } else {
-            return "more than one map given ('" + o.map + "', '" + a + "')";
+        } else if (std::string problem = TakeMapArgument(a, o.map); !problem.empty()) {
+            return problem;
         }
     }
     if (o.help) return "";
@@ -252,9 +248,7 @@ int Surface(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap surface --help)");
 
     SceneState s;
-    s.DataFolder = FindDataFolder();
-    ReadMapFile(s, o.map);
-    SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, o.map));
+    OpenMapWithLayerDefaults(s, o.map);
     if (o.levels.empty()) o.levels.assign(s.LayerLimit + 1, s.LayerLimit + 4);
 
     // The case table and the store are set up once, outside the timing, as in

@@ -14,11 +14,15 @@
 
 namespace eld::eldmap {
 
-void LoadForView(SceneState& s, const std::string& path) {
+void OpenMapWithLayerDefaults(SceneState& s, const std::string& path) {
     if (s.DataFolder.empty()) s.DataFolder = FindDataFolder();
     ReadMapFile(s, path);
     s.MapFileName = path;
     SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, path));
+}
+
+void LoadForView(SceneState& s, const std::string& path) {
+    OpenMapWithLayerDefaults(s, path);
     FindBonds(s);
 
     // Big maps take seconds: show where the extraction is, but only to a

@@ -8,6 +8,11 @@
 
 namespace eld::eldmap {
 
+// The first half of the viewer's map opening: DataFolder := FindDataFolder()
+// when it is empty, ReadMapFile, MapFileName := path, then the layer defaults
+// (SetLayersProperites with DensityMin and LayerHighValue).
+void OpenMapWithLayerDefaults(SceneState& s, const std::string& path);
+
 // The viewer's map opening and view reset, without windows:
 //  - DataFolder := FindDataFolder() when it is empty; MapFileName := path;
 //  - ReadMapFile, then SetLayersProperites with DensityMin and LayerHighValue,

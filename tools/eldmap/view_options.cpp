@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/eldmap/args.h"
 #include "view/view_control.h"
 
 namespace eld::eldmap {
@@ -62,12 +63,8 @@ std::string ParseViewOptions(int argc, char** argv, ViewOptions& o) {
             o.cell = true;
         } else if (a == "--no-contour") {
             o.contour = false;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (o.map.empty()) {
-            o.map = a;
-        } else {
-            return "more than one map given ('" + o.map + "', '" + a + "')";
+        } else if (std::string problem = TakeMapArgument(a, o.map); !problem.empty()) {
+            return problem;
         }
     }
     if (o.help) return "";
