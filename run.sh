@@ -17,8 +17,4 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "run.sh: no display (DISPLAY is not set); rendering $map to $out with eldmap render" >&2
   exec "$bin/eldmap" render "$map" -o "$out"
 fi
-if [ ! -x "$bin/eldview" ]; then
-  echo "run.sh: the viewer is not built yet; showing the map's header instead" >&2
-  exec "$bin/eldmap" info "$map"
-fi
 exec "$bin/eldview" "$map"
