@@ -136,3 +136,13 @@ gui_measure_view() {
   rm -f "$shot"
   return $rc
 }
+
+# Every test's frame: a scratch folder $tmp (the viewer's stderr goes to
+# $tmp/err), the viewer's process id $pid killed at exit, and fail MESSAGE,
+# which prints the message and the viewer's stderr and ends the test.
+gui_start_test() {
+  tmp=$(mktemp -d)
+  pid=""
+  trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
+}
+fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }

@@ -8,14 +8,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
 gui_require_display
 
-tmp=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+gui_start_test
 
 # The blob's grid: 20 points from -2.85 in steps of 0.3 on every axis, the
 # third axis shifted by 2.5; identity cell matrix and no cell shift, so the

@@ -6,14 +6,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
 gui_require_display
 
-tmp=$(mktemp -d)
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+gui_start_test
 get() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
 map="$tmp/blob.fou"
