@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/draw/frame.h"
 
@@ -13,9 +14,10 @@ namespace {
 
 constexpr const char* kOneLayerMessage = "Exactly 1 layer must be used for 3D ELD map picking  !!";
 
-// The selection pass shared by both pickers. `draw` issues the named candidates.
-template <class Draw>
-SelectionHits SelectionPass(const SceneState& s, float X, float Y, Draw draw) {
+}  // namespace
+
+SelectionHits SelectionPass(const SceneState& s, float X, float Y,
+                            const std::function<void()>& draw) {
     // Every candidate under the pick region must be recorded, hidden or not.
     glDisable(GL_STENCIL_TEST);
     glDisable(GL_DEPTH_TEST);
@@ -56,6 +58,8 @@ SelectionHits SelectionPass(const SceneState& s, float X, float Y, Draw draw) {
         hits.names.push_back(buffer[4 * r + 3]);
     return hits;
 }
+
+namespace {
 
 XYZ Centroid(const SurfaceTriangle& t) {
     return {(t.v[0].x + t.v[1].x + t.v[2].x) / 3.0f, (t.v[0].y + t.v[1].y + t.v[2].y) / 3.0f,

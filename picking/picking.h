@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "mapdata/scene_state.h"
@@ -71,6 +72,10 @@ bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
 bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y);
 
 // Inner steps, public for tests.
+// One selection pass at mouse (X, Y) under the picking projection and the view;
+// `draw` issues the named candidates. Depth and stencil tests end up off.
+SelectionHits SelectionPass(const SceneState& s, float X, float Y,
+                            const std::function<void()>& draw);
 // The layer that 3D picking uses: the highest-numbered visible layer, or 0 when
 // the number of visible layers is not exactly 1.
 int PickingLayer(const SceneState& s);

@@ -35,6 +35,20 @@ GLUquadric* NewSolidQuadric() {
     return q;
 }
 
+// Every visible layer's stored triangles in the layer's colour; `edges` draws
+// the lines of one triangle.
+template <class Edges>
+void DrawLayerGrids(const SceneState& s, Edges edges) {
+    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    for (int L = 1; L <= kLayers; ++L) {
+        if (!On(s.LayerVisible[L])) continue;
+        const int n = StoredTriangles(s, L);
+        if (n <= 0) continue;
+        glColor3fv(s.SurfaceColour[L]);
+        for (int t = 0; t < n; ++t) edges(s.Triangles[L][t].v);
+    }
+}
+
 }  // namespace
 
 float SurfaceLineWidth(const std::string& DisplayMode) {
@@ -42,44 +56,28 @@ float SurfaceLineWidth(const std::string& DisplayMode) {
 }
 
 void SpiderGrid(const SceneState& s) {
-    glLineWidth(SurfaceLineWidth(s.DisplayMode));
-    for (int L = 1; L <= kLayers; ++L) {
-        if (!On(s.LayerVisible[L])) continue;
-        const int n = StoredTriangles(s, L);
-        if (n <= 0) continue;
-        glColor3fv(s.SurfaceColour[L]);
-        for (int t = 0; t < n; ++t) {
-            const XYZ* v = s.Triangles[L][t].v;
-            const XYZ g = TriangleCentroid(v[0], v[1], v[2]);
-            glBegin(GL_LINE_STRIP);
-            Vertex(v[0]);
-            Vertex(g);
-            Vertex(v[1]);
-            glEnd();
-            glBegin(GL_LINES);
-            Vertex(g);
-            Vertex(v[2]);
-            glEnd();
-        }
-    }
+    DrawLayerGrids(s, [](const XYZ* v) {
+        const XYZ g = TriangleCentroid(v[0], v[1], v[2]);
+        glBegin(GL_LINE_STRIP);
+        Vertex(v[0]);
+        Vertex(g);
+        Vertex(v[1]);
+        glEnd();
+        glBegin(GL_LINES);
+        Vertex(g);
+        Vertex(v[2]);
+        glEnd();
+    });
 }
 
 void TriangleGrid(const SceneState& s) {
-    glLineWidth(SurfaceLineWidth(s.DisplayMode));
-    for (int L = 1; L <= kLayers; ++L) {
-        if (!On(s.LayerVisible[L])) continue;
-        const int n = StoredTriangles(s, L);
-        if (n <= 0) continue;
-        glColor3fv(s.SurfaceColour[L]);
-        for (int t = 0; t < n; ++t) {
-            const XYZ* v = s.Triangles[L][t].v;
-            glBegin(GL_LINE_LOOP);
-            Vertex(v[0]);
-            Vertex(v[1]);
-            Vertex(v[2]);
-            glEnd();
-        }
-    }
+    DrawLayerGrids(s, [](const XYZ* v) {
+        glBegin(GL_LINE_LOOP);
+        Vertex(v[0]);
+        Vertex(v[1]);
+        Vertex(v[2]);
+        glEnd();
+    });
 }
 
 void ContourMap(const SceneState& s) {

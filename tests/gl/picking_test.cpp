@@ -222,31 +222,8 @@ TEST_F(PickingTest, LayersBeyondSixteenBitNamesArePicked) {
 
 // The selection pass with every triangle of the layer sent, as reference for
 // the picker, which leaves out triangles that cannot reach the pick region.
-std::vector<GLuint> AllTriangleHits(const SceneState& s, float X, float Y, int layer) {
-    std::vector<GLuint> buffer(kSelectBufferSize, 0);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glSelectBuffer(kSelectBufferSize, buffer.data());
-    glRenderMode(GL_SELECT);
-    glInitNames();
-    glPushName(0);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPickMatrix(X, viewport[3] - Y, 1.0, 1.0, viewport);
-    Kamera(s, "CentralEyePicking");
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    recalcModelView(s);
-    DrawSurfaceTriangles(s, layer);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    const int count = glRenderMode(GL_RENDER);
-    std::vector<GLuint> names;
-    for (int r = 0; r < count; ++r) names.push_back(buffer[4 * r + 3]);
-    return names;
+std::vector<std::uint32_t> AllTriangleHits(const SceneState& s, float X, float Y, int layer) {
+    return SelectionPass(s, X, Y, [&] { DrawSurfaceTriangles(s, layer); }).names;
 }
 
 TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
@@ -274,7 +251,7 @@ TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
     for (float X = 3.5f; X < kSize; X += 37.3f)
         for (float Y = 2.25f; Y < kSize; Y += 41.7f) {
             const SelectionHits picked = SelectSurfaceTriangles(s_, X, Y, 2);
-            const std::vector<GLuint> all = AllTriangleHits(s_, X, Y, 2);
+            const std::vector<std::uint32_t> all = AllTriangleHits(s_, X, Y, 2);
             ASSERT_EQ(picked.count, static_cast<int>(all.size())) << X << "," << Y;
             EXPECT_EQ(picked.names, all) << X << "," << Y;
             ++compared;
