@@ -8,7 +8,7 @@
 #include "app/progress_window.h"
 #include "mapdata/command_line.h"
 #include "mapdata/data_files.h"
-#include "mapdata/peak_list.h"
+#include "app/peak_saving.h"
 
 namespace eld {
 

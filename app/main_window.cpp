@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "gl/gl_setup.h"
 
 namespace eld {

@@ -7,7 +7,7 @@
 #include "export/povray.h"
 #include "gl/gl_info.h"
 #include "gl/read_pixels.h"
-#include "mapdata/peak_list.h"
+#include "app/peak_saving.h"
 #include "picking/picking.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"

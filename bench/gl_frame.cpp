@@ -9,11 +9,11 @@
 #include <cmath>
 #include <random>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "gl/gl_setup.h"
 #include "mapdata/data_files.h"
 #include "surface/marching_cubes.h"
-#include "tests/gl/osmesa_context.h"
+#include "gl/osmesa_context.h"
 #include "view/trackball.h"
 #include "view/view_control.h"
 
@@ -91,7 +91,7 @@ void LargeScene(SceneState& s) {
 }
 
 struct Fixture {
-    eld::testing::OsMesaContext gl{kWidth, kHeight};
+    eld::OsMesaContext gl{kWidth, kHeight};
     SceneState s;
     Fixture(bool large, int style, bool interlaced = true) {
         eld::InitDefaultState();

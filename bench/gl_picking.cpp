@@ -5,10 +5,10 @@
 
 #include <cmath>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "picking/picking.h"
-#include "tests/gl/osmesa_context.h"
-#include "ui/scripted_dialogs.h"
+#include "gl/osmesa_context.h"
+#include "tests/support/scripted_dialogs.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ void FillSphere(eld::SceneState& s, int n) {
 }
 
 void BM_PickOnSurface(benchmark::State& state) {
-    eld::testing::OsMesaContext gl(564, 494);
+    eld::OsMesaContext gl(564, 494);
     eld::SceneState s;
     eld::ResizeFrame(s, 564, 494);
     FillSphere(s, static_cast<int>(state.range(0)));
@@ -61,7 +61,7 @@ void BM_PickOnSurface(benchmark::State& state) {
 BENCHMARK(BM_PickOnSurface)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 
 void BM_PickOnSection(benchmark::State& state) {
-    eld::testing::OsMesaContext gl(564, 494);
+    eld::OsMesaContext gl(564, 494);
     eld::SceneState s;
     eld::ResizeFrame(s, 564, 494);
     bool found = false;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "mapdata/scene_state.h"
-#include "ui/dialogs.h"
 
 namespace eld {
 
@@ -31,12 +30,5 @@ std::string PeakListText(const SceneState& s);
 // Throws EldError (Recoverable) naming the file when it cannot be written.
 void WritePeakListFile(const std::string& path, const std::string& text);
 
-// The menu's Save peak list and the shutdown's save of pending peaks: asks for
-// the file with the save dialog (default "newatoms.dat", the filter above),
-// skips everything when the dialog is cancelled, writes the file and returns
-// true when it was written. A failed write is reported through dialogs.Message
-// (naming the file) and returns false. Does not clear the list. The caller
-// refuses to save with PeakCount 0 ("You do not have any peaks").
-bool SavePeakList(SceneState& s, Dialogs& dialogs);
 
 }  // namespace eld

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 
 namespace eld {
 

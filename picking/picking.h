@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "mapdata/scene_state.h"
-#include "ui/dialogs.h"
+#include "mapdata/dialogs.h"
 
 namespace eld {
 

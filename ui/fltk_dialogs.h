@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/dialogs.h"
+#include "mapdata/dialogs.h"
 
 namespace eld {
 

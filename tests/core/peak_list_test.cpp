@@ -1,23 +1,15 @@
 // The peak list file, byte for byte: the line layout, the conversion back to
-// fractional coordinates, the six-decimal cut and the save flow.
+// fractional coordinates, the six-decimal cut.
 #include "mapdata/peak_list.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "ui/scripted_dialogs.h"
 
 namespace eld {
 namespace {
 
-namespace fs = std::filesystem;
 
 SceneState IdentityCell() {
     SceneState s;
@@ -31,26 +23,6 @@ void AddPeak(SceneState& s, float x, float y, float z) {
     s.PeakList[s.PeakCount][2] = z;
     ++s.PeakCount;
 }
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream o;
-    o << in.rdbuf();
-    return o.str();
-}
-
-class TempDir : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("eld_peak_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
-};
 
 TEST(PeakListText, ExampleLineOfAGrdMap) {
     SceneState s = IdentityCell();
@@ -144,97 +116,6 @@ TEST(PeakFractional, CutsTowardMinusInfinityInDoublePrecision) {
     EXPECT_EQ(PeakListText(s),
               "ATOM Q  1   X= .123456  Y=-.123457  Z= .5 \r\n"
               "ATOM Q  2   X= .699999  Y=-.7  Z= 3 \r\n");
-}
-
-using SavePeakListTest = TempDir;
-
-TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
-    SceneState s = IdentityCell();
-    AddPeak(s, 0.25f, 0.5f, -0.125f);
-    AddPeak(s, 1.0f, 2.0f, 3.0f);
-    ScriptedDialogs d;
-    const fs::path file = dir_ / "peaks.dat";
-    d.file_answers.push_back(file.string());
-    EXPECT_TRUE(SavePeakList(s, d));
-    ASSERT_EQ(d.default_names.size(), 1u);
-    EXPECT_EQ(d.default_names[0], "newatoms.dat");
-    EXPECT_EQ(d.filters[0], "Peak data file (*.dat)|*.dat|All files (*.*)|*.*");
-    EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(ReadAll(file),
-              "ATOM Q  1   X= .25  Y= .5  Z=-.125 \r\n"
-              "ATOM Q  2   X= 1  Y= 2  Z= 3 \r\n");
-    EXPECT_EQ(s.PeakCount, 2) << "saving does not clear the list";
-}
-
-TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtOne) {
-    SceneState s = IdentityCell();
-    AddPeak(s, 0.25f, 0.5f, -0.125f);
-    AddPeak(s, 1.0f, 2.0f, 3.0f);
-    ScriptedDialogs d;
-    const fs::path a = dir_ / "a.dat", b = dir_ / "b.dat";
-    d.file_answers = {a.string(), b.string(), a.string()};
-    ASSERT_TRUE(SavePeakList(s, d));
-    ASSERT_TRUE(SavePeakList(s, d));
-    EXPECT_EQ(ReadAll(a), ReadAll(b));
-    // Clear Peaks forgets the rows without erasing them; one new pick.
-    s.PeakCount = 0;
-    AddPeak(s, 4.0f, 5.0f, 6.0f);
-    ASSERT_TRUE(SavePeakList(s, d));
-    EXPECT_EQ(ReadAll(a), "ATOM Q  1   X= 4  Y= 5  Z= 6 \r\n") << "the old file is replaced";
-}
-
-TEST_F(SavePeakListTest, CancelledDialogWritesNothing) {
-    SceneState s = IdentityCell();
-    AddPeak(s, 1.0f, 1.0f, 1.0f);
-    ScriptedDialogs d;  // no answer queued: cancel
-    EXPECT_FALSE(SavePeakList(s, d));
-    EXPECT_TRUE(d.messages.empty());
-    EXPECT_TRUE(fs::is_empty(dir_));
-}
-
-TEST_F(SavePeakListTest, FileInAMissingFolderIsReportedNamingTheFile) {
-    SceneState s = IdentityCell();
-    AddPeak(s, 1.0f, 1.0f, 1.0f);
-    ScriptedDialogs d;
-    const std::string file = (dir_ / "no_such_folder" / "newatoms.dat").string();
-    d.file_answers.push_back(file);
-    EXPECT_FALSE(SavePeakList(s, d));
-    ASSERT_EQ(d.messages.size(), 1u);
-    EXPECT_NE(d.messages[0].find(file), std::string::npos) << d.messages[0];
-}
-
-TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
-    // A file-size limit makes the write fail part-way even for root, who can
-    // write into read-only folders.
-    const fs::path file = dir_ / "newatoms.dat";
-    const std::string old = "ATOM Q  1   X= 9  Y= 9  Z= 9 \r\n";
-    { std::ofstream(file, std::ios::binary) << old; }
-    SceneState s = IdentityCell();
-    for (int n = 0; n < 50; ++n) AddPeak(s, 0.125f * n, 0.5f, 0.25f);
-    ScriptedDialogs d;
-    d.file_answers.push_back(file.string());
-
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = SavePeakList(s, d);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
-
-    EXPECT_FALSE(written);
-    ASSERT_EQ(d.messages.size(), 1u);
-    EXPECT_NE(d.messages[0].find("newatoms.dat"), std::string::npos) << d.messages[0];
-    EXPECT_EQ(ReadAll(file), old);
-    // No temporary file is left beside it.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
-    EXPECT_EQ(entries, 1);
 }
 
 }  // namespace

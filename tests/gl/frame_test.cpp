@@ -1,6 +1,6 @@
 // Frames drawn offscreen: where the scene's pieces land, the display-list
 // cache, the model-view state and the interlaced stereo rows.
-#include "app/draw/frame.h"
+#include "render/frame.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -8,11 +8,11 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/draw/scene.h"
+#include "render/scene.h"
 #include "gl/gl_setup.h"
 #include "gl/primitives.h"
 #include "surface/marching_cubes.h"
-#include "tests/gl/osmesa_context.h"
+#include "gl/osmesa_context.h"
 
 namespace eld {
 namespace {
@@ -54,7 +54,7 @@ class FrameTest : public ::testing::Test {
     }
     bool Black(int x, int y) { return Is(x, y, 0, 0, 0); }
 
-    testing::OsMesaContext gl_;
+    OsMesaContext gl_;
     SceneState s_;
 };
 

@@ -8,9 +8,9 @@
 
 #include <cmath>
 
-#include "app/draw/frame.h"
-#include "tests/gl/osmesa_context.h"
-#include "ui/scripted_dialogs.h"
+#include "render/frame.h"
+#include "gl/osmesa_context.h"
+#include "tests/support/scripted_dialogs.h"
 
 namespace eld {
 namespace {
@@ -54,7 +54,7 @@ class PickingTest : public ::testing::Test {
         for (int L = 1; L <= 3; ++L) s_.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
     }
 
-    testing::OsMesaContext gl_;
+    OsMesaContext gl_;
     SceneState s_;
     ScriptedDialogs dialogs_;
 };

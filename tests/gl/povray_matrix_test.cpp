@@ -3,15 +3,15 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "export/povray.h"
-#include "tests/gl/osmesa_context.h"
+#include "gl/osmesa_context.h"
 #include "view/trackball.h"
 
 namespace {
 
 TEST(PovrayMatrixGl, SameAsRecalcModelViewForATurnedScaledShiftedView) {
-    eld::testing::OsMesaContext ctx(16, 16);
+    eld::OsMesaContext ctx(16, 16);
     eld::SceneState s;
     float q[4];
     eld::Trackball(q, 0.1f, -0.2f, 0.7f, 0.4f);  // some rotation off every axis

@@ -10,7 +10,7 @@
 
 #include "export/tga.h"
 #include "mapdata/eld_error.h"
-#include "tests/gl/osmesa_context.h"
+#include "gl/osmesa_context.h"
 
 namespace fs = std::filesystem;
 
@@ -30,7 +30,7 @@ void PaintBottomStrip(int w, int rows, const float rest[3], const float strip[3]
 
 TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRed) {
     const int w = 641, h = 5;
-    eld::testing::OsMesaContext ctx(w, h);
+    eld::OsMesaContext ctx(w, h);
     const float red[3] = {1, 0, 0}, blue[3] = {0, 0, 1};
     PaintBottomStrip(w, 1, blue, red);  // bottom row red, the rest blue
     // A 4-byte pack alignment left behind by other code must not pad the rows.
@@ -53,7 +53,7 @@ TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRed) {
 
 TEST(ReadPixels, SaveTgaImageWritesTheWholeClientArea) {
     const int w = 256, h = 3;
-    eld::testing::OsMesaContext ctx(w, h);
+    eld::OsMesaContext ctx(w, h);
     const float grey[3] = {0.5f, 0.5f, 0.5f}, green[3] = {0, 1, 0};
     PaintBottomStrip(w, 2, grey, green);
     fs::path p = fs::temp_directory_path() / ("eld_readpx_" + std::to_string(::getpid()) + ".tga");
@@ -75,7 +75,7 @@ TEST(ReadPixels, SaveTgaImageWritesTheWholeClientArea) {
 }
 
 TEST(ReadPixels, UnwritableFileThrowsNamingIt) {
-    eld::testing::OsMesaContext ctx(8, 8);
+    eld::OsMesaContext ctx(8, 8);
     try {
         eld::SaveTgaImage("/nonexistent-folder/x.tga", 8, 8);
         FAIL() << "no error";

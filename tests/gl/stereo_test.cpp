@@ -7,9 +7,9 @@
 #include <array>
 #include <cmath>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "gl/gl_setup.h"
-#include "tests/gl/osmesa_context.h"
+#include "gl/osmesa_context.h"
 
 namespace eld {
 namespace {
@@ -85,7 +85,7 @@ TEST(StereoTest, FrustumValuesOfTheSquareWindow) {
 }
 
 TEST(StereoTest, KameraSetsEachEyesProjection) {
-    testing::OsMesaContext gl(64, 64);
+    OsMesaContext gl(64, 64);
     SceneState s;
     Kamera(s, "CentralEye");
     ExpectMatrixNear(Projection(), FrustumThenTranslate(-2, 2, -2, 2, 7.5, 37.5, 0, 0, -22.5));
@@ -116,7 +116,7 @@ TEST(StereoTest, KameraSetsEachEyesProjection) {
 }
 
 TEST(StereoTest, PickingEyeMultipliesOntoTheCurrentMatrix) {
-    testing::OsMesaContext gl(64, 64);
+    OsMesaContext gl(64, 64);
     SceneState s;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -130,7 +130,7 @@ TEST(StereoTest, PickingEyeMultipliesOntoTheCurrentMatrix) {
 }
 
 TEST(StereoTest, ResizeSetsAspectFactors) {
-    testing::OsMesaContext gl(200, 100);
+    OsMesaContext gl(200, 100);
     SceneState s;
     s.DisplayMode = "NoStereo";
     ResizeFrame(s, 200, 100);
@@ -169,7 +169,7 @@ TEST(StereoTest, InterlaceLineCount) {
 }
 
 // Stencil 1 exactly on the even rows, across the full width.
-void ExpectEvenRowMask(testing::OsMesaContext& gl) {
+void ExpectEvenRowMask(OsMesaContext& gl) {
     const std::vector<std::uint8_t> st = gl.Stencil();
     for (int y = 0; y < gl.height(); ++y)
         for (int x = 0; x < gl.width(); ++x)
@@ -179,7 +179,7 @@ void ExpectEvenRowMask(testing::OsMesaContext& gl) {
 TEST(StereoTest, InterlaceMaskMarksEvenRows) {
     for (const auto& [w, h] :
          {std::pair{7, 9}, std::pair{33, 10}, std::pair{5, 1}, std::pair{640, 481}}) {
-        testing::OsMesaContext gl(w, h);
+        OsMesaContext gl(w, h);
         BuildInterlaceStencil(w, h);
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         ExpectEvenRowMask(gl);
@@ -190,7 +190,7 @@ TEST(StereoTest, InterlaceMaskMarksEvenRows) {
 }
 
 TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
-    testing::OsMesaContext gl(40, 20);
+    OsMesaContext gl(40, 20);
     SceneState s;
     s.DisplayMode = "StereoInterlaced";
     ResizeFrame(s, 40, 20);
@@ -233,7 +233,7 @@ TEST(GlSetupTest, PixelFormatsAndTexts) {
 }
 
 TEST(GlSetupTest, DefaultState) {
-    testing::OsMesaContext gl(8, 8);
+    OsMesaContext gl(8, 8);
     glClearColor(1, 1, 1, 1);
     InitDefaultState();
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));

@@ -6,9 +6,9 @@
 #include "export/atomic_file.h"
 #include "mapdata/read_map.h"
 #include "surface/marching_squares.h"
-#include "tools/eldmap/args.h"
-#include "tools/eldmap/commands.h"
-#include "tools/eldmap/load.h"
+#include "eldmap/args.h"
+#include "eldmap/commands.h"
+#include "eldmap/load.h"
 
 namespace eld::eldmap {
 namespace {

@@ -13,9 +13,9 @@
 #include "mapdata/data_files.h"
 #include "mapdata/read_map.h"
 #include "surface/marching_cubes.h"
-#include "tools/eldmap/args.h"
-#include "tools/eldmap/commands.h"
-#include "tools/eldmap/load.h"
+#include "eldmap/args.h"
+#include "eldmap/commands.h"
+#include "eldmap/load.h"
 
 namespace eld::eldmap {
 namespace {

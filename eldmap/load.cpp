@@ -1,4 +1,4 @@
-#include "tools/eldmap/load.h"
+#include "eldmap/load.h"
 
 #include <unistd.h>
 

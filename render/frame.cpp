@@ -1,8 +1,8 @@
-#include "app/draw/frame.h"
+#include "render/frame.h"
 
 #include <GL/gl.h>
 
-#include "app/draw/scene.h"
+#include "render/scene.h"
 #include "gl/stereo.h"
 #include "view/trackball.h"
 

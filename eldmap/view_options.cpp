@@ -1,9 +1,9 @@
-#include "tools/eldmap/view_options.h"
+#include "eldmap/view_options.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/eldmap/args.h"
+#include "eldmap/args.h"
 #include "view/view_control.h"
 
 namespace eld::eldmap {

@@ -5,7 +5,7 @@
 #include "mapdata/atoms.h"
 #include "mapdata/data_files.h"
 #include "mapdata/read_map.h"
-#include "tools/eldmap/commands.h"
+#include "eldmap/commands.h"
 
 namespace eld::eldmap {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "export/povray.h"
-#include "tools/eldmap/commands.h"
-#include "tools/eldmap/load.h"
-#include "tools/eldmap/view_options.h"
+#include "eldmap/commands.h"
+#include "eldmap/load.h"
+#include "eldmap/view_options.h"
 
 namespace eld::eldmap {
 

@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "app/draw/frame.h"
+#include "render/frame.h"
 #include "export/tga.h"
 #include "gl/gl_setup.h"
 #include "gl/read_pixels.h"
-#include "tools/eldmap/commands.h"
-#include "tools/eldmap/load.h"
-#include "tools/eldmap/offscreen.h"
-#include "tools/eldmap/png_file.h"
-#include "tools/eldmap/view_options.h"
+#include "eldmap/commands.h"
+#include "eldmap/load.h"
+#include "gl/osmesa_context.h"
+#include "export/png_file.h"
+#include "eldmap/view_options.h"
 
 namespace eld::eldmap {
 
@@ -52,7 +52,7 @@ int Render(int argc, char** argv) {
     ApplyViewOptions(s, o);
     s.DisplayMode = "NoStereo";
 
-    OffscreenContext context(o.width, o.height);
+    OsMesaContext context(o.width, o.height);
     InitDefaultState();
     ResizeFrame(s, o.width, o.height);
     unsigned int error = PaintFrame(s, o.width, o.height);

@@ -1,4 +1,4 @@
-#include "tools/eldmap/png_file.h"
+#include "export/png_file.h"
 
 #include <png.h>
 
@@ -7,7 +7,7 @@
 #include "export/atomic_file.h"
 #include "mapdata/eld_error.h"
 
-namespace eld::eldmap {
+namespace eld {
 
 namespace {
 
@@ -56,4 +56,4 @@ void WritePng(const std::string& path, int width, int height, const std::uint8_t
     AtomicWrite(path, bytes);
 }
 
-}  // namespace eld::eldmap
+}  // namespace eld

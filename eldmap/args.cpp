@@ -1,4 +1,4 @@
-#include "tools/eldmap/args.h"
+#include "eldmap/args.h"
 
 #include <cctype>
 #include <cerrno>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialogs.h"
+#include "mapdata/dialogs.h"
 
 namespace eld {
 

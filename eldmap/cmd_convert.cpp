@@ -13,7 +13,7 @@
 #include "mapdata/read_cube.h"
 #include "mapdata/read_pdb.h"
 #include "mapdata/write_map.h"
-#include "tools/eldmap/commands.h"
+#include "eldmap/commands.h"
 
 namespace eld::eldmap {
 namespace {

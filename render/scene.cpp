@@ -1,4 +1,4 @@
-#include "app/draw/scene.h"
+#include "render/scene.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

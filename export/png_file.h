@@ -1,14 +1,14 @@
-// PNG pictures for eldmap render, from the same bottom-up blue-green-red rows
+// PNG pictures for eldmap render and the viewer, from the same bottom-up blue-green-red rows
 // that the TGA writer takes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-namespace eld::eldmap {
+namespace eld {
 
 // 8-bit RGB PNG, top row first as PNG wants it. Written through AtomicFile:
 // failures throw EldError naming the file and leave an existing file intact.
 void WritePng(const std::string& path, int width, int height, const std::uint8_t* bgr_bottom_up);
 
-}  // namespace eld::eldmap
+}  // namespace eld

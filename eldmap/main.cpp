@@ -3,7 +3,7 @@
 #include <cstring>
 #include <exception>
 
-#include "tools/eldmap/commands.h"
+#include "eldmap/commands.h"
 
 namespace {
 
