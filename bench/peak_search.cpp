@@ -1,0 +1,95 @@
+// The peak search on a 256^3 map: 3000 Gaussian atoms at random places over
+// noise, searched at 3 sigma for the 50 highest peaks with the nearest of the
+// 3000 model atoms; plus its parts and one pick along a ray.
+#include "mapdata/peak_search.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+const eld::SceneState& Map256() {
+    static const eld::SceneState s = [] {
+        const int n = 256;
+        const float step = 0.4f;
+        eld::SceneState m;
+        m.DensityGrid.Create(n, n, n);
+        for (int a = 0; a < 3; ++a) {
+            m.MapGrid.GridPoints[a] = n;
+            m.MapGrid.GridStep[a] = step;
+        }
+        const float edge = (n - 1) * step;
+        m.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
+        for (int k = 0; k < 6; ++k) m.CellParameters[k] = k < 3 ? edge : 90.0f;
+        std::mt19937 rng(16);
+        std::normal_distribution<float> noise(0.0f, 0.05f);
+        for (float& v : m.DensityGrid.values) v = noise(rng);
+        // Each atom touches the points within 4 steps of its centre.
+        std::uniform_real_distribution<float> u(5.0f, n - 5.0f);
+        for (int atom = 0; atom < 3000; ++atom) {
+            const float c[3] = {u(rng), u(rng), u(rng)};
+            m.AtomNames.push_back("C   ");
+            m.AtomData.push_back({(c[0] - 1) * step, (c[1] - 1) * step, (c[2] - 1) * step});
+            for (int i = int(c[0]) - 4; i <= int(c[0]) + 4; ++i)
+                for (int j = int(c[1]) - 4; j <= int(c[1]) + 4; ++j)
+                    for (int k = int(c[2]) - 4; k <= int(c[2]) + 4; ++k) {
+                        const float r2 = (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) +
+                                         (k - c[2]) * (k - c[2]);
+                        m.DensityGrid.at(i, j, k) += std::exp(-r2 * step * step / 0.5f);
+                    }
+        }
+        m.AtomCount = int(m.AtomData.size());
+        return m;
+    }();
+    return s;
+}
+
+double ThreeSigma() {
+    const eld::DensityStats st = eld::MapDensityStats(Map256());
+    return st.Mean + 3 * st.Rms;
+}
+
+void BM_FindPeaks256(benchmark::State& state) {
+    const eld::SceneState& s = Map256();
+    const double level = ThreeSigma();
+    size_t found = 0;
+    for (auto _ : state) {
+        found = eld::FindPeaks(s, {level, 50, {}}).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["peaks"] = double(found);
+}
+BENCHMARK(BM_FindPeaks256)->Unit(benchmark::kMillisecond);
+
+void BM_LocalMaxima256(benchmark::State& state) {
+    const eld::SceneState& s = Map256();
+    const double level = ThreeSigma();
+    size_t found = 0;
+    for (auto _ : state) {
+        found = eld::GridLocalMaxima(s, level).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["maxima"] = double(found);
+}
+BENCHMARK(BM_LocalMaxima256)->Unit(benchmark::kMillisecond);
+
+void BM_DensityStats256(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(eld::MapDensityStats(Map256()));
+}
+BENCHMARK(BM_DensityStats256)->Unit(benchmark::kMillisecond);
+
+void BM_PeakAlongRay256(benchmark::State& state) {
+    const eld::SceneState& s = Map256();
+    // Along the cube's diagonal with a limit nothing reaches: the longest
+    // march through the grid.
+    const double limit = ThreeSigma() * 1e3;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(eld::FindPeakAlongRay(s, {-1, -1, -1}, {1, 1, 1}, limit));
+}
+BENCHMARK(BM_PeakAlongRay256)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
