@@ -31,7 +31,7 @@ void Form_MouseMove(App& a, int, int, float x, float y) {
 }
 
 void Form_KeyDown(App& a, int keyCode, int) {
-    a.s.SpinActive = kFalse;
+    a.s.view.SpinActive = kFalse;
     switch (keyCode) {
         case FL_Up:
             PanView(a.s, PanKey::Up);
@@ -60,11 +60,11 @@ namespace {
 // only a value above it is replaced by it, rounded.
 void StepContourLayer(App& a, int delta) {
     SceneState& s = a.s;
-    int layer = s.ContourLayer + delta;
+    int layer = s.surfaces.ContourLayer + delta;
     if (layer < 1) layer = 1;
-    const float nz = s.MapGrid.GridPoints[2];
+    const float nz = s.map.MapGrid.GridPoints[2];
     if (static_cast<float>(layer) > nz) layer = static_cast<int>(std::lround(nz));
-    s.ContourLayer = static_cast<std::int16_t>(layer);
+    s.surfaces.ContourLayer = static_cast<std::int16_t>(layer);
     // The panel's Z-layer box shows the new section.
     if (a.controlPanel) a.controlPanel->ShowContourLayer();
     GenerateFields(a);
@@ -73,7 +73,7 @@ void StepContourLayer(App& a, int delta) {
 }  // namespace
 
 void Form_KeyPress(App& a, int keyAscii) {
-    a.s.SpinActive = kFalse;
+    a.s.view.SpinActive = kFalse;
     switch (keyAscii) {
         case 'h':
             ShowControlPanel(a);

@@ -37,11 +37,11 @@ namespace {
 // blocks in Fl::wait() and uses no processor; a spinning one draws one frame
 // per pass, so the rotation is paced by the frame rate.
 void IdleLoop(App& a) {
-    while (!a.s.QuitRequested) {
-        if (a.s.SpinActive) {
+    while (!a.s.program.QuitRequested) {
+        if (a.s.view.SpinActive) {
             Fl::check();
-            if (a.s.QuitRequested) break;
-            if (a.s.SpinActive) SpinStep(a);
+            if (a.s.program.QuitRequested) break;
+            if (a.s.view.SpinActive) SpinStep(a);
         } else {
             Fl::wait();
         }
@@ -52,8 +52,8 @@ void IdleLoop(App& a) {
 }  // namespace
 
 int Form_Load(App& a, int argc, const char* const* argv) {
-    a.s.DisplayMode = "Nothing";
-    a.s.DataFolder = FindDataFolder();
+    a.s.program.DisplayMode = "Nothing";
+    a.s.program.DataFolder = FindDataFolder();
     CreateMainWindow(a);
 
     std::string commandText = JoinArguments(argc, argv);
@@ -65,7 +65,7 @@ int Form_Load(App& a, int argc, const char* const* argv) {
     // The window's pixel format; FLTK creates the context when the window is
     // first shown, and the view's first draw sets the default GL state.
     ChoosePixelFormat(a);
-    a.s.ClearColour[0] = a.s.ClearColour[1] = a.s.ClearColour[2] = a.s.ClearColour[3] = 0.0f;
+    a.s.view.ClearColour[0] = a.s.view.ClearColour[1] = a.s.view.ClearColour[2] = a.s.view.ClearColour[3] = 0.0f;
     ShowMainWindow(a);
 
     IdleLoop(a);
@@ -73,10 +73,10 @@ int Form_Load(App& a, int argc, const char* const* argv) {
 }
 
 void Form_Unload(App& a) {
-    if (a.s.QuitRequested) return;  // already on the way out
-    a.s.SpinActive = kFalse;
-    if (a.s.PeakCount > 0) SavePeakList(a.s, a.dialogs);
-    a.s.QuitRequested = kTrue;
+    if (a.s.program.QuitRequested) return;  // already on the way out
+    a.s.view.SpinActive = kFalse;
+    if (a.s.peaks.PeakCount > 0) SavePeakList(a.s, a.dialogs);
+    a.s.program.QuitRequested = kTrue;
     ReleaseView(a);
     HideSecondaryWindows(a);
     HideMainWindow(a);

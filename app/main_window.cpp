@@ -57,9 +57,9 @@ class MainGlView : public Fl_Gl_Window {
             // list 1 does not exist in it yet.
             InitDepthState();
             InitLighting();
-            s.SceneListValid = 0;
+            InvalidateScene(s);
         }
-        glClearColor(s.ClearColour[0], s.ClearColour[1], s.ClearColour[2], s.ClearColour[3]);
+        glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2], s.view.ClearColour[3]);
         if (a_.busy) {
             // The stores are being refilled: show the background only.
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -106,7 +106,7 @@ class MainGlView : public Fl_Gl_Window {
                 if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) return 0;
                 if (a_.busy) return 1;
                 Form_KeyDown(a_, Fl::event_key(), ShiftState());
-                if (Fl::event_length() == 1 && !a_.s.QuitRequested)
+                if (Fl::event_length() == 1 && !a_.s.program.QuitRequested)
                     Form_KeyPress(a_, static_cast<unsigned char>(Fl::event_text()[0]));
                 return 1;
             default:
@@ -150,7 +150,7 @@ void SetMainTitle(App& a, const std::string& title) {
 }
 
 void ChoosePixelFormat(App& a) {
-    std::optional<PixelFormatRequest> request = PixelFormatFor(a.s.DisplayMode);
+    std::optional<PixelFormatRequest> request = PixelFormatFor(a.s.program.DisplayMode);
     if (!request) return;  // a mode without a pixel format draws nothing
     int mode = FL_RGB;
     mode |= request->double_buffer ? FL_DOUBLE : FL_SINGLE;
@@ -210,7 +210,7 @@ bool RenderForReadBack(App& a) {
 }
 
 void Form_Paint(App& a) {
-    if (!a.view || !a.view->shown() || a.s.QuitRequested) return;
+    if (!a.view || !a.view->shown() || a.s.program.QuitRequested) return;
     a.view->redraw();
     Fl::flush();
     ShowPendingWarning(a);

@@ -32,21 +32,21 @@ bool LoadMapFile(App& a, std::string& commandText) {
     commandText = choice.FileText;
     // A later open has empty text: its mode stays what it was until it is set
     // below, so a frame drawn behind the open dialog uses the running mode.
-    if (choice.DisplayMode != "NoStereo" || s.DisplayMode == "Nothing")
-        s.DisplayMode = choice.DisplayMode;
+    if (choice.DisplayMode != "NoStereo" || s.program.DisplayMode == "Nothing")
+        s.program.DisplayMode = choice.DisplayMode;
 
     std::string fileName = commandText.empty() ? a.dialogs.OpenFile(kMapFileFilter) : commandText;
     // Every run draws interlaced stereo; the switches only leave the file name.
-    s.DisplayMode = "StereoInterlaced";
+    s.program.DisplayMode = "StereoInterlaced";
 
     if (fileName.empty()) {
         a.dialogs.Message("No input given !!");
         EndProgramNow(1);
     }
 
-    const std::string previousName = s.MapFileName;
+    const std::string previousName = s.map.MapFileName;
     const std::string previousTitle = a.title;
-    s.MapFileName = fileName;
+    s.map.MapFileName = fileName;
     SetMainTitle(a, WindowTitleFor(fileName));
 
     if (MapKindOf(fileName) == MapKind::Unknown) {
@@ -59,18 +59,18 @@ bool LoadMapFile(App& a, std::string& commandText) {
         // Reads into a scratch state: a failure leaves the current map whole.
         ReadMapFile(s, fileName);
     } catch (const EldError& e) {
-        s.MapFileName = previousName;
+        s.map.MapFileName = previousName;
         SetMainTitle(a, previousTitle);
         return HandleLoadError(a, e);
     }
 
-    SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, fileName));
+    SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, fileName));
     try {
         FindBonds(s);
     } catch (const EldError& e) {
         // At start this ends the program; a later map is shown without bonds.
-        s.BondList.clear();
-        s.BondCount = 0;
+        s.map.BondList.clear();
+        s.map.BondCount = 0;
         HandleLoadError(a, e);
     }
     GenerateFields(a);
@@ -80,21 +80,21 @@ bool LoadMapFile(App& a, std::string& commandText) {
 void ResetView(App& a) {
     SceneState& s = a.s;
     ResetViewFields(s);  // aspect, drag and spin flags, scale, translation, identity rotation
-    s.QuitRequested = kFalse;
+    s.program.QuitRequested = kFalse;
 
-    s.ShowAtoms = kTrue;
-    s.PickingMode = "3D";
-    s.ShowPickMarker = kFalse;
-    s.ShowCell = kFalse;
-    s.PeakCount = 0;  // unsaved peaks of the previous map are dropped
-    s.SurfaceStyle = 1;
+    s.switches.ShowAtoms = kTrue;
+    s.switches.PickingMode = "3D";
+    s.switches.ShowPickMarker = kFalse;
+    s.switches.ShowCell = kFalse;
+    s.peaks.PeakCount = 0;  // unsaved peaks of the previous map are dropped
+    s.switches.SurfaceStyle = 1;
 
     try {
         LoadLayerLimitPresets(s);
     } catch (const EldError& e) {
         ReportError(a, e);  // the presets stay empty; the viewer goes on
     }
-    s.SceneListValid = 0;
+    InvalidateScene(s);
 
     // A freshly loaded panel reads the current settings.
     if (!a.controlPanel) a.controlPanel = std::make_unique<frmControlPanel>(s, a.panelHost);
@@ -113,13 +113,13 @@ void GenerateFields(App& a) {
     } catch (const EldError& e) {
         progress.Hide();
         a.busy = false;
-        a.s.SceneListValid = 0;
+        InvalidateScene(a.s);
         ReportError(a, e);  // too many triangles or a bad case table end the program
         return;
     }
     progress.Hide();
     a.busy = false;
-    a.s.SceneListValid = 0;
+    InvalidateScene(a.s);
 }
 
 void AppPanelHost::GenerateFields() {

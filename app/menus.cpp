@@ -27,7 +27,7 @@ using Handler = void (*)(App&);
 template <Handler H>
 void MenuCallback(Fl_Widget*, void* data) {
     App& a = *static_cast<App*>(data);
-    if (a.busy || a.s.QuitRequested) return;
+    if (a.busy || a.s.program.QuitRequested) return;
     H(a);
 }
 
@@ -58,7 +58,7 @@ void mnuFile_Open_ELD_map_Click(App& a) {
 }
 
 void mnuFile_Save_peak_list_Click(App& a) {
-    if (a.s.PeakCount > 0) {
+    if (a.s.peaks.PeakCount > 0) {
         SavePeakList(a.s, a.dialogs);
     } else {
         a.dialogs.Message("You do not have any peaks");
@@ -94,8 +94,8 @@ void mnuFileExit_Click(App& a) {
 }
 
 void mnuEditClearPeaks_Click(App& a) {
-    a.s.PeakCount = 0;  // the rows stay, only forgotten
-    a.s.SceneListValid = 0;
+    a.s.peaks.PeakCount = 0;  // the rows stay, only forgotten
+    InvalidateScene(a.s);
     Form_Paint(a);
 }
 
@@ -111,22 +111,22 @@ void mnuViewShow_Control_Panel_Click(App& a) {
 void mnuViewBackgroundColor_Click(App& a) {
     SceneState& s = a.s;
     // The dialog starts from the current colour.
-    int r = static_cast<int>(std::lround(s.ClearColour[0] * 255.0f));
-    int g = static_cast<int>(std::lround(s.ClearColour[1] * 255.0f));
-    int b = static_cast<int>(std::lround(s.ClearColour[2] * 255.0f));
+    int r = static_cast<int>(std::lround(s.view.ClearColour[0] * 255.0f));
+    int g = static_cast<int>(std::lround(s.view.ClearColour[1] * 255.0f));
+    int b = static_cast<int>(std::lround(s.view.ClearColour[2] * 255.0f));
     if (!a.dialogs.ChooseColour(r, g, b)) return;  // cancelled
     const long c = r + 256L * g + 65536L * b;      // red in the lowest byte
-    s.ClearColour[0] = static_cast<float>(c % 256) / 255.0f;
-    s.ClearColour[1] = static_cast<float>((c / 256) % 256) / 255.0f;
-    s.ClearColour[2] = static_cast<float>((c / 65536) % 256) / 255.0f;
-    s.ClearColour[3] = 0.0f;
-    s.SceneListValid = 0;
+    s.view.ClearColour[0] = static_cast<float>(c % 256) / 255.0f;
+    s.view.ClearColour[1] = static_cast<float>((c / 256) % 256) / 255.0f;
+    s.view.ClearColour[2] = static_cast<float>((c / 65536) % 256) / 255.0f;
+    s.view.ClearColour[3] = 0.0f;
+    InvalidateScene(s);
     Form_Paint(a);
 }
 
 void mnuHelpHelp_Click(App& a) {
     if (!a.help) a.help = std::make_unique<frmHelp>();
-    a.help->Show(a.s.DataFolder);
+    a.help->Show(a.s.program.DataFolder);
 }
 
 void mnuHelpAbout_Click(App& a) {
@@ -143,26 +143,26 @@ void PickPoint(App& a, float x, float y) {
     // one layer is visible.
     if (!PickByMode(s, a.dialogs, x, y)) return;
 
-    s.SceneListValid = 0;
-    s.ShowPickMarker = kTrue;
+    InvalidateScene(s);
+    s.switches.ShowPickMarker = kTrue;
     Form_Paint(a);  // the white marker at the point
     a.dialogs.Beep();
     Form_Paint(a);
-    ConfirmPeak(a, s.PickedPoint);
-    s.ShowPickMarker = kFalse;
-    s.SceneListValid = 0;
+    ConfirmPeak(a, s.peaks.PickedPoint);
+    s.switches.ShowPickMarker = kFalse;
+    InvalidateScene(s);
     Form_Paint(a);
 }
 
 void ConfirmPeak(App& a, const float point[3]) {
     SceneState& s = a.s;
     if (!a.dialogs.AskYesNo("Add this peak to pek list?")) return;
-    s.PeakCount += 1;
-    if (s.PeakCount > kMaxPeaks) {
+    s.peaks.PeakCount += 1;
+    if (s.peaks.PeakCount > kMaxPeaks) {
         a.dialogs.Message("To many new peaks");
         EndProgramNow(1);  // the unsaved peaks are lost
     }
-    for (int i = 0; i < 3; ++i) s.PeakList[s.PeakCount - 1][i] = point[i];
+    for (int i = 0; i < 3; ++i) s.peaks.PeakList[s.peaks.PeakCount - 1][i] = point[i];
 }
 
 }  // namespace eld

@@ -19,19 +19,19 @@ namespace {
 // every number takes its full seven digits.
 eld::SceneState Sheet(int n) {
     eld::SceneState s;
-    s.ShowAtoms = eld::kFalse;
-    s.ShowContourMap = eld::kFalse;
-    s.LayerVisible[1] = eld::kTrue;
-    s.Triangles[1].resize(n);
+    s.switches.ShowAtoms = eld::kFalse;
+    s.switches.ShowContourMap = eld::kFalse;
+    s.layers.LayerVisible[1] = eld::kTrue;
+    s.surfaces.Triangles[1].resize(n);
     for (int t = 0; t < n; ++t) {
         float x = -5.0f + 10.0f * static_cast<float>(t % 997) / 997.0f;
         float y = -5.0f + 10.0f * static_cast<float>(t / 997) / 997.0f;
         for (int k = 0; k < 3; ++k) {
             float dx = 0.0137f * static_cast<float>(k), dy = 0.0211f * static_cast<float>(k == 2);
-            s.Triangles[1][t].v[k] = {x + dx, y + dy, std::sin(x + dx) * std::cos(y + dy)};
+            s.surfaces.Triangles[1][t].v[k] = {x + dx, y + dy, std::sin(x + dx) * std::cos(y + dy)};
         }
     }
-    s.TriangleCount[1] = n;
+    s.surfaces.TriangleCount[1] = n;
     return s;
 }
 
@@ -57,7 +57,7 @@ void BM_PovraySceneFile(benchmark::State& state) {
     fs::create_directories(dir);
     std::ofstream(dir / eld::kPovrayHeaderName) << "#version 3.7;\n//END OF FILE\n";
     eld::SceneState s = Sheet(static_cast<int>(state.range(0)));
-    s.DataFolder = dir.string();
+    s.program.DataFolder = dir.string();
     for (auto _ : state) eld::WritePovrayScene(s, (dir / "scene.pov").string());
     state.counters["file_MB"] = static_cast<double>(fs::file_size(dir / "scene.pov")) / 1e6;
     fs::remove_all(dir);

@@ -32,25 +32,25 @@ std::string TableFolder() {
 void BM_FindBonds(benchmark::State& state) {
     const int n = int(state.range(0));
     eld::SceneState s;
-    s.DataFolder = TableFolder();
+    s.program.DataFolder = TableFolder();
     const float side = std::cbrt(11.0f * float(n));
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> u(0.0f, side);
     const char* names[] = {"C   ", "H   ", "N   ", "O   ", "C   ", "H   "};
     for (int i = 0; i < n; ++i) {
-        s.AtomNames.push_back(names[rng() % 6]);
+        s.map.AtomNames.push_back(names[rng() % 6]);
         std::array<float, 13> row{};
         row[0] = u(rng);
         row[1] = u(rng);
         row[2] = u(rng);
-        s.AtomData.push_back(row);
+        s.map.AtomData.push_back(row);
     }
-    s.AtomCount = n;
+    s.map.AtomCount = n;
     for (auto _ : state) {
         eld::FindBonds(s);
-        benchmark::DoNotOptimize(s.BondCount);
+        benchmark::DoNotOptimize(s.map.BondCount);
     }
-    state.counters["bonds"] = s.BondCount;
+    state.counters["bonds"] = s.map.BondCount;
 }
 BENCHMARK(BM_FindBonds)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond);
 

@@ -15,7 +15,7 @@ namespace {
 // A layer of `n` triangles: a closed sphere-like shell of latitude and
 // longitude bands around (0, 0, 0), radius 4, like an iso-surface of one blob.
 void FillSphere(eld::SceneState& s, int n) {
-    auto& tri = s.Triangles[1];
+    auto& tri = s.surfaces.Triangles[1];
     tri.clear();
     const int bands = static_cast<int>(std::sqrt(n / 2.0));
     const float r = 4.0f;
@@ -31,8 +31,8 @@ void FillSphere(eld::SceneState& s, int n) {
             tri.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}});
         }
     }
-    s.TriangleCount[1] = static_cast<int>(tri.size());
-    s.LayerVisible[1] = eld::kTrue;
+    s.surfaces.TriangleCount[1] = static_cast<int>(tri.size());
+    s.layers.LayerVisible[1] = eld::kTrue;
 }
 
 void BM_PickOnSurface(benchmark::State& state) {
@@ -54,9 +54,9 @@ void BM_PickOnSurface(benchmark::State& state) {
         found = eld::PickOnSurface(s, dialogs, mx, my);
         benchmark::DoNotOptimize(found);
     }
-    state.counters["triangles"] = s.TriangleCount[1];
+    state.counters["triangles"] = s.surfaces.TriangleCount[1];
     state.counters["found"] = found;
-    state.SetItemsProcessed(state.iterations() * s.TriangleCount[1]);
+    state.SetItemsProcessed(state.iterations() * s.surfaces.TriangleCount[1]);
 }
 BENCHMARK(BM_PickOnSurface)->Arg(10000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 

@@ -21,11 +21,11 @@ using eld::SceneState;
 
 void SetGrid(SceneState& s, int n) {
     for (int a = 0; a < 3; ++a) {
-        s.MapGrid.GridPoints[a] = float(n);
-        s.MapGrid.GridOrigin[a] = 0.0f;
-        s.MapGrid.GridStep[a] = 0.5f;
+        s.map.MapGrid.GridPoints[a] = float(n);
+        s.map.MapGrid.GridOrigin[a] = 0.0f;
+        s.map.MapGrid.GridStep[a] = 0.5f;
     }
-    s.DensityGrid.Create(n, n, n);
+    s.map.DensityGrid.Create(n, n, n);
 }
 
 // 500 atoms, sigma 1.2..3 grid steps, peak 10.
@@ -50,7 +50,8 @@ const SceneState& Smooth() {
                     for (int k = lo[2]; k <= hi[2]; ++k) {
                         float r2 = (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) +
                                    (k - c[2]) * (k - c[2]);
-                        st->DensityGrid.at(i, j, k) += 10.0f * std::exp(-r2 / (2 * sigma * sigma));
+                        st->map.DensityGrid.at(i, j, k) +=
+                            10.0f * std::exp(-r2 / (2 * sigma * sigma));
                     }
         }
         return st;
@@ -66,7 +67,7 @@ const SceneState& Noise() {
         std::uniform_real_distribution<float> u(0.0f, 1.0f);
         for (int i = 1; i <= 128; ++i)
             for (int j = 1; j <= 128; ++j)
-                for (int k = 1; k <= 128; ++k) st->DensityGrid.at(i, j, k) = u(rng);
+                for (int k = 1; k <= 128; ++k) st->map.DensityGrid.at(i, j, k) = u(rng);
         return st;
     }();
     return *s;
@@ -87,11 +88,12 @@ const eld::CellTable& Table() {
 
 void Run(benchmark::State& state, const SceneState& s, float limit, int threads, int capacity) {
     std::vector<eld::SurfaceTriangle> store(capacity);  // touched once, outside the timing
-    const eld::MapGridRecord& g = s.MapGrid;
+    const eld::MapGridRecord& g = s.map.MapGrid;
     const double cubes = double(g.N(1) - 1) * (g.N(2) - 1) * (g.N(3) - 1);
     int n = 0;
     for (auto _ : state) {
-        n = eld::ExtractSurface(g, s.DensityGrid, Table(), limit, store.data(), capacity, threads);
+        n = eld::ExtractSurface(g, s.map.DensityGrid, Table(), limit, store.data(), capacity,
+                                threads);
         benchmark::DoNotOptimize(store.data());
     }
     state.counters["triangles"] = n;

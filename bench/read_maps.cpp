@@ -98,7 +98,7 @@ void BM_ReadMapBuffer(benchmark::State& state) {
     for (auto _ : state) {
         eld::SceneState s;
         eld::ReadMapFileBuffer(s, b, kNames[f]);
-        benchmark::DoNotOptimize(s.MapGrid.DensityMax);
+        benchmark::DoNotOptimize(s.map.MapGrid.DensityMax);
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(b.size()));
     state.SetLabel(std::string(kNames[f] + 2) + ", " + std::to_string(b.size() >> 20) + " MiB");
@@ -115,7 +115,7 @@ void BM_ReadMapFile(benchmark::State& state) {
     for (auto _ : state) {
         eld::SceneState s;
         eld::ReadMapFile(s, path);
-        benchmark::DoNotOptimize(s.MapGrid.DensityMax);
+        benchmark::DoNotOptimize(s.map.MapGrid.DensityMax);
     }
     std::filesystem::remove(path);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(b.size()));

@@ -95,12 +95,12 @@ int Contour(int argc, char** argv) {
 
     SceneState s;
     OpenMapWithLayerDefaults(s, o.map);
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     if (o.section < 1 || o.section > g.N(3))
         return Error("--section " + std::to_string(o.section) + " is outside 1.." +
                      std::to_string(g.N(3)) + " of '" + o.map + "'");
-    if (o.levels.empty()) o.levels.assign(s.LayerLimit + 1, s.LayerLimit + 4);
-    s.ContourLayer = static_cast<std::int16_t>(o.section);
+    if (o.levels.empty()) o.levels.assign(s.layers.LayerLimit + 1, s.layers.LayerLimit + 4);
+    s.surfaces.ContourLayer = static_cast<std::int16_t>(o.section);
 
     // The section frame, as the viewer draws it.
     const float xlo = g.GridOrigin[0], ylo = g.GridOrigin[1];
@@ -131,10 +131,10 @@ int Contour(int argc, char** argv) {
                          "are drawn\n",
                          FloatText(o.levels[K]).c_str());
         svg += "<g id=\"level_" + std::to_string(K + 1) + "\" data-level=\"" +
-               FloatText(o.levels[K]) + "\" stroke=\"" + Rgb(s.ContourColour[L]) +
+               FloatText(o.levels[K]) + "\" stroke=\"" + Rgb(s.layers.ContourColour[L]) +
                "\" stroke-width=\"" + Num(stroke) + "\">\n";
-        for (int n = 0; n < s.ContourSegmentCount[L]; ++n) {
-            const ContourSegment& c = s.ContourSegments[L][n];
+        for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n) {
+            const ContourSegment& c = s.surfaces.ContourSegments[L][n];
             svg += "<line x1=\"" + Num(c.end[0].x) + "\" y1=\"" + Num(c.end[0].y) + "\" x2=\"" +
                    Num(c.end[1].x) + "\" y2=\"" + Num(c.end[1].y) + "\"/>\n";
         }

@@ -55,7 +55,7 @@ std::string JsonString(const std::string& s) {
 }
 
 void PrintJson(const SceneState& s, const std::string& format) {
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     std::printf("{\n  \"format\": \"%s\",\n", format.c_str());
     std::printf("  \"grid_points\": [%d, %d, %d],\n", g.N(1), g.N(2), g.N(3));
     std::printf("  \"origin\": [%s],\n",
@@ -68,29 +68,29 @@ void PrintJson(const SceneState& s, const std::string& format) {
     for (int r = 0; r < 3; ++r)
         std::printf(
             "%s[%s]", r ? ", " : "",
-            Triple(s.CellMatrix[r][0], s.CellMatrix[r][1], s.CellMatrix[r][2], ", ").c_str());
+            Triple(s.map.CellMatrix[r][0], s.map.CellMatrix[r][1], s.map.CellMatrix[r][2], ", ").c_str());
     std::printf("],\n  \"cell_shift\": [%s],\n",
-                Triple(s.CellShift[0], s.CellShift[1], s.CellShift[2], ", ").c_str());
+                Triple(s.map.CellShift[0], s.map.CellShift[1], s.map.CellShift[2], ", ").c_str());
     std::printf("  \"cell_corners\": [");
     for (int c = 0; c < 8; ++c)
         std::printf(
             "%s[%s]", c ? ", " : "",
-            Triple(s.CellCorners[c].x, s.CellCorners[c].y, s.CellCorners[c].z, ", ").c_str());
+            Triple(s.map.CellCorners[c].x, s.map.CellCorners[c].y, s.map.CellCorners[c].z, ", ").c_str());
     std::printf("],\n  \"atoms\": [");
-    for (int n = 0; n < s.AtomCount; ++n) {
-        const auto& a = s.AtomData[n];
+    for (int n = 0; n < s.map.AtomCount; ++n) {
+        const auto& a = s.map.AtomData[n];
         std::printf("%s\n    {\"name\": %s, \"position\": [%s], \"type\": %d}", n ? "," : "",
-                    JsonString(s.AtomNames[n]).c_str(), Triple(a[0], a[1], a[2], ", ").c_str(),
+                    JsonString(s.map.AtomNames[n]).c_str(), Triple(a[0], a[1], a[2], ", ").c_str(),
                     static_cast<int>(a[12]));
     }
-    std::printf("%s],\n  \"bonds\": [", s.AtomCount ? "\n  " : "");
-    for (int b = 0; b < s.BondCount; ++b)
-        std::printf("%s[%d, %d]", b ? ", " : "", s.BondList[b].a + 1, s.BondList[b].b + 1);
+    std::printf("%s],\n  \"bonds\": [", s.map.AtomCount ? "\n  " : "");
+    for (int b = 0; b < s.map.BondCount; ++b)
+        std::printf("%s[%d, %d]", b ? ", " : "", s.map.BondList[b].a + 1, s.map.BondList[b].b + 1);
     std::printf("]\n}\n");
 }
 
 void PrintText(const SceneState& s, const std::string& path, const std::string& format) {
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     std::printf("file         %s\n", path.c_str());
     std::printf("format       %s\n", format.c_str());
     std::printf("grid points  %d x %d x %d\n", g.N(1), g.N(2), g.N(3));
@@ -103,23 +103,23 @@ void PrintText(const SceneState& s, const std::string& path, const std::string& 
     for (int r = 0; r < 3; ++r)
         std::printf(
             "  %s\n",
-            Triple(s.CellMatrix[r][0], s.CellMatrix[r][1], s.CellMatrix[r][2], " ").c_str());
+            Triple(s.map.CellMatrix[r][0], s.map.CellMatrix[r][1], s.map.CellMatrix[r][2], " ").c_str());
     std::printf("cell shift   %s\n",
-                Triple(s.CellShift[0], s.CellShift[1], s.CellShift[2], " ").c_str());
+                Triple(s.map.CellShift[0], s.map.CellShift[1], s.map.CellShift[2], " ").c_str());
     std::printf("cell corners\n");
     for (int c = 0; c < 8; ++c)
         std::printf(
             "  %d  %s\n", c + 1,
-            Triple(s.CellCorners[c].x, s.CellCorners[c].y, s.CellCorners[c].z, " ").c_str());
-    std::printf("atoms        %d\n", s.AtomCount);
-    for (int n = 0; n < s.AtomCount; ++n) {
-        const auto& a = s.AtomData[n];
-        std::printf("  %d  %s  %s  type %d\n", n + 1, JsonString(s.AtomNames[n]).c_str(),
+            Triple(s.map.CellCorners[c].x, s.map.CellCorners[c].y, s.map.CellCorners[c].z, " ").c_str());
+    std::printf("atoms        %d\n", s.map.AtomCount);
+    for (int n = 0; n < s.map.AtomCount; ++n) {
+        const auto& a = s.map.AtomData[n];
+        std::printf("  %d  %s  %s  type %d\n", n + 1, JsonString(s.map.AtomNames[n]).c_str(),
                     Triple(a[0], a[1], a[2], " ").c_str(), static_cast<int>(a[12]));
     }
-    std::printf("bonds        %d\n", s.BondCount);
-    for (int b = 0; b < s.BondCount; ++b)
-        std::printf("  %d  %d\n", s.BondList[b].a + 1, s.BondList[b].b + 1);
+    std::printf("bonds        %d\n", s.map.BondCount);
+    for (int b = 0; b < s.map.BondCount; ++b)
+        std::printf("  %d  %d\n", s.map.BondList[b].a + 1, s.map.BondList[b].b + 1);
 }
 
 }  // namespace
@@ -148,7 +148,7 @@ int Info(int argc, char** argv) {
         return Error(path + ": not a map name (.mt1, .fou or .grd, all lower or all upper case)");
 
     SceneState s;
-    s.DataFolder = FindDataFolder();
+    s.program.DataFolder = FindDataFolder();
     ReadMapFile(s, path);
     FindBonds(s);
     if (json)

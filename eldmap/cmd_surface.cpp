@@ -249,12 +249,12 @@ int Surface(int argc, char** argv) {
 
     SceneState s;
     OpenMapWithLayerDefaults(s, o.map);
-    if (o.levels.empty()) o.levels.assign(s.LayerLimit + 1, s.LayerLimit + 4);
+    if (o.levels.empty()) o.levels.assign(s.layers.LayerLimit + 1, s.layers.LayerLimit + 4);
 
     // The case table and the store are set up once, outside the timing, as in
     // a viewer that has already shown a surface.
-    ReadCellTable(s.CellTables, DataFilePath(s.DataFolder, "cell_table.dat"));
-    s.CellTables.CellTableLoaded = true;
+    ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
+    s.surfaces.CellTables.CellTableLoaded = true;
     GenerateLayerSurface(s, o.levels[0], 1);
 
     std::vector<LevelSurface> surfaces;
@@ -269,7 +269,7 @@ int Surface(int argc, char** argv) {
                     .count();
             if (r == 0 || ms < out.milliseconds) out.milliseconds = ms;
         }
-        out.triangles.assign(s.Triangles[1].begin(), s.Triangles[1].begin() + s.TriangleCount[1]);
+        out.triangles.assign(s.surfaces.Triangles[1].begin(), s.surfaces.Triangles[1].begin() + s.surfaces.TriangleCount[1]);
         surfaces.push_back(std::move(out));
     }
 

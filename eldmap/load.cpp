@@ -15,10 +15,10 @@
 namespace eld::eldmap {
 
 void OpenMapWithLayerDefaults(SceneState& s, const std::string& path) {
-    if (s.DataFolder.empty()) s.DataFolder = FindDataFolder();
+    if (s.program.DataFolder.empty()) s.program.DataFolder = FindDataFolder();
     ReadMapFile(s, path);
-    s.MapFileName = path;
-    SetLayersProperites(s, s.MapGrid.DensityMin, LayerHighValue(s, path));
+    s.map.MapFileName = path;
+    SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, path));
 }
 
 void LoadForView(SceneState& s, const std::string& path) {
@@ -38,15 +38,15 @@ void LoadForView(SceneState& s, const std::string& path) {
     ExtractFields(s, progress);
 
     ResetViewFields(s);
-    s.QuitRequested = kFalse;
-    s.ShowAtoms = kTrue;
-    s.PickingMode = "3D";
-    s.ShowPickMarker = kFalse;
-    s.ShowCell = kFalse;
-    s.PeakCount = 0;
-    s.SurfaceStyle = 1;
+    s.program.QuitRequested = kFalse;
+    s.switches.ShowAtoms = kTrue;
+    s.switches.PickingMode = "3D";
+    s.switches.ShowPickMarker = kFalse;
+    s.switches.ShowCell = kFalse;
+    s.peaks.PeakCount = 0;
+    s.switches.SurfaceStyle = 1;
     LoadLayerLimitPresets(s);
-    s.SceneListValid = 0;
+    InvalidateScene(s);
 }
 
 }  // namespace eld::eldmap

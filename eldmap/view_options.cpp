@@ -74,12 +74,12 @@ std::string ParseViewOptions(int argc, char** argv, ViewOptions& o) {
 }
 
 void ApplyViewOptions(SceneState& s, const ViewOptions& o) {
-    s.SurfaceStyle = static_cast<std::int16_t>(o.style);
-    s.ShowAtoms = o.atoms ? kTrue : kFalse;
-    s.ShowCell = o.cell ? kTrue : kFalse;
-    s.ShowContourMap = o.contour ? kTrue : kFalse;
+    s.switches.SurfaceStyle = static_cast<std::int16_t>(o.style);
+    s.switches.ShowAtoms = o.atoms ? kTrue : kFalse;
+    s.switches.ShowCell = o.cell ? kTrue : kFalse;
+    s.switches.ShowContourMap = o.contour ? kTrue : kFalse;
     if (!o.view.empty()) SetView(s, o.view);
-    s.SceneListValid = 0;
+    InvalidateScene(s);
 }
 
 }  // namespace eld::eldmap

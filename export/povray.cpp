@@ -62,12 +62,12 @@ void ModelViewFromView(const SceneState& s, float m[16]) {
     // The same steps and float roundings as glLoadIdentity, glMultMatrixf(R),
     // glTranslatef and glScalef, so the scene file holds what the screen used.
     float r[16];
-    BuildRotationMatrix(r, s.ViewQuaternion);
+    BuildRotationMatrix(r, s.view.ViewQuaternion);
     std::copy(r, r + 16, m);
-    const float* t = s.ViewTranslation;
+    const float* t = s.view.ViewTranslation;
     for (int i = 0; i < 4; ++i)
         m[12 + i] = m[i] * t[0] + m[4 + i] * t[1] + m[8 + i] * t[2] + m[12 + i];
-    for (int i = 0; i < 12; ++i) m[i] *= s.ViewScale;
+    for (int i = 0; i < 12; ++i) m[i] *= s.view.ViewScale;
 }
 
 bool SegmentLongEnough(float x1, float y1, float z1, float x2, float y2, float z2) {
@@ -113,20 +113,20 @@ void CopyPovrayHeader(PovSink& out, const std::string& header_text) {
 }
 
 void WriteAtomsPov(PovSink& out, const SceneState& s) {
-    int atoms = Clamp(s.AtomCount, std::min(s.AtomData.size(), s.AtomNames.size()));
+    int atoms = Clamp(s.map.AtomCount, std::min(s.map.AtomData.size(), s.map.AtomNames.size()));
     for (int n = 0; n < atoms; ++n) {
-        const auto& a = s.AtomData[n];
-        const std::string& name = s.AtomNames[n];
+        const auto& a = s.map.AtomData[n];
+        const std::string& name = s.map.AtomNames[n];
         out.Line("sphere {<" + NumberField(a[0]) + "," + NumberField(a[1]) + "," +
                  NumberField(a[2]) + ">,AtomRadiusFor" + name + " pigment { color ColorFor" + name +
                  "}}");
     }
     out.Line("union {");
-    int bonds = Clamp(s.BondCount, s.BondList.size());
+    int bonds = Clamp(s.map.BondCount, s.map.BondList.size());
     for (int b = 0; b < bonds; ++b) {
-        int i = s.BondList[b].a, j = s.BondList[b].b;
+        int i = s.map.BondList[b].a, j = s.map.BondList[b].b;
         if (i < 0 || j < 0 || i >= atoms || j >= atoms) continue;
-        const auto &p = s.AtomData[i], &q = s.AtomData[j];
+        const auto &p = s.map.AtomData[i], &q = s.map.AtomData[j];
         WriteCylinder(out, p[0], p[1], p[2], q[0], q[1], q[2], "bondcylRadius");
     }
     out.Line("pigment { color Gray }");
@@ -139,10 +139,10 @@ namespace {
 template <typename PerTriangle>
 void WriteGrid(PovSink& out, const SceneState& s, PerTriangle per_triangle) {
     for (int L = 1; L <= kLayers; ++L) {
-        if (!On(s.LayerVisible[L])) continue;
+        if (!On(s.layers.LayerVisible[L])) continue;
         out.Line("union {");
-        int count = Clamp(s.TriangleCount[L], s.Triangles[L].size());
-        for (int t = 0; t < count; ++t) per_triangle(s.Triangles[L][t]);
+        int count = Clamp(s.surfaces.TriangleCount[L], s.surfaces.Triangles[L].size());
+        for (int t = 0; t < count; ++t) per_triangle(s.surfaces.Triangles[L][t]);
         WriteLayerPigment(out, L);
         out.Line("}");
     }
@@ -172,18 +172,18 @@ void WriteContourMapPov(PovSink& out, const SceneState& s) {
     // Contours of all three limits, whether their surfaces are shown or not.
     for (int L = 1; L <= kLayers; ++L) {
         out.Line("union {");
-        int count = Clamp(s.ContourSegmentCount[L], s.ContourSegments[L].size());
+        int count = Clamp(s.surfaces.ContourSegmentCount[L], s.surfaces.ContourSegments[L].size());
         for (int i = 0; i < count; ++i) {
-            const ContourSegment& seg = s.ContourSegments[L][i];
+            const ContourSegment& seg = s.surfaces.ContourSegments[L][i];
             WriteCylinder(out, seg.end[0], seg.end[1], "cylRadius");
         }
         WriteLayerPigment(out, L);
         out.Line("}");
     }
     // The frame of the section plane, at the height of ContourLayer.
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     float ox = g.GridOrigin[0], oy = g.GridOrigin[1], oz = g.GridOrigin[2];
-    float zc = static_cast<float>(s.ContourLayer - 1) * g.GridStep[2] + oz;
+    float zc = static_cast<float>(s.surfaces.ContourLayer - 1) * g.GridStep[2] + oz;
     float xmax = (g.GridPoints[0] - 1.0f) * g.GridStep[0] + ox;
     float ymax = (g.GridPoints[1] - 1.0f) * g.GridStep[1] + oy;
     out.Line("union {");
@@ -202,7 +202,7 @@ void WriteCellPov(PovSink& out, const SceneState& s) {
                                           {7, 8}, {8, 5}, {1, 5}, {2, 6}, {3, 7}, {4, 8}};
     out.Line("union {");
     for (const auto& e : kEdges)
-        WriteCylinder(out, s.CellCorners[e[0] - 1], s.CellCorners[e[1] - 1], "cylRadius");
+        WriteCylinder(out, s.map.CellCorners[e[0] - 1], s.map.CellCorners[e[1] - 1], "cylRadius");
     out.Line("pigment { color Gray80 }");
     out.Line("}");
 }
@@ -221,15 +221,15 @@ void WriteModelMatrix(PovSink& out, const float m[16]) {
 
 void WritePovrayText(PovSink& out, const SceneState& s, const std::string& header_text) {
     out.Line("// Original ELD map filename:");
-    out.Line("// " + s.MapFileName);
+    out.Line("// " + s.map.MapFileName);
     CopyPovrayHeader(out, header_text);
     out.Line("union {");
     out.Line("union {");
-    if (On(s.ShowAtoms)) WriteAtomsPov(out, s);
-    if (s.SurfaceStyle == 1) WriteWebGridPov(out, s);
-    if (s.SurfaceStyle == 2) WriteTriangleGridPov(out, s);
-    if (On(s.ShowContourMap)) WriteContourMapPov(out, s);
-    if (On(s.ShowCell)) WriteCellPov(out, s);
+    if (On(s.switches.ShowAtoms)) WriteAtomsPov(out, s);
+    if (s.switches.SurfaceStyle == 1) WriteWebGridPov(out, s);
+    if (s.switches.SurfaceStyle == 2) WriteTriangleGridPov(out, s);
+    if (On(s.switches.ShowContourMap)) WriteContourMapPov(out, s);
+    if (On(s.switches.ShowCell)) WriteCellPov(out, s);
     float m[16];
     ModelViewFromView(s, m);
     WriteModelMatrix(out, m);
@@ -241,7 +241,7 @@ void WritePovrayText(PovSink& out, const SceneState& s, const std::string& heade
 void WritePovrayScene(const SceneState& s, const std::string& FileName) {
     // The header is read in full before the scene file is touched, so a bad
     // header leaves nothing behind.
-    std::string header = ReadPovrayHeader(DataFilePath(s.DataFolder, kPovrayHeaderName));
+    std::string header = ReadPovrayHeader(DataFilePath(s.program.DataFolder, kPovrayHeaderName));
     AtomicFile file(FileName);
     PovSink out;
     out.file = &file;

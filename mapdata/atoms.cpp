@@ -34,9 +34,9 @@ float AtomDistance(const std::array<float, 13>& a, const std::array<float, 13>& 
 
 void AddBond(SceneState& s, int i, int j) {
     // The store holds kMaxBonds bonds; later ones are not kept.
-    if (s.BondCount >= kMaxBonds) return;
-    s.BondList.push_back(Bond{static_cast<std::int16_t>(i), static_cast<std::int16_t>(j)});
-    ++s.BondCount;
+    if (s.map.BondCount >= kMaxBonds) return;
+    s.map.BondList.push_back(Bond{static_cast<std::int16_t>(i), static_cast<std::int16_t>(j)});
+    ++s.map.BondCount;
 }
 
 }  // namespace
@@ -71,12 +71,12 @@ std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path) {
 }
 
 void AssignAtomTypes(SceneState& s, const std::vector<AtomTypeRow>& table) {
-    for (int n = 0; n < s.AtomCount; ++n) {
-        const std::string& name = s.AtomNames[n];
+    for (int n = 0; n < s.map.AtomCount; ++n) {
+        const std::string& name = s.map.AtomNames[n];
         auto it = std::find_if(table.begin(), table.end(),
                                [&](const AtomTypeRow& r) { return r.TypeName == name; });
         if (it == table.end()) fail_fatal("I do not know this atom name: " + name);
-        s.AtomData[n][12] = static_cast<float>(it->TypeNumber);
+        s.map.AtomData[n][12] = static_cast<float>(it->TypeNumber);
     }
 }
 
@@ -90,11 +90,11 @@ void BondWindow(const std::vector<AtomTypeRow>& table, int a, int b, float& lowe
 }
 
 void FindBonds(SceneState& s) {
-    s.BondList.clear();
-    s.BondCount = 0;
-    const auto table = ReadAtomParameters(DataFilePath(s.DataFolder, "atompar2.txt"));
+    s.map.BondList.clear();
+    s.map.BondCount = 0;
+    const auto table = ReadAtomParameters(DataFilePath(s.program.DataFolder, "atompar2.txt"));
     AssignAtomTypes(s, table);
-    const int n = s.AtomCount;
+    const int n = s.map.AtomCount;
     if (n < 2) return;
 
     // The window of every pair, by type number; type numbers are row numbers,
@@ -102,7 +102,7 @@ void FindBonds(SceneState& s) {
     std::vector<int> type(n);
     int max_type = 0;
     for (int i = 0; i < n; ++i) {
-        type[i] = static_cast<int>(s.AtomData[i][12]);
+        type[i] = static_cast<int>(s.map.AtomData[i][12]);
         max_type = std::max(max_type, type[i]);
     }
     const int rows = std::min<int>(max_type, static_cast<int>(table.size()));
@@ -131,8 +131,8 @@ void FindBonds(SceneState& s) {
     }
     for (int i = 0; i < n; ++i)
         for (int c = 0; c < 3; ++c) {
-            lo[c] = std::min(lo[c], double(s.AtomData[i][c]));
-            hi[c] = std::max(hi[c], double(s.AtomData[i][c]));
+            lo[c] = std::min(lo[c], double(s.map.AtomData[i][c]));
+            hi[c] = std::max(hi[c], double(s.map.AtomData[i][c]));
         }
     long long dim[3];
     double width[3];
@@ -150,7 +150,7 @@ void FindBonds(SceneState& s) {
     for (int c = 0; c < 3; ++c) width[c] = std::max((hi[c] - lo[c]) / double(dim[c]), width_min);
 
     auto cell_of = [&](int i, int c) {
-        long long k = static_cast<long long>((double(s.AtomData[i][c]) - lo[c]) / width[c]);
+        long long k = static_cast<long long>((double(s.map.AtomData[i][c]) - lo[c]) / width[c]);
         return std::clamp<long long>(k, 0, dim[c] - 1);
     };
     const std::size_t cell_count = std::size_t(dim[0] * dim[1] * dim[2]);
@@ -170,7 +170,7 @@ void FindBonds(SceneState& s) {
     std::vector<int> found;
     for (int i = 0; i < n; ++i) {
         found.clear();
-        const auto& ai = s.AtomData[i];
+        const auto& ai = s.map.AtomData[i];
         const float* low_row = &lower[std::size_t(slots[i]) * m];
         const float* up_row = &upper[std::size_t(slots[i]) * m];
         for (long long x = std::max(0, where[i][0] - 1);
@@ -183,7 +183,7 @@ void FindBonds(SceneState& s) {
                     for (int k = start[c]; k < start[c + 1]; ++k) {
                         const int j = members[k];
                         if (j <= i) continue;
-                        const float d = AtomDistance(ai, s.AtomData[j]);
+                        const float d = AtomDistance(ai, s.map.AtomData[j]);
                         if (low_row[slots[j]] < d && d < up_row[slots[j]]) found.push_back(j);
                     }
                 }

@@ -20,14 +20,14 @@ float CutToSixDecimals(double v) {
 }  // namespace
 
 std::array<float, 3> PeakFractional(const SceneState& s, int n) {
-    const Matrix3 inv = InvertMatrix3(s.CellMatrix);
-    const float* p = s.PeakList[n];
+    const Matrix3 inv = InvertMatrix3(s.map.CellMatrix);
+    const float* p = s.peaks.PeakList[n];
     std::array<float, 3> f{};
     for (int i = 0; i < 3; ++i) {
         // Single-precision sums as the scene itself is single precision.
         float sum = 0.0f;
         for (int j = 0; j < 3; ++j) sum += inv[i][j] * p[j];
-        f[i] = CutToSixDecimals(static_cast<double>(sum + s.CellShift[i]));
+        f[i] = CutToSixDecimals(static_cast<double>(sum + s.map.CellShift[i]));
     }
     return f;
 }
@@ -47,7 +47,7 @@ std::string PeakLine(int number, const std::array<float, 3>& f) {
 
 std::string PeakListText(const SceneState& s) {
     std::string text;
-    for (int n = 0; n < s.PeakCount && n < kMaxPeaks; ++n) {
+    for (int n = 0; n < s.peaks.PeakCount && n < kMaxPeaks; ++n) {
         text += PeakLine(n + 1, PeakFractional(s, n));
         text += "\r\n";
     }

@@ -7,8 +7,8 @@
 namespace eld {
 
 void LoadLayerLimitPresets(SceneState& s) {
-    for (LayerLimitPreset& p : s.LayerLimitPresets) p = LayerLimitPreset{};
-    const std::string path = DataFilePath(s.DataFolder, "layer_limit_presets.txt");
+    for (LayerLimitPreset& p : s.layers.LayerLimitPresets) p = LayerLimitPreset{};
+    const std::string path = DataFilePath(s.program.DataFolder, "layer_limit_presets.txt");
     const std::string text = ReadWholeFile(path, "layer-limit preset file");
     TextReader in(text, path);
     LayerLimitPreset read[3];
@@ -24,7 +24,7 @@ void LoadLayerLimitPresets(SceneState& s) {
         p.Description = std::string(next_line("a preset description"));
         for (double& limit : p.Limit) limit = LeadingNumber(next_line("a preset limit"));
     }
-    for (int p = 0; p < 3; ++p) s.LayerLimitPresets[p] = read[p];
+    for (int p = 0; p < 3; ++p) s.layers.LayerLimitPresets[p] = read[p];
 }
 
 Matrix3 InvertMatrix3(const Matrix3& a) {

@@ -36,28 +36,28 @@ void CheckFinite(float v, const char* what, const std::string& name) {
 
 void PlaceAndCheck(SceneState& t, const std::string& name) {
     PlaceAtomsAndCell(t);
-    for (int n = 0; n < t.AtomCount; ++n)
+    for (int n = 0; n < t.map.AtomCount; ++n)
         for (int c = 0; c < 3; ++c)
-            if (!std::isfinite(t.AtomData[n][c]))
+            if (!std::isfinite(t.map.AtomData[n][c]))
                 fail(name + ": atom " + std::to_string(n + 1) +
                      " lands at a position that is not finite (cell matrix too large?)");
-    for (const XYZ& p : t.CellCorners)
+    for (const XYZ& p : t.map.CellCorners)
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
             fail(name + ": a unit-cell corner lands at a position that is not finite");
 }
 
 void CommitMap(SceneState& s, SceneState& t) {
-    s.MapGrid = t.MapGrid;
-    s.DensityGrid = std::move(t.DensityGrid);
-    s.CellMatrix = t.CellMatrix;
-    for (int i = 0; i < 3; ++i) s.CellShift[i] = t.CellShift[i];
-    for (int i = 0; i < 6; ++i) s.CellParameters[i] = t.CellParameters[i];
-    for (int i = 0; i < 8; ++i) s.CellCorners[i] = t.CellCorners[i];
-    s.AtomCount = t.AtomCount;
-    s.AtomNames = std::move(t.AtomNames);
-    s.AtomData = std::move(t.AtomData);
-    s.BondList.clear();
-    s.BondCount = 0;
+    s.map.MapGrid = t.map.MapGrid;
+    s.map.DensityGrid = std::move(t.map.DensityGrid);
+    s.map.CellMatrix = t.map.CellMatrix;
+    for (int i = 0; i < 3; ++i) s.map.CellShift[i] = t.map.CellShift[i];
+    for (int i = 0; i < 6; ++i) s.map.CellParameters[i] = t.map.CellParameters[i];
+    for (int i = 0; i < 8; ++i) s.map.CellCorners[i] = t.map.CellCorners[i];
+    s.map.AtomCount = t.map.AtomCount;
+    s.map.AtomNames = std::move(t.map.AtomNames);
+    s.map.AtomData = std::move(t.map.AtomData);
+    s.map.BondList.clear();
+    s.map.BondCount = 0;
 }
 
 }  // namespace mapread
@@ -69,23 +69,23 @@ void MatrixTimesVector(const Matrix3& m, const float v[3], float out[3]) {
 }
 
 XYZ FractionalToScene(const SceneState& s, const float p[3]) {
-    float d[3] = {p[0] - s.CellShift[0], p[1] - s.CellShift[1], p[2] - s.CellShift[2]};
+    float d[3] = {p[0] - s.map.CellShift[0], p[1] - s.map.CellShift[1], p[2] - s.map.CellShift[2]};
     float q[3];
-    MatrixTimesVector(s.CellMatrix, d, q);
+    MatrixTimesVector(s.map.CellMatrix, d, q);
     return XYZ{q[0], q[1], q[2]};
 }
 
 void PlaceAtomsAndCell(SceneState& s) {
-    for (int n = 0; n < s.AtomCount; ++n) {
-        float p[3] = {s.AtomData[n][0], s.AtomData[n][1], s.AtomData[n][2]};
+    for (int n = 0; n < s.map.AtomCount; ++n) {
+        float p[3] = {s.map.AtomData[n][0], s.map.AtomData[n][1], s.map.AtomData[n][2]};
         XYZ q = FractionalToScene(s, p);
-        s.AtomData[n][0] = q.x;
-        s.AtomData[n][1] = q.y;
-        s.AtomData[n][2] = q.z;
+        s.map.AtomData[n][0] = q.x;
+        s.map.AtomData[n][1] = q.y;
+        s.map.AtomData[n][2] = q.z;
     }
     static const float kCorners[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                                          {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    for (int c = 0; c < 8; ++c) s.CellCorners[c] = FractionalToScene(s, kCorners[c]);
+    for (int c = 0; c < 8; ++c) s.map.CellCorners[c] = FractionalToScene(s, kCorners[c]);
 }
 
 std::string MapFormatName(const std::string& path) {

@@ -66,14 +66,14 @@ void ReadMapMt1Buffer(SceneState& s, std::string_view bytes, const std::string& 
 
     in.Skip(38, "the header");
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) t.CellMatrix[i][j] = in.FiniteFloat("the cell matrix");
-    for (float& v : t.CellShift) v = in.FiniteFloat("the cell shift");
+        for (int j = 0; j < 3; ++j) t.map.CellMatrix[i][j] = in.FiniteFloat("the cell matrix");
+    for (float& v : t.map.CellShift) v = in.FiniteFloat("the cell shift");
     in.Skip(6, "the header");
-    for (float& v : t.CellParameters) v = in.Float("the cell parameters");
+    for (float& v : t.map.CellParameters) v = in.Float("the cell parameters");
     in.Skip(6, "the header");
     for (int a = 0; a < 3; ++a) {
-        t.MapGrid.GridOrigin[a] = in.FiniteFloat("the grid origin");
-        t.MapGrid.GridStep[a] = in.FiniteFloat("the grid step");
+        t.map.MapGrid.GridOrigin[a] = in.FiniteFloat("the grid origin");
+        t.map.MapGrid.GridStep[a] = in.FiniteFloat("the grid step");
         in.Skip(8, "the grid description");
     }
     in.Skip(6, "the header");
@@ -90,17 +90,17 @@ void ReadMapMt1Buffer(SceneState& s, std::string_view bytes, const std::string& 
              std::to_string(n[1]) + " x " + std::to_string(n[2]) + " grid points (" +
              std::to_string(need) + " bytes of sections), but the file holds only " +
              std::to_string(bytes.size()) + " bytes");
-    for (int a = 0; a < 3; ++a) t.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
+    for (int a = 0; a < 3; ++a) t.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
     const int n1 = int(n[0]), n2 = int(n[1]), n3 = int(n[2]);
-    t.DensityGrid.Create(n1, n2, n3);
+    t.map.DensityGrid.Create(n1, n2, n3);
 
     mapread::DensityRange range;
-    float* grid = t.DensityGrid.values.data();
+    float* grid = t.map.DensityGrid.values.data();
     for (int i3 = 1; i3 <= n3; ++i3) {
         in.pos += (i3 == 1) ? kGapFirstSection : kGapLaterSection;  // size checked above
         const char* p = bytes.data() + in.pos;
         for (int i1 = 1; i1 <= n1; ++i1) {
-            float* row = grid + t.DensityGrid.Index(i1, 1, i3);
+            float* row = grid + t.map.DensityGrid.Index(i1, 1, i3);
             const std::size_t stride = std::size_t(n3) + 1;  // next i2
             for (int i2 = 1; i2 <= n2; ++i2, p += 4) {
                 float v = std::bit_cast<float>(LoadLE32(p));
@@ -109,8 +109,8 @@ void ReadMapMt1Buffer(SceneState& s, std::string_view bytes, const std::string& 
         }
         in.pos += section_values * 4;
     }
-    t.MapGrid.DensityMin = range.min;
-    t.MapGrid.DensityMax = range.max;
+    t.map.MapGrid.DensityMin = range.min;
+    t.map.MapGrid.DensityMax = range.max;
 
     in.Skip(6, "the bytes after the last section");
     const std::int32_t atoms = in.Int("the atom count");
@@ -118,19 +118,19 @@ void ReadMapMt1Buffer(SceneState& s, std::string_view bytes, const std::string& 
     if (words != kWordsPerAtom)
         fail_silent(name + ": WordsPerAtom is " + std::to_string(words) + ", not 14");
     mapread::CheckAtomCount(atoms, name);
-    t.AtomCount = atoms < 1 ? 0 : atoms;
-    if (std::uint64_t(t.AtomCount) * kAtomRecordBytes > bytes.size() - in.pos)
+    t.map.AtomCount = atoms < 1 ? 0 : atoms;
+    if (std::uint64_t(t.map.AtomCount) * kAtomRecordBytes > bytes.size() - in.pos)
         fail(name + ": the file announces " + std::to_string(atoms) +
              " atoms but ends before their records");
-    t.AtomNames.assign(t.AtomCount, std::string());
-    t.AtomData.assign(t.AtomCount, {});
-    for (int a = 0; a < t.AtomCount; ++a) {
+    t.map.AtomNames.assign(t.map.AtomCount, std::string());
+    t.map.AtomData.assign(t.map.AtomCount, {});
+    for (int a = 0; a < t.map.AtomCount; ++a) {
         in.Skip(2, "an atom record");
         in.Need(4, "an atom name");
-        t.AtomNames[a].assign(bytes.data() + in.pos, 4);
+        t.map.AtomNames[a].assign(bytes.data() + in.pos, 4);
         in.pos += 4;
         in.Skip(12, "an atom record");
-        for (int c = 0; c < 3; ++c) t.AtomData[a][c] = in.FiniteFloat("an atom coordinate");
+        for (int c = 0; c < 3; ++c) t.map.AtomData[a][c] = in.FiniteFloat("an atom coordinate");
         in.Skip(28, "an atom record");
     }
     mapread::PlaceAndCheck(t, name);

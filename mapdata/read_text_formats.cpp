@@ -44,57 +44,57 @@ void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& 
     in.ReadLine("the first title line");
     in.ReadLine("the second title line");
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) t.CellMatrix[i][j] = Finite(in, "the cell matrix");
-    for (float& v : t.CellShift) v = Finite(in, "the cell shift");
+        for (int j = 0; j < 3; ++j) t.map.CellMatrix[i][j] = Finite(in, "the cell matrix");
+    for (float& v : t.map.CellShift) v = Finite(in, "the cell shift");
     in.ReadLine("the end of the cell line");
-    for (float& v : t.CellParameters) v = Finite(in, "the cell parameters");
+    for (float& v : t.map.CellParameters) v = Finite(in, "the cell parameters");
     in.ReadLine("the end of the cell parameter line");
     for (int a = 0; a < 3; ++a) {
-        t.MapGrid.GridOrigin[a] = Finite(in, "the grid origin");
-        t.MapGrid.GridStep[a] = Finite(in, "the grid step");
+        t.map.MapGrid.GridOrigin[a] = Finite(in, "the grid origin");
+        t.map.MapGrid.GridStep[a] = Finite(in, "the grid step");
         in.ReadNumber("the grid description");
         in.ReadNumber("the grid description");
         in.ReadLine("the end of the grid description line");
     }
     long long n[3];
     ReadGridPoints(in, n, name);
-    for (int a = 0; a < 3; ++a) t.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
+    for (int a = 0; a < 3; ++a) t.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
     const int n1 = int(n[0]), n2 = int(n[1]), n3 = int(n[2]);
-    t.DensityGrid.Create(n1, n2, n3);
+    t.map.DensityGrid.Create(n1, n2, n3);
 
     mapread::DensityRange range;
-    float* grid = t.DensityGrid.values.data();
+    float* grid = t.map.DensityGrid.values.data();
     const std::size_t stride = std::size_t(n3) + 1;  // next i2
     for (int i3 = 1; i3 <= n3; ++i3) {
         in.ReadLine("a section title line");
         in.ReadNumber("a section number");
         for (int i1 = 1; i1 <= n1; ++i1) {
-            float* row = grid + t.DensityGrid.Index(i1, 1, i3);
+            float* row = grid + t.map.DensityGrid.Index(i1, 1, i3);
             for (int i2 = 1; i2 <= n2; ++i2) {
                 float v = in.ReadFloatValue("a density value");
                 mapread::TakeValue(v, range, row[std::size_t(i2 - 1) * stride], name, i1, i2, i3);
             }
         }
     }
-    t.MapGrid.DensityMin = range.min;
-    t.MapGrid.DensityMax = range.max;
+    t.map.MapGrid.DensityMin = range.min;
+    t.map.MapGrid.DensityMax = range.max;
 
     in.ReadLine("the line after the last section");
     const long long atoms = in.ReadWholeNumber("the atom count");
     in.ReadWholeNumber("the number after the atom count");
     mapread::CheckAtomCount(atoms, name);
-    t.AtomCount = atoms < 1 ? 0 : int(atoms);
-    t.AtomNames.assign(t.AtomCount, std::string());
-    t.AtomData.assign(t.AtomCount, {});
-    for (int a = 0; a < t.AtomCount; ++a) {
+    t.map.AtomCount = atoms < 1 ? 0 : int(atoms);
+    t.map.AtomNames.assign(t.map.AtomCount, std::string());
+    t.map.AtomData.assign(t.map.AtomCount, {});
+    for (int a = 0; a < t.map.AtomCount; ++a) {
         std::string_view line = in.ReadLine("an atom name line");
         if (line.empty() || line.size() > 4)
             fail_fatal("Your atom name looks strange, name lengh  <> [1,2,3,4]");
         std::string atom_name(line);
         atom_name.resize(4, ' ');
-        t.AtomNames[a] = atom_name;
+        t.map.AtomNames[a] = atom_name;
         for (int k = 0; k < 3; ++k) in.ReadNumber("an atom record");
-        for (int c = 0; c < 3; ++c) t.AtomData[a][c] = Finite(in, "an atom coordinate");
+        for (int c = 0; c < 3; ++c) t.map.AtomData[a][c] = Finite(in, "an atom coordinate");
         for (int k = 0; k < 7; ++k) in.ReadNumber("an atom record");
     }
     mapread::PlaceAndCheck(t, name);
@@ -113,37 +113,38 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
         if (n[a] < 2)
             fail(name + ": a .grd map needs at least 2 grid points along axis " +
                  std::to_string(a + 1));
-        t.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
+        t.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
     }
     const int n1 = int(n[0]), n2 = int(n[1]), n3 = int(n[2]);
-    t.DensityGrid.Create(n1, n2, n3);
+    t.map.DensityGrid.Create(n1, n2, n3);
 
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) t.CellMatrix[i][j] = (i == j) ? 1.0f : 0.0f;
-    for (float& v : t.CellParameters) v = 1.0f;
-    for (float& v : t.MapGrid.GridOrigin) v = 0.0f;
+        for (int j = 0; j < 3; ++j) t.map.CellMatrix[i][j] = (i == j) ? 1.0f : 0.0f;
+    for (float& v : t.map.CellParameters) v = 1.0f;
+    for (float& v : t.map.MapGrid.GridOrigin) v = 0.0f;
     float centre[3], box[3];
     for (float& v : centre) v = Finite(in, "the box centre");
     for (float& v : box) v = Finite(in, "the box size");
     for (int a = 0; a < 3; ++a) {
-        t.MapGrid.GridStep[a] = (box[a] - t.MapGrid.GridOrigin[a]) / static_cast<float>(n[a] - 1);
-        t.CellShift[a] = centre[a] - box[a] / 2.0f;
-        mapread::CheckFinite(t.MapGrid.GridStep[a], "the grid step", name);
-        mapread::CheckFinite(t.CellShift[a], "the cell shift", name);
+        t.map.MapGrid.GridStep[a] =
+            (box[a] - t.map.MapGrid.GridOrigin[a]) / static_cast<float>(n[a] - 1);
+        t.map.CellShift[a] = centre[a] - box[a] / 2.0f;
+        mapread::CheckFinite(t.map.MapGrid.GridStep[a], "the grid step", name);
+        mapread::CheckFinite(t.map.CellShift[a], "the cell shift", name);
     }
 
     in.ReadLine("the end of the box line");
     const long long atoms = in.ReadWholeNumber("the atom count");
     mapread::CheckAtomCount(atoms, name);
-    t.AtomCount = atoms < 1 ? 0 : int(atoms);
-    t.AtomNames.assign(t.AtomCount, std::string());
-    t.AtomData.assign(t.AtomCount, {});
-    for (int a = 0; a < t.AtomCount; ++a) {
+    t.map.AtomCount = atoms < 1 ? 0 : int(atoms);
+    t.map.AtomNames.assign(t.map.AtomCount, std::string());
+    t.map.AtomData.assign(t.map.AtomCount, {});
+    for (int a = 0; a < t.map.AtomCount; ++a) {
         std::string_view line = in.ReadLine("an atom line");
-        t.AtomNames[a] = std::string(1, line.empty() ? ' ' : line[0]) + "   ";
-        t.AtomData[a][0] = static_cast<float>(LeadingNumber(Columns(line, 10, 18)));
-        t.AtomData[a][1] = static_cast<float>(LeadingNumber(Columns(line, 20, 28)));
-        t.AtomData[a][2] = static_cast<float>(LeadingNumber(Columns(line, 30, 38)));
+        t.map.AtomNames[a] = std::string(1, line.empty() ? ' ' : line[0]) + "   ";
+        t.map.AtomData[a][0] = static_cast<float>(LeadingNumber(Columns(line, 10, 18)));
+        t.map.AtomData[a][1] = static_cast<float>(LeadingNumber(Columns(line, 20, 28)));
+        t.map.AtomData[a][2] = static_cast<float>(LeadingNumber(Columns(line, 30, 38)));
     }
     mapread::PlaceAndCheck(t, name);
 
@@ -155,7 +156,7 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
     mapread::DensityRange range;
     std::vector<float> section(std::size_t(n1) * n2);
     const std::size_t stride = std::size_t(n3) + 1;  // next i2 in the grid
-    float* grid = t.DensityGrid.values.data();
+    float* grid = t.map.DensityGrid.values.data();
     for (int i3 = 1; i3 <= n3; ++i3) {
         float* v = section.data();
         for (int i2 = 1; i2 <= n2; ++i2)
@@ -163,14 +164,14 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
                 mapread::TakeValue(in.ReadFloatValue("a density value"), range, *v, name, i1, i2,
                                    i3);
         for (int i1 = 1; i1 <= n1; ++i1) {
-            float* row = grid + t.DensityGrid.Index(i1, 1, i3);
+            float* row = grid + t.map.DensityGrid.Index(i1, 1, i3);
             const float* src = section.data() + (i1 - 1);
             for (int i2 = 0; i2 < n2; ++i2)
                 row[std::size_t(i2) * stride] = src[std::size_t(i2) * n1];
         }
     }
-    t.MapGrid.DensityMin = range.min;
-    t.MapGrid.DensityMax = range.max;
+    t.map.MapGrid.DensityMin = range.min;
+    t.map.MapGrid.DensityMax = range.max;
     mapread::CommitMap(s, t);
 }
 

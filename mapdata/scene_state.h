@@ -101,13 +101,13 @@ struct Bond {
     std::int16_t a = 0, b = 0;  // 0-based atom indices, a < b
 };
 
-struct SceneState {
-    // ---- program (start, end) ----
-    std::string DisplayMode = "Nothing";  // "Nothing", "NoStereo", "StereoHW", "StereoInterlaced"
-    std::string MapFileName;
-    std::string DataFolder;  // folder holding cell_table.dat, atompar2.txt, ...
+// The scene state in named groups. Field names are the program's own; the
+// group only says which part of the program fills them.
 
-    // ---- map data (readers) ----
+// What the open map holds: grid, cell placement, atoms and bonds (readers and
+// the bond search fill it; nothing else writes it).
+struct SceneMap {
+    std::string MapFileName;
     MapGridRecord MapGrid;
     DensityGridArray DensityGrid;
     Matrix3 CellMatrix{};
@@ -115,44 +115,41 @@ struct SceneState {
     float CellParameters[6] = {0, 0, 0, 0, 0, 0};
     XYZ CellCorners[8];
 
-    // ---- atoms and bonds ----
     int AtomCount = 0;
     std::vector<std::string> AtomNames;  // 4 characters each
     // AtomData[n][0..2] = scene position, [12] = type number; 13 columns.
     std::vector<std::array<float, 13>> AtomData;
     std::vector<Bond> BondList;  // BondCount == BondList.size()
     int BondCount = 0;
+};
 
-    // ---- presets ----
+// The three layers (index 1..3) and the presets the control panel offers.
+struct SceneLayers {
     LayerLimitPreset LayerLimitPresets[3];
-
-    // ---- layers (index 1..3) ----
     float LayerLimit[4] = {0, 0, 0, 0};
     Switch LayerVisible[4] = {0, 0, 0, 0};
     float SurfaceColour[4][3] = {};
     float ContourColour[4][3] = {};
+};
 
-    // ---- surfaces (index 1..3): each store holds kMaxTrianglesPerLayer
-    // triangles once allocated; entries above TriangleCount are stale.
+// What extraction makes from the map and the layers.
+struct SceneSurfaces {
+    // Marching-cubes triangles per layer (1..3): each store holds
+    // kMaxTrianglesPerLayer triangles once allocated; entries above
+    // TriangleCount are stale.
     std::vector<SurfaceTriangle> Triangles[4];
     int TriangleCount[4] = {0, 0, 0, 0};
     CellTable CellTables;
 
-    // ---- contours (limit 1..3) ----
+    // Marching-squares segments per limit (1..3) in section ContourLayer.
     std::vector<ContourSegment> ContourSegments[4];
     int ContourSegmentCount[4] = {0, 0, 0, 0};
     std::int16_t ContourLayer = 1;
-    Switch ShowContourMap = kTrue;
+};
 
-    // ---- scene switches ----
-    Switch ShowAtoms = kTrue;
-    Switch ShowCell = kFalse;
-    Switch ShowPickMarker = kFalse;
-    std::int16_t SurfaceStyle = 1;   // 1 = SpiderGrid, 2 = TriangleGrid
-    std::string PickingMode = "3D";  // "2D" or "3D"
-    std::uint8_t SceneListValid = 0;
-
-    // ---- view fields of the main window ----
+// The main window's view: orientation, translation, zoom, drags, spin and the
+// background colour.
+struct SceneView {
     float ViewQuaternion[4] = {0, 0, 0, 1};
     float SpinQuaternion[4] = {0, 0, 0, 0};
     float ViewTranslation[3] = {0, 0, 0};
@@ -162,15 +159,50 @@ struct SceneState {
     Switch ZoomDragActive = kFalse;
     std::int16_t DragLastX = 0, DragLastY = 0;
     Switch SpinActive = kFalse;
-    Switch QuitRequested = kFalse;
+    float ClearColour[4] = {0, 0, 0, 0};  // View > Background Color
+};
 
-    // ---- peaks ----
+// What is drawn and how a right click picks.
+struct SceneSwitches {
+    Switch ShowContourMap = kTrue;
+    Switch ShowAtoms = kTrue;
+    Switch ShowCell = kFalse;
+    Switch ShowPickMarker = kFalse;
+    std::int16_t SurfaceStyle = 1;   // 1 = SpiderGrid, 2 = TriangleGrid
+    std::string PickingMode = "3D";  // "2D" or "3D"
+};
+
+// Peaks picked in this run and the pick marker's position.
+struct ScenePeaks {
     int PeakCount = 0;
     float PeakList[kMaxPeaks][3] = {};
     float PickedPoint[3] = {0, 0, 0};
-
-    // ---- frame ----
-    float ClearColour[4] = {0, 0, 0, 0};  // View > Background Color
 };
+
+// The run itself: display mode, data folder, quit flag.
+struct SceneProgram {
+    std::string DisplayMode = "Nothing";  // "Nothing", "NoStereo", "StereoHW", "StereoInterlaced"
+    std::string DataFolder;               // folder holding cell_table.dat, atompar2.txt, ...
+    Switch QuitRequested = kFalse;
+};
+
+struct SceneState {
+    SceneProgram program;
+    SceneMap map;
+    SceneLayers layers;
+    SceneSurfaces surfaces;
+    SceneView view;
+    SceneSwitches switches;
+    ScenePeaks peaks;
+    // 1 while display list 1 holds the current scene; cleared only through
+    // InvalidateScene, set only by the frame that recompiles the list.
+    std::uint8_t SceneListValid = 0;
+};
+
+// Every change of scene content (map, layers, surfaces, switches, peaks, pick
+// marker) ends here, so the next frame recompiles display list 1.
+inline void InvalidateScene(SceneState& s) {
+    s.SceneListValid = 0;
+}
 
 }  // namespace eld

@@ -117,13 +117,13 @@ bool NotPassed(float v, float high, float step) {
 }  // namespace
 
 SectionRectangle SectionPickRectangle(const SceneState& s) {
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     SectionRectangle r;
     r.x_low = g.GridOrigin[0];
     r.x_high = g.GridOrigin[0] + (g.GridPoints[0] - 1) * g.GridStep[0];
     r.y_low = g.GridOrigin[1];
     r.y_high = g.GridOrigin[1] + (g.GridPoints[1] - 1) * g.GridStep[1];
-    r.z = g.GridOrigin[2] + (s.ContourLayer - 1) * g.GridStep[2];
+    r.z = g.GridOrigin[2] + (s.surfaces.ContourLayer - 1) * g.GridStep[2];
     return r;
 }
 
@@ -154,8 +154,8 @@ std::vector<std::array<float, 2>> DrawSectionQuads(float x_low, float x_high, fl
 }
 
 void DrawSurfaceTriangles(const SceneState& s, int layer) {
-    const std::vector<SurfaceTriangle>& tri = s.Triangles[layer];
-    const int count = std::min<int>(s.TriangleCount[layer], static_cast<int>(tri.size()));
+    const std::vector<SurfaceTriangle>& tri = s.surfaces.Triangles[layer];
+    const int count = std::min<int>(s.surfaces.TriangleCount[layer], static_cast<int>(tri.size()));
     for (int t = 0; t < count; ++t) {
         glLoadName(static_cast<GLuint>(t + 1));
         glBegin(GL_TRIANGLES);
@@ -174,8 +174,9 @@ SelectionHits SelectSurfaceTriangles(const SceneState& s, float X, float Y, int 
     return SelectionPass(s, X, Y, [&] {
         // Large layers: only the triangles that can reach the region are sent.
         const PickRegionCull cull;
-        const std::vector<SurfaceTriangle>& tri = s.Triangles[layer];
-        const int count = std::min<int>(s.TriangleCount[layer], static_cast<int>(tri.size()));
+        const std::vector<SurfaceTriangle>& tri = s.surfaces.Triangles[layer];
+        const int count =
+            std::min<int>(s.surfaces.TriangleCount[layer], static_cast<int>(tri.size()));
         for (int t = 0; t < count; ++t) {
             if (!cull.MayHit(tri[t])) continue;
             glLoadName(static_cast<GLuint>(t + 1));
@@ -193,9 +194,9 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
         SelectSectionQuad(s, X, Y, {x_low, x_high, y_low, y_high, z}, centres);
     std::uint32_t k = hits.names.empty() ? 0 : hits.names[0];
     if (k >= centres.size()) k = 0;
-    s.PickedPoint[0] = centres[k][0];
-    s.PickedPoint[1] = centres[k][1];
-    s.PickedPoint[2] = z;
+    s.peaks.PickedPoint[0] = centres[k][0];
+    s.peaks.PickedPoint[1] = centres[k][1];
+    s.peaks.PickedPoint[2] = z;
     // Up to four quads meet at a corner; more means the region is not one spot.
     return hits.count >= 1 && hits.count <= 4;
 }
@@ -203,7 +204,7 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
 int PickingLayer(const SceneState& s) {
     int visible = 0, layer = 0;
     for (int L = 1; L <= kLayers; ++L) {
-        if (On(s.LayerVisible[L])) {
+        if (On(s.layers.LayerVisible[L])) {
             ++visible;
             layer = L;
         }
@@ -221,22 +222,22 @@ bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y) {
     // Two crossings: the line of sight enters and leaves one closed blob.
     if (hits.count != 2 || hits.names.size() != 2) return false;
     const std::uint32_t t1 = hits.names[0], t2 = hits.names[1];
-    const auto count = static_cast<std::uint32_t>(s.TriangleCount[layer]);
+    const auto count = static_cast<std::uint32_t>(s.surfaces.TriangleCount[layer]);
     if (t1 < 1 || t2 < 1 || t1 > count || t2 > count) return false;
-    const XYZ c1 = Centroid(s.Triangles[layer][t1 - 1]);
-    const XYZ c2 = Centroid(s.Triangles[layer][t2 - 1]);
-    s.PickedPoint[0] = (c2.x + c1.x) / 2;
-    s.PickedPoint[1] = (c2.y + c1.y) / 2;
-    s.PickedPoint[2] = (c2.z + c1.z) / 2;
+    const XYZ c1 = Centroid(s.surfaces.Triangles[layer][t1 - 1]);
+    const XYZ c2 = Centroid(s.surfaces.Triangles[layer][t2 - 1]);
+    s.peaks.PickedPoint[0] = (c2.x + c1.x) / 2;
+    s.peaks.PickedPoint[1] = (c2.y + c1.y) / 2;
+    s.peaks.PickedPoint[2] = (c2.z + c1.z) / 2;
     return true;
 }
 
 bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y) {
-    if (s.PickingMode == "2D") {
+    if (s.switches.PickingMode == "2D") {
         const SectionRectangle r = SectionPickRectangle(s);
         return PickOnSection(s, X, Y, r.x_low, r.x_high, r.y_low, r.y_high, r.z);
     }
-    if (s.PickingMode == "3D") return PickOnSurface(s, dialogs, X, Y);
+    if (s.switches.PickingMode == "3D") return PickOnSurface(s, dialogs, X, Y);
     return false;
 }
 

@@ -11,10 +11,10 @@
 //  - X, Y: mouse position in window pixels, Y counted downward from the top;
 //  - on return the depth and stencil tests are OFF: the next frame enables what
 //    it needs, so just repaint;
-//  - when a picker returns true, SceneState::PickedPoint holds the point (scene
+//  - when a picker returns true, SceneState::peaks.PickedPoint holds the point (scene
 //    coordinates); show the marker and offer the point to the peak list.
 //
-// Selection names are 32-bit (quad k = 1..10201, triangle t = 1..TriangleCount),
+// Selection names are 32-bit (quad k = 1..10201, triangle t = 1..surfaces.TriangleCount),
 // so layers of any size up to the triangle store's capacity can be picked.
 #pragma once
 
@@ -51,7 +51,7 @@ struct SelectionHits {
 // 2D picking in the plane of the section. Draws the 100 x 100 (up to 101 x 101)
 // candidate quads of the rectangle at height z; the point is the centre of the
 // quad of the first hit record, at height z. Found when one to four quads are
-// hit (a click on a shared corner hits up to four). Writes s.PickedPoint (the
+// hit (a click on a shared corner hits up to four). Writes s.peaks.PickedPoint (the
 // first hit's quad centre, or (0, 0, z) with no hit) and returns found.
 // A rectangle of zero width or height finds nothing.
 bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, float y_low,
@@ -63,7 +63,7 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
 // Otherwise runs the selection pass over that layer's triangles (depth test
 // off; triangles that cannot reach the pick region are not sent, which changes
 // no hit); found only when exactly two triangles are hit (the line of sight
-// enters and leaves one closed blob): s.PickedPoint = midpoint of the two
+// enters and leaves one closed blob): s.peaks.PickedPoint = midpoint of the two
 // triangles' centroids. Nothing but PickedPoint changes.
 bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
 

@@ -29,7 +29,7 @@ void DrawEye(SceneState& s, const char* eye) {
 }  // namespace
 
 void Kamera(const SceneState& s, const std::string& eye) {
-    const float xmax = kHalfView * s.AspectX, ymax = kHalfView * s.AspectY;
+    const float xmax = kHalfView * s.view.AspectX, ymax = kHalfView * s.view.AspectY;
     if (eye == "CentralEye") {
         StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance, 0.0f);
     } else if (eye == "LeftEye") {
@@ -46,45 +46,45 @@ void Kamera(const SceneState& s, const std::string& eye) {
 
 void ResizeFrame(SceneState& s, int w, int h) {
     if (w == 0 || h == 0) w = h = 1;  // a minimised window
-    s.AspectX = 1.0f;
-    s.AspectY = 1.0f;
-    if (s.DisplayMode == "StereoInterlaced") BuildInterlaceStencil(w, h);
+    s.view.AspectX = 1.0f;
+    s.view.AspectY = 1.0f;
+    if (s.program.DisplayMode == "StereoInterlaced") BuildInterlaceStencil(w, h);
     glViewport(0, 0, w, h);
     // The smaller dimension always spans 12 units; the larger shows more.
     const double r = static_cast<double>(h) / w;
-    if (r > 1) s.AspectY = static_cast<float>(r);
-    if (r < 1) s.AspectX = static_cast<float>(static_cast<double>(w) / h);
+    if (r > 1) s.view.AspectY = static_cast<float>(r);
+    if (r < 1) s.view.AspectX = static_cast<float>(static_cast<double>(w) / h);
 }
 
 void recalcModelView(const SceneState& s) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     float m[16];
-    BuildRotationMatrix(m, s.ViewQuaternion);
+    BuildRotationMatrix(m, s.view.ViewQuaternion);
     glMultMatrixf(m);
     // Scaling shortens the normals of lit spheres; renormalise only then.
-    if (s.ViewScale == 1.0f) {
+    if (s.view.ViewScale == 1.0f) {
         glDisable(GL_NORMALIZE);
     } else {
         glEnable(GL_NORMALIZE);
     }
-    glTranslatef(s.ViewTranslation[0], s.ViewTranslation[1], s.ViewTranslation[2]);
-    glScalef(s.ViewScale, s.ViewScale, s.ViewScale);
+    glTranslatef(s.view.ViewTranslation[0], s.view.ViewTranslation[1], s.view.ViewTranslation[2]);
+    glScalef(s.view.ViewScale, s.view.ViewScale, s.view.ViewScale);
 }
 
 void DrawSceneContent(const SceneState& s) {
     glEnable(GL_LIGHTING);
-    if (On(s.ShowPickMarker)) DrawPickMarker(s);
-    if (s.PeakCount > 0) DrawPeaks(s);
-    if (On(s.ShowAtoms)) DrawAtoms(s);
+    if (On(s.switches.ShowPickMarker)) DrawPickMarker(s);
+    if (s.peaks.PeakCount > 0) DrawPeaks(s);
+    if (On(s.switches.ShowAtoms)) DrawAtoms(s);
     glDisable(GL_LIGHTING);
-    if (s.SurfaceStyle == 1) {
+    if (s.switches.SurfaceStyle == 1) {
         SpiderGrid(s);
-    } else if (s.SurfaceStyle == 2) {
+    } else if (s.switches.SurfaceStyle == 2) {
         TriangleGrid(s);
     }
-    if (On(s.ShowContourMap)) ContourMap(s);
-    if (On(s.ShowCell)) DrawCell(s);
+    if (On(s.switches.ShowContourMap)) ContourMap(s);
+    if (On(s.switches.ShowCell)) DrawCell(s);
 }
 
 void objekt(SceneState& s) {
@@ -108,13 +108,13 @@ unsigned int PaintFrame(SceneState& s, int w, int h) {
     if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != w || viewport[3] != h) {
         ResizeFrame(s, w, h);
     }
-    glClearColor(s.ClearColour[0], s.ClearColour[1], s.ClearColour[2], s.ClearColour[3]);
+    glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2], s.view.ClearColour[3]);
     glEnable(GL_DEPTH_TEST);
-    if (s.DisplayMode == "NoStereo") {
+    if (s.program.DisplayMode == "NoStereo") {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawEye(s, "CentralEye");
         glFlush();
-    } else if (s.DisplayMode == "StereoHW") {
+    } else if (s.program.DisplayMode == "StereoHW") {
         glDrawBuffer(GL_BACK_LEFT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawEye(s, "LeftEye");
@@ -122,7 +122,7 @@ unsigned int PaintFrame(SceneState& s, int w, int h) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         DrawEye(s, "RightEye");
         glFlush();
-    } else if (s.DisplayMode == "StereoInterlaced") {
+    } else if (s.program.DisplayMode == "StereoInterlaced") {
         glEnable(GL_STENCIL_TEST);
         // The stencil keeps the line mask made at the last resize.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

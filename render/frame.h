@@ -37,7 +37,7 @@ void objekt(SceneState& s);
 // usable for selection-mode picking and exports.
 void DrawSceneContent(const SceneState& s);
 
-// One frame for every eye of s.DisplayMode ("NoStereo", "StereoHW",
+// One frame for every eye of s.program.DisplayMode ("NoStereo", "StereoHW",
 // "StereoInterlaced"; other modes draw nothing). Returns the GL error pending
 // when the frame started (0 when none) for the caller to report with
 // GlErrorWarning; drawing goes on regardless. w x h is the drawable's size: if

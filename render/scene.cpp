@@ -16,11 +16,13 @@ namespace {
 // Triangles actually held for layer L (the count never exceeds the store, but
 // a stale count must not read past it).
 int StoredTriangles(const SceneState& s, int L) {
-    return std::min<long>(s.TriangleCount[L], static_cast<long>(s.Triangles[L].size()));
+    return std::min<long>(s.surfaces.TriangleCount[L],
+                          static_cast<long>(s.surfaces.Triangles[L].size()));
 }
 
 int StoredSegments(const SceneState& s, int L) {
-    return std::min<long>(s.ContourSegmentCount[L], static_cast<long>(s.ContourSegments[L].size()));
+    return std::min<long>(s.surfaces.ContourSegmentCount[L],
+                          static_cast<long>(s.surfaces.ContourSegments[L].size()));
 }
 
 void Vertex(const XYZ& p) {
@@ -39,13 +41,13 @@ GLUquadric* NewSolidQuadric() {
 // the lines of one triangle.
 template <class Edges>
 void DrawLayerGrids(const SceneState& s, Edges edges) {
-    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    glLineWidth(SurfaceLineWidth(s.program.DisplayMode));
     for (int L = 1; L <= kLayers; ++L) {
-        if (!On(s.LayerVisible[L])) continue;
+        if (!On(s.layers.LayerVisible[L])) continue;
         const int n = StoredTriangles(s, L);
         if (n <= 0) continue;
-        glColor3fv(s.SurfaceColour[L]);
-        for (int t = 0; t < n; ++t) edges(s.Triangles[L][t].v);
+        glColor3fv(s.layers.SurfaceColour[L]);
+        for (int t = 0; t < n; ++t) edges(s.surfaces.Triangles[L][t].v);
     }
 }
 
@@ -87,16 +89,16 @@ void ContourMap(const SceneState& s) {
     for (int L = 1; L <= kLayers; ++L) {
         const int n = StoredSegments(s, L);
         if (n <= 0) continue;
-        glColor3fv(s.ContourColour[L]);
+        glColor3fv(s.layers.ContourColour[L]);
         for (int k = 0; k < n; ++k) {
-            Vertex(s.ContourSegments[L][k].end[0]);
-            Vertex(s.ContourSegments[L][k].end[1]);
+            Vertex(s.surfaces.ContourSegments[L][k].end[0]);
+            Vertex(s.surfaces.ContourSegments[L][k].end[1]);
         }
     }
     glEnd();
 
-    const MapGridRecord& g = s.MapGrid;
-    const float z = g.GridOrigin[2] + (s.ContourLayer - 1) * g.GridStep[2];
+    const MapGridRecord& g = s.map.MapGrid;
+    const float z = g.GridOrigin[2] + (s.surfaces.ContourLayer - 1) * g.GridStep[2];
     const float xlo = g.GridOrigin[0],
                 xhi = g.GridOrigin[0] + (g.GridPoints[0] - 1) * g.GridStep[0];
     const float ylo = g.GridOrigin[1],
@@ -112,7 +114,7 @@ void ContourMap(const SceneState& s) {
 }
 
 void DrawCell(const SceneState& s) {
-    const XYZ* c = s.CellCorners;
+    const XYZ* c = s.map.CellCorners;
     glColor3fv(kCellColour);
     glLineWidth(kCellLineWidth);
     glBegin(GL_LINE_LOOP);
@@ -133,40 +135,41 @@ void DrawAtoms(const SceneState& s) {
     // A quadric per recompilation; the list keeps the generated geometry, so
     // it is released at once.
     GLUquadric* quadric = NewSolidQuadric();
-    const int atoms = std::min<long>(
-        s.AtomCount, static_cast<long>(std::min(s.AtomData.size(), s.AtomNames.size())));
+    const int atoms =
+        std::min<long>(s.map.AtomCount,
+                       static_cast<long>(std::min(s.map.AtomData.size(), s.map.AtomNames.size())));
     for (int i = 0; i < atoms; ++i) {
         glPushMatrix();
         float rgb[3] = {0, 0, 0};
-        AtomColour(s.AtomNames[i], rgb);
+        AtomColour(s.map.AtomNames[i], rgb);
         glColor3fv(rgb);
-        glTranslatef(s.AtomData[i][0], s.AtomData[i][1], s.AtomData[i][2]);
-        DrawSphere(quadric, AtomRadius(s.AtomNames[i]), kSphereDetail);
+        glTranslatef(s.map.AtomData[i][0], s.map.AtomData[i][1], s.map.AtomData[i][2]);
+        DrawSphere(quadric, AtomRadius(s.map.AtomNames[i]), kSphereDetail);
         glPopMatrix();
     }
     gluDeleteQuadric(quadric);
 
     glColor3fv(kBondColour);
     glDisable(GL_LIGHTING);
-    glLineWidth(SurfaceLineWidth(s.DisplayMode));
+    glLineWidth(SurfaceLineWidth(s.program.DisplayMode));
     glBegin(GL_LINES);
-    const int bonds = std::min<long>(s.BondCount, static_cast<long>(s.BondList.size()));
+    const int bonds = std::min<long>(s.map.BondCount, static_cast<long>(s.map.BondList.size()));
     for (int b = 0; b < bonds; ++b) {
-        const int a1 = s.BondList[b].a, a2 = s.BondList[b].b;
+        const int a1 = s.map.BondList[b].a, a2 = s.map.BondList[b].b;
         if (a1 < 0 || a2 < 0 || a1 >= atoms || a2 >= atoms) continue;
-        glVertex3fv(s.AtomData[a1].data());
-        glVertex3fv(s.AtomData[a2].data());
+        glVertex3fv(s.map.AtomData[a1].data());
+        glVertex3fv(s.map.AtomData[a2].data());
     }
     glEnd();
 }
 
 void DrawPeaks(const SceneState& s) {
     GLUquadric* quadric = NewSolidQuadric();
-    const int peaks = std::min(s.PeakCount, kMaxPeaks);
+    const int peaks = std::min(s.peaks.PeakCount, kMaxPeaks);
     for (int p = 0; p < peaks; ++p) {
         glPushMatrix();
         glColor3fv(kPeakColour);
-        glTranslatef(s.PeakList[p][0], s.PeakList[p][1], s.PeakList[p][2]);
+        glTranslatef(s.peaks.PeakList[p][0], s.peaks.PeakList[p][1], s.peaks.PeakList[p][2]);
         DrawSphere(quadric, kPeakRadius, kSphereDetail);
         glPopMatrix();
     }
@@ -176,7 +179,7 @@ void DrawPeaks(const SceneState& s) {
 void DrawPickMarker(const SceneState& s) {
     glColor3f(1.0f, 1.0f, 1.0f);
     glPushMatrix();
-    glTranslatef(s.PickedPoint[0], s.PickedPoint[1], s.PickedPoint[2]);
+    glTranslatef(s.peaks.PickedPoint[0], s.peaks.PickedPoint[1], s.peaks.PickedPoint[2]);
     DrawCube(kPickMarkerEdge);
     glPopMatrix();
 }

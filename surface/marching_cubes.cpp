@@ -362,27 +362,29 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
 
 void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress) {
     if (L < 1 || L > kLayers) fail("layer number " + std::to_string(L) + " is outside 1..3");
-    if (!s.CellTables.CellTableLoaded) {
-        ReadCellTable(s.CellTables, DataFilePath(s.DataFolder, "cell_table.dat"));
-        s.CellTables.CellTableLoaded = true;
+    if (!s.surfaces.CellTables.CellTableLoaded) {
+        ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
+        s.surfaces.CellTables.CellTableLoaded = true;
     }
-    EnsureTriangleStore(s.Triangles[L]);
-    s.TriangleCount[L] = 0;
+    EnsureTriangleStore(s.surfaces.Triangles[L]);
+    s.surfaces.TriangleCount[L] = 0;
     if (progress) progress(L, 0);
     std::function<void(int)> percent;
     if (progress) percent = [&](int p) { progress(L, p); };
-    s.TriangleCount[L] = ExtractSurface(s.MapGrid, s.DensityGrid, s.CellTables, limit,
-                                        s.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent);
+    s.surfaces.TriangleCount[L] =
+        ExtractSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
+                       s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent);
 }
 
 bool ExtractFields(SceneState& s, const ProgressFn& progress) {
     for (int L = 1; L <= kLayers; ++L)
-        if (On(s.LayerVisible[L])) GenerateLayerSurface(s, s.LayerLimit[L], L, progress);
+        if (On(s.layers.LayerVisible[L]))
+            GenerateLayerSurface(s, s.layers.LayerLimit[L], L, progress);
     bool complete = true;
-    if (On(s.ShowContourMap))
+    if (On(s.switches.ShowContourMap))
         for (int L = 1; L <= kLayers; ++L)
-            if (!GenerateContour(s, s.LayerLimit[L], L)) complete = false;
-    s.SceneListValid = 0;
+            if (!GenerateContour(s, s.layers.LayerLimit[L], L)) complete = false;
+    InvalidateScene(s);
     return complete;
 }
 

@@ -42,11 +42,11 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
                    int threads = 0, const std::function<void(int percent)>& progress = {});
 
-// Fills s.Triangles[L] from index 0 and sets s.TriangleCount[L]. Reads the case
-// table from s.DataFolder on first use. Throws EldError(Fatal, "Sorry, to
+// Fills s.surfaces.Triangles[L] from index 0 and sets s.surfaces.TriangleCount[L]. Reads the case
+// table from s.program.DataFolder on first use. Throws EldError(Fatal, "Sorry, to
 // complicated scene, Number of reguired triangles > 1 200 000") when the layer
 // needs more than 400 000 triangles.
-// The case table lives in s.CellTables and is read once per run.
+// The case table lives in s.surfaces.CellTables and is read once per run.
 void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress = {});
 
 // The extraction half of the viewer's GenerateFields: the surface of every

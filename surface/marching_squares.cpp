@@ -75,15 +75,15 @@ XYZ SquareEdgePoint(const Square& q, float limit, int edge) {
 
 bool GenerateContour(SceneState& s, float limit, int L) {
     if (L < 1 || L > kLayers) return true;
-    std::vector<ContourSegment>& store = s.ContourSegments[L];
+    std::vector<ContourSegment>& store = s.surfaces.ContourSegments[L];
     if (store.size() != static_cast<std::size_t>(kMaxSegmentsPerLimit))
         store.assign(kMaxSegmentsPerLimit, ContourSegment{});
-    int& count = s.ContourSegmentCount[L];
+    int& count = s.surfaces.ContourSegmentCount[L];
     count = 0;
 
-    const MapGridRecord& g = s.MapGrid;
-    const int n1 = g.N(1), n2 = g.N(2), c = s.ContourLayer;
-    const DensityGridArray& d = s.DensityGrid;
+    const MapGridRecord& g = s.map.MapGrid;
+    const int n1 = g.N(1), n2 = g.N(2), c = s.surfaces.ContourLayer;
+    const DensityGridArray& d = s.map.DensityGrid;
     if (n1 < 2 || n2 < 2 || c < 1 || c > d.n3 || n1 > d.n1 || n2 > d.n2) return true;
 
     Square q;

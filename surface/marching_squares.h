@@ -5,7 +5,7 @@
 
 namespace eld {
 
-// Replaces s.ContourSegments[L] (from index 0) for section s.ContourLayer.
+// Replaces s.surfaces.ContourSegments[L] (from index 0) for section s.surfaces.ContourLayer.
 // Stops appending at 100 000 segments; returns false when it had to stop.
 bool GenerateContour(SceneState& s, float limit, int L);
 

@@ -48,8 +48,8 @@ struct frmControlPanel::Widgets {
     void Load();
     void UpdateSlidersFromLimits();
     void SyncControlsWithState();
-    void ShowLimit(int i) { Limit[i]->value(FloatText(s.LayerLimit[i]).c_str()); }
-    void ShowContourLayer() { Text6->value(std::to_string(s.ContourLayer).c_str()); }
+    void ShowLimit(int i) { Limit[i]->value(FloatText(s.layers.LayerLimit[i]).c_str()); }
+    void ShowContourLayer() { Text6->value(std::to_string(s.surfaces.ContourLayer).c_str()); }
 
     template <class W>
     W* Add(const char* name, W* w) {
@@ -232,19 +232,19 @@ void W::Build() {
 }
 
 void W::Load() {
-    Text1->value(FloatText(s.MapGrid.DensityMin).c_str());
-    Text2->value(FloatText(s.MapGrid.DensityMax).c_str());
+    Text1->value(FloatText(s.map.MapGrid.DensityMin).c_str());
+    Text2->value(FloatText(s.map.MapGrid.DensityMax).c_str());
     for (int i = 1; i <= 3; ++i) ShowLimit(i);
     for (int i = 1; i <= 3; ++i) {
-        presetTips[i] = s.LayerLimitPresets[i - 1].Description;
+        presetTips[i] = s.layers.LayerLimitPresets[i - 1].Description;
         Preset[i]->tooltip(presetTips[i].c_str());
     }
     ShowContourLayer();
-    Label7->copy_label(ZRangeText(GridPointsZ(s.MapGrid)).c_str());
+    Label7->copy_label(ZRangeText(GridPointsZ(s.map.MapGrid)).c_str());
     // The cell box is filled only here, not by SyncControlsWithState. After a
     // view reset ShowCell is false and the box starts cleared; a panel closed
     // and shown again must not show a cleared box over a drawn cell.
-    Check[6]->value(s.ShowCell == kTrue ? 1 : 0);
+    Check[6]->value(s.switches.ShowCell == kTrue ? 1 : 0);
     UpdateSlidersFromLimits();
     SyncControlsWithState();
 }
@@ -252,17 +252,17 @@ void W::Load() {
 void W::UpdateSlidersFromLimits() {
     // Setting a position does not run the slider's callback.
     for (int i = 1; i <= 3; ++i)
-        HScroll[i]->value(SliderPositionFromLimit(s.MapGrid, s.LayerLimit[i]));
+        HScroll[i]->value(SliderPositionFromLimit(s.map.MapGrid, s.layers.LayerLimit[i]));
 }
 
 void W::SyncControlsWithState() {
-    for (int i = 1; i <= 3; ++i) Check[i]->value(On(s.LayerVisible[i]) ? 1 : 0);
-    Check[4]->value(s.ShowAtoms == kTrue ? 1 : 0);
-    Check[5]->value(s.ShowContourMap == kTrue ? 1 : 0);
-    const bool web = s.SurfaceStyle == 1;
+    for (int i = 1; i <= 3; ++i) Check[i]->value(On(s.layers.LayerVisible[i]) ? 1 : 0);
+    Check[4]->value(s.switches.ShowAtoms == kTrue ? 1 : 0);
+    Check[5]->value(s.switches.ShowContourMap == kTrue ? 1 : 0);
+    const bool web = s.switches.SurfaceStyle == 1;
     Option[1]->value(web ? 1 : 0);
     Option[2]->value(web ? 0 : 1);
-    const bool three_d = s.PickingMode == "3D";
+    const bool three_d = s.switches.PickingMode == "3D";
     Option[3]->value(three_d ? 1 : 0);
     Option[4]->value(three_d ? 0 : 1);
 }
@@ -270,30 +270,31 @@ void W::SyncControlsWithState() {
 void W::OnCheck(Fl_Widget* w) {
     Switch* target = nullptr;
     for (int i = 1; i <= 3; ++i)
-        if (w == Check[i]) target = &s.LayerVisible[i];
-    if (w == Check[4]) target = &s.ShowAtoms;
-    if (w == Check[5]) target = &s.ShowContourMap;
-    if (w == Check[6]) target = &s.ShowCell;
+        if (w == Check[i]) target = &s.layers.LayerVisible[i];
+    if (w == Check[4]) target = &s.switches.ShowAtoms;
+    if (w == Check[5]) target = &s.switches.ShowContourMap;
+    if (w == Check[6]) target = &s.switches.ShowCell;
     if (target) *target = ToggleSwitch(*target);
 }
 
 void W::OnOption(Fl_Widget* w) {
-    if (w == Option[1]) s.SurfaceStyle = 1;
-    if (w == Option[2]) s.SurfaceStyle = 2;
-    if (w == Option[3]) s.PickingMode = "3D";
-    if (w == Option[4]) s.PickingMode = "2D";
+    if (w == Option[1]) s.switches.SurfaceStyle = 1;
+    if (w == Option[2]) s.switches.SurfaceStyle = 2;
+    if (w == Option[3]) s.switches.PickingMode = "3D";
+    if (w == Option[4]) s.switches.PickingMode = "2D";
 }
 
 void W::OnSlider(Fl_Widget* w) {
     for (int i = 1; i <= 3; ++i) {
         if (w != HScroll[i]) continue;
-        s.LayerLimit[i] = LimitFromSliderPosition(s.MapGrid, HScroll[i]->value());
+        s.layers.LayerLimit[i] = LimitFromSliderPosition(s.map.MapGrid, HScroll[i]->value());
         ShowLimit(i);
     }
 }
 
 void W::OnZStep(int delta) {
-    s.ContourLayer = ContourLayerStep(s.ContourLayer, delta, GridPointsZ(s.MapGrid));
+    s.surfaces.ContourLayer =
+        ContourLayerStep(s.surfaces.ContourLayer, delta, GridPointsZ(s.map.MapGrid));
     ShowContourLayer();
 }
 
@@ -306,7 +307,7 @@ void W::OnForceAxis(Fl_Widget* w) {
 void W::OnPreset(Fl_Widget* w) {
     for (int i = 1; i <= 3; ++i) {
         if (w != Preset[i]) continue;
-        const LayerLimitPreset& p = s.LayerLimitPresets[i - 1];
+        const LayerLimitPreset& p = s.layers.LayerLimitPresets[i - 1];
         ApplyLimits(s, p.Limit[0], p.Limit[1], p.Limit[2]);
         for (int k = 1; k <= 3; ++k) ShowLimit(k);
         UpdateSlidersFromLimits();
@@ -318,7 +319,7 @@ void W::OnApply() {
     for (int i = 1; i <= 3; ++i) ShowLimit(i);
     UpdateSlidersFromLimits();
     ShowContourLayer();
-    s.SceneListValid = 0;
+    InvalidateScene(s);
     host.GenerateFields();
     host.Repaint();
 }

@@ -11,7 +11,7 @@
 //  - "Show Control Panel" and the "h" key: Show() (creates it when needed);
 //  - ResetView after each map load: Reload(), which hides and destroys the
 //    window and shows a freshly created one filled from the current state
-//    (presets must already be loaded into SceneState::LayerLimitPresets);
+//    (presets must already be loaded into SceneState::layers.LayerLimitPresets);
 //  - shutdown: Destroy().
 // Create() alone builds and fills the window without showing it.
 #pragma once

@@ -41,7 +41,7 @@ float ClampToDensityRange(const MapGridRecord& g, float value) {
 void ApplyLimits(SceneState& s, double l1, double l2, double l3) {
     const double l[3] = {l1, l2, l3};
     for (int i = 0; i < 3; ++i)
-        s.LayerLimit[i + 1] = ClampToDensityRange(s.MapGrid, static_cast<float>(l[i]));
+        s.layers.LayerLimit[i + 1] = ClampToDensityRange(s.map.MapGrid, static_cast<float>(l[i]));
 }
 
 double LeadingNumber(const std::string& text) {
@@ -101,7 +101,7 @@ void ReadPanelControls(SceneState& s, const std::array<std::string, 3>& limit_te
                        const std::string& z_text) {
     ApplyLimits(s, LeadingNumber(limit_texts[0]), LeadingNumber(limit_texts[1]),
                 LeadingNumber(limit_texts[2]));
-    s.ContourLayer = ContourLayerFromText(z_text, GridPointsZ(s.MapGrid));
+    s.surfaces.ContourLayer = ContourLayerFromText(z_text, GridPointsZ(s.map.MapGrid));
 }
 
 Switch ToggleSwitch(Switch value) {

@@ -8,18 +8,18 @@
 namespace eld {
 
 void ResetViewFields(SceneState& s) {
-    s.AspectX = s.AspectY = 1.0f;
-    s.RotateDragActive = s.SpinActive = s.ZoomDragActive = kFalse;
-    s.ViewScale = 1.0f;
-    for (float& t : s.ViewTranslation) t = 0.0f;
-    for (int i = 0; i < 4; ++i) s.ViewQuaternion[i] = s.SpinQuaternion[i] = 0.0f;
-    Trackball(s.ViewQuaternion, 0.0f, 0.0f, 0.0f, 0.0f);
+    s.view.AspectX = s.view.AspectY = 1.0f;
+    s.view.RotateDragActive = s.view.SpinActive = s.view.ZoomDragActive = kFalse;
+    s.view.ViewScale = 1.0f;
+    for (float& t : s.view.ViewTranslation) t = 0.0f;
+    for (int i = 0; i < 4; ++i) s.view.ViewQuaternion[i] = s.view.SpinQuaternion[i] = 0.0f;
+    Trackball(s.view.ViewQuaternion, 0.0f, 0.0f, 0.0f, 0.0f);
 }
 
 void SetView(SceneState& s, const std::string& Direction) {
-    s.RotateDragActive = s.ZoomDragActive = s.SpinActive = kFalse;
+    s.view.RotateDragActive = s.view.ZoomDragActive = s.view.SpinActive = kFalse;
     const float h = static_cast<float>(std::sqrt(0.5));
-    float* q = s.ViewQuaternion;
+    float* q = s.view.ViewQuaternion;
     if (Direction == "X") {
         q[0] = 0, q[1] = h, q[2] = h, q[3] = 0;
     } else if (Direction == "Y") {
@@ -27,11 +27,11 @@ void SetView(SceneState& s, const std::string& Direction) {
     } else if (Direction == "Z") {
         q[0] = h, q[1] = h, q[2] = 0, q[3] = 0;
     }
-    for (float& t : s.ViewTranslation) t = 0.0f;
+    for (float& t : s.view.ViewTranslation) t = 0.0f;
 }
 
 void SpinStep(SceneState& s) {
-    AddQuaternions(s.SpinQuaternion, s.ViewQuaternion, s.ViewQuaternion);
+    AddQuaternions(s.view.SpinQuaternion, s.view.ViewQuaternion, s.view.ViewQuaternion);
 }
 
 // 2*x is a 16-bit product, as the drag positions are stored in 16 bits.
@@ -51,38 +51,38 @@ static std::int16_t RoundPosition(float v) {
 }
 
 void BeginDrag(SceneState& s, float X, float Y, bool shiftOnly) {
-    s.SpinActive = kFalse;
-    s.RotateDragActive = kTrue;
-    s.DragLastX = RoundPosition(X);
-    s.DragLastY = RoundPosition(Y);
-    s.ZoomDragActive = shiftOnly ? kTrue : kFalse;
+    s.view.SpinActive = kFalse;
+    s.view.RotateDragActive = kTrue;
+    s.view.DragLastX = RoundPosition(X);
+    s.view.DragLastY = RoundPosition(Y);
+    s.view.ZoomDragActive = shiftOnly ? kTrue : kFalse;
 }
 
 void EndDrag(SceneState& s) {
-    s.RotateDragActive = s.ZoomDragActive = kFalse;
+    s.view.RotateDragActive = s.view.ZoomDragActive = kFalse;
 }
 
 bool DragMove(SceneState& s, float X, float Y, int W, int H) {
     if (W == 0) W = 1;
     if (H == 0) H = 1;
-    if (On(s.ZoomDragActive)) {
-        const double factor = (s.DragLastY - static_cast<double>(Y)) / H + 1.0;
-        s.ViewScale = static_cast<float>(s.ViewScale * factor);
-        s.DragLastX = RoundPosition(X);
-        s.DragLastY = RoundPosition(Y);
+    if (On(s.view.ZoomDragActive)) {
+        const double factor = (s.view.DragLastY - static_cast<double>(Y)) / H + 1.0;
+        s.view.ViewScale = static_cast<float>(s.view.ViewScale * factor);
+        s.view.DragLastX = RoundPosition(X);
+        s.view.DragLastY = RoundPosition(Y);
         return true;
     }
-    if (On(s.RotateDragActive)) {
+    if (On(s.view.RotateDragActive)) {
         const std::int16_t x = RoundPosition(X), y = RoundPosition(Y);
         // The current position enters the trackball unrounded, as the event
         // delivered it.
         const float p2x = static_cast<float>((2.0 * X - W) / W);
         const float p2y = static_cast<float>((H - 2.0 * Y) / H);
-        Trackball(s.SpinQuaternion, NormalisedTrackballX(s.DragLastX, W),
-                  NormalisedTrackballY(s.DragLastY, H), p2x, p2y);
-        s.DragLastX = x;
-        s.DragLastY = y;
-        s.SpinActive = kTrue;
+        Trackball(s.view.SpinQuaternion, NormalisedTrackballX(s.view.DragLastX, W),
+                  NormalisedTrackballY(s.view.DragLastY, H), p2x, p2y);
+        s.view.DragLastX = x;
+        s.view.DragLastY = y;
+        s.view.SpinActive = kTrue;
     }
     return false;
 }
@@ -90,9 +90,9 @@ bool DragMove(SceneState& s, float X, float Y, int W, int H) {
 void PanView(SceneState& s, PanKey key) {
     float m[16];
     float n[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-    BuildRotationMatrix(m, s.ViewQuaternion);
+    BuildRotationMatrix(m, s.view.ViewQuaternion);
     InvertRotationPart(m, n);
-    s.SpinActive = kFalse;
+    s.view.SpinActive = kFalse;
     // Elements first, first + 4, first + 8 of N give the step's direction.
     int first = 0;
     double sign = 1.0;
@@ -117,14 +117,14 @@ void PanView(SceneState& s, PanKey key) {
             break;
     }
     for (int i = 0; i < 3; ++i) {
-        s.ViewTranslation[i] =
-            static_cast<float>(s.ViewTranslation[i] + sign * kPanStep * n[first + 4 * i]);
+        s.view.ViewTranslation[i] =
+            static_cast<float>(s.view.ViewTranslation[i] + sign * kPanStep * n[first + 4 * i]);
     }
 }
 
 void CentreView(SceneState& s) {
-    for (float& t : s.ViewTranslation) t = 0.0f;
-    s.ViewScale = 1.0f;
+    for (float& t : s.view.ViewTranslation) t = 0.0f;
+    s.view.ViewScale = 1.0f;
 }
 
 }  // namespace eld

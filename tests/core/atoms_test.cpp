@@ -30,7 +30,7 @@ class AtomsTest : public ::testing::Test {
                ("eld_atoms_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
-        s_.DataFolder = dir_.string();
+        s_.program.DataFolder = dir_.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -38,18 +38,18 @@ class AtomsTest : public ::testing::Test {
         std::ofstream((dir_ / "atompar2.txt").string(), std::ios::binary) << text;
     }
     void AddAtom(const std::string& name, float x, float y, float z) {
-        s_.AtomNames.push_back(name);
+        s_.map.AtomNames.push_back(name);
         std::array<float, 13> row{};
         row[0] = x;
         row[1] = y;
         row[2] = z;
-        s_.AtomData.push_back(row);
-        s_.AtomCount = static_cast<int>(s_.AtomNames.size());
+        s_.map.AtomData.push_back(row);
+        s_.map.AtomCount = static_cast<int>(s_.map.AtomNames.size());
     }
     std::vector<std::pair<int, int>> Bonds() const {
         std::vector<std::pair<int, int>> b;
-        for (const Bond& x : s_.BondList) b.emplace_back(x.a, x.b);
-        EXPECT_EQ(int(b.size()), s_.BondCount);
+        for (const Bond& x : s_.map.BondList) b.emplace_back(x.a, x.b);
+        EXPECT_EQ(int(b.size()), s_.map.BondCount);
         return b;
     }
 
@@ -87,12 +87,12 @@ TEST_F(AtomsTest, BondWindowBoundsAreStrict) {
     WriteTable(kCarbonTable);
     for (float d : {1.54f, 1.74f, 1.34f, 1.3401f, 1.7399f}) {
         s_ = SceneState{};
-        s_.DataFolder = dir_.string();
+        s_.program.DataFolder = dir_.string();
         AddAtom("C   ", 0, 0, 0);
         AddAtom("C   ", d, 0, 0);
         FindBonds(s_);
         const bool want = d > 1.34f && d < 1.74f;
-        EXPECT_EQ(s_.BondCount, want ? 1 : 0) << d;
+        EXPECT_EQ(s_.map.BondCount, want ? 1 : 0) << d;
     }
 }
 
@@ -104,8 +104,8 @@ TEST_F(AtomsTest, ThreeAtomsInRangeGiveBondsInPairOrder) {
     AddAtom("H   ", 9, 9, 9);
     FindBonds(s_);
     EXPECT_EQ(Bonds(), (std::vector<std::pair<int, int>>{{0, 1}, {0, 2}, {1, 2}}));
-    EXPECT_EQ(s_.AtomData[0][12], 1.0f);
-    EXPECT_EQ(s_.AtomData[3][12], 2.0f);
+    EXPECT_EQ(s_.map.AtomData[0][12], 1.0f);
+    EXPECT_EQ(s_.map.AtomData[3][12], 2.0f);
 }
 
 TEST_F(AtomsTest, NamesMatchExactlyAndUnknownNamesEndTheProgram) {
@@ -127,11 +127,11 @@ TEST_F(AtomsTest, BlankSecondLineGivesNoTypes) {
     AddAtom("C   ", 0, 0, 0);
     EXPECT_THROW(FindBonds(s_), EldError);
     // No atoms: nothing to look up, no bonds.
-    s_.AtomNames.clear();
-    s_.AtomData.clear();
-    s_.AtomCount = 0;
+    s_.map.AtomNames.clear();
+    s_.map.AtomData.clear();
+    s_.map.AtomCount = 0;
     FindBonds(s_);
-    EXPECT_EQ(s_.BondCount, 0);
+    EXPECT_EQ(s_.map.BondCount, 0);
 }
 
 TEST_F(AtomsTest, TypeNumbersAreRowNumbers) {
@@ -157,7 +157,7 @@ TEST_F(AtomsTest, TypeNumbersAreRowNumbers) {
     AddAtom("N   ", 0, 2.8f, 0);
     FindBonds(s_);
     EXPECT_EQ(Bonds(), (std::vector<std::pair<int, int>>{{2, 3}}));
-    EXPECT_EQ(s_.AtomData[0][12], 5.0f);
+    EXPECT_EQ(s_.map.AtomData[0][12], 5.0f);
 }
 
 TEST_F(AtomsTest, MissingOrUnendedTableIsReported) {
@@ -177,14 +177,14 @@ TEST_F(AtomsTest, MissingOrUnendedTableIsReported) {
 std::vector<std::pair<int, int>> NaiveBonds(const SceneState& s,
                                             const std::vector<AtomTypeRow>& table) {
     std::vector<std::pair<int, int>> out;
-    for (int i = 0; i < s.AtomCount; ++i)
-        for (int j = i + 1; j < s.AtomCount; ++j) {
-            float dx = s.AtomData[j][0] - s.AtomData[i][0];
-            float dy = s.AtomData[j][1] - s.AtomData[i][1];
-            float dz = s.AtomData[j][2] - s.AtomData[i][2];
+    for (int i = 0; i < s.map.AtomCount; ++i)
+        for (int j = i + 1; j < s.map.AtomCount; ++j) {
+            float dx = s.map.AtomData[j][0] - s.map.AtomData[i][0];
+            float dy = s.map.AtomData[j][1] - s.map.AtomData[i][1];
+            float dz = s.map.AtomData[j][2] - s.map.AtomData[i][2];
             float d = std::sqrt(dx * dx + dy * dy + dz * dz);
             float lo, up;
-            BondWindow(table, int(s.AtomData[i][12]), int(s.AtomData[j][12]), lo, up);
+            BondWindow(table, int(s.map.AtomData[i][12]), int(s.map.AtomData[j][12]), lo, up);
             if (lo < d && d < up) out.emplace_back(i, j);
         }
     return out;
@@ -210,7 +210,7 @@ TEST_F(AtomsTest, CellListGivesTheAllPairsBondsInTheSameOrder) {
 }
 
 TEST_F(AtomsTest, ShippedTableBondsOrganicDistances) {
-    s_.DataFolder = ELD_BIN_DIR;
+    s_.program.DataFolder = ELD_BIN_DIR;
     AddAtom("C   ", 0, 0, 0);
     AddAtom("C   ", 1.54f, 0, 0);       // single bond
     AddAtom("H   ", -1.09f, 0, 0);      // C-H

@@ -15,8 +15,8 @@ struct Seg {
 };
 std::vector<Seg> Segments(const SceneState& s, int L) {
     std::vector<Seg> out;
-    for (int n = 0; n < s.ContourSegmentCount[L]; ++n) {
-        const ContourSegment& c = s.ContourSegments[L][n];
+    for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n) {
+        const ContourSegment& c = s.surfaces.ContourSegments[L][n];
         EXPECT_EQ(c.end[0].z, c.end[1].z);
         out.push_back({c.end[0].x, c.end[0].y, c.end[1].x, c.end[1].y, c.end[0].z});
     }
@@ -26,8 +26,8 @@ std::vector<Seg> Segments(const SceneState& s, int L) {
 TEST(Contour, OnePointAboveGivesTheDiamondInLoopOrder) {
     SceneState s;
     SetGrid(s, 5, 5, 3, {10, 20, 30}, {2, 2, 5});
-    s.DensityGrid.at(3, 3, 2) = 1.0f;
-    s.ContourLayer = 2;
+    s.map.DensityGrid.at(3, 3, 2) = 1.0f;
+    s.surfaces.ContourLayer = 2;
     ASSERT_TRUE(GenerateContour(s, 0.5f, 2));
     std::vector<Seg> got = Segments(s, 2);
     ASSERT_EQ(got.size(), 4u);
@@ -42,16 +42,16 @@ TEST(Contour, OnePointAboveGivesTheDiamondInLoopOrder) {
         EXPECT_EQ(got[n].y2, expected[n].y2) << n;
         EXPECT_EQ(got[n].z, expected[n].z) << n;
     }
-    EXPECT_EQ(s.ContourSegmentCount[1], 0);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
 }
 
 TEST(Contour, SaddleCutsOffTheTwoCornersAbove) {
     SceneState s;
     SetGrid(s, 2, 2, 1);
-    s.DensityGrid.at(1, 1, 1) = 1.0f;   // corner 1
-    s.DensityGrid.at(2, 1, 1) = -1.0f;  // corner 2
-    s.DensityGrid.at(2, 2, 1) = 1.0f;   // corner 3
-    s.DensityGrid.at(1, 2, 1) = -1.0f;  // corner 4
+    s.map.DensityGrid.at(1, 1, 1) = 1.0f;   // corner 1
+    s.map.DensityGrid.at(2, 1, 1) = -1.0f;  // corner 2
+    s.map.DensityGrid.at(2, 2, 1) = 1.0f;   // corner 3
+    s.map.DensityGrid.at(1, 2, 1) = -1.0f;  // corner 4
     ASSERT_TRUE(GenerateContour(s, 0.0f, 1));
     std::vector<Seg> got = Segments(s, 1);
     ASSERT_EQ(got.size(), 2u);
@@ -68,12 +68,13 @@ TEST(Contour, SaddleCutsOffTheTwoCornersAbove) {
 TEST(Contour, ValuesAtTheLimitAreBelowAndCrossAtTheCorner) {
     SceneState s;
     SetGrid(s, 3, 2, 1, {0, 0, 0}, {4, 4, 4});
-    for (float& v : s.DensityGrid.values) v = 2.0f;
+    for (float& v : s.map.DensityGrid.values) v = 2.0f;
     EXPECT_TRUE(GenerateContour(s, 2.0f, 1));
-    EXPECT_EQ(s.ContourSegmentCount[1], 0);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
     EXPECT_TRUE(GenerateContour(s, 1.0f, 1));  // all above
-    EXPECT_EQ(s.ContourSegmentCount[1], 0);
-    s.DensityGrid.at(1, 1, 1) = 3.0f;  // corner 1 of square 1 above; its neighbours at the limit
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
+    s.map.DensityGrid.at(1, 1, 1) =
+        3.0f;  // corner 1 of square 1 above; its neighbours at the limit
     ASSERT_TRUE(GenerateContour(s, 2.0f, 1));
     std::vector<Seg> got = Segments(s, 1);
     ASSERT_EQ(got.size(), 1u);
@@ -88,9 +89,9 @@ TEST(Contour, FlatSectionsHaveNoSquares) {
         SceneState s;
         SetGrid(s, n1, n2, 2);
         testing::FillNoise(s, 5);
-        s.ContourSegmentCount[3] = 9;
+        s.surfaces.ContourSegmentCount[3] = 9;
         EXPECT_TRUE(GenerateContour(s, 0.0f, 3));
-        EXPECT_EQ(s.ContourSegmentCount[3], 0);
+        EXPECT_EQ(s.surfaces.ContourSegmentCount[3], 0);
     }
 }
 
@@ -99,56 +100,57 @@ TEST(Contour, StopsAppendingAtTheCapacity) {
     SceneState s;
     SetGrid(s, 240, 240, 1);
     for (int a = 1; a <= 240; ++a)
-        for (int b = 1; b <= 240; ++b) s.DensityGrid.at(a, b, 1) = float((a + b) % 2);
+        for (int b = 1; b <= 240; ++b) s.map.DensityGrid.at(a, b, 1) = float((a + b) % 2);
     EXPECT_FALSE(GenerateContour(s, 0.5f, 1));
-    EXPECT_EQ(s.ContourSegmentCount[1], kMaxSegmentsPerLimit);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], kMaxSegmentsPerLimit);
     // ExtractFields passes the overflow on; the other limits are still done.
-    s.ShowContourMap = kTrue;
-    s.LayerLimit[1] = 2.0f;
-    s.LayerLimit[2] = 0.5f;
-    s.LayerLimit[3] = -1.0f;
-    s.ContourSegmentCount[3] = 5;
+    s.switches.ShowContourMap = kTrue;
+    s.layers.LayerLimit[1] = 2.0f;
+    s.layers.LayerLimit[2] = 0.5f;
+    s.layers.LayerLimit[3] = -1.0f;
+    s.surfaces.ContourSegmentCount[3] = 5;
     EXPECT_FALSE(ExtractFields(s));
-    EXPECT_EQ(s.ContourSegmentCount[1], 0);
-    EXPECT_EQ(s.ContourSegmentCount[2], kMaxSegmentsPerLimit);
-    EXPECT_EQ(s.ContourSegmentCount[3], 0);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[2], kMaxSegmentsPerLimit);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[3], 0);
     ASSERT_TRUE(GenerateContour(s, 0.5f, 1) == false);
-    EXPECT_EQ(s.ContourSegments[1].size(), static_cast<std::size_t>(kMaxSegmentsPerLimit));
+    EXPECT_EQ(s.surfaces.ContourSegments[1].size(), static_cast<std::size_t>(kMaxSegmentsPerLimit));
     // 50 000 squares: rows a = 1..209 of 239 squares, then 49 squares of row
     // 210; the last segment is the second (2 -> 3) of square (210, 49).
-    const ContourSegment& last = s.ContourSegments[1][kMaxSegmentsPerLimit - 1];
+    const ContourSegment& last = s.surfaces.ContourSegments[1][kMaxSegmentsPerLimit - 1];
     EXPECT_EQ(last.end[0].x, 210.0f);
     EXPECT_EQ(last.end[0].y, 48.5f);
     EXPECT_EQ(last.end[1].x, 209.5f);
     EXPECT_EQ(last.end[1].y, 49.0f);
     SetGrid(s, 200, 200, 1);  // 199 * 199 * 2 = 79 202 segments fit
     for (int a = 1; a <= 200; ++a)
-        for (int b = 1; b <= 200; ++b) s.DensityGrid.at(a, b, 1) = float((a + b) % 2);
+        for (int b = 1; b <= 200; ++b) s.map.DensityGrid.at(a, b, 1) = float((a + b) % 2);
     EXPECT_TRUE(GenerateContour(s, 0.5f, 1));
-    EXPECT_EQ(s.ContourSegmentCount[1], 2 * 199 * 199);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 2 * 199 * 199);
 }
 
 TEST(Contour, SectionAndExtractFieldsUseAllThreeLimits) {
     SceneState s;
-    s.DataFolder = ELD_BIN_DIR;
+    s.program.DataFolder = ELD_BIN_DIR;
     SetGrid(s, 20, 21, 6);
     testing::FillSmooth(s, 10, 3);
-    s.LayerLimit[1] = 1.0f;
-    s.LayerLimit[2] = 2.0f;
-    s.LayerLimit[3] = 4.0f;
-    s.LayerVisible[1] = s.LayerVisible[2] = s.LayerVisible[3] = kFalse;  // contours regardless
-    s.ContourLayer = 4;
+    s.layers.LayerLimit[1] = 1.0f;
+    s.layers.LayerLimit[2] = 2.0f;
+    s.layers.LayerLimit[3] = 4.0f;
+    s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] =
+        kFalse;  // contours regardless
+    s.surfaces.ContourLayer = 4;
     EXPECT_TRUE(ExtractFields(s));
     for (int L = 1; L <= 3; ++L) {
-        ASSERT_GT(s.ContourSegmentCount[L], 0) << L;
-        EXPECT_EQ(s.ContourSegments[L][0].end[0].z, 3.0f);
-        EXPECT_EQ(s.TriangleCount[L], 0);
+        ASSERT_GT(s.surfaces.ContourSegmentCount[L], 0) << L;
+        EXPECT_EQ(s.surfaces.ContourSegments[L][0].end[0].z, 3.0f);
+        EXPECT_EQ(s.surfaces.TriangleCount[L], 0);
     }
-    const int kept = s.ContourSegmentCount[2];
-    s.ShowContourMap = kFalse;
-    s.LayerLimit[2] = 100.0f;
+    const int kept = s.surfaces.ContourSegmentCount[2];
+    s.switches.ShowContourMap = kFalse;
+    s.layers.LayerLimit[2] = 100.0f;
     ExtractFields(s);
-    EXPECT_EQ(s.ContourSegmentCount[2], kept);
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[2], kept);
 }
 
 }  // namespace

@@ -49,17 +49,17 @@ void Scene(const MapForWriting& m, int n, float q[3]) {
 }
 
 void ExpectSameValues(const MapForWriting& m, const SceneState& s) {
-    ASSERT_EQ(s.MapGrid.N(1), 5);
-    ASSERT_EQ(s.MapGrid.N(2), 4);
-    ASSERT_EQ(s.MapGrid.N(3), 3);
+    ASSERT_EQ(s.map.MapGrid.N(1), 5);
+    ASSERT_EQ(s.map.MapGrid.N(2), 4);
+    ASSERT_EQ(s.map.MapGrid.N(3), 3);
     for (int i3 = 1; i3 <= 3; ++i3)
         for (int i2 = 1; i2 <= 4; ++i2)
             for (int i1 = 1; i1 <= 5; ++i1)
-                ASSERT_EQ(s.DensityGrid.at(i1, i2, i3), m.at(i1, i2, i3))
+                ASSERT_EQ(s.map.DensityGrid.at(i1, i2, i3), m.at(i1, i2, i3))
                     << i1 << "," << i2 << "," << i3;
-    EXPECT_EQ(s.MapGrid.DensityMin, -10000.0f);
-    EXPECT_EQ(s.MapGrid.DensityMax, 10000.0f);
-    EXPECT_EQ(s.DensityGrid.at(0, 2, 2), 0.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMin, -10000.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 10000.0f);
+    EXPECT_EQ(s.map.DensityGrid.at(0, 2, 2), 0.0f);
 }
 
 TEST(ConvertWrite, Mt1AndFouReadBackTheSameGridCellAndAtoms) {
@@ -74,20 +74,20 @@ TEST(ConvertWrite, Mt1AndFouReadBackTheSameGridCellAndAtoms) {
         ReadMapFile(s, dir / name);
         ExpectSameValues(m, s);
         for (int a = 0; a < 3; ++a) {
-            EXPECT_EQ(s.MapGrid.GridOrigin[a], m.GridOrigin[a]);
-            EXPECT_EQ(s.MapGrid.GridStep[a], m.GridStep[a]);
-            EXPECT_EQ(s.CellShift[a], m.CellShift[a]);
-            for (int b = 0; b < 3; ++b) EXPECT_EQ(s.CellMatrix[a][b], m.CellMatrix[a][b]);
+            EXPECT_EQ(s.map.MapGrid.GridOrigin[a], m.GridOrigin[a]);
+            EXPECT_EQ(s.map.MapGrid.GridStep[a], m.GridStep[a]);
+            EXPECT_EQ(s.map.CellShift[a], m.CellShift[a]);
+            for (int b = 0; b < 3; ++b) EXPECT_EQ(s.map.CellMatrix[a][b], m.CellMatrix[a][b]);
         }
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.CellParameters[k], m.CellParameters[k]);
-        ASSERT_EQ(s.AtomCount, 3);
-        EXPECT_EQ(s.AtomNames[1], "Cl  ");
-        EXPECT_EQ(s.AtomNames[2], "O   ");
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.map.CellParameters[k], m.CellParameters[k]);
+        ASSERT_EQ(s.map.AtomCount, 3);
+        EXPECT_EQ(s.map.AtomNames[1], "Cl  ");
+        EXPECT_EQ(s.map.AtomNames[2], "O   ");
         for (int n = 0; n < 3; ++n) {
             float q[3];
             Scene(m, n, q);
             for (int i = 0; i < 3; ++i)
-                EXPECT_NEAR(s.AtomData[n][i], q[i], 1e-5) << "atom " << n + 1;
+                EXPECT_NEAR(s.map.AtomData[n][i], q[i], 1e-5) << "atom " << n + 1;
         }
     }
     // The binary layout: 188 header bytes, 10 before the first section and 14
@@ -109,22 +109,22 @@ TEST(ConvertWrite, GrdKeepsTheMapInPlaceRelativeToItsGridAndWarnsAboutNames) {
     ReadMapFile(s, dir / "round.grd");
     ExpectSameValues(m, s);
     for (int a = 0; a < 3; ++a) {
-        EXPECT_EQ(s.MapGrid.GridOrigin[a], 0.0f);
-        EXPECT_NEAR(s.MapGrid.GridStep[a], m.GridStep[a], 1e-6);
+        EXPECT_EQ(s.map.MapGrid.GridOrigin[a], 0.0f);
+        EXPECT_NEAR(s.map.MapGrid.GridStep[a], m.GridStep[a], 1e-6);
         // Peaks are saved as scene + CellShift: for a point on an atom that is
         // CellMatrix * fractional, the Cartesian position the atoms are written at.
         double shift = m.GridOrigin[a];
         for (int j = 0; j < 3; ++j) shift += double(m.CellMatrix[a][j]) * m.CellShift[j];
-        EXPECT_NEAR(s.CellShift[a], shift, 1e-5);
+        EXPECT_NEAR(s.map.CellShift[a], shift, 1e-5);
     }
-    ASSERT_EQ(s.AtomCount, 3);
-    EXPECT_EQ(s.AtomNames[0], "C   ");
-    EXPECT_EQ(s.AtomNames[1], "C   ");  // the first letter only
+    ASSERT_EQ(s.map.AtomCount, 3);
+    EXPECT_EQ(s.map.AtomNames[0], "C   ");
+    EXPECT_EQ(s.map.AtomNames[1], "C   ");  // the first letter only
     for (int n = 0; n < 3; ++n) {
         float q[3];
         Scene(m, n, q);
         for (int i = 0; i < 3; ++i)
-            EXPECT_NEAR(s.AtomData[n][i], q[i] - m.GridOrigin[i], 2e-4) << "atom " << n + 1;
+            EXPECT_NEAR(s.map.AtomData[n][i], q[i] - m.GridOrigin[i], 2e-4) << "atom " << n + 1;
     }
 
     MapForWriting flat = m;

@@ -13,15 +13,15 @@ namespace {
 
 SceneState IdentityCell() {
     SceneState s;
-    s.CellMatrix = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    s.map.CellMatrix = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     return s;
 }
 
 void AddPeak(SceneState& s, float x, float y, float z) {
-    s.PeakList[s.PeakCount][0] = x;
-    s.PeakList[s.PeakCount][1] = y;
-    s.PeakList[s.PeakCount][2] = z;
-    ++s.PeakCount;
+    s.peaks.PeakList[s.peaks.PeakCount][0] = x;
+    s.peaks.PeakList[s.peaks.PeakCount][1] = y;
+    s.peaks.PeakList[s.peaks.PeakCount][2] = z;
+    ++s.peaks.PeakCount;
 }
 
 TEST(PeakListText, ExampleLineOfAGrdMap) {
@@ -54,9 +54,9 @@ TEST(PeakListText, EmptyListGivesEmptyText) {
 
 TEST(PeakFractional, GrdMapAddsTheCellShiftToTheScenePosition) {
     SceneState s = IdentityCell();
-    s.CellShift[0] = 0.5f;
-    s.CellShift[1] = -1.0f;
-    s.CellShift[2] = 2.0f;
+    s.map.CellShift[0] = 0.5f;
+    s.map.CellShift[1] = -1.0f;
+    s.map.CellShift[2] = 2.0f;
     AddPeak(s, 0.25f, 0.25f, -0.75f);
     auto f = PeakFractional(s, 0);
     EXPECT_FLOAT_EQ(f[0], 0.75f);
@@ -69,10 +69,10 @@ TEST(PeakFractional, UndoesAnObliqueCellMatrix) {
     // Scene = M * (f - shift) with a sheared cell; the inverse must be applied
     // row by column in the right order for the file to hold f again.
     SceneState s;
-    s.CellMatrix = {{{2, 1, 0}, {0, 2, 0}, {0, 0.5f, 1}}};
-    s.CellShift[0] = 0.0f;
-    s.CellShift[1] = 0.0f;
-    s.CellShift[2] = 0.0f;
+    s.map.CellMatrix = {{{2, 1, 0}, {0, 2, 0}, {0, 0.5f, 1}}};
+    s.map.CellShift[0] = 0.0f;
+    s.map.CellShift[1] = 0.0f;
+    s.map.CellShift[2] = 0.0f;
     // f = (1, 1, 1): p = (3, 2, 1.5).
     AddPeak(s, 3.0f, 2.0f, 1.5f);
     EXPECT_EQ(PeakListText(s), "ATOM Q  1   X= 1  Y= 1  Z= 1 \r\n");
@@ -83,17 +83,17 @@ TEST(PeakFractional, PeakOnAnAtomGivesTheAtomsCoordinatesCutToSixDecimals) {
     // scene the way the readers place atoms: M * (f - shift).
     SceneState s;
     const double a = 10.5, b = 7.25, c = 12.0, beta = 1.9;
-    s.CellMatrix = {{{static_cast<float>(a), 0, static_cast<float>(c * std::cos(beta))},
+    s.map.CellMatrix = {{{static_cast<float>(a), 0, static_cast<float>(c * std::cos(beta))},
                      {0, static_cast<float>(b), 0},
                      {0, 0, static_cast<float>(c * std::sin(beta))}}};
-    s.CellShift[0] = 0.5f;
-    s.CellShift[1] = 0.5f;
-    s.CellShift[2] = 0.5f;
+    s.map.CellShift[0] = 0.5f;
+    s.map.CellShift[1] = 0.5f;
+    s.map.CellShift[2] = 0.5f;
     const double f[3] = {0.3141595, 0.2718285, -0.1414215};
     float p[3];
     for (int i = 0; i < 3; ++i) {
         double sum = 0;
-        for (int j = 0; j < 3; ++j) sum += s.CellMatrix[i][j] * (f[j] - s.CellShift[j]);
+        for (int j = 0; j < 3; ++j) sum += s.map.CellMatrix[i][j] * (f[j] - s.map.CellShift[j]);
         p[i] = static_cast<float>(sum);
     }
     AddPeak(s, p[0], p[1], p[2]);

@@ -78,7 +78,7 @@ TEST(PovHead, SceneIdentifiersAndLayerColoursAreDefined) {
         ASSERT_TRUE(d.values.count(id)) << id;
         float rgb[3];
         ASSERT_TRUE(ParseRgb(d.values[id], rgb)) << d.values[id];
-        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], s.SurfaceColour[L][i]) << id;
+        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], s.layers.SurfaceColour[L][i]) << id;
     }
 }
 

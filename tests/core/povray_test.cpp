@@ -39,12 +39,12 @@ eld::XYZ P(float x, float y, float z) {
 // A scene with everything switched off; each test switches on what it needs.
 eld::SceneState EmptyScene() {
     eld::SceneState s;
-    s.MapFileName = "maps/small.fou";
-    s.ShowAtoms = eld::kFalse;
-    s.ShowContourMap = eld::kFalse;
-    s.ShowCell = eld::kFalse;
-    s.SurfaceStyle = 2;
-    for (int L = 1; L <= 3; ++L) s.LayerVisible[L] = eld::kFalse;
+    s.map.MapFileName = "maps/small.fou";
+    s.switches.ShowAtoms = eld::kFalse;
+    s.switches.ShowContourMap = eld::kFalse;
+    s.switches.ShowCell = eld::kFalse;
+    s.switches.SurfaceStyle = 2;
+    for (int L = 1; L <= 3; ++L) s.layers.LayerVisible[L] = eld::kFalse;
     return s;
 }
 
@@ -60,13 +60,13 @@ const std::vector<std::string> kIdentityMatrix = {"matrix <",           " 1  ,  
 
 TEST(PovrayText, EmptyPartsGiveCommentsHeaderUnionsMatrixAndMirror) {
     eld::SceneState s = EmptyScene();
-    s.LayerVisible[1] = eld::kTrue;
-    s.LayerVisible[3] = eld::kTrue;
-    s.Triangles[1] = {{P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)}};
-    s.TriangleCount[1] = 1;
-    s.TriangleCount[3] = 0;
-    s.Triangles[2] = {{P(5, 5, 5), P(6, 5, 5), P(5, 6, 5)}};  // layer 2 is off
-    s.TriangleCount[2] = 1;
+    s.layers.LayerVisible[1] = eld::kTrue;
+    s.layers.LayerVisible[3] = eld::kTrue;
+    s.surfaces.Triangles[1] = {{P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)}};
+    s.surfaces.TriangleCount[1] = 1;
+    s.surfaces.TriangleCount[3] = 0;
+    s.surfaces.Triangles[2] = {{P(5, 5, 5), P(6, 5, 5), P(5, 6, 5)}};  // layer 2 is off
+    s.surfaces.TriangleCount[2] = 1;
     std::vector<std::string> expect = {"// Original ELD map filename:",
                                        "// maps/small.fou",
                                        "#declare cylRadius = 0.02;",
@@ -89,9 +89,9 @@ TEST(PovrayText, EmptyPartsGiveCommentsHeaderUnionsMatrixAndMirror) {
 
 TEST(PovrayText, DegenerateTriangleLosesOnlyItsZeroLengthEdge) {
     eld::SceneState s = EmptyScene();
-    s.LayerVisible[2] = eld::kTrue;
-    s.Triangles[2] = {{P(1, 1, 1), P(1, 1, 1), P(2, 1, 1)}};
-    s.TriangleCount[2] = 1;
+    s.layers.LayerVisible[2] = eld::kTrue;
+    s.surfaces.Triangles[2] = {{P(1, 1, 1), P(1, 1, 1), P(2, 1, 1)}};
+    s.surfaces.TriangleCount[2] = 1;
     eld::PovSink tri;
     eld::WriteTriangleGridPov(tri, s);
     EXPECT_EQ(Lines(tri.text), (std::vector<std::string>{
@@ -102,10 +102,11 @@ TEST(PovrayText, DegenerateTriangleLosesOnlyItsZeroLengthEdge) {
 
 TEST(PovrayText, WebStyleDrawsSpokesFromTheCentroidInOrder) {
     eld::SceneState s = EmptyScene();
-    s.SurfaceStyle = 1;
-    s.LayerVisible[1] = eld::kTrue;
-    s.Triangles[1] = {{P(0, 0, 0), P(3, 0, 0), P(0, 3, 0)}, {P(9, 9, 9), P(9, 9, 9), P(9, 9, 9)}};
-    s.TriangleCount[1] = 1;  // the second triangle is stale and must not appear
+    s.switches.SurfaceStyle = 1;
+    s.layers.LayerVisible[1] = eld::kTrue;
+    s.surfaces.Triangles[1] = {{P(0, 0, 0), P(3, 0, 0), P(0, 3, 0)},
+                               {P(9, 9, 9), P(9, 9, 9), P(9, 9, 9)}};
+    s.surfaces.TriangleCount[1] = 1;  // the second triangle is stale and must not appear
     auto lines = Lines(Text(s));
     std::vector<std::string> body(lines.begin() + 4, lines.begin() + 10);
     EXPECT_EQ(body, (std::vector<std::string>{"union {",
@@ -117,20 +118,20 @@ TEST(PovrayText, WebStyleDrawsSpokesFromTheCentroidInOrder) {
 
 TEST(PovrayText, ContourUnionsForEveryLimitAndTheSectionFrame) {
     eld::SceneState s = EmptyScene();
-    s.ShowContourMap = eld::kTrue;
-    s.LayerVisible[2] = eld::kFalse;  // still gets its contour union
-    s.ContourSegments[2] = {{P(.5f, 0, 2), P(.5f, -1.5f, 2)}};
-    s.ContourSegmentCount[2] = 1;
-    s.MapGrid.GridPoints[0] = 11;
-    s.MapGrid.GridPoints[1] = 5;
-    s.MapGrid.GridPoints[2] = 7;
-    s.MapGrid.GridOrigin[0] = -1;
-    s.MapGrid.GridOrigin[1] = 0;
-    s.MapGrid.GridOrigin[2] = 1;
-    s.MapGrid.GridStep[0] = 0.5f;
-    s.MapGrid.GridStep[1] = 0.25f;
-    s.MapGrid.GridStep[2] = 0.5f;
-    s.ContourLayer = 3;  // z = 2 * 0.5 + 1 = 2
+    s.switches.ShowContourMap = eld::kTrue;
+    s.layers.LayerVisible[2] = eld::kFalse;  // still gets its contour union
+    s.surfaces.ContourSegments[2] = {{P(.5f, 0, 2), P(.5f, -1.5f, 2)}};
+    s.surfaces.ContourSegmentCount[2] = 1;
+    s.map.MapGrid.GridPoints[0] = 11;
+    s.map.MapGrid.GridPoints[1] = 5;
+    s.map.MapGrid.GridPoints[2] = 7;
+    s.map.MapGrid.GridOrigin[0] = -1;
+    s.map.MapGrid.GridOrigin[1] = 0;
+    s.map.MapGrid.GridOrigin[2] = 1;
+    s.map.MapGrid.GridStep[0] = 0.5f;
+    s.map.MapGrid.GridStep[1] = 0.25f;
+    s.map.MapGrid.GridStep[2] = 0.5f;
+    s.surfaces.ContourLayer = 3;  // z = 2 * 0.5 + 1 = 2
     eld::PovSink out;
     eld::WriteContourMapPov(out, s);
     EXPECT_EQ(
@@ -147,18 +148,18 @@ TEST(PovrayText, ContourUnionsForEveryLimitAndTheSectionFrame) {
 
 TEST(PovrayText, AtomSphereAndBondUnion) {
     eld::SceneState s = EmptyScene();
-    s.ShowAtoms = eld::kTrue;
-    s.AtomCount = 2;
-    s.AtomNames = {"C   ", "O1  "};
-    s.AtomData.resize(2);
-    s.AtomData[0][0] = 1;
-    s.AtomData[0][1] = 2;
-    s.AtomData[0][2] = -3;
-    s.AtomData[1][0] = 1.25f;
-    s.AtomData[1][1] = 2;
-    s.AtomData[1][2] = -3;
-    s.BondList = {{0, 1}};
-    s.BondCount = 1;
+    s.switches.ShowAtoms = eld::kTrue;
+    s.map.AtomCount = 2;
+    s.map.AtomNames = {"C   ", "O1  "};
+    s.map.AtomData.resize(2);
+    s.map.AtomData[0][0] = 1;
+    s.map.AtomData[0][1] = 2;
+    s.map.AtomData[0][2] = -3;
+    s.map.AtomData[1][0] = 1.25f;
+    s.map.AtomData[1][1] = 2;
+    s.map.AtomData[1][2] = -3;
+    s.map.BondList = {{0, 1}};
+    s.map.BondCount = 1;
     eld::PovSink out;
     eld::WriteAtomsPov(out, s);
     EXPECT_EQ(Lines(out.text),
@@ -171,10 +172,10 @@ TEST(PovrayText, AtomSphereAndBondUnion) {
 
 TEST(PovrayText, CellHasTwelveEdgesInCornerOrder) {
     eld::SceneState s = EmptyScene();
-    s.ShowCell = eld::kTrue;
+    s.switches.ShowCell = eld::kTrue;
     const float c[8][3] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0},
                            {0, 0, 2}, {2, 0, 2}, {2, 2, 2}, {0, 2, 2}};
-    for (int i = 0; i < 8; ++i) s.CellCorners[i] = P(c[i][0], c[i][1], c[i][2]);
+    for (int i = 0; i < 8; ++i) s.map.CellCorners[i] = P(c[i][0], c[i][1], c[i][2]);
     eld::PovSink out;
     eld::WriteCellPov(out, s);
     auto lines = Lines(out.text);
@@ -189,9 +190,9 @@ TEST(PovrayText, CellHasTwelveEdgesInCornerOrder) {
 
 TEST(PovrayMatrix, IdentityViewWithTranslationAndAHalfTurn) {
     eld::SceneState s = EmptyScene();
-    s.ViewTranslation[0] = 1.5f;
-    s.ViewTranslation[1] = -2;
-    s.ViewTranslation[2] = .25f;
+    s.view.ViewTranslation[0] = 1.5f;
+    s.view.ViewTranslation[1] = -2;
+    s.view.ViewTranslation[2] = .25f;
     auto lines = Lines(Text(s));
     std::vector<std::string> block(lines.end() - 9, lines.end() - 3);
     EXPECT_EQ(block,
@@ -201,8 +202,8 @@ TEST(PovrayMatrix, IdentityViewWithTranslationAndAHalfTurn) {
     // z flips; the translation is turned but not scaled.
     float h = std::sqrt(0.5f);
     float q[4] = {h, h, 0, 0};
-    std::copy(q, q + 4, s.ViewQuaternion);
-    s.ViewScale = 2;
+    std::copy(q, q + 4, s.view.ViewQuaternion);
+    s.view.ViewScale = 2;
     float m[16];
     eld::ModelViewFromView(s, m);
     const float expect[16] = {0, 2, 0, 0, 2, 0, 0, 0, 0, 0, -2, 0, -2, 1.5f, -.25f, 1};
@@ -222,7 +223,7 @@ class PovrayFile : public ::testing::Test {
         dir_ = fs::temp_directory_path() / ("eld_pov_" + std::to_string(::getpid()));
         fs::create_directories(dir_);
         scene_ = EmptyScene();
-        scene_.DataFolder = dir_.string();
+        scene_.program.DataFolder = dir_.string();
     }
     void TearDown() override { fs::remove_all(dir_); }
     void Header(const std::string& text) {
@@ -282,9 +283,9 @@ TEST_F(PovrayFile, BadHeaderNamesItsFileAndLeavesTheOldSceneAlone) {
 
 TEST_F(PovrayFile, BigSceneStreamsToTheFileWhole) {
     Header("//END OF FILE\r\n");
-    scene_.LayerVisible[1] = eld::kTrue;
-    scene_.Triangles[1].assign(30000, {P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)});
-    scene_.TriangleCount[1] = 30000;
+    scene_.layers.LayerVisible[1] = eld::kTrue;
+    scene_.surfaces.Triangles[1].assign(30000, {P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)});
+    scene_.surfaces.TriangleCount[1] = 30000;
     fs::path out = dir_ / "big.pov";
     eld::WritePovrayScene(scene_, out.string());
     std::string text = Read(out);

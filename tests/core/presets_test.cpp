@@ -20,7 +20,7 @@ class PresetsTest : public ::testing::Test {
                ("eld_presets_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
-        s_.DataFolder = dir_.string();
+        s_.program.DataFolder = dir_.string();
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     void Write(const std::string& text) {
@@ -34,7 +34,7 @@ TEST_F(PresetsTest, FourLinesPerPresetLeadingNumbers) {
     Write(
         "first preset\n2.5 x\n -1.25\r\nnone\n\n1e1\n3\n4\nthird, last\n.5\n0.75\n1 0\nignored\n");
     LoadLayerLimitPresets(s_);
-    const auto& p = s_.LayerLimitPresets;
+    const auto& p = s_.layers.LayerLimitPresets;
     EXPECT_EQ(p[0].Description, "first preset");
     EXPECT_EQ(p[0].Limit[0], 2.5);
     EXPECT_EQ(p[0].Limit[1], -1.25);
@@ -50,7 +50,7 @@ TEST_F(PresetsTest, FourLinesPerPresetLeadingNumbers) {
 TEST_F(PresetsTest, ShortOrMissingFileLeavesThePresetsEmpty) {
     Write("a\n1\n2\n3\nb\n4\n5\n6\nc\n7\n8\n9\n");
     LoadLayerLimitPresets(s_);
-    EXPECT_EQ(s_.LayerLimitPresets[2].Limit[2], 9.0);
+    EXPECT_EQ(s_.layers.LayerLimitPresets[2].Limit[2], 9.0);
     Write("a\n1\n2\n3\nb\n4\n5\n6\nc\n7\n8");  // eleven lines
     try {
         LoadLayerLimitPresets(s_);
@@ -60,7 +60,7 @@ TEST_F(PresetsTest, ShortOrMissingFileLeavesThePresetsEmpty) {
         EXPECT_NE(std::string(e.what()).find("layer_limit_presets.txt"), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("11 lines"), std::string::npos) << e.what();
     }
-    for (const auto& p : s_.LayerLimitPresets) {
+    for (const auto& p : s_.layers.LayerLimitPresets) {
         EXPECT_EQ(p.Description, "");
         EXPECT_EQ(p.Limit[0], 0.0);
     }
@@ -69,9 +69,9 @@ TEST_F(PresetsTest, ShortOrMissingFileLeavesThePresetsEmpty) {
 }
 
 TEST_F(PresetsTest, ShippedFileHasThreeIncreasingPresets) {
-    s_.DataFolder = ELD_BIN_DIR;
+    s_.program.DataFolder = ELD_BIN_DIR;
     LoadLayerLimitPresets(s_);
-    for (const auto& p : s_.LayerLimitPresets) {
+    for (const auto& p : s_.layers.LayerLimitPresets) {
         EXPECT_FALSE(p.Description.empty());
         EXPECT_GT(p.Limit[0], 0.0);
         EXPECT_LT(p.Limit[0], p.Limit[1]);

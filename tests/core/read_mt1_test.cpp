@@ -45,26 +45,26 @@ TEST(ReadMt1, HeaderFieldsAndValuesLandAtTheirGridPoints) {
     SceneState s;
     ReadMapMt1Buffer(s, testmaps::Mt1(m), "m.mt1");
     for (int a = 0; a < 3; ++a) {
-        EXPECT_EQ(s.MapGrid.GridPoints[a], float(m.n[a]));
-        EXPECT_EQ(s.MapGrid.GridOrigin[a], m.origin[a]);
-        EXPECT_EQ(s.MapGrid.GridStep[a], m.step[a]);
-        EXPECT_EQ(s.CellShift[a], m.shift[a]);
+        EXPECT_EQ(s.map.MapGrid.GridPoints[a], float(m.n[a]));
+        EXPECT_EQ(s.map.MapGrid.GridOrigin[a], m.origin[a]);
+        EXPECT_EQ(s.map.MapGrid.GridStep[a], m.step[a]);
+        EXPECT_EQ(s.map.CellShift[a], m.shift[a]);
     }
-    EXPECT_EQ(s.CellMatrix, m.matrix);
-    EXPECT_EQ(s.CellParameters[0], 10.0f);
-    EXPECT_EQ(s.CellParameters[5], 15.0f);
-    ASSERT_EQ(s.DensityGrid.n1, 3);
-    ASSERT_EQ(s.DensityGrid.n2, 4);
-    ASSERT_EQ(s.DensityGrid.n3, 2);
+    EXPECT_EQ(s.map.CellMatrix, m.matrix);
+    EXPECT_EQ(s.map.CellParameters[0], 10.0f);
+    EXPECT_EQ(s.map.CellParameters[5], 15.0f);
+    ASSERT_EQ(s.map.DensityGrid.n1, 3);
+    ASSERT_EQ(s.map.DensityGrid.n2, 4);
+    ASSERT_EQ(s.map.DensityGrid.n3, 2);
     for (int i1 = 0; i1 <= 3; ++i1)
         for (int i2 = 0; i2 <= 4; ++i2)
             for (int i3 = 0; i3 <= 2; ++i3) {
                 float want = (i1 && i2 && i3) ? m.value(i1, i2, i3) : 0.0f;
-                EXPECT_EQ(s.DensityGrid.at(i1, i2, i3), want) << i1 << i2 << i3;
+                EXPECT_EQ(s.map.DensityGrid.at(i1, i2, i3), want) << i1 << i2 << i3;
             }
-    EXPECT_EQ(s.MapGrid.DensityMin, m.value(1, 1, 1));
-    EXPECT_EQ(s.MapGrid.DensityMax, m.value(3, 4, 2));
-    EXPECT_EQ(s.AtomCount, 0);
+    EXPECT_EQ(s.map.MapGrid.DensityMin, m.value(1, 1, 1));
+    EXPECT_EQ(s.map.MapGrid.DensityMax, m.value(3, 4, 2));
+    EXPECT_EQ(s.map.AtomCount, 0);
 }
 
 TEST(ReadMt1, AtomsArePlacedAndCornersComeInOrder) {
@@ -72,23 +72,23 @@ TEST(ReadMt1, AtomsArePlacedAndCornersComeInOrder) {
     m.atoms = {{"C1", 0.1f, 0.2f, 0.3f}, {"O   ", 1.1f, 0.2f, 0.8f}};
     SceneState s;
     ReadMapMt1Buffer(s, testmaps::Mt1(m), "m.mt1");
-    ASSERT_EQ(s.AtomCount, 2);
-    EXPECT_EQ(s.AtomNames[0], "C1  ");
-    EXPECT_EQ(s.AtomNames[1], "O   ");
+    ASSERT_EQ(s.map.AtomCount, 2);
+    EXPECT_EQ(s.map.AtomNames[0], "C1  ");
+    EXPECT_EQ(s.map.AtomNames[1], "O   ");
     // Atom 1 sits on the shift: scene origin. Atom 2 is (1, 0, 0.5) from it.
-    EXPECT_FLOAT_EQ(s.AtomData[0][0], 0.0f);
-    EXPECT_FLOAT_EQ(s.AtomData[0][2], 0.0f);
-    EXPECT_NEAR(s.AtomData[1][0], 2.0f, 1e-5);
-    EXPECT_NEAR(s.AtomData[1][1], 0.0f, 1e-5);
-    EXPECT_NEAR(s.AtomData[1][2], 0.5f + 2.0f, 1e-5);  // row 3 = (0.5, 0, 4)
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][0], 0.0f);
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][2], 0.0f);
+    EXPECT_NEAR(s.map.AtomData[1][0], 2.0f, 1e-5);
+    EXPECT_NEAR(s.map.AtomData[1][1], 0.0f, 1e-5);
+    EXPECT_NEAR(s.map.AtomData[1][2], 0.5f + 2.0f, 1e-5);  // row 3 = (0.5, 0, 4)
     // Corners: M * (corner - shift).
     const float frac[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                               {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
     for (int c = 0; c < 8; ++c) {
         float d[3] = {frac[c][0] - 0.1f, frac[c][1] - 0.2f, frac[c][2] - 0.3f};
-        EXPECT_NEAR(s.CellCorners[c].x, 2 * d[0], 1e-6) << c;
-        EXPECT_NEAR(s.CellCorners[c].y, 3 * d[1], 1e-6) << c;
-        EXPECT_NEAR(s.CellCorners[c].z, 0.5f * d[0] + 4 * d[2], 1e-6) << c;
+        EXPECT_NEAR(s.map.CellCorners[c].x, 2 * d[0], 1e-6) << c;
+        EXPECT_NEAR(s.map.CellCorners[c].y, 3 * d[1], 1e-6) << c;
+        EXPECT_NEAR(s.map.CellCorners[c].z, 0.5f * d[0] + 4 * d[2], 1e-6) << c;
     }
 }
 
@@ -103,9 +103,9 @@ TEST(ReadMt1, SectionGapsAreTenThenFourteen) {
     SetFloat(b, 234, 3.0f);
     SceneState s;
     ReadMapMt1Buffer(s, b, "m.mt1");
-    EXPECT_EQ(s.DensityGrid.at(1, 1, 1), 1.0f);
-    EXPECT_EQ(s.DensityGrid.at(1, 1, 2), 2.0f);
-    EXPECT_EQ(s.DensityGrid.at(1, 1, 3), 3.0f);
+    EXPECT_EQ(s.map.DensityGrid.at(1, 1, 1), 1.0f);
+    EXPECT_EQ(s.map.DensityGrid.at(1, 1, 2), 2.0f);
+    EXPECT_EQ(s.map.DensityGrid.at(1, 1, 3), 3.0f);
 }
 
 TEST(ReadMt1, ValueBoundsAreInclusive) {
@@ -113,8 +113,8 @@ TEST(ReadMt1, ValueBoundsAreInclusive) {
     m.value = [](int i1, int, int) { return i1 == 1 ? 10000.0f : -10000.0f; };
     SceneState s;
     ReadMapMt1Buffer(s, testmaps::Mt1(m), "m.mt1");
-    EXPECT_EQ(s.MapGrid.DensityMax, 10000.0f);
-    EXPECT_EQ(s.MapGrid.DensityMin, -10000.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 10000.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMin, -10000.0f);
 
     std::string msg;
     std::string b = testmaps::Mt1(m);
@@ -147,8 +147,8 @@ TEST(ReadMt1, NegativeAtomCountLoadsWithoutAtoms) {
     b.replace(b.size() - 8, 4, neg);
     SceneState s;
     ReadMapMt1Buffer(s, b, "m.mt1");
-    EXPECT_EQ(s.AtomCount, 0);
-    EXPECT_NEAR(s.CellCorners[6].x, 2 * 0.9f, 1e-6);
+    EXPECT_EQ(s.map.AtomCount, 0);
+    EXPECT_NEAR(s.map.CellCorners[6].x, 2 * 0.9f, 1e-6);
 }
 
 TEST(ReadMt1, ImpossibleCountsAreRefusedBeforeAllocating) {
@@ -206,8 +206,8 @@ TEST(ReadMt1, GarbledBytesOnlyEverThrow) {
         try {
             ReadMapMt1Buffer(s, b, "m.mt1");
             ++accepted;
-            EXPECT_LE(s.MapGrid.DensityMax, 10000.0f);
-            EXPECT_GE(s.MapGrid.DensityMin, -10000.0f);
+            EXPECT_LE(s.map.MapGrid.DensityMax, 10000.0f);
+            EXPECT_GE(s.map.MapGrid.DensityMin, -10000.0f);
         } catch (const EldError&) {
         }
     }
@@ -255,22 +255,22 @@ TEST_F(ReadMapFileTest, ReadMapFileChoosesTheReaderAndKeepsTheOldMapOnFailure) {
     m.atoms = {{"C", 0.1f, 0.2f, 0.3f}};
     SceneState s;
     ReadMapFile(s, Write("good.MT1", testmaps::Mt1(m)));
-    ASSERT_EQ(s.AtomCount, 1);
-    s.BondList.push_back(Bond{0, 0});
-    s.BondCount = 1;
+    ASSERT_EQ(s.map.AtomCount, 1);
+    s.map.BondList.push_back(Bond{0, 0});
+    s.map.BondCount = 1;
 
     std::string bad = testmaps::Mt1(m);
     bad.resize(bad.size() - 3);
     EXPECT_THROW(ReadMapFile(s, Write("bad.mt1", bad)), EldError);
-    EXPECT_EQ(s.AtomCount, 1);  // unchanged
-    EXPECT_EQ(s.BondCount, 1);
-    EXPECT_EQ(s.DensityGrid.at(3, 4, 2), m.value(3, 4, 2));
+    EXPECT_EQ(s.map.AtomCount, 1);  // unchanged
+    EXPECT_EQ(s.map.BondCount, 1);
+    EXPECT_EQ(s.map.DensityGrid.at(3, 4, 2), m.value(3, 4, 2));
 
     m.value = [](int, int, int) { return 1.0f; };
     ReadMapFile(s, Write("other.mt1", testmaps::Mt1(m)));
-    EXPECT_EQ(s.MapGrid.DensityMax, 1.0f);
-    EXPECT_EQ(s.BondCount, 0);  // bonds of the old atoms are gone
-    EXPECT_TRUE(s.BondList.empty());
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 1.0f);
+    EXPECT_EQ(s.map.BondCount, 0);  // bonds of the old atoms are gone
+    EXPECT_TRUE(s.map.BondList.empty());
 
     try {
         ReadMapFile(s, (dir_ / "missing.mt1").string());

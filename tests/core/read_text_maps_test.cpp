@@ -43,15 +43,15 @@ TEST(ReadTextMaps, TheSameGridInAllThreeFormatsGivesTheSameDensityGrid) {
     ReadMapMt1Buffer(a, testmaps::Mt1(m), "m.mt1");
     ReadMapFouBuffer(b, testmaps::Fou(m), "m.fou");
     ReadMapGrdBuffer(c, testmaps::Grd(m, kCentre, kBox), "m.grd");
-    EXPECT_EQ(a.DensityGrid.values, b.DensityGrid.values);
-    EXPECT_EQ(a.DensityGrid.values, c.DensityGrid.values);
-    EXPECT_EQ(a.DensityGrid.at(5, 3, 4), m.value(5, 3, 4));
-    EXPECT_EQ(c.DensityGrid.at(2, 1, 1), m.value(2, 1, 1));
+    EXPECT_EQ(a.map.DensityGrid.values, b.map.DensityGrid.values);
+    EXPECT_EQ(a.map.DensityGrid.values, c.map.DensityGrid.values);
+    EXPECT_EQ(a.map.DensityGrid.at(5, 3, 4), m.value(5, 3, 4));
+    EXPECT_EQ(c.map.DensityGrid.at(2, 1, 1), m.value(2, 1, 1));
     for (const SceneState* s : {&b, &c}) {
-        EXPECT_EQ(s->MapGrid.DensityMin, a.MapGrid.DensityMin);
-        EXPECT_EQ(s->MapGrid.DensityMax, a.MapGrid.DensityMax);
-        EXPECT_EQ(s->DensityGrid.n1, 5);
-        EXPECT_EQ(s->DensityGrid.n3, 4);
+        EXPECT_EQ(s->map.MapGrid.DensityMin, a.map.MapGrid.DensityMin);
+        EXPECT_EQ(s->map.MapGrid.DensityMax, a.map.MapGrid.DensityMax);
+        EXPECT_EQ(s->map.DensityGrid.n1, 5);
+        EXPECT_EQ(s->map.DensityGrid.n3, 4);
     }
 }
 
@@ -64,19 +64,19 @@ TEST(ReadFou, HeaderAndAtomsMatchTheBinaryReader) {
     SceneState a, b;
     ReadMapMt1Buffer(a, testmaps::Mt1(m), "m.mt1");
     ReadMapFouBuffer(b, testmaps::Fou(m), "m.fou");
-    EXPECT_EQ(b.CellMatrix, a.CellMatrix);
+    EXPECT_EQ(b.map.CellMatrix, a.map.CellMatrix);
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(b.CellShift[k], a.CellShift[k]);
-        EXPECT_EQ(b.MapGrid.GridOrigin[k], a.MapGrid.GridOrigin[k]);
-        EXPECT_EQ(b.MapGrid.GridStep[k], a.MapGrid.GridStep[k]);
-        EXPECT_EQ(b.MapGrid.GridPoints[k], a.MapGrid.GridPoints[k]);
+        EXPECT_EQ(b.map.CellShift[k], a.map.CellShift[k]);
+        EXPECT_EQ(b.map.MapGrid.GridOrigin[k], a.map.MapGrid.GridOrigin[k]);
+        EXPECT_EQ(b.map.MapGrid.GridStep[k], a.map.MapGrid.GridStep[k]);
+        EXPECT_EQ(b.map.MapGrid.GridPoints[k], a.map.MapGrid.GridPoints[k]);
     }
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(b.CellParameters[k], 10.0f + k);
-    ASSERT_EQ(b.AtomCount, 4);
-    EXPECT_EQ(b.AtomNames, (std::vector<std::string>{"C1  ", "O   ", "Cl2 ", "H12A"}));
+    for (int k = 0; k < 6; ++k) EXPECT_EQ(b.map.CellParameters[k], 10.0f + k);
+    ASSERT_EQ(b.map.AtomCount, 4);
+    EXPECT_EQ(b.map.AtomNames, (std::vector<std::string>{"C1  ", "O   ", "Cl2 ", "H12A"}));
     for (int n = 0; n < 4; ++n)
-        for (int c = 0; c < 3; ++c) EXPECT_EQ(b.AtomData[n][c], a.AtomData[n][c]) << n;
-    for (int c = 0; c < 8; ++c) EXPECT_EQ(b.CellCorners[c].z, a.CellCorners[c].z);
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(b.map.AtomData[n][c], a.map.AtomData[n][c]) << n;
+    for (int c = 0; c < 8; ++c) EXPECT_EQ(b.map.CellCorners[c].z, a.map.CellCorners[c].z);
 }
 
 TEST(ReadFou, AtomNameLengthMustBeOneToFour) {
@@ -93,9 +93,9 @@ TEST(ReadFou, ValueBoundsAndNoAtoms) {
     m.value = [](int i1, int i2, int) { return (i1 + i2) % 2 ? 10000.0f : -10000.0f; };
     SceneState s;
     ReadMapFouBuffer(s, testmaps::Fou(m), "m.fou");
-    EXPECT_EQ(s.MapGrid.DensityMax, 10000.0f);
-    EXPECT_EQ(s.MapGrid.DensityMin, -10000.0f);
-    EXPECT_EQ(s.AtomCount, 0);
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 10000.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMin, -10000.0f);
+    EXPECT_EQ(s.map.AtomCount, 0);
     m.value = [](int i1, int i2, int i3) { return i1 == 3 && i2 == 2 && i3 == 2 ? 10001.0f : 0; };
     EXPECT_EQ(ErrorOf(&ReadMapFouBuffer, testmaps::Fou(m), ErrorKind::Fatal),
               "Your input data looks strange, ELD > 10000");
@@ -132,19 +132,19 @@ TEST(ReadGrd, AtomColumnsAndBoxPlacement) {
     SceneState s;
     ReadMapGrdBuffer(s, t, "m.grd");
     for (int a = 0; a < 3; ++a) {
-        EXPECT_EQ(s.MapGrid.GridStep[a], 1.0f);
-        EXPECT_EQ(s.MapGrid.GridOrigin[a], 0.0f);
-        EXPECT_EQ(s.CellShift[a], c[a] - e[a] / 2);
+        EXPECT_EQ(s.map.MapGrid.GridStep[a], 1.0f);
+        EXPECT_EQ(s.map.MapGrid.GridOrigin[a], 0.0f);
+        EXPECT_EQ(s.map.CellShift[a], c[a] - e[a] / 2);
     }
-    for (float p : s.CellParameters) EXPECT_EQ(p, 1.0f);
-    EXPECT_EQ(s.AtomNames, (std::vector<std::string>{"O   ", "C   "}));
-    EXPECT_FLOAT_EQ(s.AtomData[1][0], 5.0f);
-    EXPECT_FLOAT_EQ(s.AtomData[1][1], 10.0f);
-    EXPECT_FLOAT_EQ(s.AtomData[1][2], 15.0f);
-    EXPECT_FLOAT_EQ(s.AtomData[0][0], 1 - 4 + 5.0f);
+    for (float p : s.map.CellParameters) EXPECT_EQ(p, 1.0f);
+    EXPECT_EQ(s.map.AtomNames, (std::vector<std::string>{"O   ", "C   "}));
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][0], 5.0f);
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][1], 10.0f);
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][2], 15.0f);
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][0], 1 - 4 + 5.0f);
     // Identity matrix: a unit cube at -CellShift.
-    EXPECT_FLOAT_EQ(s.CellCorners[0].x, 1.0f);
-    EXPECT_FLOAT_EQ(s.CellCorners[6].z, 1.0f + 9.0f);
+    EXPECT_FLOAT_EQ(s.map.CellCorners[0].x, 1.0f);
+    EXPECT_FLOAT_EQ(s.map.CellCorners[6].z, 1.0f + 9.0f);
 }
 
 TEST(ReadGrd, FixedColumnsIgnoreBlanksAndStopAtText) {
@@ -160,16 +160,16 @@ TEST(ReadGrd, FixedColumnsIgnoreBlanksAndStopAtText) {
     t.replace(at, 2, block);
     SceneState s;
     ReadMapGrdBuffer(s, t, "m.grd");
-    ASSERT_EQ(s.AtomCount, 2);
-    EXPECT_EQ(s.AtomNames[0], "O   ");
-    EXPECT_EQ(s.AtomNames[1], "N   ");
+    ASSERT_EQ(s.map.AtomCount, 2);
+    EXPECT_EQ(s.map.AtomNames[0], "O   ");
+    EXPECT_EQ(s.map.AtomNames[1], "N   ");
     const float shift[3] = {0.5f - 1.0f, 0.5f - 1.5f, 0.0f};
-    EXPECT_FLOAT_EQ(s.AtomData[0][0], 1.0f - shift[0]);
-    EXPECT_FLOAT_EQ(s.AtomData[0][1], 2.0f - shift[1]);
-    EXPECT_FLOAT_EQ(s.AtomData[0][2], 3.0f - shift[2]);
-    EXPECT_FLOAT_EQ(s.AtomData[1][0], -15.0f - shift[0]);  // "- 1 5" reads -15
-    EXPECT_FLOAT_EQ(s.AtomData[1][1], 2.5f - shift[1]);
-    EXPECT_FLOAT_EQ(s.AtomData[1][2], 0.0f - shift[2]);  // empty field
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][0], 1.0f - shift[0]);
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][1], 2.0f - shift[1]);
+    EXPECT_FLOAT_EQ(s.map.AtomData[0][2], 3.0f - shift[2]);
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][0], -15.0f - shift[0]);  // "- 1 5" reads -15
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][1], 2.5f - shift[1]);
+    EXPECT_FLOAT_EQ(s.map.AtomData[1][2], 0.0f - shift[2]);  // empty field
 }
 
 TEST(ReadGrd, OnePointAlongAnAxisHasNoStep) {

@@ -16,14 +16,14 @@ using testing::SetGrid;
 void ExpectSameAsReference(const SceneState& s, const CellTable& table, float limit,
                            const std::string& what) {
     std::vector<SurfaceTriangle> ref =
-        testing::ReferenceSurface(s.MapGrid, s.DensityGrid, table, limit);
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, table, limit);
     const int capacity = static_cast<int>(ref.size()) + 64;
     for (int threads : {1, 2, 3, 7}) {
         SurfaceTriangle sentinel;
         sentinel.v[0].x = 1234.5f;
         std::vector<SurfaceTriangle> out(capacity, sentinel);
-        int n =
-            ExtractSurface(s.MapGrid, s.DensityGrid, table, limit, out.data(), capacity, threads);
+        int n = ExtractSurface(s.map.MapGrid, s.map.DensityGrid, table, limit, out.data(), capacity,
+                               threads);
         ASSERT_EQ(n, static_cast<int>(ref.size())) << what << ", " << threads << " threads";
         for (int t = 0; t < n; ++t)
             ASSERT_EQ(0, std::memcmp(&out[t], &ref[t], sizeof(SurfaceTriangle)))
@@ -56,12 +56,12 @@ TEST(SurfaceEquivalence, ValuesEqualToTheLimitZerosAndSigns) {
     SceneState s;
     SetGrid(s, 17, 19, 67, {0, 0, 0}, {0.5f, 0.25f, 3.0f});
     testing::FillNoise(s, 99, 3);  // only 0, 1 and 2
-    for (float& v : s.DensityGrid.values)
+    for (float& v : s.map.DensityGrid.values)
         if (v == 0.0f) v = -0.0f;
     for (float limit : {0.0f, -0.0f, 1.0f, 2.0f, 0.5f})
         ExpectSameAsReference(s, table, limit, "levels " + std::to_string(limit));
     // Extremes of the value range.
-    for (float& v : s.DensityGrid.values) v = v == 2.0f ? 10000.0f : v == 1.0f ? -10000.0f : v;
+    for (float& v : s.map.DensityGrid.values) v = v == 2.0f ? 10000.0f : v == 1.0f ? -10000.0f : v;
     ExpectSameAsReference(s, table, 9999.99f, "extremes");
 }
 
@@ -76,7 +76,7 @@ TEST(SurfaceEquivalence, InconsistentTableUsesTheZeroVertex) {
     testing::FillNoise(s, 4);
     ExpectSameAsReference(s, table, 0.8f, "inconsistent");
     std::vector<SurfaceTriangle> ref =
-        testing::ReferenceSurface(s.MapGrid, s.DensityGrid, table, 0.8f);
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, table, 0.8f);
     bool zero = false;
     for (const SurfaceTriangle& t : ref) zero |= t.v[1].x == 0 && t.v[1].y == 0 && t.v[1].z == 0;
     EXPECT_TRUE(zero) << "the grid has no case 1 cube";
@@ -84,16 +84,16 @@ TEST(SurfaceEquivalence, InconsistentTableUsesTheZeroVertex) {
 
 TEST(SurfaceEquivalence, GenerateLayerSurfaceMatchesOnALargerGrid) {
     SceneState s;
-    s.DataFolder = ELD_BIN_DIR;
+    s.program.DataFolder = ELD_BIN_DIR;
     SetGrid(s, 80, 72, 90, {-10, -11, -12}, {0.3f, 0.31f, 0.33f});
     testing::FillSmooth(s, 60, 2);
     GenerateLayerSurface(s, 3.0f, 3);
     std::vector<SurfaceTriangle> ref =
-        testing::ReferenceSurface(s.MapGrid, s.DensityGrid, s.CellTables, 3.0f);
-    ASSERT_EQ(s.TriangleCount[3], static_cast<int>(ref.size()));
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, 3.0f);
+    ASSERT_EQ(s.surfaces.TriangleCount[3], static_cast<int>(ref.size()));
     ASSERT_GT(ref.size(), 1000u);
-    EXPECT_EQ(0,
-              std::memcmp(s.Triangles[3].data(), ref.data(), ref.size() * sizeof(SurfaceTriangle)));
+    EXPECT_EQ(0, std::memcmp(s.surfaces.Triangles[3].data(), ref.data(),
+                             ref.size() * sizeof(SurfaceTriangle)));
 }
 
 }  // namespace

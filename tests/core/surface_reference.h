@@ -93,22 +93,22 @@ inline CellTable LoadedCellTable() {
 
 inline void SetGrid(SceneState& s, int n1, int n2, int n3, XYZ origin = {0, 0, 0},
                     XYZ step = {1, 1, 1}) {
-    s.MapGrid.GridPoints[0] = float(n1);
-    s.MapGrid.GridPoints[1] = float(n2);
-    s.MapGrid.GridPoints[2] = float(n3);
-    s.MapGrid.GridOrigin[0] = origin.x;
-    s.MapGrid.GridOrigin[1] = origin.y;
-    s.MapGrid.GridOrigin[2] = origin.z;
-    s.MapGrid.GridStep[0] = step.x;
-    s.MapGrid.GridStep[1] = step.y;
-    s.MapGrid.GridStep[2] = step.z;
-    s.DensityGrid.Create(n1, n2, n3);
+    s.map.MapGrid.GridPoints[0] = float(n1);
+    s.map.MapGrid.GridPoints[1] = float(n2);
+    s.map.MapGrid.GridPoints[2] = float(n3);
+    s.map.MapGrid.GridOrigin[0] = origin.x;
+    s.map.MapGrid.GridOrigin[1] = origin.y;
+    s.map.MapGrid.GridOrigin[2] = origin.z;
+    s.map.MapGrid.GridStep[0] = step.x;
+    s.map.MapGrid.GridStep[1] = step.y;
+    s.map.MapGrid.GridStep[2] = step.z;
+    s.map.DensityGrid.Create(n1, n2, n3);
 }
 
 // Sum of Gaussian "atoms" at random places.
 inline void FillSmooth(SceneState& s, int atoms, unsigned seed) {
     std::mt19937 rng(seed);
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     std::uniform_real_distribution<float> u(0.0f, 1.0f);
     std::vector<std::array<float, 4>> centres;
     for (int a = 0; a < atoms; ++a)
@@ -122,7 +122,7 @@ inline void FillSmooth(SceneState& s, int atoms, unsigned seed) {
                         (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) + (k - c[2]) * (k - c[2]);
                     v += 10.0f * std::exp(-r2 / (2 * c[3] * c[3]));
                 }
-                s.DensityGrid.at(i, j, k) = v;
+                s.map.DensityGrid.at(i, j, k) = v;
             }
 }
 
@@ -130,11 +130,11 @@ inline void FillNoise(SceneState& s, unsigned seed, int levels = 0) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
     std::uniform_int_distribution<int> pick(0, levels > 0 ? levels - 1 : 0);
-    const MapGridRecord& g = s.MapGrid;
+    const MapGridRecord& g = s.map.MapGrid;
     for (int i = 1; i <= g.N(1); ++i)
         for (int j = 1; j <= g.N(2); ++j)
             for (int k = 1; k <= g.N(3); ++k)
-                s.DensityGrid.at(i, j, k) = levels > 0 ? float(pick(rng)) : u(rng);
+                s.map.DensityGrid.at(i, j, k) = levels > 0 ? float(pick(rng)) : u(rng);
 }
 
 }  // namespace eld::testing

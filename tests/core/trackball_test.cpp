@@ -162,24 +162,24 @@ TEST(TrackballTest, TriangleCentroid) {
 
 TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     SceneState s;
-    s.ViewScale = 2.5f;
-    s.ViewTranslation[0] = 4;
-    s.SpinActive = s.RotateDragActive = s.ZoomDragActive = kTrue;
+    s.view.ViewScale = 2.5f;
+    s.view.ViewTranslation[0] = 4;
+    s.view.SpinActive = s.view.RotateDragActive = s.view.ZoomDragActive = kTrue;
     SetView(s, "X");
     const float h = static_cast<float>(std::sqrt(0.5));
-    EXPECT_EQ(s.ViewQuaternion[0], 0.0f);
-    EXPECT_EQ(s.ViewQuaternion[1], h);
-    EXPECT_EQ(s.ViewQuaternion[2], h);
-    EXPECT_EQ(s.ViewQuaternion[3], 0.0f);
-    EXPECT_EQ(s.ViewScale, 2.5f);
-    EXPECT_EQ(s.ViewTranslation[0], 0.0f);
-    EXPECT_EQ(s.SpinActive, kFalse);
-    EXPECT_EQ(s.RotateDragActive, kFalse);
-    EXPECT_EQ(s.ZoomDragActive, kFalse);
+    EXPECT_EQ(s.view.ViewQuaternion[0], 0.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[1], h);
+    EXPECT_EQ(s.view.ViewQuaternion[2], h);
+    EXPECT_EQ(s.view.ViewQuaternion[3], 0.0f);
+    EXPECT_EQ(s.view.ViewScale, 2.5f);
+    EXPECT_EQ(s.view.ViewTranslation[0], 0.0f);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
+    EXPECT_EQ(s.view.RotateDragActive, kFalse);
+    EXPECT_EQ(s.view.ZoomDragActive, kFalse);
 
     // A half turn about (0, 1, 1): y and z swap, x is reversed.
     float m[16], out[3];
-    BuildRotationMatrix(m, s.ViewQuaternion);
+    BuildRotationMatrix(m, s.view.ViewQuaternion);
     const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0};
     Apply(m, x, out);
     EXPECT_NEAR(out[0], -1.0, 1e-6);
@@ -188,83 +188,83 @@ TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     EXPECT_NEAR(out[1], 0.0, 1e-6);
 
     SetView(s, "Y");
-    EXPECT_EQ(s.ViewQuaternion[0], h);
-    EXPECT_EQ(s.ViewQuaternion[1], 0.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[0], h);
+    EXPECT_EQ(s.view.ViewQuaternion[1], 0.0f);
     SetView(s, "Z");
-    EXPECT_EQ(s.ViewQuaternion[2], 0.0f);
-    EXPECT_EQ(s.ViewQuaternion[1], h);
-    s.ViewTranslation[1] = 3;
+    EXPECT_EQ(s.view.ViewQuaternion[2], 0.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[1], h);
+    s.view.ViewTranslation[1] = 3;
     SetView(s, "x");  // case-sensitive: orientation unchanged, translation cleared
-    EXPECT_EQ(s.ViewQuaternion[0], h);
-    EXPECT_EQ(s.ViewQuaternion[1], h);
-    EXPECT_EQ(s.ViewTranslation[1], 0.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[0], h);
+    EXPECT_EQ(s.view.ViewQuaternion[1], h);
+    EXPECT_EQ(s.view.ViewTranslation[1], 0.0f);
 }
 
 TEST(ViewControlTest, ResetGivesIdentityAndSpinStepComposes) {
     SceneState s;
-    s.ViewScale = 3;
-    s.SpinQuaternion[1] = 1;
-    s.ViewQuaternion[0] = 1;
+    s.view.ViewScale = 3;
+    s.view.SpinQuaternion[1] = 1;
+    s.view.ViewQuaternion[0] = 1;
     ResetViewFields(s);
-    EXPECT_EQ(s.ViewQuaternion[3], 1.0f);
-    EXPECT_EQ(s.ViewQuaternion[0], 0.0f);
-    EXPECT_EQ(s.SpinQuaternion[1], 0.0f);
-    EXPECT_EQ(s.ViewScale, 1.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[3], 1.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[0], 0.0f);
+    EXPECT_EQ(s.view.SpinQuaternion[1], 0.0f);
+    EXPECT_EQ(s.view.ViewScale, 1.0f);
 
     // Two spin steps of a quarter turn about z make a half turn.
     const float h = static_cast<float>(std::sqrt(0.5));
-    s.SpinQuaternion[2] = h;
-    s.SpinQuaternion[3] = h;
+    s.view.SpinQuaternion[2] = h;
+    s.view.SpinQuaternion[3] = h;
     SpinStep(s);
     SpinStep(s);
-    EXPECT_NEAR(std::fabs(s.ViewQuaternion[2]), 1.0, 1e-6);
-    EXPECT_NEAR(s.ViewQuaternion[3], 0.0, 1e-6);
+    EXPECT_NEAR(std::fabs(s.view.ViewQuaternion[2]), 1.0, 1e-6);
+    EXPECT_NEAR(s.view.ViewQuaternion[3], 0.0, 1e-6);
 }
 
 TEST(ViewControlTest, RotateDragFromCentreToRightEdge) {
     SceneState s;
     BeginDrag(s, 100.0f, 50.0f, false);
-    EXPECT_EQ(s.RotateDragActive, kTrue);
-    EXPECT_EQ(s.ZoomDragActive, kFalse);
+    EXPECT_EQ(s.view.RotateDragActive, kTrue);
+    EXPECT_EQ(s.view.ZoomDragActive, kFalse);
     EXPECT_FALSE(DragMove(s, 200.0f, 50.0f, 200, 100));  // the spin step repaints
-    EXPECT_EQ(s.SpinActive, kTrue);
-    EXPECT_NEAR(s.SpinQuaternion[1], -0.693, 1e-3);
-    EXPECT_NEAR(s.SpinQuaternion[3], 0.721, 1e-3);
-    EXPECT_EQ(s.DragLastX, 200);
+    EXPECT_EQ(s.view.SpinActive, kTrue);
+    EXPECT_NEAR(s.view.SpinQuaternion[1], -0.693, 1e-3);
+    EXPECT_NEAR(s.view.SpinQuaternion[3], 0.721, 1e-3);
+    EXPECT_EQ(s.view.DragLastX, 200);
     // The view itself only turns in the spin step.
-    EXPECT_EQ(s.ViewQuaternion[3], 1.0f);
+    EXPECT_EQ(s.view.ViewQuaternion[3], 1.0f);
     EndDrag(s);
-    EXPECT_EQ(s.RotateDragActive, kFalse);
-    EXPECT_EQ(s.SpinActive, kTrue);  // release while moving keeps spinning
+    EXPECT_EQ(s.view.RotateDragActive, kFalse);
+    EXPECT_EQ(s.view.SpinActive, kTrue);  // release while moving keeps spinning
     BeginDrag(s, 10.0f, 10.0f, false);
-    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
 }
 
 TEST(ViewControlTest, PressWithoutMoveDoesNotSpin) {
     SceneState s;
     BeginDrag(s, 30.4f, 20.6f, false);
-    EXPECT_EQ(s.DragLastX, 30);
-    EXPECT_EQ(s.DragLastY, 21);
+    EXPECT_EQ(s.view.DragLastX, 30);
+    EXPECT_EQ(s.view.DragLastY, 21);
     EndDrag(s);
-    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
     EXPECT_FALSE(DragMove(s, 50, 50, 100, 100));  // no drag: nothing changes
-    EXPECT_EQ(s.SpinActive, kFalse);
-    EXPECT_EQ(s.SpinQuaternion[3], 0.0f);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
+    EXPECT_EQ(s.view.SpinQuaternion[3], 0.0f);
 }
 
 TEST(ViewControlTest, ZoomDragIsUnclamped) {
     SceneState s;
-    s.ViewScale = 2.0f;
+    s.view.ViewScale = 2.0f;
     BeginDrag(s, 50, 100, true);
-    EXPECT_EQ(s.ZoomDragActive, kTrue);
+    EXPECT_EQ(s.view.ZoomDragActive, kTrue);
     EXPECT_TRUE(DragMove(s, 50, 75, 200, 100));  // up by a quarter: x1.25
-    EXPECT_FLOAT_EQ(s.ViewScale, 2.5f);
-    EXPECT_EQ(s.SpinActive, kFalse);
+    EXPECT_FLOAT_EQ(s.view.ViewScale, 2.5f);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
     EXPECT_TRUE(DragMove(s, 50, 175, 200, 100));  // down by the full height: 0
-    EXPECT_EQ(s.ViewScale, 0.0f);
-    s.ViewScale = 1.0f;
+    EXPECT_EQ(s.view.ViewScale, 0.0f);
+    s.view.ViewScale = 1.0f;
     EXPECT_TRUE(DragMove(s, 50, 375, 200, 100));  // farther: mirrored
-    EXPECT_FLOAT_EQ(s.ViewScale, -1.0f);
+    EXPECT_FLOAT_EQ(s.view.ViewScale, -1.0f);
 }
 
 TEST(ViewControlTest, NormalisedCoordinates) {
@@ -276,28 +276,28 @@ TEST(ViewControlTest, NormalisedCoordinates) {
 
 TEST(ViewControlTest, PanKeysUnderIdentity) {
     SceneState s;
-    s.SpinActive = kTrue;
+    s.view.SpinActive = kTrue;
     PanView(s, PanKey::Up);
-    EXPECT_EQ(s.SpinActive, kFalse);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[0], 0.0f);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[1], -0.3f);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[2], 0.0f);
+    EXPECT_EQ(s.view.SpinActive, kFalse);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], 0.0f);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[1], -0.3f);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], 0.0f);
     PanView(s, PanKey::Down);
-    EXPECT_NEAR(s.ViewTranslation[1], 0.0, 1e-7);
+    EXPECT_NEAR(s.view.ViewTranslation[1], 0.0, 1e-7);
     PanView(s, PanKey::Right);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[0], -0.3f);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], -0.3f);
     PanView(s, PanKey::Left);
     PanView(s, PanKey::Left);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[0], 0.3f);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], 0.3f);
     PanView(s, PanKey::Near);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[2], 0.3f);
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], 0.3f);
     PanView(s, PanKey::Far);
     PanView(s, PanKey::Far);
-    EXPECT_FLOAT_EQ(s.ViewTranslation[2], -0.3f);
-    s.ViewScale = 4;
+    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], -0.3f);
+    s.view.ViewScale = 4;
     CentreView(s);
-    EXPECT_EQ(s.ViewScale, 1.0f);
-    EXPECT_EQ(s.ViewTranslation[0], 0.0f);
+    EXPECT_EQ(s.view.ViewScale, 1.0f);
+    EXPECT_EQ(s.view.ViewTranslation[0], 0.0f);
 }
 
 TEST(ViewControlTest, PanUsesTheInverseRotation) {
@@ -307,8 +307,8 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     SetView(s, "X");
     PanView(s, PanKey::Up);
     float m[16], out[3];
-    BuildRotationMatrix(m, s.ViewQuaternion);
-    Apply(m, s.ViewTranslation, out);
+    BuildRotationMatrix(m, s.view.ViewQuaternion);
+    Apply(m, s.view.ViewTranslation, out);
     EXPECT_NEAR(out[0], 0.0, 1e-6);
     EXPECT_NEAR(out[1], -0.3, 1e-6);
     EXPECT_NEAR(out[2], 0.0, 1e-6);
@@ -317,13 +317,13 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     // inverse, which hold (1, 0, 0) here.
     CentreView(s);
     const float h = static_cast<float>(std::sqrt(0.5));
-    s.ViewQuaternion[0] = 0, s.ViewQuaternion[1] = 0, s.ViewQuaternion[2] = h,
-    s.ViewQuaternion[3] = h;
+    s.view.ViewQuaternion[0] = 0, s.view.ViewQuaternion[1] = 0, s.view.ViewQuaternion[2] = h,
+    s.view.ViewQuaternion[3] = h;
     PanView(s, PanKey::Up);
-    EXPECT_NEAR(s.ViewTranslation[0], -0.3, 1e-6);
-    EXPECT_NEAR(s.ViewTranslation[1], 0.0, 1e-6);
+    EXPECT_NEAR(s.view.ViewTranslation[0], -0.3, 1e-6);
+    EXPECT_NEAR(s.view.ViewTranslation[1], 0.0, 1e-6);
     PanView(s, PanKey::Right);  // elements 0, 4, 8: (0, -1, 0)
-    EXPECT_NEAR(s.ViewTranslation[1], 0.3, 1e-6);
+    EXPECT_NEAR(s.view.ViewTranslation[1], 0.3, 1e-6);
 }
 
 }  // namespace

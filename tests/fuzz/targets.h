@@ -50,31 +50,33 @@ inline Outcome Refusal(const EldError& e) {
 
 // What must hold after a map reader returned normally, whatever the input.
 inline void CheckLoadedMap(const SceneState& s) {
-    const int n1 = s.MapGrid.N(1), n2 = s.MapGrid.N(2), n3 = s.MapGrid.N(3);
+    const int n1 = s.map.MapGrid.N(1), n2 = s.map.MapGrid.N(2), n3 = s.map.MapGrid.N(3);
     Require(n1 >= 1 && n2 >= 1 && n3 >= 1, "a grid point count below 1");
     Require(n1 <= kMaxGridPoints && n2 <= kMaxGridPoints && n3 <= kMaxGridPoints,
             "a grid point count above the 16-bit limit");
-    Require(s.DensityGrid.n1 == n1 && s.DensityGrid.n2 == n2 && s.DensityGrid.n3 == n3,
+    Require(s.map.DensityGrid.n1 == n1 && s.map.DensityGrid.n2 == n2 && s.map.DensityGrid.n3 == n3,
             "DensityGrid dimensions differ from GridPoints");
-    Require(s.DensityGrid.values.size() == static_cast<std::size_t>(n1 + 1) * (n2 + 1) * (n3 + 1),
-            "DensityGrid holds the wrong number of values");
-    Require(s.AtomCount >= 0 && s.AtomCount <= kMaxAtoms, "atom count out of range");
-    Require(s.AtomNames.size() == static_cast<std::size_t>(s.AtomCount),
+    Require(
+        s.map.DensityGrid.values.size() == static_cast<std::size_t>(n1 + 1) * (n2 + 1) * (n3 + 1),
+        "DensityGrid holds the wrong number of values");
+    Require(s.map.AtomCount >= 0 && s.map.AtomCount <= kMaxAtoms, "atom count out of range");
+    Require(s.map.AtomNames.size() == static_cast<std::size_t>(s.map.AtomCount),
             "AtomNames size differs from AtomCount");
-    Require(s.AtomData.size() == static_cast<std::size_t>(s.AtomCount),
+    Require(s.map.AtomData.size() == static_cast<std::size_t>(s.map.AtomCount),
             "AtomData size differs from AtomCount");
-    for (const auto& name : s.AtomNames) Require(name.size() == 4, "atom name not 4 characters");
+    for (const auto& name : s.map.AtomNames)
+        Require(name.size() == 4, "atom name not 4 characters");
     // The index-0 planes stay 0, and no value outside +-10000 (or NaN) was accepted.
     for (int i1 = 0; i1 <= n1; ++i1)
         for (int i2 = 0; i2 <= n2; ++i2)
             for (int i3 = 0; i3 <= n3; ++i3) {
-                float v = s.DensityGrid.at(i1, i2, i3);
+                float v = s.map.DensityGrid.at(i1, i2, i3);
                 if (i1 == 0 || i2 == 0 || i3 == 0)
                     Require(v == 0.0f, "an index-0 element is not 0");
                 else
                     Require(v >= -10000.0f && v <= 10000.0f, "a density beyond +-10000 stored");
             }
-    Require(s.MapGrid.DensityMin <= s.MapGrid.DensityMax, "DensityMin above DensityMax");
+    Require(s.map.MapGrid.DensityMin <= s.map.MapGrid.DensityMax, "DensityMin above DensityMax");
 }
 
 inline Outcome RunMapReader(void (*reader)(SceneState&, std::string_view, const std::string&),
@@ -165,24 +167,25 @@ inline Outcome RunAtompar(std::string_view bytes) {
     // type assignment succeeds and the bond window is evaluated for real rows
     // (and for type numbers that are no row number at all).
     SceneState s;
-    s.DataFolder = ScratchFolder().string();
+    s.program.DataFolder = ScratchFolder().string();
     for (std::size_t k = 0; k < table.size() && k < 6; ++k) {
         std::string name = table[k].TypeName;
         name.resize(4, ' ');
-        s.AtomNames.push_back(name);
+        s.map.AtomNames.push_back(name);
         std::array<float, 13> row{};
         row[0] = 1.5f * static_cast<float>(k);
-        s.AtomData.push_back(row);
+        s.map.AtomData.push_back(row);
     }
-    s.AtomCount = static_cast<int>(s.AtomNames.size());
+    s.map.AtomCount = static_cast<int>(s.map.AtomNames.size());
     try {
         FindBonds(s);
     } catch (const EldError& e) {
         return Refusal(e);
     }
-    Require(s.BondCount == static_cast<int>(s.BondList.size()), "BondCount differs from BondList");
-    for (const Bond& b : s.BondList)
-        Require(0 <= b.a && b.a < b.b && b.b < s.AtomCount, "a bond names a missing atom");
+    Require(s.map.BondCount == static_cast<int>(s.map.BondList.size()),
+            "BondCount differs from BondList");
+    for (const Bond& b : s.map.BondList)
+        Require(0 <= b.a && b.a < b.b && b.b < s.map.AtomCount, "a bond names a missing atom");
     return Outcome::Accepted;
 }
 
@@ -191,7 +194,7 @@ inline Outcome RunAtompar(std::string_view bytes) {
 inline Outcome RunPresets(std::string_view bytes) {
     WriteInput("layer_limit_presets.txt", bytes);
     SceneState s;
-    s.DataFolder = ScratchFolder().string();
+    s.program.DataFolder = ScratchFolder().string();
     try {
         LoadLayerLimitPresets(s);
     } catch (const EldError& e) {
@@ -212,14 +215,14 @@ inline SceneState& AllCasesScene() {
         SceneState st;
         const int n[3] = {512, 2, 2};
         for (int a = 0; a < 3; ++a) {
-            st.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
-            st.MapGrid.GridStep[a] = 1;
+            st.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
+            st.map.MapGrid.GridStep[a] = 1;
         }
-        st.DensityGrid.Create(n[0], n[1], n[2]);
+        st.map.DensityGrid.Create(n[0], n[1], n[2]);
         for (int c = 0; c < 256; ++c)
             for (int k = 0; k < 8; ++k)
-                st.DensityGrid.at(2 * c + 1 + kCorner[k][0], 1 + kCorner[k][1], 1 + kCorner[k][2]) =
-                    (c >> k) & 1 ? 1.0f : 0.0f;
+                st.map.DensityGrid.at(2 * c + 1 + kCorner[k][0], 1 + kCorner[k][1],
+                                      1 + kCorner[k][2]) = (c >> k) & 1 ? 1.0f : 0.0f;
         return st;
     }();
     return s;
@@ -236,15 +239,15 @@ inline Outcome RunCellTable(std::string_view bytes) {
     // A table that passes the reader must never make the extraction index
     // outside its edge or triangle arrays.
     SceneState& s = AllCasesScene();
-    s.DataFolder = ScratchFolder().string();
-    s.CellTables = table;
-    s.CellTables.CellTableLoaded = true;
+    s.program.DataFolder = ScratchFolder().string();
+    s.surfaces.CellTables = table;
+    s.surfaces.CellTables.CellTableLoaded = true;
     try {
         GenerateLayerSurface(s, 0.5f, 1);
     } catch (const EldError& e) {
         return Refusal(e);
     }
-    Require(s.TriangleCount[1] >= 0 && s.TriangleCount[1] <= 10 * 511,
+    Require(s.surfaces.TriangleCount[1] >= 0 && s.surfaces.TriangleCount[1] <= 10 * 511,
             "more triangles than 10 per cube");
     return Outcome::Accepted;
 }

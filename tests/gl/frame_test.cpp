@@ -24,19 +24,19 @@ class FrameTest : public ::testing::Test {
   protected:
     FrameTest() : gl_(100, 100) {
         InitDefaultState();
-        s_.DisplayMode = "NoStereo";
-        s_.ShowAtoms = kFalse;
-        s_.ShowContourMap = kFalse;
+        s_.program.DisplayMode = "NoStereo";
+        s_.switches.ShowAtoms = kFalse;
+        s_.switches.ShowContourMap = kFalse;
         ResizeFrame(s_, 100, 100);
     }
 
     void AddTriangle(int L, XYZ a, XYZ b, XYZ c, float r, float g, float bl) {
-        s_.Triangles[L].push_back(SurfaceTriangle{{a, b, c}});
-        s_.TriangleCount[L] = static_cast<int>(s_.Triangles[L].size());
-        s_.LayerVisible[L] = kTrue;
-        s_.SurfaceColour[L][0] = r;
-        s_.SurfaceColour[L][1] = g;
-        s_.SurfaceColour[L][2] = bl;
+        s_.surfaces.Triangles[L].push_back(SurfaceTriangle{{a, b, c}});
+        s_.surfaces.TriangleCount[L] = static_cast<int>(s_.surfaces.Triangles[L].size());
+        s_.layers.LayerVisible[L] = kTrue;
+        s_.layers.SurfaceColour[L][0] = r;
+        s_.layers.SurfaceColour[L][1] = g;
+        s_.layers.SurfaceColour[L][2] = bl;
     }
 
     unsigned Paint() { return PaintFrame(s_, 100, 100); }
@@ -59,23 +59,23 @@ class FrameTest : public ::testing::Test {
 };
 
 TEST_F(FrameTest, BackgroundIsTheClearColour) {
-    s_.ClearColour[0] = 0.2f;
-    s_.ClearColour[1] = 0.4f;
-    s_.ClearColour[2] = 0.6f;
+    s_.view.ClearColour[0] = 0.2f;
+    s_.view.ClearColour[1] = 0.4f;
+    s_.view.ClearColour[2] = 0.6f;
     EXPECT_EQ(Paint(), 0u);
     EXPECT_TRUE(Is(3, 3, 0.2f, 0.4f, 0.6f));
     EXPECT_TRUE(Is(97, 60, 0.2f, 0.4f, 0.6f));
-    s_.ClearColour[0] = s_.ClearColour[1] = s_.ClearColour[2] = 0;
+    s_.view.ClearColour[0] = s_.view.ClearColour[1] = s_.view.ClearColour[2] = 0;
     Paint();
     EXPECT_TRUE(Black(3, 3));
 }
 
 TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColour) {
-    s_.SurfaceStyle = 2;
+    s_.switches.SurfaceStyle = 2;
     AddTriangle(1, {-3, -3.06f, 0}, {3, -3.06f, 0}, {0, 3, 0}, 1, 0, 0);
     // A hidden layer draws nothing.
     AddTriangle(2, {-3, 1.02f, 0}, {3, 1.02f, 0}, {0, 2, 0}, 0, 1, 0);
-    s_.LayerVisible[2] = kFalse;
+    s_.layers.LayerVisible[2] = kFalse;
     Paint();
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));  // lower edge
     EXPECT_TRUE(Is(30, 24, 1, 0, 0));
@@ -86,7 +86,7 @@ TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColour) {
 }
 
 TEST_F(FrameTest, SpiderGridDrawsSpokesFromTheCentroid) {
-    s_.SurfaceStyle = 1;
+    s_.switches.SurfaceStyle = 1;
     // Shifted by 0.06 so the vertical spoke runs through column 50's centre.
     AddTriangle(3, {-2.94f, -3.06f, 0}, {3.06f, -3.06f, 0}, {0.06f, 3, 0}, 0, 0, 1);
     Paint();
@@ -97,17 +97,17 @@ TEST_F(FrameTest, SpiderGridDrawsSpokesFromTheCentroid) {
 }
 
 TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
-    s_.ShowContourMap = kTrue;
-    s_.MapGrid.GridPoints[0] = s_.MapGrid.GridPoints[1] = s_.MapGrid.GridPoints[2] = 5;
-    s_.MapGrid.GridOrigin[0] = s_.MapGrid.GridOrigin[1] = -3.06f;
-    s_.MapGrid.GridOrigin[2] = 0;
-    s_.MapGrid.GridStep[0] = s_.MapGrid.GridStep[1] = s_.MapGrid.GridStep[2] = 1.53f;
-    s_.ContourLayer = 1;
+    s_.switches.ShowContourMap = kTrue;
+    s_.map.MapGrid.GridPoints[0] = s_.map.MapGrid.GridPoints[1] = s_.map.MapGrid.GridPoints[2] = 5;
+    s_.map.MapGrid.GridOrigin[0] = s_.map.MapGrid.GridOrigin[1] = -3.06f;
+    s_.map.MapGrid.GridOrigin[2] = 0;
+    s_.map.MapGrid.GridStep[0] = s_.map.MapGrid.GridStep[1] = s_.map.MapGrid.GridStep[2] = 1.53f;
+    s_.surfaces.ContourLayer = 1;
     // A segment of limit 2 along row 50; limits are drawn whatever the layer switches say.
-    s_.ContourSegments[2].push_back(ContourSegment{{{-2, 0.06f, 0}, {2, 0.06f, 0}}});
-    s_.ContourSegmentCount[2] = 1;
-    s_.ContourColour[2][1] = 1;
-    s_.LayerVisible[2] = kFalse;
+    s_.surfaces.ContourSegments[2].push_back(ContourSegment{{{-2, 0.06f, 0}, {2, 0.06f, 0}}});
+    s_.surfaces.ContourSegmentCount[2] = 1;
+    s_.layers.ContourColour[2][1] = 1;
+    s_.layers.LayerVisible[2] = kFalse;
     Paint();
     EXPECT_TRUE(Is(50, 50, 0, 1, 0));
     EXPECT_TRUE(Is(50, 24, 0.7f, 0.7f, 0.7f));  // frame, bottom edge
@@ -115,8 +115,8 @@ TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
     EXPECT_TRUE(Black(79, 50));
 
     // Section 3 lies 3.06 nearer the viewer, so the frame appears larger.
-    s_.ContourLayer = 3;
-    s_.ContourSegmentCount[2] = 0;
+    s_.surfaces.ContourLayer = 3;
+    s_.surfaces.ContourSegmentCount[2] = 0;
     s_.SceneListValid = 0;
     Paint();
     EXPECT_TRUE(Is(79, 50, 0.7f, 0.7f, 0.7f));
@@ -125,11 +125,11 @@ TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
 }
 
 TEST_F(FrameTest, CellEdgesAreGrey) {
-    s_.ShowCell = kTrue;
+    s_.switches.ShowCell = kTrue;
     const float c = 3.06f;
     const XYZ corners[8] = {{-c, -c, 0},  {c, -c, 0},  {c, c, 0},  {-c, c, 0},
                             {-c, -c, -3}, {c, -c, -3}, {c, c, -3}, {-c, c, -3}};
-    for (int i = 0; i < 8; ++i) s_.CellCorners[i] = corners[i];
+    for (int i = 0; i < 8; ++i) s_.map.CellCorners[i] = corners[i];
     Paint();
     EXPECT_TRUE(Is(50, 24, 0.5f, 0.5f, 0.5f));
     EXPECT_TRUE(Is(24, 50, 0.5f, 0.5f, 0.5f));
@@ -140,26 +140,26 @@ TEST_F(FrameTest, CellEdgesAreGrey) {
 }
 
 TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
-    s_.ShowAtoms = kTrue;
-    s_.AtomCount = 2;
-    s_.AtomNames = {"O   ", "O   "};
-    s_.AtomData.resize(2);
-    s_.AtomData[0] = {-3, 0.06f, 0};
-    s_.AtomData[1] = {3, 0.06f, 0};
-    s_.BondList = {Bond{0, 1}};
-    s_.BondCount = 1;
+    s_.switches.ShowAtoms = kTrue;
+    s_.map.AtomCount = 2;
+    s_.map.AtomNames = {"O   ", "O   "};
+    s_.map.AtomData.resize(2);
+    s_.map.AtomData[0] = {-3, 0.06f, 0};
+    s_.map.AtomData[1] = {3, 0.06f, 0};
+    s_.map.BondList = {Bond{0, 1}};
+    s_.map.BondCount = 1;
     Paint();
     EXPECT_TRUE(Is(50, 50, 0.7f, 0.7f, 0.7f));  // bond, unlit grey
     const std::uint8_t* atom = gl_.Pixel(25, 50);
     EXPECT_GT(atom[0], 100);  // a lit red sphere
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 
-    s_.BondCount = 0;  // atoms alone: spheres only
-    s_.ShowPickMarker = kTrue;
-    s_.PickedPoint[1] = 3;
-    s_.PeakCount = 1;
-    s_.PeakList[0][0] = 0;
-    s_.PeakList[0][1] = -3;
+    s_.map.BondCount = 0;  // atoms alone: spheres only
+    s_.switches.ShowPickMarker = kTrue;
+    s_.peaks.PickedPoint[1] = 3;
+    s_.peaks.PeakCount = 1;
+    s_.peaks.PeakList[0][0] = 0;
+    s_.peaks.PeakList[0][1] = -3;
     s_.SceneListValid = 0;
     Paint();
     EXPECT_TRUE(Black(50, 50));
@@ -172,8 +172,8 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     EXPECT_GE(peak[0], peak[2]);  // orange, or white at the highlight
     EXPECT_GT(gl_.Pixel(25, 50)[0], 100);
 
-    s_.PeakCount = 0;
-    s_.ShowPickMarker = kFalse;
+    s_.peaks.PeakCount = 0;
+    s_.switches.ShowPickMarker = kFalse;
     s_.SceneListValid = 0;
     Paint();
     EXPECT_TRUE(Black(50, 75));
@@ -181,7 +181,7 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
 }
 
 TEST_F(FrameTest, DisplayListIsReplayedUntilTheSceneChanges) {
-    s_.SurfaceStyle = 2;
+    s_.switches.SurfaceStyle = 2;
     AddTriangle(1, {-3, -3.06f, 0}, {3, -3.06f, 0}, {0, 3, 0}, 1, 0, 0);
     EXPECT_FALSE(glIsList(kSceneList));
     Paint();
@@ -190,15 +190,15 @@ TEST_F(FrameTest, DisplayListIsReplayedUntilTheSceneChanges) {
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));
 
     // A change of colour that nobody announced: the list still holds red.
-    s_.SurfaceColour[1][0] = 0;
-    s_.SurfaceColour[1][1] = 1;
+    s_.layers.SurfaceColour[1][0] = 0;
+    s_.layers.SurfaceColour[1][1] = 1;
     Paint();
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));
 
     // A rotation only re-runs the view transform: a half turn about y keeps
     // the edge on row 24, still red.
-    s_.ViewQuaternion[1] = 1;
-    s_.ViewQuaternion[3] = 0;
+    s_.view.ViewQuaternion[1] = 1;
+    s_.view.ViewQuaternion[3] = 0;
     Paint();
     EXPECT_EQ(s_.SceneListValid, 1);
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));
@@ -209,22 +209,22 @@ TEST_F(FrameTest, DisplayListIsReplayedUntilTheSceneChanges) {
 }
 
 TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
-    s_.DataFolder = ELD_BIN_DIR;
-    s_.MapGrid.GridPoints[0] = s_.MapGrid.GridPoints[1] = s_.MapGrid.GridPoints[2] = 5;
+    s_.program.DataFolder = ELD_BIN_DIR;
+    s_.map.MapGrid.GridPoints[0] = s_.map.MapGrid.GridPoints[1] = s_.map.MapGrid.GridPoints[2] = 5;
     for (int a = 0; a < 3; ++a) {
-        s_.MapGrid.GridOrigin[a] = -4;
-        s_.MapGrid.GridStep[a] = 2;
+        s_.map.MapGrid.GridOrigin[a] = -4;
+        s_.map.MapGrid.GridStep[a] = 2;
     }
-    s_.DensityGrid.Create(5, 5, 5);
-    s_.DensityGrid.at(3, 3, 3) = 1;  // one blob around the origin
-    s_.LayerLimit[1] = 0.5f;
-    s_.LayerVisible[1] = kTrue;
-    s_.SurfaceColour[1][0] = 1;
-    s_.SurfaceStyle = 2;
+    s_.map.DensityGrid.Create(5, 5, 5);
+    s_.map.DensityGrid.at(3, 3, 3) = 1;  // one blob around the origin
+    s_.layers.LayerLimit[1] = 0.5f;
+    s_.layers.LayerVisible[1] = kTrue;
+    s_.layers.SurfaceColour[1][0] = 1;
+    s_.switches.SurfaceStyle = 2;
     Paint();  // nothing extracted yet
     EXPECT_TRUE(Black(50, 50 + 8));
     ExtractFields(s_);
-    ASSERT_GT(s_.TriangleCount[1], 0);
+    ASSERT_GT(s_.surfaces.TriangleCount[1], 0);
     EXPECT_EQ(s_.SceneListValid, 0);
     Paint();
     EXPECT_EQ(s_.SceneListValid, 1);
@@ -238,18 +238,18 @@ TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
 TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
     recalcModelView(s_);
     EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
-    s_.ViewScale = std::nextafter(1.0f, 2.0f);
+    s_.view.ViewScale = std::nextafter(1.0f, 2.0f);
     recalcModelView(s_);
     EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
-    s_.ViewScale = 1.0f;
+    s_.view.ViewScale = 1.0f;
     recalcModelView(s_);
     EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
 
     // R T S: scale first, then translate (unscaled), then rotate.
-    s_.ViewScale = 2;
-    s_.ViewTranslation[0] = 1;
-    s_.ViewQuaternion[2] = static_cast<float>(std::sqrt(0.5));  // quarter turn about z
-    s_.ViewQuaternion[3] = static_cast<float>(std::sqrt(0.5));
+    s_.view.ViewScale = 2;
+    s_.view.ViewTranslation[0] = 1;
+    s_.view.ViewQuaternion[2] = static_cast<float>(std::sqrt(0.5));  // quarter turn about z
+    s_.view.ViewQuaternion[3] = static_cast<float>(std::sqrt(0.5));
     recalcModelView(s_);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -260,9 +260,9 @@ TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
 }
 
 TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
-    s_.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = "StereoInterlaced";
     ResizeFrame(s_, 100, 100);
-    s_.SurfaceStyle = 2;
+    s_.switches.SurfaceStyle = 2;
     // A vertical line 10 units in front of the zero-parallax plane: the right
     // eye sees it at column 47-48, the left eye at 51-52.
     AddTriangle(1, {0, -3, 10}, {0, 3, 10}, {0, 0, 10}, 1, 1, 0);
@@ -282,11 +282,11 @@ TEST_F(FrameTest, PendingErrorIsReturnedOnce) {
 }
 
 TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
-    s_.ClearColour[1] = 1;
+    s_.view.ClearColour[1] = 1;
     Paint();
     EXPECT_TRUE(Is(10, 10, 0, 1, 0));
-    s_.ClearColour[1] = 0;
-    s_.DisplayMode = "Nothing";
+    s_.view.ClearColour[1] = 0;
+    s_.program.DisplayMode = "Nothing";
     Paint();
     EXPECT_TRUE(Is(10, 10, 0, 1, 0));  // not even cleared
 }
@@ -294,7 +294,7 @@ TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
 TEST_F(FrameTest, PaintFollowsASizeChange) {
     gl_.Resize(200, 100);
     PaintFrame(s_, 200, 100);
-    EXPECT_FLOAT_EQ(s_.AspectX, 2.0f);
+    EXPECT_FLOAT_EQ(s_.view.AspectX, 2.0f);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
     EXPECT_EQ(vp[2], 200);
@@ -304,14 +304,14 @@ TEST_F(FrameTest, LineWidthsByDisplayMode) {
     EXPECT_EQ(SurfaceLineWidth("StereoInterlaced"), 2.0f);
     EXPECT_EQ(SurfaceLineWidth("NoStereo"), 1.0f);
     GLfloat w;
-    s_.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = "StereoInterlaced";
     TriangleGrid(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
     DrawCell(s_);  // cell lines keep their width in every mode
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
-    s_.DisplayMode = "NoStereo";
+    s_.program.DisplayMode = "NoStereo";
     SpiderGrid(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 1.0f);
@@ -353,10 +353,10 @@ TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
 
 TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
     AddTriangle(1, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 0, 0);
-    s_.LayerVisible[1] = kFalse;
-    s_.TriangleCount[2] = 0;
-    s_.LayerVisible[2] = kTrue;
-    s_.SurfaceColour[2][1] = 1;
+    s_.layers.LayerVisible[1] = kFalse;
+    s_.surfaces.TriangleCount[2] = 0;
+    s_.layers.LayerVisible[2] = kTrue;
+    s_.layers.SurfaceColour[2][1] = 1;
     glColor3f(0.25f, 0.5f, 0.75f);
     SpiderGrid(s_);
     TriangleGrid(s_);
@@ -368,13 +368,13 @@ TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
 }
 
 TEST_F(FrameTest, BondLinesDoubleInInterlacedStereo) {
-    s_.AtomCount = 0;
+    s_.map.AtomCount = 0;
     GLfloat w;
-    s_.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = "StereoInterlaced";
     DrawAtoms(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
-    s_.DisplayMode = "NoStereo";
+    s_.program.DisplayMode = "NoStereo";
     DrawAtoms(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 1.0f);
@@ -385,13 +385,13 @@ TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
     // The marker cube seen face on is lit brightly; after a quarter turn a
     // side face faces the viewer and, with a head light, is just as bright (a
     // light fixed in the scene would leave it at the ambient level).
-    s_.ShowPickMarker = kTrue;
+    s_.switches.ShowPickMarker = kTrue;
     Paint();
     const int front = gl_.Pixel(50, 50)[0];
     EXPECT_GT(front, 200);
     const float h = static_cast<float>(std::sqrt(0.5));
-    s_.ViewQuaternion[1] = h;
-    s_.ViewQuaternion[3] = h;
+    s_.view.ViewQuaternion[1] = h;
+    s_.view.ViewQuaternion[3] = h;
     Paint();
     EXPECT_NEAR(gl_.Pixel(50, 50)[0], front, 3);
 }

@@ -22,7 +22,7 @@ class PickingTest : public ::testing::Test {
   protected:
     PickingTest() : gl_(kSize, kSize) {
         ResizeFrame(s_, kSize, kSize);
-        s_.DisplayMode = "NoStereo";
+        s_.program.DisplayMode = "NoStereo";
     }
     // OSMesa may crash when a context is destroyed with drawing still queued.
     ~PickingTest() override { glFinish(); }
@@ -35,7 +35,7 @@ class PickingTest : public ::testing::Test {
     // Adds a closed axis-aligned box (12 triangles) to a layer. Each face is
     // split along the diagonal from its lowest to its highest corner.
     void AddBox(int layer, XYZ lo, XYZ hi) {
-        auto& tri = s_.Triangles[layer];
+        auto& tri = s_.surfaces.Triangles[layer];
         auto quad = [&](XYZ a, XYZ b, XYZ c, XYZ d) {
             tri.push_back({{a, b, c}});
             tri.push_back({{a, c, d}});
@@ -47,11 +47,11 @@ class PickingTest : public ::testing::Test {
             quad({x, lo.y, lo.z}, {x, hi.y, lo.z}, {x, hi.y, hi.z}, {x, lo.y, hi.z});
         for (float y : {lo.y, hi.y})
             quad({lo.x, y, lo.z}, {hi.x, y, lo.z}, {hi.x, y, hi.z}, {lo.x, y, hi.z});
-        s_.TriangleCount[layer] = static_cast<int>(tri.size());
+        s_.surfaces.TriangleCount[layer] = static_cast<int>(tri.size());
     }
 
     void OnlyVisible(int layer) {
-        for (int L = 1; L <= 3; ++L) s_.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
+        for (int L = 1; L <= 3; ++L) s_.layers.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
     }
 
     OsMesaContext gl_;
@@ -69,9 +69,9 @@ TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouse) {
     const float xl = -6, xh = 6, yl = -6, yh = 6;  // quads 0.12 wide, 4 pixels
     for (auto [x, y] : {std::pair{0.31f, -1.45f}, std::pair{-5.0f, 4.4f}, std::pair{2.2f, 5.9f}}) {
         ASSERT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0.0f)) << x << "," << y;
-        EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4) << x;
-        EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4) << y;
-        EXPECT_EQ(s_.PickedPoint[2], 0.0f);
+        EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4) << x;
+        EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4) << y;
+        EXPECT_EQ(s_.peaks.PickedPoint[2], 0.0f);
     }
 }
 
@@ -79,22 +79,22 @@ TEST_F(PickingTest, SectionAtAnotherHeightAndUnderAShiftedView) {
     // The section lies at z = 3 and the view is shifted by (1, -2, 0): the pick
     // must use the picture's projection and model-view. A point (x, y, 3) is
     // seen at ((x + 1), (y - 2)) * 22.5 / 19.5 in the plane z = 0.
-    s_.ViewTranslation[0] = 1.0f;
-    s_.ViewTranslation[1] = -2.0f;
+    s_.view.ViewTranslation[0] = 1.0f;
+    s_.view.ViewTranslation[1] = -2.0f;
     const float xl = -4, xh = 2, yl = 0, yh = 5, z = 3;
     const float x = -1.13f, y = 3.23f;  // inside a quad, not on its edge
     const float k = 22.5f / 19.5f;
     ASSERT_TRUE(PickOnSection(s_, MouseX((x + 1) * k), MouseY((y - 2) * k), xl, xh, yl, yh, z));
-    EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4);
-    EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4);
-    EXPECT_EQ(s_.PickedPoint[2], z);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4);
+    EXPECT_EQ(s_.peaks.PickedPoint[2], z);
 }
 
 TEST_F(PickingTest, SectionCornerSharedByFourQuadsGivesTheFirstQuad) {
     // (0, 0) is a corner of four quads; the first drawn lies below and left.
     ASSERT_TRUE(PickOnSection(s_, MouseX(0), MouseY(0), -6, 6, -6, 6, 0));
-    EXPECT_NEAR(s_.PickedPoint[0], -0.06f, 1e-4);
-    EXPECT_NEAR(s_.PickedPoint[1], -0.06f, 1e-4);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], -0.06f, 1e-4);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], -0.06f, 1e-4);
 }
 
 TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
@@ -104,7 +104,7 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
     for (auto [x, y] : {std::pair{xl + 0.5f * dx, 0.3f}, std::pair{xh - 0.5f * dx, 0.3f},
                         std::pair{-2.0f, yl + 0.05f}, std::pair{-2.0f, yh - 0.05f}}) {
         EXPECT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0)) << x << "," << y;
-        EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-3);
+        EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-3);
     }
     // Beyond the low edges, and beyond the extra last column and row: nothing.
     for (auto [x, y] :
@@ -123,16 +123,16 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
 }
 
 TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
-    s_.MapGrid.GridPoints[0] = 11;
-    s_.MapGrid.GridPoints[1] = 21;
-    s_.MapGrid.GridPoints[2] = 5;
-    s_.MapGrid.GridOrigin[0] = -1;
-    s_.MapGrid.GridOrigin[1] = 2;
-    s_.MapGrid.GridOrigin[2] = -3;
-    s_.MapGrid.GridStep[0] = 0.5f;
-    s_.MapGrid.GridStep[1] = 0.25f;
-    s_.MapGrid.GridStep[2] = 1.5f;
-    s_.ContourLayer = 3;
+    s_.map.MapGrid.GridPoints[0] = 11;
+    s_.map.MapGrid.GridPoints[1] = 21;
+    s_.map.MapGrid.GridPoints[2] = 5;
+    s_.map.MapGrid.GridOrigin[0] = -1;
+    s_.map.MapGrid.GridOrigin[1] = 2;
+    s_.map.MapGrid.GridOrigin[2] = -3;
+    s_.map.MapGrid.GridStep[0] = 0.5f;
+    s_.map.MapGrid.GridStep[1] = 0.25f;
+    s_.map.MapGrid.GridStep[2] = 1.5f;
+    s_.surfaces.ContourLayer = 3;
     const SectionRectangle r = SectionPickRectangle(s_);
     EXPECT_EQ(r.x_low, -1.0f);
     EXPECT_EQ(r.x_high, 4.0f);
@@ -141,10 +141,10 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
     EXPECT_EQ(r.z, 0.0f);
 
     // PickByMode "2D" uses it: a click at scene (1.6, 3.1) finds that quad.
-    s_.PickingMode = "2D";
+    s_.switches.PickingMode = "2D";
     ASSERT_TRUE(PickByMode(s_, dialogs_, MouseX(1.6f), MouseY(3.1f)));
-    EXPECT_NEAR(s_.PickedPoint[0], SubdivisionCentre(-1, 4, 1.6f), 1e-4);
-    EXPECT_NEAR(s_.PickedPoint[1], SubdivisionCentre(2, 7, 3.1f), 1e-4);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(-1, 4, 1.6f), 1e-4);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(2, 7, 3.1f), 1e-4);
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
@@ -154,13 +154,13 @@ TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
     // Over the lower-right half of the front face: triangle (x0,y0),(x1,y0),(x1,y1).
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
     EXPECT_TRUE(dialogs_.messages.empty());
-    EXPECT_NEAR(s_.PickedPoint[0], (0 + 2 + 2) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.PickedPoint[1], (-1 - 1 + 1) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.PickedPoint[2], 0.0f, 1e-6) << "halfway between front and back";
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], (0 + 2 + 2) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], (-1 - 1 + 1) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.peaks.PickedPoint[2], 0.0f, 1e-6) << "halfway between front and back";
     // The upper-left half.
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(0.6f)));
-    EXPECT_NEAR(s_.PickedPoint[0], (0 + 2 + 0) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.PickedPoint[1], (-1 + 1 + 1) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], (0 + 2 + 0) / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], (-1 + 1 + 1) / 3.0f, 1e-5);
     // Beside the blob: no crossing, nothing picked, no message.
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(-3), MouseY(3)));
     EXPECT_TRUE(dialogs_.messages.empty());
@@ -173,34 +173,34 @@ TEST_F(PickingTest, SurfaceThroughTwoBlobsInLinePicksNothing) {
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(-0.2f)));
     EXPECT_TRUE(dialogs_.messages.empty());
     // Turned a quarter about y, the two boxes stand side by side: one is picked.
-    s_.ViewQuaternion[1] = std::sqrt(0.5f);
-    s_.ViewQuaternion[3] = std::sqrt(0.5f);
+    s_.view.ViewQuaternion[1] = std::sqrt(0.5f);
+    s_.view.ViewQuaternion[3] = std::sqrt(0.5f);
     EXPECT_TRUE(PickOnSurface(s_, dialogs_, MouseX(3.0f), MouseY(-0.2f)));
     // Between the box's x faces, inside one of the two boxes.
-    EXPECT_NEAR(s_.PickedPoint[0], 0.0f, 1e-5);
-    EXPECT_GT(std::fabs(s_.PickedPoint[2]), 2.0f);
-    EXPECT_LT(std::fabs(s_.PickedPoint[2]), 4.0f);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], 0.0f, 1e-5);
+    EXPECT_GT(std::fabs(s_.peaks.PickedPoint[2]), 2.0f);
+    EXPECT_LT(std::fabs(s_.peaks.PickedPoint[2]), 4.0f);
 }
 
 TEST_F(PickingTest, SurfaceNeedsExactlyOneVisibleLayer) {
     AddBox(1, {-1, -1, -1}, {1, 1, 1});
     AddBox(3, {2, 2, -1}, {4, 4, 1});
     const float mx = MouseX(3.4f), my = MouseY(2.6f);  // over layer 3's box only
-    s_.PickedPoint[0] = 99;
+    s_.peaks.PickedPoint[0] = 99;
     for (auto visible : {std::array<Switch, 3>{kTrue, kFalse, kTrue},
                          std::array<Switch, 3>{kFalse, kFalse, kFalse}}) {
-        for (int L = 1; L <= 3; ++L) s_.LayerVisible[L] = visible[L - 1];
+        for (int L = 1; L <= 3; ++L) s_.layers.LayerVisible[L] = visible[L - 1];
         EXPECT_FALSE(PickOnSurface(s_, dialogs_, mx, my));
     }
     ASSERT_EQ(dialogs_.messages.size(), 2u);
     EXPECT_EQ(dialogs_.messages[0], "Exactly 1 layer must be used for 3D ELD map picking  !!");
-    EXPECT_EQ(s_.PickedPoint[0], 99.0f) << "nothing is picked";
+    EXPECT_EQ(s_.peaks.PickedPoint[0], 99.0f) << "nothing is picked";
 
     // Layer 3 alone: its triangles are the ones tested.
     OnlyVisible(3);
-    s_.PickingMode = "3D";
+    s_.switches.PickingMode = "3D";
     ASSERT_TRUE(PickByMode(s_, dialogs_, mx, my));
-    EXPECT_GT(s_.PickedPoint[0], 2.0f);
+    EXPECT_GT(s_.peaks.PickedPoint[0], 2.0f);
     EXPECT_EQ(dialogs_.messages.size(), 2u);
     // Layer 1 alone: nothing of layer 1 lies under that spot.
     OnlyVisible(1);
@@ -210,14 +210,14 @@ TEST_F(PickingTest, SurfaceNeedsExactlyOneVisibleLayer) {
 TEST_F(PickingTest, LayersBeyondSixteenBitNamesArePicked) {
     // 40 000 small triangles far to the side, then the blob: its triangles
     // carry names above 32 767.
-    auto& tri = s_.Triangles[1];
+    auto& tri = s_.surfaces.Triangles[1];
     for (int i = 0; i < 40000; ++i)
         tri.push_back({{{-5.9f, -5.9f, 0}, {-5.8f, -5.9f, 0}, {-5.9f, -5.8f, 0}}});
     AddBox(1, {0, -1, -1}, {2, 1, 1});
     OnlyVisible(1);
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
-    EXPECT_NEAR(s_.PickedPoint[0], 4 / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.PickedPoint[2], 0.0f, 1e-6);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], 4 / 3.0f, 1e-5);
+    EXPECT_NEAR(s_.peaks.PickedPoint[2], 0.0f, 1e-6);
 }
 
 // The selection pass with every triangle of the layer sent, as reference for
@@ -229,7 +229,7 @@ std::vector<std::uint32_t> AllTriangleHits(const SceneState& s, float X, float Y
 TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
     // A fine closed shell (some triangles a pixel small), seen turned, shifted
     // and enlarged so that parts come close to the eye.
-    auto& tri = s_.Triangles[2];
+    auto& tri = s_.surfaces.Triangles[2];
     const int bands = 60;
     auto at = [&](int i, int j) {
         const float th = 3.14159265f * i / bands, ph = 6.2831853f * j / bands;
@@ -241,12 +241,12 @@ TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
             tri.push_back({{at(i, j), at(i + 1, j), at(i + 1, j + 1)}});
             tri.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}});
         }
-    s_.TriangleCount[2] = static_cast<int>(tri.size());
-    s_.ViewQuaternion[0] = 0.3f;
-    s_.ViewQuaternion[1] = 0.5f;
-    s_.ViewQuaternion[3] = std::sqrt(1 - 0.09f - 0.25f);
-    s_.ViewTranslation[0] = 0.7f;
-    s_.ViewScale = 2.5f;
+    s_.surfaces.TriangleCount[2] = static_cast<int>(tri.size());
+    s_.view.ViewQuaternion[0] = 0.3f;
+    s_.view.ViewQuaternion[1] = 0.5f;
+    s_.view.ViewQuaternion[3] = std::sqrt(1 - 0.09f - 0.25f);
+    s_.view.ViewTranslation[0] = 0.7f;
+    s_.view.ViewScale = 2.5f;
     int compared = 0, hit = 0;
     for (float X = 3.5f; X < kSize; X += 37.3f)
         for (float Y = 2.25f; Y < kSize; Y += 41.7f) {

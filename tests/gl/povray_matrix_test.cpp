@@ -15,11 +15,11 @@ TEST(PovrayMatrixGl, SameAsRecalcModelViewForATurnedScaledShiftedView) {
     eld::SceneState s;
     float q[4];
     eld::Trackball(q, 0.1f, -0.2f, 0.7f, 0.4f);  // some rotation off every axis
-    std::copy(q, q + 4, s.ViewQuaternion);
-    s.ViewTranslation[0] = 0.9f;
-    s.ViewTranslation[1] = -1.2f;
-    s.ViewTranslation[2] = 3.3f;
-    s.ViewScale = 1.7f;
+    std::copy(q, q + 4, s.view.ViewQuaternion);
+    s.view.ViewTranslation[0] = 0.9f;
+    s.view.ViewTranslation[1] = -1.2f;
+    s.view.ViewTranslation[2] = 3.3f;
+    s.view.ViewScale = 1.7f;
     eld::recalcModelView(s);
     float gl[16], core[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, gl);

@@ -132,10 +132,10 @@ TEST(StereoTest, PickingEyeMultipliesOntoTheCurrentMatrix) {
 TEST(StereoTest, ResizeSetsAspectFactors) {
     OsMesaContext gl(200, 100);
     SceneState s;
-    s.DisplayMode = "NoStereo";
+    s.program.DisplayMode = "NoStereo";
     ResizeFrame(s, 200, 100);
-    EXPECT_FLOAT_EQ(s.AspectX, 2.0f);
-    EXPECT_FLOAT_EQ(s.AspectY, 1.0f);
+    EXPECT_FLOAT_EQ(s.view.AspectX, 2.0f);
+    EXPECT_FLOAT_EQ(s.view.AspectY, 1.0f);
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
     EXPECT_EQ(vp[2], 200);
@@ -147,17 +147,17 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
     EXPECT_NEAR(corner[1], 1.0, 1e-5);
 
     ResizeFrame(s, 100, 300);
-    EXPECT_FLOAT_EQ(s.AspectX, 1.0f);
-    EXPECT_FLOAT_EQ(s.AspectY, 3.0f);
+    EXPECT_FLOAT_EQ(s.view.AspectX, 1.0f);
+    EXPECT_FLOAT_EQ(s.view.AspectY, 3.0f);
     ResizeFrame(s, 80, 80);
-    EXPECT_EQ(s.AspectX, 1.0f);
-    EXPECT_EQ(s.AspectY, 1.0f);
+    EXPECT_EQ(s.view.AspectX, 1.0f);
+    EXPECT_EQ(s.view.AspectY, 1.0f);
     ResizeFrame(s, 0, 50);  // minimised: 1 x 1, no division by zero
     glGetIntegerv(GL_VIEWPORT, vp);
     EXPECT_EQ(vp[2], 1);
     EXPECT_EQ(vp[3], 1);
-    EXPECT_EQ(s.AspectX, 1.0f);
-    EXPECT_EQ(s.AspectY, 1.0f);
+    EXPECT_EQ(s.view.AspectX, 1.0f);
+    EXPECT_EQ(s.view.AspectY, 1.0f);
 }
 
 TEST(StereoTest, InterlaceLineCount) {
@@ -192,7 +192,7 @@ TEST(StereoTest, InterlaceMaskMarksEvenRows) {
 TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
     OsMesaContext gl(40, 20);
     SceneState s;
-    s.DisplayMode = "StereoInterlaced";
+    s.program.DisplayMode = "StereoInterlaced";
     ResizeFrame(s, 40, 20);
     ExpectEvenRowMask(gl);
     gl.Resize(40, 31);
@@ -202,7 +202,7 @@ TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
     ExpectEvenRowMask(gl);
 
     // Other modes leave the stencil buffer alone.
-    s.DisplayMode = "NoStereo";
+    s.program.DisplayMode = "NoStereo";
     glClearStencil(1);
     glClear(GL_STENCIL_BUFFER_BIT);
     ResizeFrame(s, 40, 31);

@@ -15,16 +15,16 @@ namespace fs = std::filesystem;
 
 TEST(AboutWindow, TriangleTotalCountsOnlyVisibleLayers) {
     SceneState s;
-    s.TriangleCount[1] = 1000;
-    s.TriangleCount[2] = 400;
-    s.TriangleCount[3] = 250;
-    s.LayerVisible[1] = kTrue;
-    s.LayerVisible[2] = kFalse;
-    s.LayerVisible[3] = kTrue;
+    s.surfaces.TriangleCount[1] = 1000;
+    s.surfaces.TriangleCount[2] = 400;
+    s.surfaces.TriangleCount[3] = 250;
+    s.layers.LayerVisible[1] = kTrue;
+    s.layers.LayerVisible[2] = kFalse;
+    s.layers.LayerVisible[3] = kTrue;
     EXPECT_EQ(VisibleTriangleTotal(s), 1250);
-    s.LayerVisible[2] = 1;  // any non-zero value counts as visible
+    s.layers.LayerVisible[2] = 1;  // any non-zero value counts as visible
     EXPECT_EQ(VisibleTriangleTotal(s), 1650);
-    s.LayerVisible[1] = s.LayerVisible[2] = s.LayerVisible[3] = kFalse;
+    s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kFalse;
     EXPECT_EQ(VisibleTriangleTotal(s), 0);
 }
 

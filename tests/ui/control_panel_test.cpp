@@ -12,65 +12,67 @@ namespace {
 
 SceneState MapWithRange(float dmin, float dmax, int nz = 20) {
     SceneState s;
-    s.MapGrid.DensityMin = dmin;
-    s.MapGrid.DensityMax = dmax;
-    s.MapGrid.GridPoints[0] = 10;
-    s.MapGrid.GridPoints[1] = 12;
-    s.MapGrid.GridPoints[2] = static_cast<float>(nz);
+    s.map.MapGrid.DensityMin = dmin;
+    s.map.MapGrid.DensityMax = dmax;
+    s.map.MapGrid.GridPoints[0] = 10;
+    s.map.MapGrid.GridPoints[1] = 12;
+    s.map.MapGrid.GridPoints[2] = static_cast<float>(nz);
     return s;
 }
 
 TEST(ControlPanelSlider, PositionMapsLinearlyOntoTheDensityRange) {
     SceneState s = MapWithRange(0.0f, 1.0f);
     // Just over one half: the position is divided by 32767, not 32768.
-    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 16384), static_cast<float>(16384.0 / 32767.0));
-    EXPECT_GT(LimitFromSliderPosition(s.MapGrid, 16384), 0.5f);
-    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 0), 0.0f);
-    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 32767), 1.0f);
+    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 16384), static_cast<float>(16384.0 / 32767.0));
+    EXPECT_GT(LimitFromSliderPosition(s.map.MapGrid, 16384), 0.5f);
+    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 0), 0.0f);
+    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 32767), 1.0f);
 
     SceneState t = MapWithRange(-2.0f, 6.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 0), -2.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 32767), 6.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.MapGrid, 8192), static_cast<float>(8192.0 / 32767 * 8 - 2));
+    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 0), -2.0f);
+    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 32767), 6.0f);
+    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 8192),
+              static_cast<float>(8192.0 / 32767 * 8 - 2));
 }
 
 TEST(ControlPanelSlider, LimitGivesTheNearestPositionWithinTheSlider) {
     SceneState s = MapWithRange(-2.0f, 6.0f);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, -2.0f), 0);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 6.0f), 32767);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 2.0f), 16384);  // 16383.5 rounds to even
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 0.0f), 8192);   // 8191.75
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, -2.0f), 0);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 6.0f), 32767);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 2.0f), 16384);  // 16383.5 rounds to even
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 0.0f), 8192);   // 8191.75
     // Positions round-trip through the limit they set.
     for (int p : {1, 77, 16383, 20000, 32766})
-        EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, LimitFromSliderPosition(s.MapGrid, p)), p);
+        EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, LimitFromSliderPosition(s.map.MapGrid, p)),
+                  p);
     // Limits outside the range (not yet clamped) keep the slider at its ends.
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 100.0f), 32767);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, -100.0f), 0);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 100.0f), 32767);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, -100.0f), 0);
 }
 
 TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
     SceneState s = MapWithRange(3.5f, 3.5f);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 3.5f), 0);
-    EXPECT_EQ(SliderPositionFromLimit(s.MapGrid, 9.0f), 0);
-    EXPECT_EQ(LimitFromSliderPosition(s.MapGrid, 16384), 3.5f);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 3.5f), 0);
+    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 9.0f), 0);
+    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 16384), 3.5f);
     ApplyLimits(s, 1.0, 3.5, 7.0);
-    EXPECT_EQ(s.LayerLimit[1], 3.5f);
-    EXPECT_EQ(s.LayerLimit[3], 3.5f);
+    EXPECT_EQ(s.layers.LayerLimit[1], 3.5f);
+    EXPECT_EQ(s.layers.LayerLimit[3], 3.5f);
 }
 
 TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
     SceneState s = MapWithRange(-1.5f, 4.0f);
-    EXPECT_EQ(ClampToDensityRange(s.MapGrid, 9.0f), 4.0f);
-    EXPECT_EQ(ClampToDensityRange(s.MapGrid, -9.0f), -1.5f);
-    EXPECT_EQ(ClampToDensityRange(s.MapGrid, 0.25f), 0.25f);
-    EXPECT_EQ(ClampToDensityRange(s.MapGrid, std::numeric_limits<float>::quiet_NaN()), -1.5f);
-    EXPECT_EQ(ClampToDensityRange(s.MapGrid, std::numeric_limits<float>::infinity()), 4.0f);
+    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, 9.0f), 4.0f);
+    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, -9.0f), -1.5f);
+    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, 0.25f), 0.25f);
+    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, std::numeric_limits<float>::quiet_NaN()), -1.5f);
+    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, std::numeric_limits<float>::infinity()), 4.0f);
 
     ApplyLimits(s, 10.0, -10.0, 1.25);
-    EXPECT_EQ(s.LayerLimit[1], 4.0f);
-    EXPECT_EQ(s.LayerLimit[2], -1.5f);
-    EXPECT_EQ(s.LayerLimit[3], 1.25f);
-    EXPECT_EQ(s.LayerLimit[0], 0.0f) << "slot 0 is not a layer";
+    EXPECT_EQ(s.layers.LayerLimit[1], 4.0f);
+    EXPECT_EQ(s.layers.LayerLimit[2], -1.5f);
+    EXPECT_EQ(s.layers.LayerLimit[3], 1.25f);
+    EXPECT_EQ(s.layers.LayerLimit[0], 0.0f) << "slot 0 is not a layer";
 }
 
 TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {
@@ -90,21 +92,21 @@ TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {
 TEST(ControlPanelText, ReadPanelControlsClampsTypedLimitsAndTheZLayer) {
     SceneState s = MapWithRange(-1.0f, 2.0f, 15);
     ReadPanelControls(s, {"5", "not a number", "-3"}, "0");
-    EXPECT_EQ(s.LayerLimit[1], 2.0f) << "above DensityMax";
-    EXPECT_EQ(s.LayerLimit[2], 0.0f) << "no number gives 0, inside the range";
-    EXPECT_EQ(s.LayerLimit[3], -1.0f) << "below DensityMin";
-    EXPECT_EQ(s.ContourLayer, 1);
+    EXPECT_EQ(s.layers.LayerLimit[1], 2.0f) << "above DensityMax";
+    EXPECT_EQ(s.layers.LayerLimit[2], 0.0f) << "no number gives 0, inside the range";
+    EXPECT_EQ(s.layers.LayerLimit[3], -1.0f) << "below DensityMin";
+    EXPECT_EQ(s.surfaces.ContourLayer, 1);
 
     SceneState t = MapWithRange(0.5f, 2.0f, 15);
     ReadPanelControls(t, {"x", "1.5", "1.75"}, "99");
-    EXPECT_EQ(t.LayerLimit[1], 0.5f) << "0 from the text, then clamped up";
-    EXPECT_EQ(t.LayerLimit[2], 1.5f);
-    EXPECT_EQ(t.ContourLayer, 15);
+    EXPECT_EQ(t.layers.LayerLimit[1], 0.5f) << "0 from the text, then clamped up";
+    EXPECT_EQ(t.layers.LayerLimit[2], 1.5f);
+    EXPECT_EQ(t.surfaces.ContourLayer, 15);
 
     ReadPanelControls(t, {"1", "1", "1"}, "7.6");
-    EXPECT_EQ(t.ContourLayer, 8);
+    EXPECT_EQ(t.surfaces.ContourLayer, 8);
     ReadPanelControls(t, {"1", "1", "1"}, "layer");
-    EXPECT_EQ(t.ContourLayer, 1);
+    EXPECT_EQ(t.surfaces.ContourLayer, 1);
 }
 
 TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
@@ -121,7 +123,7 @@ TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
 TEST(ControlPanelText, LabelsAndRoundTrippingLimitText) {
     EXPECT_EQ(ZRangeText(41), "<1,41>");
     SceneState s = MapWithRange(0, 1, 41);
-    EXPECT_EQ(GridPointsZ(s.MapGrid), 41);
+    EXPECT_EQ(GridPointsZ(s.map.MapGrid), 41);
     for (float v : {0.1f, -0.3f, 1234.5678f, 1e-7f, 16384.0f / 32767.0f}) {
         const std::string text = FloatText(v);
         EXPECT_EQ(static_cast<float>(LeadingNumber(text)), v) << text;

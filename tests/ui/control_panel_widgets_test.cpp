@@ -32,20 +32,20 @@ class PanelWidgets : public ::testing::Test {
   protected:
     PanelWidgets() : panel_(s_, host_) {
         host_.s = &s_;
-        s_.MapGrid.DensityMin = -1.0f;
-        s_.MapGrid.DensityMax = 3.0f;
-        s_.MapGrid.GridPoints[2] = 12;
-        s_.LayerLimit[1] = -0.6f;
-        s_.LayerLimit[2] = 0.2f;
-        s_.LayerLimit[3] = 1.0f;
-        s_.LayerVisible[1] = kTrue;
-        s_.LayerVisible[2] = kTrue;
-        s_.LayerVisible[3] = kFalse;
-        s_.ContourLayer = 4;
+        s_.map.MapGrid.DensityMin = -1.0f;
+        s_.map.MapGrid.DensityMax = 3.0f;
+        s_.map.MapGrid.GridPoints[2] = 12;
+        s_.layers.LayerLimit[1] = -0.6f;
+        s_.layers.LayerLimit[2] = 0.2f;
+        s_.layers.LayerLimit[3] = 1.0f;
+        s_.layers.LayerVisible[1] = kTrue;
+        s_.layers.LayerVisible[2] = kTrue;
+        s_.layers.LayerVisible[3] = kFalse;
+        s_.surfaces.ContourLayer = 4;
         s_.SceneListValid = 1;
-        s_.LayerLimitPresets[0] = {{0.5, 1.5, 9.0}, "light atoms"};
-        s_.LayerLimitPresets[1] = {{-5.0, 0.25, 2.75}, "heavy atoms"};
-        s_.LayerLimitPresets[2] = {{1, 2, 3}, "load setting 3"};
+        s_.layers.LayerLimitPresets[0] = {{0.5, 1.5, 9.0}, "light atoms"};
+        s_.layers.LayerLimitPresets[1] = {{-5.0, 0.25, 2.75}, "heavy atoms"};
+        s_.layers.LayerLimitPresets[2] = {{1, 2, 3}, "load setting 3"};
         panel_.Create();
     }
 
@@ -84,7 +84,7 @@ TEST_F(PanelWidgets, LoadFillsEveryControlFromTheState) {
     EXPECT_EQ(C<Fl_Button>("Option1")->value(), 1);
     EXPECT_EQ(C<Fl_Button>("Option3")->value(), 1);
     EXPECT_EQ(C<Fl_Button>("Option4")->value(), 0);
-    EXPECT_EQ(C<Fl_Scrollbar>("HScroll2")->value(), SliderPositionFromLimit(s_.MapGrid, 0.2f));
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll2")->value(), SliderPositionFromLimit(s_.map.MapGrid, 0.2f));
     EXPECT_STREQ(C("Preset2")->tooltip(), "heavy atoms");
     EXPECT_STREQ(C("Check1")->label(), "Layer1");
     EXPECT_STREQ(C("Check2")->label(), "Layer 2");
@@ -96,20 +96,20 @@ TEST_F(PanelWidgets, LoadFillsEveryControlFromTheState) {
 
 TEST_F(PanelWidgets, TogglesAndOptionsChangeTheStateWithoutRedrawing) {
     Click("Check3");
-    EXPECT_EQ(s_.LayerVisible[3], kTrue);
+    EXPECT_EQ(s_.layers.LayerVisible[3], kTrue);
     Click("Check3");
-    EXPECT_EQ(s_.LayerVisible[3], kFalse) << "a second click restores the switch";
+    EXPECT_EQ(s_.layers.LayerVisible[3], kFalse) << "a second click restores the switch";
     Click("Check6");
-    EXPECT_EQ(s_.ShowCell, kTrue);
+    EXPECT_EQ(s_.switches.ShowCell, kTrue);
     Click("Check4");
-    EXPECT_EQ(s_.ShowAtoms, kFalse);
+    EXPECT_EQ(s_.switches.ShowAtoms, kFalse);
     Click("Option2");
-    EXPECT_EQ(s_.SurfaceStyle, 2);
+    EXPECT_EQ(s_.switches.SurfaceStyle, 2);
     EXPECT_EQ(C<Fl_Button>("Option1")->value(), 0);
     Click("Option4");
-    EXPECT_EQ(s_.PickingMode, "2D");
+    EXPECT_EQ(s_.switches.PickingMode, "2D");
     Click("Option3");
-    EXPECT_EQ(s_.PickingMode, "3D");
+    EXPECT_EQ(s_.switches.PickingMode, "3D");
     EXPECT_TRUE(host_.calls.empty());
     EXPECT_EQ(s_.SceneListValid, 1);
 }
@@ -119,28 +119,28 @@ TEST_F(PanelWidgets, SliderSetsTheLimitAndItsText) {
     bar->value(16384);
     bar->do_callback();
     const float expected = static_cast<float>(16384.0 / 32767.0 * 4.0 - 1.0);
-    EXPECT_EQ(s_.LayerLimit[1], expected);
+    EXPECT_EQ(s_.layers.LayerLimit[1], expected);
     EXPECT_EQ(Text("Limit1"), FloatText(expected));
     EXPECT_TRUE(host_.calls.empty());
 }
 
 TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
     C("Preset2")->do_callback();
-    EXPECT_EQ(s_.LayerLimit[1], -1.0f) << "clamped to DensityMin";
-    EXPECT_EQ(s_.LayerLimit[2], 0.25f);
-    EXPECT_EQ(s_.LayerLimit[3], 2.75f);
+    EXPECT_EQ(s_.layers.LayerLimit[1], -1.0f) << "clamped to DensityMin";
+    EXPECT_EQ(s_.layers.LayerLimit[2], 0.25f);
+    EXPECT_EQ(s_.layers.LayerLimit[3], 2.75f);
     EXPECT_EQ(Text("Limit1"), "-1");
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
-    EXPECT_EQ(C<Fl_Scrollbar>("HScroll3")->value(), SliderPositionFromLimit(s_.MapGrid, 2.75f));
+    EXPECT_EQ(C<Fl_Scrollbar>("HScroll3")->value(), SliderPositionFromLimit(s_.map.MapGrid, 2.75f));
     EXPECT_TRUE(host_.calls.empty()) << "no redraw";
 }
 
 TEST_F(PanelWidgets, ZButtonsStepWithinOneToNz) {
     for (int i = 0; i < 20; ++i) C("Command3")->do_callback();
-    EXPECT_EQ(s_.ContourLayer, 12);
+    EXPECT_EQ(s_.surfaces.ContourLayer, 12);
     EXPECT_EQ(Text("Text6"), "12");
     for (int i = 0; i < 20; ++i) C("Command2")->do_callback();
-    EXPECT_EQ(s_.ContourLayer, 1);
+    EXPECT_EQ(s_.surfaces.ContourLayer, 1);
     EXPECT_EQ(Text("Text6"), "1");
     EXPECT_TRUE(host_.calls.empty());
 }
@@ -158,12 +158,12 @@ TEST_F(PanelWidgets, ApplyReadsTheBoxesThenExtractsAndRepaints) {
     C<Fl_Input>("Limit3")->value("1.25 e/A3");
     C<Fl_Input>("Text6")->value("0");
     C("Command1")->do_callback();
-    EXPECT_EQ(s_.LayerLimit[1], 3.0f);
-    EXPECT_EQ(s_.LayerLimit[2], 0.0f);
-    EXPECT_EQ(s_.LayerLimit[3], 1.25f);
+    EXPECT_EQ(s_.layers.LayerLimit[1], 3.0f);
+    EXPECT_EQ(s_.layers.LayerLimit[2], 0.0f);
+    EXPECT_EQ(s_.layers.LayerLimit[3], 1.25f);
     EXPECT_EQ(Text("Limit1"), "3");
     EXPECT_EQ(Text("Limit2"), "0");
-    EXPECT_EQ(s_.ContourLayer, 1);
+    EXPECT_EQ(s_.surfaces.ContourLayer, 1);
     EXPECT_EQ(Text("Text6"), "1");
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 32767);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"GenerateFields", "Repaint"}));
@@ -172,8 +172,8 @@ TEST_F(PanelWidgets, ApplyReadsTheBoxesThenExtractsAndRepaints) {
 
 TEST_F(PanelWidgets, ReloadFillsAFreshPanelFromTheCurrentState) {
     C<Fl_Input>("Limit1")->value("2.5");  // typed but not applied
-    s_.LayerLimit[1] = 0.5f;
-    s_.MapGrid.GridPoints[2] = 30;
+    s_.layers.LayerLimit[1] = 0.5f;
+    s_.map.MapGrid.GridPoints[2] = 30;
     panel_.Destroy();
     EXPECT_EQ(panel_.window(), nullptr);
     EXPECT_EQ(panel_.Control("Limit1"), nullptr);
@@ -185,22 +185,22 @@ TEST_F(PanelWidgets, ReloadFillsAFreshPanelFromTheCurrentState) {
 TEST_F(PanelWidgets, CellBoxStartsClearedAndFollowsTheCellSwitchWhenShownAgain) {
     EXPECT_EQ(C<Fl_Button>("Check6")->value(), 0);
     Click("Check6");
-    ASSERT_EQ(s_.ShowCell, kTrue);
+    ASSERT_EQ(s_.switches.ShowCell, kTrue);
     panel_.Hide();  // closed by the user
     panel_.Load();  // and filled again when shown
     EXPECT_EQ(C<Fl_Button>("Check6")->value(), 1);
     Click("Check6");
-    EXPECT_EQ(s_.ShowCell, kFalse);
+    EXPECT_EQ(s_.switches.ShowCell, kFalse);
 }
 
 TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
-    s_.MapGrid.DensityMin = s_.MapGrid.DensityMax = 2.0f;
+    s_.map.MapGrid.DensityMin = s_.map.MapGrid.DensityMax = 2.0f;
     panel_.Load();
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
     auto* bar = C<Fl_Scrollbar>("HScroll2");
     bar->value(500);
     bar->do_callback();
-    EXPECT_EQ(s_.LayerLimit[2], 2.0f);
+    EXPECT_EQ(s_.layers.LayerLimit[2], 2.0f);
 }
 
 }  // namespace
@@ -213,7 +213,7 @@ namespace {
 // typed but not yet applied must survive.
 TEST_F(PanelWidgets, ShowContourLayerKeepsUnappliedEdits) {
     C<Fl_Input>("Limit1")->value("2.5");
-    s_.ContourLayer = 7;
+    s_.surfaces.ContourLayer = 7;
     panel_.ShowContourLayer();
     EXPECT_EQ(Text("Text6"), "7");
     EXPECT_EQ(Text("Limit1"), "2.5");

@@ -20,15 +20,15 @@ namespace fs = std::filesystem;
 
 SceneState IdentityCell() {
     SceneState s;
-    s.CellMatrix = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    s.map.CellMatrix = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
     return s;
 }
 
 void AddPeak(SceneState& s, float x, float y, float z) {
-    s.PeakList[s.PeakCount][0] = x;
-    s.PeakList[s.PeakCount][1] = y;
-    s.PeakList[s.PeakCount][2] = z;
-    ++s.PeakCount;
+    s.peaks.PeakList[s.peaks.PeakCount][0] = x;
+    s.peaks.PeakList[s.peaks.PeakCount][1] = y;
+    s.peaks.PeakList[s.peaks.PeakCount][2] = z;
+    ++s.peaks.PeakCount;
 }
 
 std::string ReadAll(const fs::path& p) {
@@ -68,7 +68,7 @@ TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
     EXPECT_EQ(ReadAll(file),
               "ATOM Q  1   X= .25  Y= .5  Z=-.125 \r\n"
               "ATOM Q  2   X= 1  Y= 2  Z= 3 \r\n");
-    EXPECT_EQ(s.PeakCount, 2) << "saving does not clear the list";
+    EXPECT_EQ(s.peaks.PeakCount, 2) << "saving does not clear the list";
 }
 
 TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtOne) {
@@ -82,7 +82,7 @@ TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtO
     ASSERT_TRUE(SavePeakList(s, d));
     EXPECT_EQ(ReadAll(a), ReadAll(b));
     // Clear Peaks forgets the rows without erasing them; one new pick.
-    s.PeakCount = 0;
+    s.peaks.PeakCount = 0;
     AddPeak(s, 4.0f, 5.0f, 6.0f);
     ASSERT_TRUE(SavePeakList(s, d));
     EXPECT_EQ(ReadAll(a), "ATOM Q  1   X= 4  Y= 5  Z= 6 \r\n") << "the old file is replaced";
