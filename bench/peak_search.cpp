@@ -15,32 +15,32 @@ const eld::SceneState& Map256() {
         const int n = 256;
         const float step = 0.4f;
         eld::SceneState m;
-        m.DensityGrid.Create(n, n, n);
+        m.map.DensityGrid.Create(n, n, n);
         for (int a = 0; a < 3; ++a) {
-            m.MapGrid.GridPoints[a] = n;
-            m.MapGrid.GridStep[a] = step;
+            m.map.MapGrid.GridPoints[a] = n;
+            m.map.MapGrid.GridStep[a] = step;
         }
         const float edge = (n - 1) * step;
-        m.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
-        for (int k = 0; k < 6; ++k) m.CellParameters[k] = k < 3 ? edge : 90.0f;
+        m.map.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
+        for (int k = 0; k < 6; ++k) m.map.CellParameters[k] = k < 3 ? edge : 90.0f;
         std::mt19937 rng(16);
         std::normal_distribution<float> noise(0.0f, 0.05f);
-        for (float& v : m.DensityGrid.values) v = noise(rng);
+        for (float& v : m.map.DensityGrid.values) v = noise(rng);
         // Each atom touches the points within 4 steps of its centre.
         std::uniform_real_distribution<float> u(5.0f, n - 5.0f);
         for (int atom = 0; atom < 3000; ++atom) {
             const float c[3] = {u(rng), u(rng), u(rng)};
-            m.AtomNames.push_back("C   ");
-            m.AtomData.push_back({(c[0] - 1) * step, (c[1] - 1) * step, (c[2] - 1) * step});
+            m.map.AtomNames.push_back("C   ");
+            m.map.AtomData.push_back({(c[0] - 1) * step, (c[1] - 1) * step, (c[2] - 1) * step});
             for (int i = int(c[0]) - 4; i <= int(c[0]) + 4; ++i)
                 for (int j = int(c[1]) - 4; j <= int(c[1]) + 4; ++j)
                     for (int k = int(c[2]) - 4; k <= int(c[2]) + 4; ++k) {
                         const float r2 = (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) +
                                          (k - c[2]) * (k - c[2]);
-                        m.DensityGrid.at(i, j, k) += std::exp(-r2 * step * step / 0.5f);
+                        m.map.DensityGrid.at(i, j, k) += std::exp(-r2 * step * step / 0.5f);
                     }
         }
-        m.AtomCount = int(m.AtomData.size());
+        m.map.AtomCount = int(m.map.AtomData.size());
         return m;
     }();
     return s;

@@ -19,7 +19,7 @@ double Dot(const Vec3& a, const Vec3& b) {
 Mat3d CellMatrixD(const SceneState& s) {
     Mat3d m{};
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) m[r][c] = s.CellMatrix[r][c];
+        for (int c = 0; c < 3; ++c) m[r][c] = s.map.CellMatrix[r][c];
     return m;
 }
 
@@ -37,12 +37,12 @@ struct GridView {
     double origin[3], step[3];
 
     explicit GridView(const SceneState& s)
-        : v(s.DensityGrid.values.data()),
-          n{s.DensityGrid.n1, s.DensityGrid.n2, s.DensityGrid.n3},
+        : v(s.map.DensityGrid.values.data()),
+          n{s.map.DensityGrid.n1, s.map.DensityGrid.n2, s.map.DensityGrid.n3},
           stride{std::ptrdiff_t(n[1] + 1) * (n[2] + 1), n[2] + 1, 1} {
         for (int a = 0; a < 3; ++a) {
-            origin[a] = s.MapGrid.GridOrigin[a];
-            step[a] = s.MapGrid.GridStep[a];
+            origin[a] = s.map.MapGrid.GridOrigin[a];
+            step[a] = s.map.MapGrid.GridStep[a];
         }
     }
     std::ptrdiff_t Index(const int i[3]) const {
@@ -226,23 +226,24 @@ DensityStats MapDensityStats(const SceneState& s) {
 
 bool MapHasCell(const SceneState& s) {
     for (int k = 0; k < 3; ++k) {
-        const float len = s.CellParameters[k], angle = s.CellParameters[3 + k];
+        const float len = s.map.CellParameters[k], angle = s.map.CellParameters[3 + k];
         if (!(len > 0) || !(angle >= 10 && angle <= 170)) return false;
     }
     const Mat3d c = CellMatrixD(s);
-    const double scale = s.CellParameters[0] * s.CellParameters[1] * s.CellParameters[2];
+    const double scale =
+        s.map.CellParameters[0] * s.map.CellParameters[1] * s.map.CellParameters[2];
     return std::fabs(Det3(c)) > 1e-6 * scale;
 }
 
 Vec3 SceneToFractional(const SceneState& s, const Vec3& p) {
     const Mat3d c = CellMatrixD(s);
     const Vec3 f = Det3(c) != 0 ? MatVec(Inverse3(c, "the cell matrix"), p) : Vec3{};
-    return {f[0] + s.CellShift[0], f[1] + s.CellShift[1], f[2] + s.CellShift[2]};
+    return {f[0] + s.map.CellShift[0], f[1] + s.map.CellShift[1], f[2] + s.map.CellShift[2]};
 }
 
 Vec3 FractionalToSceneD(const SceneState& s, const Vec3& f) {
-    return MatVec(CellMatrixD(s),
-                  Vec3{f[0] - s.CellShift[0], f[1] - s.CellShift[1], f[2] - s.CellShift[2]});
+    return MatVec(CellMatrixD(s), Vec3{f[0] - s.map.CellShift[0], f[1] - s.map.CellShift[1],
+                                       f[2] - s.map.CellShift[2]});
 }
 
 std::vector<std::array<int, 3>> GridLocalMaxima(const SceneState& s, double level) {
@@ -336,9 +337,9 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
     double tolerance = 0;
     for (double st : g.step) tolerance = std::max(tolerance, std::fabs(st));
 
-    std::vector<Vec3> atom_frac(s.AtomCount), atom_pos(s.AtomCount);
-    for (int a = 0; a < s.AtomCount; ++a) {
-        atom_pos[a] = {s.AtomData[a][0], s.AtomData[a][1], s.AtomData[a][2]};
+    std::vector<Vec3> atom_frac(s.map.AtomCount), atom_pos(s.map.AtomCount);
+    for (int a = 0; a < s.map.AtomCount; ++a) {
+        atom_pos[a] = {s.map.AtomData[a][0], s.map.AtomData[a][1], s.map.AtomData[a][2]};
         if (cell) atom_frac[a] = SceneToFractional(s, atom_pos[a]);
     }
 
@@ -365,7 +366,7 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
         p.Height = c.Height;
         p.Sigma = stats.Rms > 0 ? (c.Height - stats.Mean) / stats.Rms : 0;
         double best = kInf;
-        for (int a = 0; a < s.AtomCount; ++a) {
+        for (int a = 0; a < s.map.AtomCount; ++a) {
             if (!cell) {
                 const Vec3 d = Minus(atom_pos[a], c.Position);
                 const double len = std::sqrt(Dot(d, d));

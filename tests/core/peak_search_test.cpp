@@ -20,14 +20,14 @@ struct Blob {
 SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4, double origin = 0,
                    double cell = 0, double background = 0) {
     SceneState s;
-    s.DensityGrid.Create(n, n, n);
+    s.map.DensityGrid.Create(n, n, n);
     const float edge = cell > 0 ? float(cell) : 1.0f;
-    s.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
-    for (int k = 0; k < 6; ++k) s.CellParameters[k] = cell > 0 ? (k < 3 ? edge : 90.f) : 1.0f;
+    s.map.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
+    for (int k = 0; k < 6; ++k) s.map.CellParameters[k] = cell > 0 ? (k < 3 ? edge : 90.f) : 1.0f;
     for (int a = 0; a < 3; ++a) {
-        s.MapGrid.GridPoints[a] = float(n);
-        s.MapGrid.GridOrigin[a] = float(origin);
-        s.MapGrid.GridStep[a] = float(step);
+        s.map.MapGrid.GridPoints[a] = float(n);
+        s.map.MapGrid.GridOrigin[a] = float(origin);
+        s.map.MapGrid.GridStep[a] = float(step);
     }
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
@@ -40,15 +40,15 @@ SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4
                     for (int a = 0; a < 3; ++a) r2 += (p[a] - b.c[a]) * (p[a] - b.c[a]);
                     v += b.height * std::exp(-r2 / (2 * b.width * b.width));
                 }
-                s.DensityGrid.at(i, j, k) = float(v);
+                s.map.DensityGrid.at(i, j, k) = float(v);
             }
     return s;
 }
 
 void AddAtom(SceneState& s, const Vec3& p) {
-    s.AtomNames.push_back("C   ");
-    s.AtomData.push_back({float(p[0]), float(p[1]), float(p[2])});
-    s.AtomCount = int(s.AtomData.size());
+    s.map.AtomNames.push_back("C   ");
+    s.map.AtomData.push_back({float(p[0]), float(p[1]), float(p[2])});
+    s.map.AtomCount = int(s.map.AtomData.size());
 }
 
 double Dist(const Vec3& a, const Vec3& b) {
