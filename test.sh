@@ -18,7 +18,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 fi
 
 tools/install_deps.sh test
-cmake -S . -B "$builddir" -G Ninja "${cmake_args[@]}" >/dev/null
+# Tests and benchmarks on, also in a build folder that run.sh made without them.
+cmake -S . -B "$builddir" -G Ninja -DELD_BUILD_TESTS=ON -DELD_BUILD_BENCH=ON "${cmake_args[@]}" >/dev/null
 cmake --build "$builddir"
 
 # A private X server and window manager for the GUI tests.

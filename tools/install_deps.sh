@@ -3,10 +3,16 @@
 # Usage: tools/install_deps.sh [build|test|bench|fuzz]...  (default: build)
 set -euo pipefail
 
+# build: the programs (what run.sh needs). test: also everything the tests and
+# their scripts run or import (tools/check_test_deps.py checks this list), and
+# the benchmark library, since test.sh compiles the benchmarks too.
 build=(cmake ninja-build g++ pkg-config libfltk1.3-dev libgl1-mesa-dev libglu1-mesa-dev
-       libosmesa6-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev)
-test=(xvfb xdotool x11-apps imagemagick openbox povray)
-bench=(python3-vtk9 python3-skimage python3-numpy hyperfine)
+       libosmesa6-dev libpng-dev gemmi-dev libstb-dev tao-pegtl-dev zlib1g-dev libcli11-dev
+       nlohmann-json3-dev)
+test=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps imagemagick openbox
+      povray python3 python3-numpy python3-vtk9 xz-utils desktop-file-utils shared-mime-info
+      shfmt)
+bench=(libbenchmark-dev python3-vtk9 python3-skimage python3-numpy hyperfine)
 fuzz=(clang libclang-rt-14-dev)
 
 want=()

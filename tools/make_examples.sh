@@ -10,7 +10,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 eldmap="${1:-$here/build/bin/eldmap}"
 if [ ! -x "$eldmap" ]; then
-  cmake -S "$here" -B "$here/build" -G Ninja >/dev/null
+  cmake -S "$here" -B "$here/build" -G Ninja -DELD_BUILD_TESTS=OFF -DELD_BUILD_BENCH=OFF >/dev/null
   cmake --build "$here/build" --target eldmap
 fi
 src="$here/tools/realdata"

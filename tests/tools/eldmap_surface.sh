@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # eldmap surface and contour: JSON counts, the OBJ/PLY/STL files against each
 # other and against the store order, welding, several levels in one file, the
-# SVG contour map, errors that name the file, and (when VTK is installed) the
-# triangle counts against an independent marching-cubes implementation.
+# SVG contour map, errors that name the file, and the triangle counts against
+# an independent marching-cubes implementation (VTK's).
 set -euo pipefail
 bin="${ELD_BIN_DIR:?}"
 here="$(cd "$(dirname "$0")" && pwd)"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-py=python3
-[ -x /usr/bin/python3 ] && py=/usr/bin/python3
-$py -c 'import numpy' 2>/dev/null || { echo "numpy missing"; exit 77; }
+# Debian's interpreter: numpy and VTK come from the test group of install_deps.sh.
+py=/usr/bin/python3
+$py -c 'import numpy, vtk' || fail "numpy or VTK missing: run tools/install_deps.sh test"
 
 PYTHONPATH="$here" $py - "$tmp/smooth.mt1" <<'PY'
 import sys, mt1_grid
@@ -107,8 +107,7 @@ PY
 
 # The same counts as an independent implementation: VTK's flying edges uses the
 # published case table, whose bits mean "below", so it runs on the negated grid.
-if $py -c 'import vtk' 2>/dev/null; then
-  PYTHONPATH="$here" $py - "$tmp/two.json" <<'PY' || fail "VTK counts"
+PYTHONPATH="$here" $py - "$tmp/two.json" <<'PY' || fail "VTK counts"
 import json, sys, numpy as np, mt1_grid, vtk
 from vtk.util import numpy_support
 g = mt1_grid.smooth_grid(36, 12, 5)
@@ -118,7 +117,6 @@ for s in json.load(open(sys.argv[1]))["surfaces"]:
     fe = vtk.vtkFlyingEdges3D(); fe.SetInputData(img); fe.SetValue(0, -s["level"]); fe.Update()
     assert fe.GetOutput().GetNumberOfCells() == s["triangles"], (s, fe.GetOutput().GetNumberOfCells())
 PY
-fi
 
 # Contour map of section 7 at two levels.
 "$bin/eldmap" contour "$map" --section 7 --level 2.5 --level 6 -o "$tmp/c.svg"
