@@ -17,7 +17,7 @@ groups, or be essential or required.
 missing, with one line per problem.
 """
 import ast
-import importlib.util
+import importlib
 import json
 import os
 import re
@@ -192,12 +192,14 @@ def module_origin(name, importer):
             return os.path.join(folder, name + ".py")
     if name in sys.builtin_module_names:
         return "(stdlib)"
-    spec = importlib.util.find_spec(name)
-    if spec is None:
+    try:
+        module = importlib.import_module(name)
+    except ImportError:
         return None
-    origin = spec.origin if spec.origin not in (None, "namespace") else \
-        next(iter(spec.submodule_search_locations or []), None)
-    return "(stdlib)" if origin in ("built-in", "frozen") else origin
+    # A namespace package has folders but no file; a module built into the
+    # interpreter has neither.
+    origin = getattr(module, "__file__", None) or next(iter(getattr(module, "__path__", [])), None)
+    return origin or "(stdlib)"
 
 
 def command_origin(name, builtins):
