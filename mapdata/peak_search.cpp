@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <queue>
 
 #include "mapdata/foreign_map.h"
 
@@ -47,6 +48,11 @@ struct GridView {
     }
     std::ptrdiff_t Index(const int i[3]) const {
         return i[0] * stride[0] + i[1] * stride[1] + i[2];
+    }
+    void Point(std::ptrdiff_t index, int i[3]) const {
+        i[0] = static_cast<int>(index / stride[0]);
+        i[1] = static_cast<int>(index % stride[0] / stride[1]);
+        i[2] = static_cast<int>(index % stride[1]);
     }
     bool Empty() const { return n[0] < 1 || n[1] < 1 || n[2] < 1 || !v; }
     // Scene coordinate of a (fractional) 1-based grid position along axis a.
@@ -203,6 +209,39 @@ Vec3 Minus(const Vec3& a, const Vec3& b) {
     return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
 }
 
+// Flat indices of the strict local maxima above `level`, in memory order
+// (see GridLocalMaxima).
+std::vector<std::ptrdiff_t> ScanMaxima(const GridView& g, double level) {
+    std::vector<std::ptrdiff_t> out;
+    if (g.Empty()) return out;
+    // Neighbour offsets, those before the point in memory first.
+    std::ptrdiff_t before[13], after[13];
+    int nb = 0, na = 0;
+    for (int d0 = -1; d0 <= 1; ++d0)
+        for (int d1 = -1; d1 <= 1; ++d1)
+            for (int d2 = -1; d2 <= 1; ++d2) {
+                const std::ptrdiff_t off = d0 * g.stride[0] + d1 * g.stride[1] + d2;
+                if (off < 0) before[nb++] = off;
+                if (off > 0) after[na++] = off;
+            }
+    const double fmax = std::numeric_limits<float>::max();
+    const float lv = static_cast<float>(std::clamp(level, -fmax, fmax));
+    for (int i1 = 2; i1 < g.n[0]; ++i1)
+        for (int i2 = 2; i2 < g.n[1]; ++i2) {
+            const std::ptrdiff_t row = i1 * g.stride[0] + i2 * g.stride[1];
+            for (int i3 = 2; i3 < g.n[2]; ++i3) {
+                const float* p = g.v + row + i3;
+                const float v = *p;
+                if (!(v > lv)) continue;
+                bool top = true;
+                for (int k = 0; top && k < 13; ++k) top = v > p[before[k]];
+                for (int k = 0; top && k < 13; ++k) top = v >= p[after[k]];
+                if (top) out.push_back(row + i3);
+            }
+        }
+    return out;
+}
+
 }  // namespace
 
 DensityStats MapDensityStats(const SceneState& s) {
@@ -248,37 +287,11 @@ Vec3 FractionalToSceneD(const SceneState& s, const Vec3& f) {
 
 std::vector<std::array<int, 3>> GridLocalMaxima(const SceneState& s, double level) {
     const GridView g(s);
-    std::vector<std::array<int, 3>> out;
-    if (g.Empty()) return out;
-    // Neighbour offsets, those before the point in memory first.
-    std::ptrdiff_t before[13], after[13];
-    int nb = 0, na = 0;
-    for (int d0 = -1; d0 <= 1; ++d0)
-        for (int d1 = -1; d1 <= 1; ++d1)
-            for (int d2 = -1; d2 <= 1; ++d2) {
-                const std::ptrdiff_t off = d0 * g.stride[0] + d1 * g.stride[1] + d2;
-                if (off < 0) before[nb++] = off;
-                if (off > 0) after[na++] = off;
-            }
-    const float lv = level >= double(std::numeric_limits<float>::max())
-                         ? std::numeric_limits<float>::max()
-                         : static_cast<float>(level);
-    for (int i1 = 2; i1 < g.n[0]; ++i1)
-        for (int i2 = 2; i2 < g.n[1]; ++i2) {
-            const float* row = g.v + i1 * g.stride[0] + i2 * g.stride[1];
-            for (int i3 = 2; i3 < g.n[2]; ++i3) {
-                const float* p = row + i3;
-                const float v = *p;
-                if (!(v > lv)) continue;
-                bool top = true;
-                for (int k = 0; top && k < 13; ++k) top = v > p[before[k]];
-                for (int k = 0; top && k < 13; ++k) top = v >= p[after[k]];
-                if (top) out.push_back({i1, i2, i3});
-            }
-        }
-    std::stable_sort(out.begin(), out.end(), [&](const auto& a, const auto& b) {
-        return g.v[g.Index(a.data())] > g.v[g.Index(b.data())];
-    });
+    std::vector<std::ptrdiff_t> found = ScanMaxima(g, level);
+    auto higher = [&](std::ptrdiff_t a, std::ptrdiff_t b) { return g.v[a] > g.v[b]; };
+    std::stable_sort(found.begin(), found.end(), higher);
+    std::vector<std::array<int, 3>> out(found.size());
+    for (std::size_t k = 0; k < found.size(); ++k) g.Point(found[k], out[k].data());
     return out;
 }
 
@@ -318,13 +331,6 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
     if (g.Empty() || o.MaxPeaks <= 0) return out;
     const DensityStats stats = MapDensityStats(s);
 
-    std::vector<RefinedPeak> cand;
-    for (const auto& i : GridLocalMaxima(s, o.MinLevel))
-        cand.push_back(RefineIn(g, i.data(), true));
-    std::stable_sort(cand.begin(), cand.end(), [](const RefinedPeak& a, const RefinedPeak& b) {
-        return a.Height > b.Height;
-    });
-
     const bool cell = MapHasCell(s);
     const Mat3d cm = CellMatrixD(s);
     // The identity first (lattice translations), whether listed or not.
@@ -343,22 +349,17 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
         if (cell) atom_frac[a] = SceneToFractional(s, atom_pos[a]);
     }
 
+    // Lists a peak unless it is a copy of one listed before.
     std::vector<Vec3> taken;  // fractional (with a cell) or scene positions
-    for (const RefinedPeak& c : cand) {
-        if (int(out.size()) >= o.MaxPeaks) break;
+    auto take = [&](const RefinedPeak& c) {
         const Vec3 key = cell ? SceneToFractional(s, c.Position) : c.Position;
-        bool same = false;
-        for (const Vec3& t : taken) {
+        for (const Vec3& t : taken)
             for (const SymmetryOp& op : ops) {
                 Vec3 n;
                 const double d = cell ? NearestImage(cm, Minus(t, Apply(op, key)), n)
                                       : std::sqrt(Dot(Minus(t, key), Minus(t, key)));
-                if (d < tolerance) same = true;
-                if (same) break;
+                if (d < tolerance) return;
             }
-            if (same) break;
-        }
-        if (same) continue;
         taken.push_back(key);
 
         FoundPeak p;
@@ -389,7 +390,32 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
         p.Distance = p.NearestAtom >= 0 ? best : 0;
         p.Fractional = SceneToFractional(s, p.Position);
         out.push_back(p);
+    };
+
+    // A top between grid points lies above the grid values around it: taken
+    // to be at most twice as far above the mean, so maxima down to half way
+    // to the level are refined, and a refined peak is final once no grid
+    // maximum still to come can top it.
+    auto reach = [&](double v) { return v > stats.Mean ? 2 * v - stats.Mean : v; };
+    const double pre_level = o.MinLevel > stats.Mean ? 0.5 * (o.MinLevel + stats.Mean) : o.MinLevel;
+    auto lower = [](const RefinedPeak& a, const RefinedPeak& b) { return a.Height < b.Height; };
+    std::priority_queue<RefinedPeak, std::vector<RefinedPeak>, decltype(lower)> ready(lower);
+    const auto full = [&] { return int(out.size()) >= o.MaxPeaks; };
+    // Grid maxima highest first, taken from a heap: only as many as needed.
+    std::vector<std::ptrdiff_t> maxima = ScanMaxima(g, pre_level);
+    auto below = [&](std::ptrdiff_t a, std::ptrdiff_t b) { return g.v[a] < g.v[b]; };
+    std::make_heap(maxima.begin(), maxima.end(), below);
+    for (auto end = maxima.end(); end != maxima.begin() && !full(); --end) {
+        std::pop_heap(maxima.begin(), end, below);
+        const double v = g.v[end[-1]];
+        for (; !ready.empty() && !full() && ready.top().Height >= reach(v); ready.pop())
+            take(ready.top());
+        int i[3];
+        g.Point(end[-1], i);
+        const RefinedPeak p = RefineIn(g, i, true);
+        if (p.Height > o.MinLevel) ready.push(p);
     }
+    for (; !ready.empty() && !full(); ready.pop()) take(ready.top());
     return out;
 }
 

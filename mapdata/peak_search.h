@@ -83,8 +83,8 @@ struct FoundPeak {
     double Distance = 0;   // to that atom (or its nearest copy), scene units
 };
 
-// The refined local maxima above MinLevel, highest first, at most MaxPeaks,
-// copies of one site (within one grid step) listed once.
+// The local maxima whose refined height is above MinLevel, highest first, at
+// most MaxPeaks, copies of one site (within one grid step) listed once.
 std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o);
 
 // The pick fallback in 3D: along the ray origin + t * direction (t >= 0,

@@ -66,7 +66,7 @@ TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
     const Case cases[] = {
         {"log fit of a positive map", 0.0, 1.5, 50, 2, 0.002, 0.002},
         {"plain fit where the map goes negative", -1.5, 0.3, 50, 2, 0.05, 0.1},
-        {"the minimum leaves the highest", 0.0, 3.5, 50, 1, 0.002, 0.002},
+        {"the minimum holds the refined height", 0.0, 3.9, 50, 1, 0.002, 0.002},
         {"at most max peaks", 0.0, 0.5, 1, 1, 0.002, 0.002},
     };
     const std::vector<Blob> blobs = {{{3.13, 2.91, 3.27}, 4, 0.45}, {{7.05, 6.6, 5.52}, 2, 0.6}};
