@@ -5,10 +5,12 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 
 #include "export/atomic_file.h"
 #include "mapdata/data_files.h"
 #include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
 #include "mapdata/number_field.h"
 #include "view/trackball.h"
 
@@ -44,8 +46,7 @@ void PovSink::Drain() {
 }
 
 std::string ReadPovrayHeader(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail("Cannot read the POV-Ray header \"" + path + "\": " + std::strerror(errno));
+    std::istringstream in(ReadWholeFile(path, "POV-Ray header"));
     std::string out, line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -53,8 +54,7 @@ std::string ReadPovrayHeader(const std::string& path) {
         out += line;
         out += "\r\n";
     }
-    if (in.bad()) fail("Cannot read the POV-Ray header \"" + path + "\"");
-    fail("The POV-Ray header \"" + path + "\" has no line \"" + kPovrayHeaderEnd +
+    fail("cannot use the POV-Ray header '" + path + "': it has no line \"" + kPovrayHeaderEnd +
          "\"; the scene was not written");
 }
 

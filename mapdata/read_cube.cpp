@@ -3,11 +3,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <new>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
+#include "mapdata/text_reader.h"
 
 namespace eld {
 namespace {
@@ -15,7 +15,8 @@ namespace {
 // Whitespace-separated numbers of the header lines, one line at a time, so a
 // message can name the line.
 struct CubeText {
-    std::ifstream in;
+    InputFile& file;
+    TextReader in;
     std::string path;
     int line_no = 0;
 
@@ -23,14 +24,9 @@ struct CubeText {
         fail(path + ": line " + std::to_string(line_no) + ": " + what);
     }
     std::string Line(const char* what) {
-        std::string s;
-        if (!std::getline(in, s)) {
-            ++line_no;
-            Bad(std::string("the file ends before ") + what);
-        }
         ++line_no;
-        if (!s.empty() && s.back() == '\r') s.pop_back();
-        return s;
+        if (in.AtEnd()) Bad(std::string("the file ends before ") + what);
+        return std::string(in.ReadLine(what));
     }
     // The numbers of one line; at least `need` of them.
     std::vector<double> Numbers(const char* what, std::size_t need) {
@@ -66,10 +62,8 @@ int WholeNumber(const CubeText& t, double v, const std::string& what) {
 }  // namespace
 
 ForeignMap ReadCubeMap(const std::string& path) {
-    CubeText t;
-    t.path = path;
-    t.in.open(path);
-    if (!t.in) fail(path + ": cannot open the cube file");
+    InputFile file(path, "cube file");
+    CubeText t{file, TextReader(file), path};
 
     t.Line("the first title line");
     t.Line("the second title line");
@@ -134,23 +128,27 @@ ForeignMap ReadCubeMap(const std::string& path) {
     const std::size_t points = static_cast<std::size_t>(m.N[0]) * m.N[1] * m.N[2];
     // Every value takes at least two characters; a header promising more than
     // the file can hold is refused before the grid is allocated.
-    std::error_code ec;
-    const auto bytes = std::filesystem::file_size(path, ec);
-    if (!ec && static_cast<double>(points) * values_per_point > static_cast<double>(bytes) / 2)
+    const auto bytes = file.Size();
+    if (static_cast<double>(points) * values_per_point > static_cast<double>(bytes) / 2)
         fail(
             path + ": the grid " + std::to_string(m.N[0]) + "×" + std::to_string(m.N[1]) + "×" +
             std::to_string(m.N[2]) + " (" + std::to_string(points) + " points" +
             (values_per_point > 1 ? ", " + std::to_string(values_per_point) + " values each" : "") +
             ") needs more density values than the file of " + std::to_string(bytes) +
             " bytes holds");
-    m.Values.resize(points);
+    try {
+        m.Values.resize(points);
+    } catch (const std::bad_alloc&) {
+        file.FailRead("not enough memory for its grid of " + std::to_string(points) + " points");
+    }
     std::string word;
     std::size_t taken = 0;
     for (int i = 0; i < m.N[0]; ++i)
         for (int j = 0; j < m.N[1]; ++j)
             for (int k = 0; k < m.N[2]; ++k)
                 for (int v = 0; v < values_per_point; ++v, ++taken) {
-                    if (!(t.in >> word))
+                    word = t.in.ReadWord();
+                    if (word.empty())
                         fail(path + ": the file ends after " + std::to_string(taken) +
                              " density values; the grid " + std::to_string(m.N[0]) + "×" +
                              std::to_string(m.N[1]) + "×" + std::to_string(m.N[2]) + " needs " +

@@ -1,11 +1,14 @@
 #include "mapdata/read_map.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <new>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
 #include "mapdata/map_read_common.h"
-#include "mapdata/text_reader.h"
 
 namespace eld {
 
@@ -32,6 +35,51 @@ void CheckAtomCount(long long n, const std::string& name) {
 
 void CheckFinite(float v, const char* what, const std::string& name) {
     if (!std::isfinite(v)) fail(name + ": " + what + " is not a finite number");
+}
+
+void CheckGridExtent(const MapGridRecord& g, const std::string& name) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    for (int a = 0; a < 3; ++a) {
+        const double origin = g.GridOrigin[a], step = g.GridStep[a], n = g.GridPoints[a];
+        if (!(std::fabs(step * n) <= kLargest && std::fabs(origin + step * n) <= kLargest))
+            fail(name + ": the grid along axis " + std::to_string(a + 1) + " (origin " +
+                 std::to_string(g.GridOrigin[a]) + ", step " + std::to_string(g.GridStep[a]) +
+                 ", " + std::to_string(int(n)) + " points) reaches beyond the float range");
+    }
+}
+
+void Moments::Add(const float* p, std::size_t n) {
+    if (n == 0) return;
+    if (count == 0) shift = p[0];
+    count += n;
+    std::size_t k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int l = 0; l < 4; ++l) {
+            const double v = double(p[k + l]) - shift;
+            sum[l] += v;
+            sq[l] += v * v;
+        }
+    for (; k < n; ++k) {
+        const double v = double(p[k]) - shift;
+        sum[0] += v;
+        sq[0] += v * v;
+    }
+}
+
+void Moments::Finish(MapGridRecord& g) const {
+    if (count == 0) return;
+    const double mean = (sum[0] + sum[1] + sum[2] + sum[3]) / double(count);
+    const double mean_sq = (sq[0] + sq[1] + sq[2] + sq[3]) / double(count);
+    g.DensityMean = shift + mean;
+    g.DensityRms = std::sqrt(std::max(0.0, mean_sq - mean * mean));
+}
+
+void SetMeanAndRms(SceneState& t) {
+    const DensityGridArray& d = t.map.DensityGrid;
+    Moments m;
+    for (int i1 = 1; i1 <= d.n1; ++i1)
+        for (int i2 = 1; i2 <= d.n2; ++i2) m.Add(d.values.data() + d.Index(i1, i2, 1), d.n3);
+    m.Finish(t.map.MapGrid);
 }
 
 void PlaceAndCheck(SceneState& t, const std::string& name) {
@@ -129,19 +177,49 @@ void ReadMapFileBuffer(SceneState& s, std::string_view bytes, const std::string&
     StrangeExtension(name);
 }
 
+namespace {
+
+using FileReader = void (*)(SceneState&, InputFile&);
+
+// A grid too large for the memory left becomes an error naming the file.
+void ReadGuarded(FileReader r, SceneState& s, InputFile& file) {
+    try {
+        r(s, file);
+    } catch (const std::bad_alloc&) {
+        file.FailRead("not enough memory for its grid (" + std::to_string(file.Size()) +
+                      " bytes of file)");
+    }
+}
+
+void ReadPath(FileReader r, SceneState& s, const std::string& path) {
+    InputFile file(path, "map file");
+    ReadGuarded(r, s, file);
+}
+
+void ReadBytes(FileReader r, SceneState& s, std::string_view bytes, const std::string& name) {
+    InputFile file(bytes, name, "map file");
+    ReadGuarded(r, s, file);
+}
+
+}  // namespace
+
 void ReadMapMt1(SceneState& s, const std::string& path) {
-    FileBytes bytes(path, "map file");
-    ReadMapMt1Buffer(s, bytes.View(), path);
+    ReadPath(&ReadMapMt1From, s, path);
 }
-
 void ReadMapFou(SceneState& s, const std::string& path) {
-    FileBytes bytes(path, "map file");
-    ReadMapFouBuffer(s, bytes.View(), path);
+    ReadPath(&ReadMapFouFrom, s, path);
 }
-
 void ReadMapGrd(SceneState& s, const std::string& path) {
-    FileBytes bytes(path, "map file");
-    ReadMapGrdBuffer(s, bytes.View(), path);
+    ReadPath(&ReadMapGrdFrom, s, path);
+}
+void ReadMapMt1Buffer(SceneState& s, std::string_view bytes, const std::string& name) {
+    ReadBytes(&ReadMapMt1From, s, bytes, name);
+}
+void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& name) {
+    ReadBytes(&ReadMapFouFrom, s, bytes, name);
+}
+void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& name) {
+    ReadBytes(&ReadMapGrdFrom, s, bytes, name);
 }
 
 }  // namespace eld

@@ -37,9 +37,10 @@ float Finite(TextReader& in, const char* what) {
 
 }  // namespace
 
-void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& name) {
+void ReadMapFouFrom(SceneState& s, InputFile& file) {
+    const std::string& name = file.Path();
     SceneState t;
-    TextReader in(bytes, name);
+    TextReader in(file);
 
     in.ReadLine("the first title line");
     in.ReadLine("the second title line");
@@ -59,6 +60,7 @@ void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& 
     long long n[3];
     ReadGridPoints(in, n, name);
     for (int a = 0; a < 3; ++a) t.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
+    mapread::CheckGridExtent(t.map.MapGrid, name);
     const int n1 = int(n[0]), n2 = int(n[1]), n3 = int(n[2]);
     t.map.DensityGrid.Create(n1, n2, n3);
 
@@ -78,6 +80,7 @@ void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& 
     }
     t.map.MapGrid.DensityMin = range.min;
     t.map.MapGrid.DensityMax = range.max;
+    mapread::SetMeanAndRms(t);
 
     in.ReadLine("the line after the last section");
     const long long atoms = in.ReadWholeNumber("the atom count");
@@ -101,9 +104,10 @@ void ReadMapFouBuffer(SceneState& s, std::string_view bytes, const std::string& 
     mapread::CommitMap(s, t);
 }
 
-void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& name) {
+void ReadMapGrdFrom(SceneState& s, InputFile& file) {
+    const std::string& name = file.Path();
     SceneState t;
-    TextReader in(bytes, name);
+    TextReader in(file);
 
     for (int k = 0; k < 4; ++k) in.ReadLine("the four title lines");
     long long n[3];
@@ -116,7 +120,6 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
         t.map.MapGrid.GridPoints[a] = static_cast<float>(n[a]);
     }
     const int n1 = int(n[0]), n2 = int(n[1]), n3 = int(n[2]);
-    t.map.DensityGrid.Create(n1, n2, n3);
 
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) t.map.CellMatrix[i][j] = (i == j) ? 1.0f : 0.0f;
@@ -132,6 +135,8 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
         mapread::CheckFinite(t.map.MapGrid.GridStep[a], "the grid step", name);
         mapread::CheckFinite(t.map.CellShift[a], "the cell shift", name);
     }
+    mapread::CheckGridExtent(t.map.MapGrid, name);
+    t.map.DensityGrid.Create(n1, n2, n3);
 
     in.ReadLine("the end of the box line");
     const long long atoms = in.ReadWholeNumber("the atom count");
@@ -172,6 +177,7 @@ void ReadMapGrdBuffer(SceneState& s, std::string_view bytes, const std::string& 
     }
     t.map.MapGrid.DensityMin = range.min;
     t.map.MapGrid.DensityMax = range.max;
+    mapread::SetMeanAndRms(t);
     mapread::CommitMap(s, t);
 }
 

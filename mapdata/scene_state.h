@@ -59,6 +59,10 @@ struct MapGridRecord {
     float GridStep[3] = {0, 0, 0};
     float DensityMin = 0;
     float DensityMax = 0;
+    // Mean and rms deviation from the mean of the N1*N2*N3 stored values (the
+    // zero index-0 planes left out), computed in double when the map is read.
+    double DensityMean = 0;
+    double DensityRms = 0;
 
     int N(int axis) const { return static_cast<int>(GridPoints[axis - 1]); }  // axis 1..3
 };

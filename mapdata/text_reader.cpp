@@ -1,20 +1,11 @@
 #include "mapdata/text_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <memory>
 
 #include "mapdata/eld_error.h"
 
@@ -96,6 +87,40 @@ std::string Quote(std::string_view tok) {
 TextReader::TextReader(std::string_view text, std::string name)
     : text_(text), name_(std::move(name)) {}
 
+TextReader::TextReader(InputFile& file) : name_(file.Path()) {
+    if (!file.Memory().empty() || file.Size() == 0) {
+        text_ = file.Memory().substr(file.Offset());
+        base_ = file.Offset();
+    } else {
+        file_ = &file;
+        base_ = file.Offset();
+    }
+}
+
+std::uint64_t TextReader::Remaining() const {
+    const std::uint64_t at = base_ + pos_;
+    if (!file_) return text_.size() - pos_;
+    return file_->Size() > at ? file_->Size() - at : 0;
+}
+
+bool TextReader::Refill(std::size_t& keep) {
+    if (!file_) return false;
+    // Drop what lies before keep, then append one more chunk.
+    const std::size_t kept = text_.size() - keep;
+    if (kept >= kMaxToken)
+        Fail("a line or field longer than " + std::to_string(kMaxToken) +
+             " characters (is this a text map?)");
+    if (keep > 0) window_.erase(0, keep);
+    base_ += keep;
+    pos_ -= keep;
+    keep = 0;
+    window_.resize(kept + kWindow);
+    const std::size_t got = file_->Read(window_.data() + kept, kWindow);
+    window_.resize(kept + got);
+    text_ = window_;
+    return pos_ < text_.size();
+}
+
 void TextReader::Fail(const std::string& problem) const {
     fail(name_ + ": line " + std::to_string(line_) + ": " + problem);
 }
@@ -103,19 +128,19 @@ void TextReader::Fail(const std::string& problem) const {
 std::string_view TextReader::ReadLine(const char* what) {
     if (AtEnd()) fail(name_ + ": the file ends early (expected " + what + ")");
     std::size_t start = pos_;
-    while (pos_ < text_.size() && !IsLineEnd(text_[pos_])) ++pos_;
-    std::string_view line = text_.substr(start, pos_ - start);
-    if (pos_ < text_.size()) {
-        if (text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n') ++pos_;
+    while (Have(start) && !IsLineEnd(text_[pos_])) ++pos_;
+    const std::size_t length = pos_ - start;
+    if (Have(start)) {
+        const bool cr = text_[pos_] == '\r';
         ++pos_;
+        if (cr && Have(start) && text_[pos_] == '\n') ++pos_;
         ++line_;
     }
-    return line;
+    return text_.substr(start, length);
 }
 
-std::string_view TextReader::Token(const char* what) {
-    // Skip blanks and line ends.
-    while (pos_ < text_.size()) {
+void TextReader::SkipSpace() {
+    while (Have()) {
         char c = text_[pos_];
         if (IsBlank(c)) {
             ++pos_;
@@ -124,21 +149,32 @@ std::string_view TextReader::Token(const char* what) {
             ++line_;
         } else if (c == '\r') {
             ++pos_;
-            if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+            if (Have() && text_[pos_] == '\n') ++pos_;
             ++line_;
         } else {
             break;
         }
     }
+}
+
+std::string_view TextReader::Token(const char* what) {
+    SkipSpace();
     if (AtEnd()) fail(name_ + ": the file ends early (expected " + what + ")");
     std::size_t start = pos_;
-    while (pos_ < text_.size() && !EndsToken(text_[pos_])) ++pos_;
+    while (Have(start) && !EndsToken(text_[pos_])) ++pos_;
+    return text_.substr(start, pos_ - start);
+}
+
+std::string_view TextReader::ReadWord() {
+    SkipSpace();
+    std::size_t start = pos_;
+    while (Have(start) && !IsBlank(text_[pos_]) && !IsLineEnd(text_[pos_])) ++pos_;
     return text_.substr(start, pos_ - start);
 }
 
 void TextReader::FinishNumber() {
-    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
-    if (pos_ >= text_.size()) return;
+    while (Have() && IsBlank(text_[pos_])) ++pos_;
+    if (!Have()) return;
     char c = text_[pos_];
     if (c == ',') {
         ++pos_;
@@ -147,7 +183,7 @@ void TextReader::FinishNumber() {
         ++line_;
     } else if (c == '\r') {
         ++pos_;
-        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        if (Have() && text_[pos_] == '\n') ++pos_;
         ++line_;
     }
 }
@@ -219,54 +255,6 @@ double LeadingNumber(std::string_view field) {
 std::string_view Columns(std::string_view line, std::size_t from, std::size_t to) {
     if (from < 1 || from > line.size() || to < from) return {};
     return line.substr(from - 1, to - from + 1);
-}
-
-std::string ReadWholeFile(const std::string& path, const char* what) {
-    errno = 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f)
-        fail(std::string("cannot open the ") + what + " '" + path + "': " + std::strerror(errno));
-    // One read of the whole size when it is known; chunks for pipes and files
-    // that grow while being read.
-    std::string data;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (!ec && size > 0) {
-        data.resize(static_cast<std::size_t>(size));
-        data.resize(std::fread(data.data(), 1, data.size(), f.get()));
-    }
-    char buf[1 << 16];
-    while (!std::ferror(f.get()) && !std::feof(f.get())) {
-        const std::size_t got = std::fread(buf, 1, sizeof buf, f.get());
-        data.append(buf, got);
-        if (got < sizeof buf) break;
-    }
-    if (std::ferror(f.get()))
-        fail(std::string("cannot read the ") + what + " '" + path + "': " + std::strerror(errno));
-    return data;
-}
-
-FileBytes::FileBytes(const std::string& path, const char* what) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-        const auto size = static_cast<std::size_t>(st.st_size);
-        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-        if (p != MAP_FAILED) {
-            map_ = p;
-            map_size_ = size;
-            view_ = std::string_view(static_cast<const char*>(p), size);
-        }
-    }
-    if (fd >= 0) ::close(fd);
-    if (!map_) {
-        copy_ = ReadWholeFile(path, what);
-        view_ = copy_;
-    }
-}
-
-FileBytes::~FileBytes() {
-    if (map_) ::munmap(map_, map_size_);
 }
 
 }  // namespace eld

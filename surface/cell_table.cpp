@@ -1,11 +1,10 @@
 // Reading the marching-cubes case table (cell_table.dat).
 #include <cctype>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
 #include "surface/marching_cubes.h"
 
 namespace eld {
@@ -45,12 +44,8 @@ class NumberStream {
 }  // namespace
 
 void ReadCellTable(CellTable& t, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail("cannot open the marching-cubes case table " + path);
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) fail("cannot read the marching-cubes case table " + path);
-    const std::string text = buf.str();
+    // The table is about 43 KB; a megabyte is plenty.
+    const std::string text = ReadWholeFile(path, "marching-cubes case table", 1 << 20);
 
     // Filled in a scratch table so that a bad file leaves t as it was.
     CellTable read;

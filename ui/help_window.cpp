@@ -6,16 +6,23 @@
 #include <FL/Fl_Text_Display.H>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 #include "mapdata/data_files.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
 
 namespace eld {
 
 std::string ReadHelpText(const std::string& data_folder) {
     const std::string path = DataFilePath(data_folder, "readme.txt");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return "The help text " + path + " cannot be read.\r\n";
+    std::string raw;
+    try {
+        raw = ReadWholeFile(path, "help text");
+    } catch (const EldError& e) {
+        return std::string(e.what()) + "\r\n";
+    }
+    std::istringstream in(raw);
     std::string text, line;
     while (std::getline(in, line)) {
         // A file written with CRLF line ends gives lines ending in CR.

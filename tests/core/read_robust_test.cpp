@@ -1,0 +1,235 @@
+// Reading what is not a map file: folders, pipes, devices, huge sparse files,
+// grids beyond the float range; and the mean and rms of real maps.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "convert_test_util.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/input_file.h"
+#include "mapdata/level_text.h"
+#include "mapdata/read_cube.h"
+#include "mapdata/read_map.h"
+#include "read_map_fixtures.h"
+#include "surface/marching_cubes.h"
+
+namespace eld {
+namespace {
+
+struct Outcome {
+    std::string message;   // the EldError text, or what went wrong
+    bool refused = false;  // an EldError was thrown
+    long peak_kib = 0;     // the child's peak resident memory
+};
+
+// Runs read in a child process: a read that hangs (a FIFO, an endless device)
+// is killed after 20 s instead of stopping the test run, and the child's peak
+// memory shows what the read held.
+Outcome InChild(const std::function<void()>& read) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {"no pipe"};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::string msg = "accepted";
+        int code = 1;
+        try {
+            read();
+        } catch (const EldError& e) {
+            msg = e.what();
+            code = 0;
+        } catch (const std::exception& e) {
+            msg = std::string("other exception: ") + e.what();
+        }
+        (void)!::write(fds[1], msg.data(), msg.size());
+        ::_exit(code);
+    }
+    ::close(fds[1]);
+    Outcome out;
+    int status = 0;
+    struct rusage ru {};
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (::wait4(pid, &status, WNOHANG, &ru) == 0) {
+        if (std::chrono::steady_clock::now() > until) {
+            ::kill(pid, SIGKILL);
+            ::wait4(pid, &status, 0, &ru);
+            ::close(fds[0]);
+            return {"hung (killed after 20 s)"};
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    char buf[1024];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) out.message.append(buf, n);
+    ::close(fds[0]);
+    if (WIFSIGNALED(status)) out.message = "killed by signal " + std::to_string(WTERMSIG(status));
+    out.refused = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    out.peak_kib = ru.ru_maxrss;
+    return out;
+}
+
+TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
+    testing::TempDir dir;
+    std::filesystem::create_directory(dir / "folder.mt1");
+    std::filesystem::create_directory(dir / "folder.cube");
+    ASSERT_EQ(::mkfifo((dir / "pipe.fou").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "pipe.cube").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.grd");
+    std::filesystem::create_symlink("/dev/urandom", dir / "random.mt1");
+    std::filesystem::create_symlink("/dev/zero", dir / "zero.dat");
+    // A 2 GB file of zeros costs no disk; it must be refused from its first
+    // bytes, not read whole.
+    for (const char* name : {"sparse.mt1", "sparse.fou", "sparse.grd", "sparse.cube"}) {
+        testing::WriteText(dir / name, "");
+        std::filesystem::resize_file(dir / name, 2ull << 30);
+    }
+    struct Case {
+        std::string name;
+        const char* reason;
+        std::function<void(const std::string&)> read;
+    };
+    auto map = [](const std::string& p) {
+        SceneState s;
+        ReadMapFile(s, p);
+    };
+    auto cube = [](const std::string& p) { ReadCubeMap(p); };
+    auto table = [](const std::string& p) {
+        CellTable t;
+        ReadCellTable(t, p);
+    };
+    const Case cases[] = {
+        {"folder.mt1", "folder, not a regular file", map},
+        {"folder.cube", "folder, not a regular file", cube},
+        {"pipe.fou", "pipe (FIFO), not a regular file", map},
+        {"pipe.cube", "pipe (FIFO), not a regular file", cube},
+        {"zero.grd", "device, not a regular file", map},
+        {"random.mt1", "device, not a regular file", map},
+        {"zero.dat", "device, not a regular file", table},
+        {"sparse.mt1", "grid point count along axis 1 is 0", map},
+        {"sparse.fou", "longer than 1048576 characters", map},
+        {"sparse.grd", "longer than 1048576 characters", map},
+        {"sparse.cube", "longer than 1048576 characters", cube},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir / c.name;
+        const Outcome o = InChild([&] { c.read(path); });
+        EXPECT_TRUE(o.refused) << o.message;
+        EXPECT_NE(o.message.find(path), std::string::npos) << o.message;
+        EXPECT_NE(o.message.find(c.reason), std::string::npos) << o.message;
+        EXPECT_LT(o.peak_kib, 64 * 1024) << "the read held " << o.peak_kib << " KiB";
+    }
+}
+
+// Origin and step that are finite alone but put the grid's far end beyond the
+// float range, in each format (.grd: the box size over N-1).
+TEST(ReadRobust, GridsReachingBeyondTheFloatRangeAreRefused) {
+    testing::TempDir dir;
+    testmaps::TestMap m;
+    for (float& v : m.origin) v = 3e38f;
+    for (float& v : m.step) v = 3e38f;
+    const float centre[3] = {0, 0, 0}, box[3] = {3e38f, 3e38f, 3e38f};
+    m.n[0] = 3;  // .grd step = 3e38 / 2, still 3e38 * 3 / 2 at the end
+    const std::pair<std::string, std::string> files[] = {
+        {"big.mt1", testmaps::Mt1(m)},
+        {"big.fou", testmaps::Fou(m)},
+        {"big.grd", testmaps::Grd(m, centre, box)}};
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        testing::WriteText(dir / name, bytes);
+        SceneState s;
+        try {
+            ReadMapFile(s, dir / name);
+            ADD_FAILURE() << "accepted";
+        } catch (const EldError& e) {
+            EXPECT_NE(std::string(e.what()).find(name + ": the grid along axis 1"),
+                      std::string::npos)
+                << e.what();
+            EXPECT_NE(std::string(e.what()).find("beyond the float range"), std::string::npos);
+        }
+    }
+}
+
+// Sections of over 8 MiB are not gathered but written chunk by chunk; the
+// 1 MiB chunks end in the middle of rows. Every value must land on its point.
+TEST(ReadRobust, LargeSectionsLandPointForPoint) {
+    testmaps::TestMap m;
+    m.n[0] = 1500;
+    m.n[1] = 1499;
+    m.n[2] = 2;
+    m.value = [](int i1, int i2, int i3) {
+        return float(i1 % 97) * 10 + float(i2 % 89) + 0.5f * i3;
+    };
+    SceneState s;
+    ReadMapMt1Buffer(s, testmaps::Mt1(m), "large.mt1");
+    int wrong = 0;
+    for (int i1 = 1; i1 <= m.n[0]; ++i1)
+        for (int i2 = 1; i2 <= m.n[1]; ++i2)
+            for (int i3 = 1; i3 <= m.n[2]; ++i3)
+                wrong += s.map.DensityGrid.at(i1, i2, i3) != m.value(i1, i2, i3);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 96 * 10 + 88 + 1.0f);
+}
+
+// Mean and rms of the stored points against a two-pass sum in long double,
+// on the real example maps in all three formats.
+TEST(ReadRobust, MeanAndRmsOfRealMaps) {
+    for (const char* name : {"benzene.mt1", "benzene.fou", "benzene.grd", "paracetamol_hydrate.mt1",
+                             "paracetamol_hydrate.fou", "paracetamol_hydrate.grd"}) {
+        SCOPED_TRACE(name);
+        SceneState s;
+        ReadMapFile(s, std::string(ELD_TEST_DATA) + "/../../data/examples/" + name);
+        const DensityGridArray& d = s.map.DensityGrid;
+        long double sum = 0, sq = 0, n = 0;
+        for (int i1 = 1; i1 <= d.n1; ++i1)
+            for (int i2 = 1; i2 <= d.n2; ++i2)
+                for (int i3 = 1; i3 <= d.n3; ++i3, n += 1) sum += d.values[d.Index(i1, i2, i3)];
+        const long double mean = sum / n;
+        for (int i1 = 1; i1 <= d.n1; ++i1)
+            for (int i2 = 1; i2 <= d.n2; ++i2)
+                for (int i3 = 1; i3 <= d.n3; ++i3) {
+                    const long double e = d.values[d.Index(i1, i2, i3)] - mean;
+                    sq += e * e;
+                }
+        const double rms = double(std::sqrt(sq / n));
+        ASSERT_GT(rms, 0.01);
+        EXPECT_NEAR(s.map.MapGrid.DensityMean, double(mean), 1e-9 * rms);
+        EXPECT_NEAR(s.map.MapGrid.DensityRms, rms, 1e-9 * rms);
+        EXPECT_NEAR(SigmaToLevel(s.map.MapGrid, -2.0), double(mean) - 2.0 * rms, 1e-8 * rms);
+    }
+}
+
+TEST(LevelText, AbsoluteAndSigmaForms) {
+    struct Case {
+        const char* text;
+        bool ok;
+        double value;
+        bool sigma;
+    } cases[] = {
+        {"1.5", true, 1.5, false},  {"-0.25", true, -0.25, false},    {"+2", true, 2, false},
+        {"3sigma", true, 3, true},  {"-3sigma", true, -3, true},      {"3s", true, 3, true},
+        {"2.5σ", true, 2.5, true},  {" 1.5 sigma ", true, 1.5, true}, {"", false, 0, false},
+        {"sigma", false, 0, false}, {"3x", false, 0, false},          {"nan", false, 0, false},
+        {"inf", false, 0, false},   {"3ss", false, 0, false},         {"- 3s", false, 0, false},
+        {"1e400", false, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto l = ParseLevelText(c.text);
+        ASSERT_EQ(l.has_value(), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(l->Value, c.value);
+        EXPECT_EQ(l->InSigma, c.sigma);
+    }
+}
+
+}  // namespace
+}  // namespace eld
