@@ -19,11 +19,11 @@ constexpr float kZeroParallaxZ = 0.0f;
 constexpr float kEyeDistance = 22.5f;
 constexpr float kEyeOffset = 0.31f;
 
-void DrawEye(SceneState& s, const char* eye) {
+void DrawEye(SceneState& s, const char* eye, SceneContentFn content) {
     Kamera(s, eye);
     glMatrixMode(GL_MODELVIEW);
     recalcModelView(s);
-    objekt(s);
+    objekt(s, content);
 }
 
 }  // namespace
@@ -87,7 +87,7 @@ void DrawSceneContent(const SceneState& s) {
     if (On(s.switches.ShowCell)) DrawCell(s);
 }
 
-void objekt(SceneState& s) {
+void objekt(SceneState& s, SceneContentFn content) {
     if (s.SceneListValid == 1) {
         glCallList(kSceneList);
         return;
@@ -95,12 +95,12 @@ void objekt(SceneState& s) {
     // Recorded once per change of scene content; every later frame and eye
     // only replays it under its own matrices.
     glNewList(kSceneList, GL_COMPILE_AND_EXECUTE);
-    DrawSceneContent(s);
+    content(s);
     glEndList();
     s.SceneListValid = 1;
 }
 
-unsigned int PaintFrame(SceneState& s, int w, int h) {
+unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content) {
     const GLenum error = glGetError();
     if (w <= 0 || h <= 0) w = h = 1;
     GLint viewport[4] = {0, 0, 0, 0};
@@ -112,25 +112,25 @@ unsigned int PaintFrame(SceneState& s, int w, int h) {
     glEnable(GL_DEPTH_TEST);
     if (s.program.DisplayMode == "NoStereo") {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "CentralEye");
+        DrawEye(s, "CentralEye", content);
         glFlush();
     } else if (s.program.DisplayMode == "StereoHW") {
         glDrawBuffer(GL_BACK_LEFT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "LeftEye");
+        DrawEye(s, "LeftEye", content);
         glDrawBuffer(GL_BACK_RIGHT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "RightEye");
+        DrawEye(s, "RightEye", content);
         glFlush();
     } else if (s.program.DisplayMode == "StereoInterlaced") {
         glEnable(GL_STENCIL_TEST);
         // The stencil keeps the line mask made at the last resize.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glStencilFunc(GL_NOTEQUAL, 1, 1);
-        DrawEye(s, "LeftEye");
+        DrawEye(s, "LeftEye", content);
         // One depth buffer for both eyes: their rows never overlap.
         glStencilFunc(GL_EQUAL, 1, 1);
-        DrawEye(s, "RightEye");
+        DrawEye(s, "RightEye", content);
         glFlush();
     }
     return error;

@@ -27,15 +27,19 @@ void ResizeFrame(SceneState& s, int w, int h);
 // is on exactly when ViewScale is not 1.0.
 void recalcModelView(const SceneState& s);
 
-// Draws the scene. When SceneListValid is 0 the list is recompiled in
-// GL_COMPILE_AND_EXECUTE (drawing while recording) and SceneListValid becomes
-// 1; otherwise the list is only called.
-void objekt(SceneState& s);
-
 // What display list 1 holds, drawn directly: lighting on; pick marker, peaks,
 // atoms; lighting off; surface grid by SurfaceStyle; contour map; cell. Also
 // usable for selection-mode picking and exports.
 void DrawSceneContent(const SceneState& s);
+
+// What a frame records into display list 1; another drawer only in tests that
+// compare two ways of drawing the same scene.
+using SceneContentFn = void (*)(const SceneState&);
+
+// Draws the scene. When SceneListValid is 0 the list is recompiled in
+// GL_COMPILE_AND_EXECUTE (drawing while recording) and SceneListValid becomes
+// 1; otherwise the list is only called.
+void objekt(SceneState& s, SceneContentFn content = DrawSceneContent);
 
 // One frame for every eye of s.program.DisplayMode ("NoStereo", "StereoHW",
 // "StereoInterlaced"; other modes draw nothing). Returns the GL error pending
@@ -43,6 +47,6 @@ void DrawSceneContent(const SceneState& s);
 // GlErrorWarning; drawing goes on regardless. w x h is the drawable's size: if
 // the viewport differs (a resize that did not go through ResizeFrame),
 // ResizeFrame runs first. Flushes but does not swap.
-unsigned int PaintFrame(SceneState& s, int w, int h);
+unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content = DrawSceneContent);
 
 }  // namespace eld

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "gl/primitives.h"
 #include "mapdata/atoms.h"
@@ -37,17 +38,56 @@ GLUquadric* NewSolidQuadric() {
     return q;
 }
 
-// Every visible layer's stored triangles in the layer's colour; `edges` draws
-// the lines of one triangle.
+// Line segments go to GL from a vertex array, one glDrawArrays per batch:
+// recorded into display list 1 that costs a fraction of one glVertex call
+// per point. The segments and their ends keep the order the per-triangle
+// strips and loops had, so the rasterised picture is the same.
+constexpr int kBatchSegments = 1 << 16;
+
+class LineBatch {
+  public:
+    LineBatch() {
+        points_.reserve(2 * kBatchSegments);
+        glEnableClientState(GL_VERTEX_ARRAY);
+    }
+    ~LineBatch() {
+        Flush();
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
+
+    void Segment(const XYZ& a, const XYZ& b) {
+        points_.push_back(a);
+        points_.push_back(b);
+        if (points_.size() >= 2 * static_cast<std::size_t>(kBatchSegments)) Flush();
+    }
+    // Draws what is pending; the next colour change must come after it.
+    void Flush() {
+        if (points_.empty()) return;
+        glVertexPointer(3, GL_FLOAT, sizeof(XYZ), points_.data());
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(points_.size()));
+        points_.clear();
+    }
+
+  private:
+    std::vector<XYZ> points_;
+};
+static_assert(sizeof(XYZ) == 3 * sizeof(float));
+
+// Every visible layer's stored triangles in the layer's colour; `edges` adds
+// the segments of one triangle.
 template <class Edges>
 void DrawLayerGrids(const SceneState& s, Edges edges) {
     glLineWidth(SurfaceLineWidth(s.program.DisplayMode));
+    LineBatch batch;
     for (int L = 1; L <= kLayers; ++L) {
         if (!On(s.layers.LayerVisible[L])) continue;
         const int n = StoredTriangles(s, L);
         if (n <= 0) continue;
         glColor3fv(s.layers.SurfaceColour[L]);
-        for (int t = 0; t < n; ++t) edges(s.surfaces.Triangles[L][t].v);
+        for (int t = 0; t < n; ++t) edges(batch, s.surfaces.Triangles[L][t].v);
+        batch.Flush();
     }
 }
 
@@ -58,45 +98,41 @@ float SurfaceLineWidth(const std::string& DisplayMode) {
 }
 
 void SpiderGrid(const SceneState& s) {
-    DrawLayerGrids(s, [](const XYZ* v) {
+    // A strip A, G, B and a line G, C per triangle.
+    DrawLayerGrids(s, [](LineBatch& batch, const XYZ* v) {
         const XYZ g = TriangleCentroid(v[0], v[1], v[2]);
-        glBegin(GL_LINE_STRIP);
-        Vertex(v[0]);
-        Vertex(g);
-        Vertex(v[1]);
-        glEnd();
-        glBegin(GL_LINES);
-        Vertex(g);
-        Vertex(v[2]);
-        glEnd();
+        batch.Segment(v[0], g);
+        batch.Segment(g, v[1]);
+        batch.Segment(g, v[2]);
     });
 }
 
 void TriangleGrid(const SceneState& s) {
-    DrawLayerGrids(s, [](const XYZ* v) {
-        glBegin(GL_LINE_LOOP);
-        Vertex(v[0]);
-        Vertex(v[1]);
-        Vertex(v[2]);
-        glEnd();
+    // A closed loop A, B, C per triangle.
+    DrawLayerGrids(s, [](LineBatch& batch, const XYZ* v) {
+        batch.Segment(v[0], v[1]);
+        batch.Segment(v[1], v[2]);
+        batch.Segment(v[2], v[0]);
     });
 }
 
 void ContourMap(const SceneState& s) {
     glLineWidth(kContourLineWidth);
-    glBegin(GL_LINES);
-    // All three limits, whatever the layers' visibility.
+    // All three limits, whatever the layers' visibility; each store is
+    // already a list of segment ends.
+    glEnableClientState(GL_VERTEX_ARRAY);
     for (int L = 1; L <= kLayers; ++L) {
         const int n = StoredSegments(s, L);
         if (n <= 0) continue;
         glColor3fv(s.layers.ContourColour[L]);
-        for (int k = 0; k < n; ++k) {
-            Vertex(s.surfaces.ContourSegments[L][k].end[0]);
-            Vertex(s.surfaces.ContourSegments[L][k].end[1]);
-        }
+        glVertexPointer(3, GL_FLOAT, sizeof(XYZ), s.surfaces.ContourSegments[L].data());
+        glDrawArrays(GL_LINES, 0, 2 * n);
     }
-    glEnd();
+    glDisableClientState(GL_VERTEX_ARRAY);
+    ContourSectionFrame(s);
+}
 
+void ContourSectionFrame(const SceneState& s) {
     const MapGridRecord& g = s.map.MapGrid;
     const float z = g.GridOrigin[2] + (s.surfaces.ContourLayer - 1) * g.GridStep[2];
     const float xlo = g.GridOrigin[0],

@@ -32,6 +32,8 @@ void TriangleGrid(const SceneState& s);
 // Contour segments of all three limits, then the grey frame of the section at
 // the height of ContourLayer.
 void ContourMap(const SceneState& s);
+// The grey frame of the contour section alone.
+void ContourSectionFrame(const SceneState& s);
 // The twelve edges of the unit cell from CellCorners.
 void DrawCell(const SceneState& s);
 // Lit spheres by atom name, then the bonds unlit; lighting is off afterwards.
