@@ -27,7 +27,7 @@ struct AppPanelHost : ControlPanelHost {
     explicit AppPanelHost(App& a) : app(a) {}
     void GenerateFields() override;
     void Repaint() override;
-    void SetView(const std::string& direction) override;
+    void SetView(Axis direction) override;
     App& app;
 };
 
@@ -126,7 +126,7 @@ void Form_KeyDown(App& a, int keyCode, int shift);
 void Form_KeyPress(App& a, int keyAscii);
 // One step of continuous rotation and its frame.
 void SpinStep(App& a);
-void SetView(App& a, const std::string& direction);
+void SetView(App& a, Axis direction);
 
 // ---- menus and picking (menus.cpp) ----
 void BuildMenu(App& a);

@@ -91,13 +91,13 @@ void Form_KeyPress(App& a, int keyAscii) {
             CentreView(a.s);
             break;
         case 'x':
-            SetView(a, "X");
+            SetView(a, Axis::X);
             break;
         case 'y':
-            SetView(a, "Y");
+            SetView(a, Axis::Y);
             break;
         case 'z':
-            SetView(a, "Z");
+            SetView(a, Axis::Z);
             break;
         case '-':
             StepContourLayer(a, -1);
@@ -116,7 +116,7 @@ void SpinStep(App& a) {
     Form_Paint(a);
 }
 
-void SetView(App& a, const std::string& direction) {
+void SetView(App& a, Axis direction) {
     eld::SetView(a.s, direction);
     Form_Paint(a);
 }

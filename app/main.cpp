@@ -54,7 +54,7 @@ void IdleLoop(App& a) {
 }  // namespace
 
 int Form_Load(App& a, int argc, const char* const* argv) {
-    a.s.program.DisplayMode = "Nothing";
+    a.s.program.DisplayMode = StereoMode::Nothing;
     a.s.program.DataFolder = FindDataFolder();
     CreateMainWindow(a);
 

@@ -32,12 +32,12 @@ bool LoadMapFile(App& a, std::string& commandText) {
     commandText = choice.FileText;
     // A later open has empty text: its mode stays what it was until it is set
     // below, so a frame drawn behind the open dialog uses the running mode.
-    if (choice.DisplayMode != "NoStereo" || s.program.DisplayMode == "Nothing")
+    if (choice.DisplayMode != StereoMode::NoStereo || s.program.DisplayMode == StereoMode::Nothing)
         s.program.DisplayMode = choice.DisplayMode;
 
     std::string fileName = commandText.empty() ? a.dialogs.OpenFile(kMapFileFilter) : commandText;
     // Every run draws interlaced stereo; the switches only leave the file name.
-    s.program.DisplayMode = "StereoInterlaced";
+    s.program.DisplayMode = StereoMode::StereoInterlaced;
 
     if (fileName.empty()) {
         a.dialogs.Message("No input given !!");
@@ -83,7 +83,7 @@ void ResetView(App& a) {
     s.program.QuitRequested = kFalse;
 
     s.switches.ShowAtoms = kTrue;
-    s.switches.PickingMode = "3D";
+    s.switches.PickingMode = PickMode::Surface3D;
     s.switches.ShowPickMarker = kFalse;
     s.switches.ShowCell = kFalse;
     s.peaks.PeakCount = 0;  // unsaved peaks of the previous map are dropped
@@ -128,7 +128,7 @@ void AppPanelHost::GenerateFields() {
 void AppPanelHost::Repaint() {
     Form_Paint(app);
 }
-void AppPanelHost::SetView(const std::string& direction) {
+void AppPanelHost::SetView(Axis direction) {
     eld::SetView(app, direction);
 }
 

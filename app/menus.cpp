@@ -139,7 +139,7 @@ void mnuHelpAbout_Click(App& a) {
 void PickPoint(App& a, float x, float y) {
     SceneState& s = a.s;
     if (!MakeViewCurrent(a)) return;
-    // The picker by PickingMode; "3D" shows its own message when not exactly
+    // The picker by PickingMode; the surface picker shows its own message when not exactly
     // one layer is visible.
     if (!PickByMode(s, a.dialogs, x, y)) return;
 

@@ -95,7 +95,7 @@ struct Fixture {
     SceneState s;
     Fixture(bool large, int style, bool interlaced = true) {
         eld::InitDefaultState();
-        s.program.DisplayMode = interlaced ? "StereoInterlaced" : "NoStereo";
+        s.program.DisplayMode = interlaced ? eld::StereoMode::StereoInterlaced : eld::StereoMode::NoStereo;
         s.switches.SurfaceStyle = static_cast<std::int16_t>(style);
         if (large) {
             LargeScene(s);

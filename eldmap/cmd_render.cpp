@@ -50,7 +50,7 @@ int Render(int argc, char** argv) {
     SceneState s;
     LoadForView(s, o.map);
     ApplyViewOptions(s, o);
-    s.program.DisplayMode = "NoStereo";
+    s.program.DisplayMode = StereoMode::NoStereo;
 
     OsMesaContext context(o.width, o.height);
     InitDefaultState();

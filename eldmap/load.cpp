@@ -40,7 +40,7 @@ void LoadForView(SceneState& s, const std::string& path) {
     ResetViewFields(s);
     s.program.QuitRequested = kFalse;
     s.switches.ShowAtoms = kTrue;
-    s.switches.PickingMode = "3D";
+    s.switches.PickingMode = PickMode::Surface3D;
     s.switches.ShowPickMarker = kFalse;
     s.switches.ShowCell = kFalse;
     s.peaks.PeakCount = 0;

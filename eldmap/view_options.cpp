@@ -78,7 +78,7 @@ void ApplyViewOptions(SceneState& s, const ViewOptions& o) {
     s.switches.ShowAtoms = o.atoms ? kTrue : kFalse;
     s.switches.ShowCell = o.cell ? kTrue : kFalse;
     s.switches.ShowContourMap = o.contour ? kTrue : kFalse;
-    if (!o.view.empty()) SetView(s, o.view);
+    if (const auto axis = AxisFromText(o.view)) SetView(s, *axis);
     InvalidateScene(s);
 }
 

@@ -4,14 +4,14 @@
 
 namespace eld {
 
-std::optional<PixelFormatRequest> PixelFormatFor(const std::string& DisplayMode) {
+std::optional<PixelFormatRequest> PixelFormatFor(StereoMode DisplayMode) {
     PixelFormatRequest r;
-    if (DisplayMode == "NoStereo") return r;
-    if (DisplayMode == "StereoHW") {
+    if (DisplayMode == StereoMode::NoStereo) return r;
+    if (DisplayMode == StereoMode::StereoHW) {
         r.stereo = true;
         return r;
     }
-    if (DisplayMode == "StereoInterlaced") {
+    if (DisplayMode == StereoMode::StereoInterlaced) {
         // One bit is all the line mask needs.
         r.stencil = true;
         r.stencil_bits = 1;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "mapdata/modes.h"
+
 namespace eld {
 
 // The program's title: the default title of every message box.
@@ -27,10 +29,9 @@ struct PixelFormatRequest {
     int stencil_bits = 0;
 };
 
-// "NoStereo", "StereoHW" or "StereoInterlaced" (exact, case-sensitive); any
-// other mode has no pixel format and gives nullopt. A driver that grants less
+// The format of a display mode; Nothing has none and gives nullopt. A driver that grants less
 // than asked (no stereo, no stencil) is not an error: drawing goes on.
-std::optional<PixelFormatRequest> PixelFormatFor(const std::string& DisplayMode);
+std::optional<PixelFormatRequest> PixelFormatFor(StereoMode DisplayMode);
 
 // The only pixel-format failure reported: no format could be chosen at all.
 inline constexpr const char* kNoPixelFormatMessage = "Could not retrieve pixel format!";

@@ -24,10 +24,11 @@ bool StripSwitch(std::string& text, const std::string& name) {
 }  // namespace
 
 CommandLineChoice ParseCommandText(const std::string& text) {
-    CommandLineChoice choice{"Nothing", text};
-    if (StripSwitch(choice.FileText, "-StereoHW")) choice.DisplayMode = "StereoHW";
-    if (StripSwitch(choice.FileText, "-StereoInterlaced")) choice.DisplayMode = "StereoInterlaced";
-    if (choice.DisplayMode == "Nothing") choice.DisplayMode = "NoStereo";
+    CommandLineChoice choice{StereoMode::Nothing, text};
+    if (StripSwitch(choice.FileText, "-StereoHW")) choice.DisplayMode = StereoMode::StereoHW;
+    if (StripSwitch(choice.FileText, "-StereoInterlaced"))
+        choice.DisplayMode = StereoMode::StereoInterlaced;
+    if (choice.DisplayMode == StereoMode::Nothing) choice.DisplayMode = StereoMode::NoStereo;
     return choice;
 }
 

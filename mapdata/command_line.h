@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "mapdata/modes.h"
+
 namespace eld {
 
 // The open dialog's filter, in the "Description|patterns|..." form of Dialogs.
@@ -19,14 +21,14 @@ std::string JoinArguments(int argc, const char* const* argv);
 
 // What the front of the command text asks for.
 struct CommandLineChoice {
-    std::string DisplayMode;  // "NoStereo", "StereoHW" or "StereoInterlaced"
-    std::string FileText;     // the rest; empty means "ask with the open dialog"
+    StereoMode DisplayMode = StereoMode::NoStereo;
+    std::string FileText;  // the rest; empty means "ask with the open dialog"
 };
 
 // Strips "-StereoHW" and then "-StereoInterlaced" from the front of the text
 // (each with the one character after it). The test is on the first 9 or 17
 // characters only, so "-StereoHWx" counts as the switch and the 'x' is dropped
-// as its separator. Without a switch the mode is "NoStereo".
+// as its separator. Without a switch the mode is NoStereo.
 CommandLineChoice ParseCommandText(const std::string& text);
 
 // The last three characters of a name (the whole name when it is shorter).

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "mapdata/modes.h"
+
 namespace eld {
 
 using Switch = std::int16_t;
@@ -172,8 +174,8 @@ struct SceneSwitches {
     Switch ShowAtoms = kTrue;
     Switch ShowCell = kFalse;
     Switch ShowPickMarker = kFalse;
-    std::int16_t SurfaceStyle = 1;   // 1 = SpiderGrid, 2 = TriangleGrid
-    std::string PickingMode = "3D";  // "2D" or "3D"
+    std::int16_t SurfaceStyle = 1;  // 1 = SpiderGrid, 2 = TriangleGrid
+    PickMode PickingMode = PickMode::Surface3D;
 };
 
 // Peaks picked in this run and the pick marker's position.
@@ -185,8 +187,8 @@ struct ScenePeaks {
 
 // The run itself: display mode, data folder, quit flag.
 struct SceneProgram {
-    std::string DisplayMode = "Nothing";  // "Nothing", "NoStereo", "StereoHW", "StereoInterlaced"
-    std::string DataFolder;               // folder holding cell_table.dat, atompar2.txt, ...
+    StereoMode DisplayMode = StereoMode::Nothing;
+    std::string DataFolder;  // folder holding cell_table.dat, atompar2.txt, ...
     Switch QuitRequested = kFalse;
 };
 

@@ -37,7 +37,7 @@ SelectionHits SelectionPass(const SceneState& s, float X, float Y,
     glLoadIdentity();
     // Mouse Y runs downward, GL window Y upward.
     gluPickMatrix(X, viewport[3] - Y, 1.0, 1.0, viewport);
-    Kamera(s, "CentralEyePicking");
+    Kamera(s, Eye::CentralEyePicking);
 
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -233,12 +233,11 @@ bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y) {
 }
 
 bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y) {
-    if (s.switches.PickingMode == "2D") {
+    if (s.switches.PickingMode == PickMode::Section2D) {
         const SectionRectangle r = SectionPickRectangle(s);
         return PickOnSection(s, X, Y, r.x_low, r.x_high, r.y_low, r.y_high, r.z);
     }
-    if (s.switches.PickingMode == "3D") return PickOnSurface(s, dialogs, X, Y);
-    return false;
+    return PickOnSurface(s, dialogs, X, Y);
 }
 
 }  // namespace eld

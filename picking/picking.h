@@ -67,8 +67,8 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
 // triangles' centroids. Nothing but PickedPoint changes.
 bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
 
-// The main window's choice by PickingMode: "2D" picks on SectionPickRectangle(s),
-// "3D" on the surface; any other mode finds nothing.
+// The main window's choice by PickingMode: Section2D picks on
+// SectionPickRectangle(s), Surface3D on the surface.
 bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y);
 
 // Inner steps, public for tests.

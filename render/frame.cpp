@@ -19,7 +19,7 @@ constexpr float kZeroParallaxZ = 0.0f;
 constexpr float kEyeDistance = 22.5f;
 constexpr float kEyeOffset = 0.31f;
 
-void DrawEye(SceneState& s, const char* eye, SceneContentFn content) {
+void DrawEye(SceneState& s, Eye eye, SceneContentFn content) {
     Kamera(s, eye);
     glMatrixMode(GL_MODELVIEW);
     recalcModelView(s);
@@ -28,19 +28,25 @@ void DrawEye(SceneState& s, const char* eye, SceneContentFn content) {
 
 }  // namespace
 
-void Kamera(const SceneState& s, const std::string& eye) {
+void Kamera(const SceneState& s, Eye eye) {
     const float xmax = kHalfView * s.view.AspectX, ymax = kHalfView * s.view.AspectY;
-    if (eye == "CentralEye") {
-        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance, 0.0f);
-    } else if (eye == "LeftEye") {
-        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
-                      -kEyeOffset);
-    } else if (eye == "RightEye") {
-        StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
-                      kEyeOffset);
-    } else if (eye == "CentralEyePicking") {
-        StereoFrustumMultiply(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
-                              0.0f);
+    switch (eye) {
+        case Eye::CentralEye:
+            StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                          0.0f);
+            break;
+        case Eye::LeftEye:
+            StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                          -kEyeOffset);
+            break;
+        case Eye::RightEye:
+            StereoFrustum(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ, kEyeDistance,
+                          kEyeOffset);
+            break;
+        case Eye::CentralEyePicking:
+            StereoFrustumMultiply(-xmax, xmax, -ymax, ymax, kNearZ, kFarZ, kZeroParallaxZ,
+                                  kEyeDistance, 0.0f);
+            break;
     }
 }
 
@@ -48,7 +54,7 @@ void ResizeFrame(SceneState& s, int w, int h) {
     if (w == 0 || h == 0) w = h = 1;  // a minimised window
     s.view.AspectX = 1.0f;
     s.view.AspectY = 1.0f;
-    if (s.program.DisplayMode == "StereoInterlaced") BuildInterlaceStencil(w, h);
+    if (s.program.DisplayMode == StereoMode::StereoInterlaced) BuildInterlaceStencil(w, h);
     glViewport(0, 0, w, h);
     // The smaller dimension always spans 12 units; the larger shows more.
     const double r = static_cast<double>(h) / w;
@@ -110,27 +116,27 @@ unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content) {
     }
     glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2], s.view.ClearColour[3]);
     glEnable(GL_DEPTH_TEST);
-    if (s.program.DisplayMode == "NoStereo") {
+    if (s.program.DisplayMode == StereoMode::NoStereo) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "CentralEye", content);
+        DrawEye(s, Eye::CentralEye, content);
         glFlush();
-    } else if (s.program.DisplayMode == "StereoHW") {
+    } else if (s.program.DisplayMode == StereoMode::StereoHW) {
         glDrawBuffer(GL_BACK_LEFT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "LeftEye", content);
+        DrawEye(s, Eye::LeftEye, content);
         glDrawBuffer(GL_BACK_RIGHT);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        DrawEye(s, "RightEye", content);
+        DrawEye(s, Eye::RightEye, content);
         glFlush();
-    } else if (s.program.DisplayMode == "StereoInterlaced") {
+    } else if (s.program.DisplayMode == StereoMode::StereoInterlaced) {
         glEnable(GL_STENCIL_TEST);
         // The stencil keeps the line mask made at the last resize.
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glStencilFunc(GL_NOTEQUAL, 1, 1);
-        DrawEye(s, "LeftEye", content);
+        DrawEye(s, Eye::LeftEye, content);
         // One depth buffer for both eyes: their rows never overlap.
         glStencilFunc(GL_EQUAL, 1, 1);
-        DrawEye(s, "RightEye", content);
+        DrawEye(s, Eye::RightEye, content);
         glFlush();
     }
     return error;

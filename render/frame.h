@@ -4,8 +4,6 @@
 // swaps the buffers itself.
 #pragma once
 
-#include <string>
-
 #include "mapdata/scene_state.h"
 
 namespace eld {
@@ -13,14 +11,13 @@ namespace eld {
 // The display list that holds the whole scene except the view transform.
 inline constexpr unsigned int kSceneList = 1;
 
-// Projection for "CentralEye", "LeftEye", "RightEye" (replacing the projection
-// matrix) or "CentralEyePicking" (multiplied onto the current matrix, after a
-// pick region). The zero-parallax plane shows x in +-6 AspectX and y in +-6
-// AspectY; other names set nothing.
-void Kamera(const SceneState& s, const std::string& eye);
+// Projection for the central, left or right eye (replacing the projection
+// matrix) or the picking eye (multiplied onto the current matrix, after a pick
+// region). The zero-parallax plane shows x in +-6 AspectX and y in +-6 AspectY.
+void Kamera(const SceneState& s, Eye eye);
 
 // Window resized to w x h pixels (0 counts as 1 for both): aspect factors,
-// the interlaced stencil mask in "StereoInterlaced", viewport. Does not paint.
+// the interlaced stencil mask in StereoInterlaced, viewport. Does not paint.
 void ResizeFrame(SceneState& s, int w, int h);
 
 // Model-view := R(ViewQuaternion) T(ViewTranslation) S(ViewScale); GL_NORMALIZE
@@ -41,8 +38,8 @@ using SceneContentFn = void (*)(const SceneState&);
 // 1; otherwise the list is only called.
 void objekt(SceneState& s, SceneContentFn content = DrawSceneContent);
 
-// One frame for every eye of s.program.DisplayMode ("NoStereo", "StereoHW",
-// "StereoInterlaced"; other modes draw nothing). Returns the GL error pending
+// One frame for every eye of s.program.DisplayMode (NoStereo: one, the stereo
+// modes: two; Nothing draws nothing). Returns the GL error pending
 // when the frame started (0 when none) for the caller to report with
 // GlErrorWarning; drawing goes on regardless. w x h is the drawable's size: if
 // the viewport differs (a resize that did not go through ResizeFrame),

@@ -93,8 +93,8 @@ void DrawLayerGrids(const SceneState& s, Edges edges) {
 
 }  // namespace
 
-float SurfaceLineWidth(const std::string& DisplayMode) {
-    return DisplayMode == "StereoInterlaced" ? 2.0f : 1.0f;
+float SurfaceLineWidth(StereoMode DisplayMode) {
+    return DisplayMode == StereoMode::StereoInterlaced ? 2.0f : 1.0f;
 }
 
 void SpiderGrid(const SceneState& s) {

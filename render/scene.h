@@ -23,7 +23,7 @@ inline constexpr double kPickMarkerEdge = 0.3;
 
 // Surface and bond lines are doubled in interlaced stereo, where every second
 // row of a one-pixel line would be lost.
-float SurfaceLineWidth(const std::string& DisplayMode);
+float SurfaceLineWidth(StereoMode DisplayMode);
 
 // Each visible layer's triangles as three spokes from the centroid.
 void SpiderGrid(const SceneState& s);

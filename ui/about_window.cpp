@@ -69,7 +69,7 @@ void frmAbout::Show(const SceneState& s, const std::string& gl_vendor,
     w_->Label3->copy_label(AboutDriverText(gl_vendor, gl_version).c_str());
     Line(108, "Graphic Display Mode:");
     w_->Label6 = Line(128, nullptr, 74);
-    w_->Label6->copy_label(s.program.DisplayMode.c_str());
+    w_->Label6->copy_label(Text(s.program.DisplayMode));
     Line(158, "Actual number of VXN  triangles:");
     w_->Label8 = Line(178, nullptr, 74);
     w_->Label8->copy_label(std::to_string(VisibleTriangleTotal(s)).c_str());

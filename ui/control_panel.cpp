@@ -262,7 +262,7 @@ void W::SyncControlsWithState() {
     const bool web = s.switches.SurfaceStyle == 1;
     Option[1]->value(web ? 1 : 0);
     Option[2]->value(web ? 0 : 1);
-    const bool three_d = s.switches.PickingMode == "3D";
+    const bool three_d = s.switches.PickingMode == PickMode::Surface3D;
     Option[3]->value(three_d ? 1 : 0);
     Option[4]->value(three_d ? 0 : 1);
 }
@@ -280,8 +280,8 @@ void W::OnCheck(Fl_Widget* w) {
 void W::OnOption(Fl_Widget* w) {
     if (w == Option[1]) s.switches.SurfaceStyle = 1;
     if (w == Option[2]) s.switches.SurfaceStyle = 2;
-    if (w == Option[3]) s.switches.PickingMode = "3D";
-    if (w == Option[4]) s.switches.PickingMode = "2D";
+    if (w == Option[3]) s.switches.PickingMode = PickMode::Surface3D;
+    if (w == Option[4]) s.switches.PickingMode = PickMode::Section2D;
 }
 
 void W::OnSlider(Fl_Widget* w) {
@@ -299,7 +299,7 @@ void W::OnZStep(int delta) {
 }
 
 void W::OnForceAxis(Fl_Widget* w) {
-    static const char* direction[3] = {"X", "Y", "Z"};
+    static constexpr Axis direction[3] = {Axis::X, Axis::Y, Axis::Z};
     for (int k = 0; k < 3; ++k)
         if (w == ForceAxis[k]) host.SetView(direction[k]);
 }

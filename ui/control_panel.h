@@ -34,8 +34,8 @@ struct ControlPanelHost {
     virtual void GenerateFields() = 0;
     // Paints the main window now (Form_Paint).
     virtual void Repaint() = 0;
-    // Axis view "X", "Y" or "Z", which redraws the main window itself.
-    virtual void SetView(const std::string& direction) = 0;
+    // Axis view, which redraws the main window itself.
+    virtual void SetView(Axis direction) = 0;
 };
 
 class frmControlPanel {

@@ -16,16 +16,20 @@ void ResetViewFields(SceneState& s) {
     Trackball(s.view.ViewQuaternion, 0.0f, 0.0f, 0.0f, 0.0f);
 }
 
-void SetView(SceneState& s, const std::string& Direction) {
+void SetView(SceneState& s, Axis Direction) {
     s.view.RotateDragActive = s.view.ZoomDragActive = s.view.SpinActive = kFalse;
     const float h = static_cast<float>(std::sqrt(0.5));
     float* q = s.view.ViewQuaternion;
-    if (Direction == "X") {
-        q[0] = 0, q[1] = h, q[2] = h, q[3] = 0;
-    } else if (Direction == "Y") {
-        q[0] = h, q[1] = 0, q[2] = h, q[3] = 0;
-    } else if (Direction == "Z") {
-        q[0] = h, q[1] = h, q[2] = 0, q[3] = 0;
+    switch (Direction) {
+        case Axis::X:
+            q[0] = 0, q[1] = h, q[2] = h, q[3] = 0;
+            break;
+        case Axis::Y:
+            q[0] = h, q[1] = 0, q[2] = h, q[3] = 0;
+            break;
+        case Axis::Z:
+            q[0] = h, q[1] = h, q[2] = 0, q[3] = 0;
+            break;
     }
     for (float& t : s.view.ViewTranslation) t = 0.0f;
 }

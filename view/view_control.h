@@ -3,8 +3,6 @@
 // code only forwards events and repaints where these functions say so.
 #pragma once
 
-#include <string>
-
 #include "mapdata/scene_state.h"
 
 namespace eld {
@@ -15,11 +13,10 @@ namespace eld {
 // their values. The caller repaints.
 void ResetViewFields(SceneState& s);
 
-// "X", "Y" or "Z" (exact): looks along that axis (a half turn about (0,1,1),
-// (1,0,1) or (1,1,0)); any other text keeps the orientation. Always stops
+// Looks along the axis (a half turn about (0,1,1), (1,0,1) or (1,1,0)). Stops
 // drags and spinning and clears the translation; the scale stays. The caller
 // repaints.
-void SetView(SceneState& s, const std::string& Direction);
+void SetView(SceneState& s, Axis Direction);
 
 // One step of continuous rotation: SpinQuaternion composed onto
 // ViewQuaternion. The caller repaints.

@@ -13,17 +13,17 @@ TEST(CommandLine, ArgumentsJoinedBySingleBlanksWithoutTheProgramName) {
 
 TEST(CommandLine, PlainPathKeepsTheTextAndGivesNoStereo) {
     CommandLineChoice c = ParseCommandText("maps/x.fou");
-    EXPECT_EQ(c.DisplayMode, "NoStereo");
+    EXPECT_EQ(c.DisplayMode, StereoMode::NoStereo);
     EXPECT_EQ(c.FileText, "maps/x.fou");
 }
 
 TEST(CommandLine, SwitchesAreStrippedFromTheFront) {
     CommandLineChoice hw = ParseCommandText("-StereoHW a.mt1");
-    EXPECT_EQ(hw.DisplayMode, "StereoHW");
+    EXPECT_EQ(hw.DisplayMode, StereoMode::StereoHW);
     EXPECT_EQ(hw.FileText, "a.mt1");
 
     CommandLineChoice both = ParseCommandText("-StereoHW -StereoInterlaced b.grd");
-    EXPECT_EQ(both.DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(both.DisplayMode, StereoMode::StereoInterlaced);
     EXPECT_EQ(both.FileText, "b.grd");
 
     // Any one character after the switch is taken as its separator.
@@ -34,21 +34,21 @@ TEST(CommandLine, SwitchAloneLeavesEmptyTextSoTheDialogIsShown) {
     EXPECT_EQ(ParseCommandText("-StereoHW").FileText, "");
     EXPECT_EQ(ParseCommandText("-StereoHW ").FileText, "");
     EXPECT_EQ(ParseCommandText("-StereoInterlaced").FileText, "");
-    EXPECT_EQ(ParseCommandText("-StereoInterlaced").DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(ParseCommandText("-StereoInterlaced").DisplayMode, StereoMode::StereoInterlaced);
     EXPECT_EQ(ParseCommandText("").FileText, "");
-    EXPECT_EQ(ParseCommandText("").DisplayMode, "NoStereo");
+    EXPECT_EQ(ParseCommandText("").DisplayMode, StereoMode::NoStereo);
 }
 
 TEST(CommandLine, StereoHwIsOnlyRecognisedInFront) {
     CommandLineChoice c = ParseCommandText("-StereoInterlaced -StereoHW x.grd");
-    EXPECT_EQ(c.DisplayMode, "StereoInterlaced");
+    EXPECT_EQ(c.DisplayMode, StereoMode::StereoInterlaced);
     EXPECT_EQ(c.FileText, "-StereoHW x.grd");
     EXPECT_EQ(MapKindOf(c.FileText), MapKind::Grd);
 }
 
 TEST(CommandLine, SwitchNamesAreCaseSensitive) {
     CommandLineChoice c = ParseCommandText("-stereohw a.mt1");
-    EXPECT_EQ(c.DisplayMode, "NoStereo");
+    EXPECT_EQ(c.DisplayMode, StereoMode::NoStereo);
     EXPECT_EQ(c.FileText, "-stereohw a.mt1");
 }
 

@@ -24,7 +24,7 @@ class FrameTest : public ::testing::Test {
   protected:
     FrameTest() : gl_(100, 100) {
         InitDefaultState();
-        s_.program.DisplayMode = "NoStereo";
+        s_.program.DisplayMode = StereoMode::NoStereo;
         s_.switches.ShowAtoms = kFalse;
         s_.switches.ShowContourMap = kFalse;
         ResizeFrame(s_, 100, 100);
@@ -260,7 +260,7 @@ TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
 }
 
 TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
-    s_.program.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = StereoMode::StereoInterlaced;
     ResizeFrame(s_, 100, 100);
     s_.switches.SurfaceStyle = 2;
     // A vertical line 10 units in front of the zero-parallax plane: the right
@@ -286,7 +286,7 @@ TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
     Paint();
     EXPECT_TRUE(Is(10, 10, 0, 1, 0));
     s_.view.ClearColour[1] = 0;
-    s_.program.DisplayMode = "Nothing";
+    s_.program.DisplayMode = StereoMode::Nothing;
     Paint();
     EXPECT_TRUE(Is(10, 10, 0, 1, 0));  // not even cleared
 }
@@ -301,17 +301,17 @@ TEST_F(FrameTest, PaintFollowsASizeChange) {
 }
 
 TEST_F(FrameTest, LineWidthsByDisplayMode) {
-    EXPECT_EQ(SurfaceLineWidth("StereoInterlaced"), 2.0f);
-    EXPECT_EQ(SurfaceLineWidth("NoStereo"), 1.0f);
+    EXPECT_EQ(SurfaceLineWidth(StereoMode::StereoInterlaced), 2.0f);
+    EXPECT_EQ(SurfaceLineWidth(StereoMode::NoStereo), 1.0f);
     GLfloat w;
-    s_.program.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = StereoMode::StereoInterlaced;
     TriangleGrid(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
     DrawCell(s_);  // cell lines keep their width in every mode
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
-    s_.program.DisplayMode = "NoStereo";
+    s_.program.DisplayMode = StereoMode::NoStereo;
     SpiderGrid(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 1.0f);
@@ -340,7 +340,7 @@ TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
     // pixels 50..75 on both axes; its front face has normal +z.
     glDisable(GL_LIGHTING);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    Kamera(s_, "CentralEye");
+    Kamera(s_, Eye::CentralEye);
     recalcModelView(s_);
     glColor3f(0, 1, 1);
     DrawBox(3, 3, 1);
@@ -370,11 +370,11 @@ TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
 TEST_F(FrameTest, BondLinesDoubleInInterlacedStereo) {
     s_.map.AtomCount = 0;
     GLfloat w;
-    s_.program.DisplayMode = "StereoInterlaced";
+    s_.program.DisplayMode = StereoMode::StereoInterlaced;
     DrawAtoms(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 2.0f);
-    s_.program.DisplayMode = "NoStereo";
+    s_.program.DisplayMode = StereoMode::NoStereo;
     DrawAtoms(s_);
     glGetFloatv(GL_LINE_WIDTH, &w);
     EXPECT_EQ(w, 1.0f);

@@ -122,9 +122,10 @@ TEST(LineArrays, PictureIsTheImmediateModePictureInEveryModeAndStyle) {
     SceneState s = LargeScene();
     ASSERT_GT(s.surfaces.TriangleCount[1], 20000);
     ASSERT_GT(s.surfaces.ContourSegmentCount[1], 100);
-    for (const char* mode : {"NoStereo", "StereoInterlaced", "StereoHW"}) {
+    for (StereoMode mode :
+         {StereoMode::NoStereo, StereoMode::StereoInterlaced, StereoMode::StereoHW}) {
         for (std::int16_t style : {1, 2}) {
-            SCOPED_TRACE(std::string(mode) + " style " + std::to_string(style));
+            SCOPED_TRACE(std::string(Text(mode)) + " style " + std::to_string(style));
             s.program.DisplayMode = mode;
             s.switches.SurfaceStyle = style;
             InitDefaultState();

@@ -22,7 +22,7 @@ class PickingTest : public ::testing::Test {
   protected:
     PickingTest() : gl_(kSize, kSize) {
         ResizeFrame(s_, kSize, kSize);
-        s_.program.DisplayMode = "NoStereo";
+        s_.program.DisplayMode = StereoMode::NoStereo;
     }
     // OSMesa may crash when a context is destroyed with drawing still queued.
     ~PickingTest() override { glFinish(); }
@@ -141,7 +141,7 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
     EXPECT_EQ(r.z, 0.0f);
 
     // PickByMode "2D" uses it: a click at scene (1.6, 3.1) finds that quad.
-    s_.switches.PickingMode = "2D";
+    s_.switches.PickingMode = PickMode::Section2D;
     ASSERT_TRUE(PickByMode(s_, dialogs_, MouseX(1.6f), MouseY(3.1f)));
     EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(-1, 4, 1.6f), 1e-4);
     EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(2, 7, 3.1f), 1e-4);
@@ -198,7 +198,7 @@ TEST_F(PickingTest, SurfaceNeedsExactlyOneVisibleLayer) {
 
     // Layer 3 alone: its triangles are the ones tested.
     OnlyVisible(3);
-    s_.switches.PickingMode = "3D";
+    s_.switches.PickingMode = PickMode::Surface3D;
     ASSERT_TRUE(PickByMode(s_, dialogs_, mx, my));
     EXPECT_GT(s_.peaks.PickedPoint[0], 2.0f);
     EXPECT_EQ(dialogs_.messages.size(), 2u);

@@ -25,7 +25,7 @@ struct RecordingHost : ControlPanelHost {
         list_valid_at_generate = s->SceneListValid;
     }
     void Repaint() override { calls.push_back("Repaint"); }
-    void SetView(const std::string& d) override { calls.push_back("SetView " + d); }
+    void SetView(Axis d) override { calls.push_back(std::string("SetView ") + Text(d)); }
 };
 
 class PanelWidgets : public ::testing::Test {
@@ -107,9 +107,9 @@ TEST_F(PanelWidgets, TogglesAndOptionsChangeTheStateWithoutRedrawing) {
     EXPECT_EQ(s_.switches.SurfaceStyle, 2);
     EXPECT_EQ(C<Fl_Button>("Option1")->value(), 0);
     Click("Option4");
-    EXPECT_EQ(s_.switches.PickingMode, "2D");
+    EXPECT_EQ(s_.switches.PickingMode, PickMode::Section2D);
     Click("Option3");
-    EXPECT_EQ(s_.switches.PickingMode, "3D");
+    EXPECT_EQ(s_.switches.PickingMode, PickMode::Surface3D);
     EXPECT_TRUE(host_.calls.empty());
     EXPECT_EQ(s_.SceneListValid, 1);
 }
