@@ -55,10 +55,6 @@ struct App {
     // While a map is opened at start there is no map to fall back on: a file
     // that cannot be read ends the program. Later opens keep the current map.
     bool startingUp = true;
-    // Set while the surfaces are extracted: the progress window lets events
-    // through to redraw itself, and the handlers must not start a second
-    // extraction or a paint meanwhile.
-    bool busy = false;
     // A GL error noticed while FLTK drew the frame, shown once the draw is over.
     std::string pendingWarning;
 };

@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "app/app.h"
-#include "render/frame.h"
 #include "gl/gl_setup.h"
+#include "render/frame.h"
 
 namespace eld {
 
@@ -59,12 +59,8 @@ class MainGlView : public Fl_Gl_Window {
             InitLighting();
             InvalidateScene(s);
         }
-        glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2], s.view.ClearColour[3]);
-        if (a_.busy) {
-            // The stores are being refilled: show the background only.
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            return;
-        }
+        glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2],
+                     s.view.ClearColour[3]);
         if (!valid()) ResizeFrame(s, w(), h());  // new size: viewport, aspect, stencil mask
         const unsigned int error = PaintFrame(s, w(), h());
         if (error != 0) a_.pendingWarning = GlErrorWarning(error);
@@ -79,23 +75,19 @@ class MainGlView : public Fl_Gl_Window {
                 return 1;
             case FL_PUSH:
                 if (Fl::focus() != this) take_focus();
-                if (!a_.busy)
-                    Form_MouseDown(a_, ButtonOf(Fl::event_button()), ShiftState(),
-                                   static_cast<float>(Fl::event_x()),
-                                   static_cast<float>(Fl::event_y()));
+                Form_MouseDown(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                               static_cast<float>(Fl::event_x()),
+                               static_cast<float>(Fl::event_y()));
                 return 1;
             case FL_RELEASE:
-                if (!a_.busy)
-                    Form_MouseUp(a_, ButtonOf(Fl::event_button()), ShiftState(),
-                                 static_cast<float>(Fl::event_x()),
-                                 static_cast<float>(Fl::event_y()));
+                Form_MouseUp(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                             static_cast<float>(Fl::event_x()), static_cast<float>(Fl::event_y()));
                 return 1;
             case FL_DRAG:
             case FL_MOVE:
-                if (!a_.busy)
-                    Form_MouseMove(a_, ButtonOf(Fl::event_button()), ShiftState(),
-                                   static_cast<float>(Fl::event_x()),
-                                   static_cast<float>(Fl::event_y()));
+                Form_MouseMove(a_, ButtonOf(Fl::event_button()), ShiftState(),
+                               static_cast<float>(Fl::event_x()),
+                               static_cast<float>(Fl::event_y()));
                 return 1;
             case FL_SHORTCUT:
                 // A key that reached the main window while the view had no focus.
@@ -104,7 +96,6 @@ class MainGlView : public Fl_Gl_Window {
             case FL_KEYBOARD:
                 // Alt and Ctrl combinations belong to the menu bar's access keys.
                 if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) return 0;
-                if (a_.busy) return 1;
                 Form_KeyDown(a_, Fl::event_key(), ShiftState());
                 if (Fl::event_length() == 1 && !a_.s.program.QuitRequested)
                     Form_KeyPress(a_, static_cast<unsigned char>(Fl::event_text()[0]));
@@ -123,9 +114,7 @@ namespace {
 // Closing the window, and Escape when it reaches the window itself, end the
 // program through the unload handler instead of just hiding the window.
 void MainWindowCallback(Fl_Widget*, void* data) {
-    App& a = *static_cast<App*>(data);
-    if (a.busy) return;
-    Form_Unload(a);
+    Form_Unload(*static_cast<App*>(data));
 }
 
 }  // namespace

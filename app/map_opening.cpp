@@ -106,19 +106,18 @@ void ResetView(App& a) {
 void GenerateFields(App& a) {
     if (!a.frmProgressBar) a.frmProgressBar = std::make_unique<ProgressWindow>();
     ProgressWindow& progress = *a.frmProgressBar;
-    a.busy = true;
+    // No event is handled until the extraction is over (the progress window
+    // only redraws itself), so no handler can start a second one meanwhile.
     try {
         ExtractFields(a.s,
                       [&progress](int layer, int percent) { progress.Report(layer, percent); });
     } catch (const EldError& e) {
         progress.Hide();
-        a.busy = false;
         InvalidateScene(a.s);
         ReportError(a, e);  // too many triangles or a bad case table end the program
         return;
     }
     progress.Hide();
-    a.busy = false;
     InvalidateScene(a.s);
 }
 

@@ -4,10 +4,10 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "app/peak_saving.h"
 #include "export/povray.h"
 #include "gl/gl_info.h"
 #include "gl/read_pixels.h"
-#include "app/peak_saving.h"
 #include "picking/picking.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -27,7 +27,7 @@ using Handler = void (*)(App&);
 template <Handler H>
 void MenuCallback(Fl_Widget*, void* data) {
     App& a = *static_cast<App*>(data);
-    if (a.busy || a.s.program.QuitRequested) return;
+    if (a.s.program.QuitRequested) return;
     H(a);
 }
 

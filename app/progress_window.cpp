@@ -3,8 +3,25 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Progress.H>
 #include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 namespace eld {
+
+namespace {
+
+// A window that can be drawn on demand, outside FLTK's event loop.
+class DrawableWindow : public Fl_Window {
+  public:
+    using Fl_Window::Fl_Window;
+    void DrawNow() {
+        if (!shown()) return;
+        damage(FL_DAMAGE_ALL);
+        flush();
+        clear_damage();
+    }
+};
+
+}  // namespace
 
 std::string ProgressCaption(int layer) {
     std::string digits = std::to_string(layer);
@@ -19,7 +36,7 @@ ProgressWindow::~ProgressWindow() {
 
 void ProgressWindow::Create() {
     if (win_) return;
-    win_ = new Fl_Window(420, 50);
+    win_ = new DrawableWindow(420, 50);
     bar_ = new Fl_Progress(10, 12, 400, 26);
     bar_->minimum(0);
     bar_->maximum(100);
@@ -44,9 +61,17 @@ void ProgressWindow::Report(int layer, int percent) {
         bar_->value(static_cast<float>(percent));
         changed = true;
     }
-    // The extraction does not return to the event loop until it is done; let
-    // FLTK map and redraw the window whenever there is something new to show.
-    if (changed) Fl::check();
+    if (changed) Redraw();
+}
+
+void ProgressWindow::Redraw() {
+    // Draws this window alone and sends the drawing to the X server without
+    // reading a single event: clicks and keys meant for any window stay queued
+    // and are handled, in order, once the extraction is over. (Fl::check would
+    // run their handlers in the middle of it.) Until the window manager has
+    // mapped the window a drawing is lost; the next report draws it again.
+    static_cast<DrawableWindow*>(win_)->DrawNow();
+    XFlush(fl_display);
 }
 
 void ProgressWindow::Hide() {

@@ -22,7 +22,7 @@ class ProgressWindow {
 
     // Called with every progress report of the extraction: a new layer sets the
     // caption and the bar to 0 and shows the window; a new percentage moves the
-    // bar. Either lets FLTK redraw the window at once.
+    // bar. Either redraws the window at once, without handling any event.
     void Report(int layer, int percent);
     void Hide();
     void Destroy();
@@ -31,6 +31,7 @@ class ProgressWindow {
 
   private:
     void Create();
+    void Redraw();
 
     Fl_Window* win_ = nullptr;
     Fl_Progress* bar_ = nullptr;
