@@ -8,6 +8,8 @@
 #include <cmath>
 #include <random>
 
+#include "mapdata/map_read_common.h"
+
 namespace {
 
 const eld::SceneState& Map256() {
@@ -41,14 +43,15 @@ const eld::SceneState& Map256() {
                     }
         }
         m.map.AtomCount = int(m.map.AtomData.size());
+        eld::mapread::SetMeanAndRms(m);
         return m;
     }();
     return s;
 }
 
 double Sigmas(double n) {
-    const eld::DensityStats st = eld::MapDensityStats(Map256());
-    return st.Mean + n * st.Rms;
+    const eld::MapGridRecord& g = Map256().map.MapGrid;
+    return g.DensityMean + n * g.DensityRms;
 }
 
 void BM_FindPeaks256(benchmark::State& state) {
@@ -76,11 +79,6 @@ void BM_LocalMaxima256(benchmark::State& state) {
     state.counters["maxima"] = double(found);
 }
 BENCHMARK(BM_LocalMaxima256)->Arg(15)->Arg(30)->Unit(benchmark::kMillisecond);
-
-void BM_DensityStats256(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(eld::MapDensityStats(Map256()));
-}
-BENCHMARK(BM_DensityStats256)->Unit(benchmark::kMillisecond);
 
 void BM_PeakAlongRay256(benchmark::State& state) {
     const eld::SceneState& s = Map256();

@@ -244,25 +244,6 @@ std::vector<std::ptrdiff_t> ScanMaxima(const GridView& g, double level) {
 
 }  // namespace
 
-DensityStats MapDensityStats(const SceneState& s) {
-    const GridView g(s);
-    DensityStats st;
-    if (g.Empty()) return st;
-    double sum = 0, sum2 = 0;
-    for (int i1 = 1; i1 <= g.n[0]; ++i1)
-        for (int i2 = 1; i2 <= g.n[1]; ++i2) {
-            const float* row = g.v + i1 * g.stride[0] + i2 * g.stride[1];
-            for (int i3 = 1; i3 <= g.n[2]; ++i3) {
-                sum += row[i3];
-                sum2 += double(row[i3]) * row[i3];
-            }
-        }
-    const double count = double(g.n[0]) * g.n[1] * g.n[2];
-    st.Mean = sum / count;
-    st.Rms = std::sqrt(std::max(0.0, sum2 / count - st.Mean * st.Mean));
-    return st;
-}
-
 bool MapHasCell(const SceneState& s) {
     for (int k = 0; k < 3; ++k) {
         const float len = s.map.CellParameters[k], angle = s.map.CellParameters[3 + k];
@@ -329,7 +310,7 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
     const GridView g(s);
     std::vector<FoundPeak> out;
     if (g.Empty() || o.MaxPeaks <= 0) return out;
-    const DensityStats stats = MapDensityStats(s);
+    const double mean = s.map.MapGrid.DensityMean, rms = s.map.MapGrid.DensityRms;
 
     const bool cell = MapHasCell(s);
     const Mat3d cm = CellMatrixD(s);
@@ -365,7 +346,7 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
         FoundPeak p;
         p.Position = c.Position;
         p.Height = c.Height;
-        p.Sigma = stats.Rms > 0 ? (c.Height - stats.Mean) / stats.Rms : 0;
+        p.Sigma = rms > 0 ? (c.Height - mean) / rms : 0;
         double best = kInf;
         for (int a = 0; a < s.map.AtomCount; ++a) {
             if (!cell) {
@@ -396,8 +377,8 @@ std::vector<FoundPeak> FindPeaks(const SceneState& s, const PeakSearchOptions& o
     // to be at most twice as far above the mean, so maxima down to half way
     // to the level are refined, and a refined peak is final once no grid
     // maximum still to come can top it.
-    auto reach = [&](double v) { return v > stats.Mean ? 2 * v - stats.Mean : v; };
-    const double pre_level = o.MinLevel > stats.Mean ? 0.5 * (o.MinLevel + stats.Mean) : o.MinLevel;
+    auto reach = [&](double v) { return v > mean ? 2 * v - mean : v; };
+    const double pre_level = o.MinLevel > mean ? 0.5 * (o.MinLevel + mean) : o.MinLevel;
     auto lower = [](const RefinedPeak& a, const RefinedPeak& b) { return a.Height < b.Height; };
     std::priority_queue<RefinedPeak, std::vector<RefinedPeak>, decltype(lower)> ready(lower);
     const auto full = [&] { return int(out.size()) >= o.MaxPeaks; };

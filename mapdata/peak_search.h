@@ -25,13 +25,6 @@ struct SymmetryOp {
     Vec3 Translation{0, 0, 0};
 };
 
-// Mean and root-mean-square deviation of the grid's values (points 1..N).
-struct DensityStats {
-    double Mean = 0;
-    double Rms = 0;
-};
-DensityStats MapDensityStats(const SceneState& s);
-
 // True when the map has a crystal cell to repeat: positive cell lengths, angles
 // between 10 and 170 degrees and an invertible CellMatrix. A .grd map's
 // placeholder cell (all six values 1, so 1 degree angles) is none.
@@ -78,7 +71,7 @@ struct FoundPeak {
     Vec3 Position{};    // scene, the copy nearest the model when there is one
     Vec3 Fractional{};  // of Position
     double Height = 0;
-    double Sigma = 0;      // (Height - mean) / rms of the map
+    double Sigma = 0;      // (Height - DensityMean) / DensityRms of the map
     int NearestAtom = -1;  // 0-based atom index, -1 without atoms
     double Distance = 0;   // to that atom (or its nearest copy), scene units
 };
