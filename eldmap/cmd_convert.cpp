@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "mapdata/atoms.h"
 #include "mapdata/convert_map.h"
-#include "mapdata/read_ccp4.h"
-#include "mapdata/read_cube.h"
-#include "mapdata/read_pdb.h"
+#include "mapdata/data_files.h"
+#include "mapdata/open_map.h"
+#include "mapdata/read_model.h"
 #include "mapdata/write_map.h"
 #include "eldmap/commands.h"
 
@@ -92,12 +93,12 @@ int Convert(int argc, char** argv) {
             const char* v = value();
             const std::string box = v ? v : "";
             if (box == "cell") {
-                options.BoxAroundAtoms = false;
+                options.Box = BoxChoice::Cell;
             } else if (box == "atoms") {
-                options.BoxAroundAtoms = true;
+                options.Box = BoxChoice::Atoms;
             } else if (box.rfind("atoms:", 0) == 0 &&
                        ParseNumber(box.c_str() + 6, options.Margin) && options.Margin >= 0) {
-                options.BoxAroundAtoms = true;
+                options.Box = BoxChoice::Atoms;
             } else {
                 return Error("convert: --box takes 'cell', 'atoms' or 'atoms:MARGIN' (Angstrom)");
             }
@@ -112,18 +113,23 @@ int Convert(int argc, char** argv) {
     const std::string& in = positional[0];
     const std::string& out = positional[1];
 
-    const std::string lin = Lower(in);
-    ForeignMap map;
-    if (EndsWith(lin, ".ccp4") || EndsWith(lin, ".map") || EndsWith(lin, ".mrc")) {
-        map = ReadCcp4Map(in);
-    } else if (EndsWith(lin, ".cube") || EndsWith(lin, ".cub")) {
-        map = ReadCubeMap(in);
-    } else {
-        return Error(in + ": unknown input format; expected .ccp4, .map, .mrc, .cube or .cub");
-    }
+    const MapFamily family = MapFamilyOf(in);
+    if (family != MapFamily::Ccp4 && family != MapFamily::Cube)
+        return Error(in +
+                     ": unknown input format; expected .ccp4, .map, .mrc (also .gz), "
+                     ".cube or .cub");
+    const std::vector<AtomTypeRow> table =
+        ReadAtomParameters(DataFilePath(FindDataFolder(), "atompar2.txt"));
+    ForeignMap map = ReadForeignMap(in);
 
     std::vector<std::string> warnings;
-    if (!model_path.empty()) UseModelAtoms(map, ReadPdbModel(model_path), model_path, &warnings);
+    if (!model_path.empty()) {
+        const StructureModel model = ReadModelFile(model_path);
+        CheckElementsKnown(model.Atoms, table, model_path);
+        UseModelAtoms(map, model, model_path, &warnings);
+    } else {
+        CheckElementsKnown(map.Atoms, table, in);
+    }
 
     const MapForWriting placed = PlaceInScene(map, options);
     WriteMapFile(placed, out, &warnings);
@@ -141,12 +147,10 @@ int Convert(int argc, char** argv) {
     std::printf(
         "%s: %s grid %d x %d x %d, step %g %g %g, origin %g %g %g, density %g to %g, "
         "%zu atoms\n",
-        out.c_str(),
-        GridIsAxisAligned(map) && options.Step <= 0 && !options.BoxAroundAtoms ? "copied"
-                                                                               : "resampled",
-        placed.N[0], placed.N[1], placed.N[2], placed.GridStep[0], placed.GridStep[1],
-        placed.GridStep[2], placed.GridOrigin[0], placed.GridOrigin[1], placed.GridOrigin[2], lo,
-        hi, placed.AtomNames.size());
+        out.c_str(), CopiesPointForPoint(map, options) ? "copied" : "resampled", placed.N[0],
+        placed.N[1], placed.N[2], placed.GridStep[0], placed.GridStep[1], placed.GridStep[2],
+        placed.GridOrigin[0], placed.GridOrigin[1], placed.GridOrigin[2], lo, hi,
+        placed.AtomNames.size());
     return 0;
 }
 

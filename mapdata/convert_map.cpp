@@ -2,31 +2,48 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "mapdata/eld_error.h"
 #include "mapdata/scene_state.h"
 
 namespace eld {
+namespace {
 
-void UseModelAtoms(ForeignMap& m, const PdbModel& model, const std::string& model_path,
+// Positions beyond this (Ångström) are refused: the viewer's readers compute
+// in float and must get finite scene positions for the atoms and the cell.
+constexpr double kMaxPosition = 1e6;
+
+std::string Num(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+}
+
+std::string AtomText(const ForeignAtom& a, std::size_t n) {
+    return "atom " + std::to_string(n + 1) + " (" + (a.Label.empty() ? a.Element : a.Label) + ")";
+}
+
+}  // namespace
+
+void UseModelAtoms(ForeignMap& m, const StructureModel& model, const std::string& model_path,
                    std::vector<std::string>* warnings) {
     m.Atoms = model.Atoms;
-    if (!warnings || !model.HasCell) return;
+    if (!warnings || !model.HasCell || !m.CrystalCell) return;
     double map_cell[6];
     CellParametersOf(m.Cell, map_cell);
     for (int k = 0; k < 6; ++k) {
         const double tol = k < 3 ? 0.005 * map_cell[k] : 0.5;
         if (std::fabs(model.Cell[k] - map_cell[k]) > tol) {
-            char buf[256];
-            std::snprintf(
-                buf, sizeof buf,
-                "%s: the model's CRYST1 cell (%.3f %.3f %.3f %.2f %.2f %.2f) differs from "
-                "the map's (%.3f %.3f %.3f %.2f %.2f %.2f); atoms are placed by their "
-                "Cartesian coordinates",
-                model_path.c_str(), model.Cell[0], model.Cell[1], model.Cell[2], model.Cell[3],
-                model.Cell[4], model.Cell[5], map_cell[0], map_cell[1], map_cell[2], map_cell[3],
-                map_cell[4], map_cell[5]);
+            char buf[512];
+            std::snprintf(buf, sizeof buf,
+                          "%s: the model's cell (%.3f %.3f %.3f %.2f %.2f %.2f) differs from "
+                          "the map's (%.3f %.3f %.3f %.2f %.2f %.2f); atoms are placed by their "
+                          "Cartesian coordinates",
+                          model_path.c_str(), model.Cell[0], model.Cell[1], model.Cell[2],
+                          model.Cell[3], model.Cell[4], model.Cell[5], map_cell[0], map_cell[1],
+                          map_cell[2], map_cell[3], map_cell[4], map_cell[5]);
             warnings->push_back(buf);
             return;
         }
@@ -45,6 +62,15 @@ bool GridIsAxisAligned(const ForeignMap& m) {
     return true;
 }
 
+BoxChoice ResolvedBox(const ForeignMap& m, const ConvertOptions& o) {
+    if (o.Box != BoxChoice::Default) return o.Box;
+    return m.AllPeriodic() && !m.Atoms.empty() ? BoxChoice::Atoms : BoxChoice::Cell;
+}
+
+bool CopiesPointForPoint(const ForeignMap& m, const ConvertOptions& o) {
+    return GridIsAxisAligned(m) && o.Step <= 0 && ResolvedBox(m, o) == BoxChoice::Cell;
+}
+
 AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
     Vec3d lo{}, hi{};
     for (int k = 0; k < 3; ++k) {
@@ -57,7 +83,9 @@ AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
             hi[k] = std::max(hi[k], p[k] + margin);
         }
     };
-    if (o.BoxAroundAtoms) {
+    const bool all_periodic = m.AllPeriodic();
+    const bool atoms_box = ResolvedBox(m, o) == BoxChoice::Atoms;
+    if (atoms_box) {
         if (m.Atoms.empty())
             fail(m.SourcePath + ": --box atoms needs atoms (from the cube file or --model)");
         for (const ForeignAtom& a : m.Atoms) {
@@ -66,8 +94,7 @@ AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
             include(p, o.Margin);
         }
     } else {
-        // The map's cell: whole cells along periodic axes, else the stored points.
-        bool all_periodic = m.Periodic[0] && m.Periodic[1] && m.Periodic[2];
+        // The map's cell: whole cells when the map repeats, else the stored points.
         Vec3d base{};
         if (!all_periodic)
             for (int k = 0; k < 3; ++k) base[k] = m.PointZero[k] - m.CellOrigin[k];
@@ -75,7 +102,7 @@ AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
             Vec3d t;
             for (int a = 0; a < 3; ++a) {
                 const bool upper = corner >> a & 1;
-                if (m.Periodic[a] && all_periodic)
+                if (all_periodic)
                     t[a] = upper ? 1.0 : 0.0;
                 else
                     t[a] =
@@ -96,11 +123,13 @@ AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
     AxisGrid g;
     double total = 1;
     for (int k = 0; k < 3; ++k) {
-        const double n = std::ceil((hi[k] - lo[k]) / step - 1e-9) + 1;
-        if (n > kMaxGridPoints)
-            fail(m.SourcePath + ": the resampled grid would need " +
-                 std::to_string(static_cast<long long>(n)) + " points along axis " +
-                 std::to_string(k + 1) +
+        // A box of the map's own points ends at its last point, not beyond.
+        const double span = (hi[k] - lo[k]) / step;
+        const double n =
+            (all_periodic || atoms_box ? std::ceil(span - 1e-9) : std::floor(span + 1e-9)) + 1;
+        if (!(n <= kMaxGridPoints))
+            fail(m.SourcePath + ": the resampled grid would need " + Num(n) +
+                 " points along axis " + std::to_string(k + 1) +
                  " (at most 32766); choose a larger --step or a smaller --box");
         g.N[k] = static_cast<int>(n);
         g.Origin[k] = lo[k];
@@ -108,9 +137,29 @@ AxisGrid ResampleGrid(const ForeignMap& m, const ConvertOptions& o) {
         total *= n;
     }
     if (total > 256.0 * 1024 * 1024)
-        fail(m.SourcePath + ": the resampled grid would hold " +
-             std::to_string(static_cast<long long>(total)) +
+        fail(m.SourcePath + ": the resampled grid would hold " + Num(total) +
              " points; choose a larger --step or a smaller --box");
+
+    // A map that does not repeat has values only within its stored points.
+    if (atoms_box && !all_periodic) {
+        const IndexTransform t = MakeIndexTransform(m);
+        for (int corner = 0; corner < 8; ++corner) {
+            Vec3d x;
+            for (int k = 0; k < 3; ++k)
+                x[k] =
+                    g.Origin[k] + m.CellOrigin[k] + ((corner >> k & 1) ? (g.N[k] - 1) * step : 0);
+            const Vec3d u0 = MatVec(t.A, x);
+            for (int a = 0; a < 3; ++a) {
+                const double u = u0[a] + t.b[a];
+                if (!m.Periodic[a] && (u < -1e-6 || u > m.N[a] - 1 + 1e-6))
+                    fail(m.SourcePath + ": the box around the atoms (plus " + Num(o.Margin) +
+                         " Angstrom) reaches outside the map's grid along axis " +
+                         std::to_string(a + 1) +
+                         ", and the map has no crystal cell to repeat it; use --box cell or a "
+                         "smaller margin (--box atoms:MARGIN)");
+            }
+        }
+    }
     return g;
 }
 
@@ -125,7 +174,7 @@ MapForWriting PlaceInScene(const ForeignMap& m, const ConvertOptions& o) {
     CellParametersOf(m.Cell, params);
     for (int k = 0; k < 6; ++k) out.CellParameters[k] = static_cast<float>(params[k]);
 
-    if (GridIsAxisAligned(m) && o.Step <= 0 && !o.BoxAroundAtoms) {
+    if (CopiesPointForPoint(m, o)) {
         for (int a = 0; a < 3; ++a) {
             out.N[a] = m.N[a];
             out.GridStep[a] = static_cast<float>(m.Cell[a][a] / m.Sampling[a]);
@@ -163,12 +212,25 @@ MapForWriting PlaceInScene(const ForeignMap& m, const ConvertOptions& o) {
     for (int k = 0; k < 3; ++k) {
         out.GridOrigin[k] = static_cast<float>(out.GridOrigin[k] - d[k]);
         out.CellShift[k] = static_cast<float>(shift[k]);
+        if (!(std::fabs(static_cast<double>(out.GridOrigin[k])) <= kMaxPosition) ||
+            !(std::fabs(d[k]) <= kMaxPosition))
+            fail(m.SourcePath + ": the grid's origin lies at " + Num(out.GridOrigin[k] + d[k]) +
+                 " Angstrom along axis " + std::to_string(k + 1) +
+                 ", beyond the 1e6 Angstrom the viewer's maps hold");
     }
-    for (const ForeignAtom& a : m.Atoms) {
-        const Vec3d rel{a.Cartesian[0] - m.CellOrigin[0], a.Cartesian[1] - m.CellOrigin[1],
-                        a.Cartesian[2] - m.CellOrigin[2]};
-        const Vec3d f = MatVec(inv, rel);
+    for (std::size_t n = 0; n < m.Atoms.size(); ++n) {
+        const ForeignAtom& a = m.Atoms[n];
+        const Vec3d rel{a.Cartesian[0] - m.CellOrigin[0] - d[0],
+                        a.Cartesian[1] - m.CellOrigin[1] - d[1],
+                        a.Cartesian[2] - m.CellOrigin[2] - d[2]};
+        for (int k = 0; k < 3; ++k)
+            if (!(std::fabs(rel[k]) <= kMaxPosition))
+                fail(m.SourcePath + ": " + AtomText(a, n) + " lies at " + Num(a.Cartesian[k]) +
+                     " Angstrom along axis " + std::to_string(k + 1) +
+                     ", beyond the 1e6 Angstrom the viewer's maps hold");
+        const Vec3d f = MatVec(inv, {rel[0] + d[0], rel[1] + d[1], rel[2] + d[2]});
         out.AtomNames.push_back(AtomNameForElement(a.Element));
+        out.AtomLabels.push_back(a.Label);
         out.AtomFractional.push_back(
             {static_cast<float>(f[0]), static_cast<float>(f[1]), static_cast<float>(f[2])});
     }

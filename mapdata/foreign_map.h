@@ -24,6 +24,7 @@ using Mat3d = std::array<std::array<double, 3>, 3>;  // m[row][col]
 
 struct ForeignAtom {
     std::string Element;  // "C", "Cl", ...
+    std::string Label;    // the model's own name ("C14", "CA"); "" when it has none
     Vec3d Cartesian{};    // Ångström
 };
 
@@ -38,6 +39,13 @@ struct ForeignMap {
     // True along an axis where the stored points cover the whole cell, so the
     // density repeats with the cell (crystal maps).
     bool Periodic[3] = {false, false, false};
+    bool AllPeriodic() const { return Periodic[0] && Periodic[1] && Periodic[2]; }
+    // A crystal's cell (CCP4/MRC), not the box of a grid (cube files).
+    bool CrystalCell = false;
+    std::string SpaceGroup;  // Hermann-Mauguin symbol, "" when unknown
+    // Over the points the file stores (before any symmetry expansion).
+    bool StatsKnown = false;
+    double StoredMean = 0, StoredRms = 0;
     std::vector<float> Values;  // N[0]*N[1]*N[2], index i + N0*(j + N1*k)
     std::vector<ForeignAtom> Atoms;
 

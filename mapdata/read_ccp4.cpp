@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/gemmi_io.h"
 
 namespace eld {
 namespace {
@@ -63,155 +63,163 @@ std::string Quote(const unsigned char* p) {
     return "'" + s + "'";
 }
 
-}  // namespace
+std::string Text(double v) {
+    std::ostringstream s;
+    s << v;
+    return s.str();
+}
 
-ForeignMap ReadCcp4Map(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path + ": cannot open the map file");
-    const std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
+Ccp4Layout CheckHeader(const unsigned char* file, std::size_t size, const std::string& path) {
     auto bad = [&](const std::string& what) -> void { fail(path + ": " + what); };
-    if (file.size() < kHeaderBytes)
-        bad("the file is " + std::to_string(file.size()) +
+    if (size < kHeaderBytes)
+        bad("the file is " + std::to_string(size) +
             " bytes, shorter than the 1024-byte CCP4/MRC header");
 
     // Byte order: the machine stamp (word 54) says it; a header that only makes
     // sense in the other order wins over a wrong or missing stamp.
     const bool host_little = LittleEndianHost();
-    const unsigned char stamp = file[212];
-    const bool stamp_big = stamp == 0x11;
-    Header little{file.data(), !host_little};
-    Header big{file.data(), host_little};
+    const bool stamp_big = file[212] == 0x11;
+    Header little{file, !host_little};
+    Header big{file, host_little};
     const bool lp = Plausible(little), bp = Plausible(big);
-    const Header h = (lp && !bp) ? little : (bp && !lp) ? big : stamp_big ? big : little;
+    const bool use_big = (lp && !bp) ? false : (bp && !lp) ? true : stamp_big;
+    const Header h = use_big ? big : little;
 
-    const unsigned char* map_word = file.data() + 208;
+    Ccp4Layout l;
+    l.BigEndian = use_big;
+    const unsigned char* map_word = file + 208;
     const bool map_ok = !std::memcmp(map_word, "MAP ", 4) || !std::memcmp(map_word, "MAP\0", 4) ||
                         !std::memcmp(map_word, "\0\0\0\0", 4);
     if (!map_ok)
         bad("header word 53 (MAP) is " + Quote(map_word) + ", expected 'MAP ': not a CCP4/MRC map");
 
     static const char* const kDimName[3] = {"NC", "NR", "NS"};
-    int dims[3];
     for (int w = 0; w < 3; ++w) {
-        dims[w] = h.Int(1 + w);
-        if (dims[w] < 1 || dims[w] > 32766)
+        l.FileDims[w] = h.Int(1 + w);
+        if (l.FileDims[w] < 1 || l.FileDims[w] > 32766)
             bad(std::string("header word ") + std::to_string(1 + w) + " (" + kDimName[w] + ") is " +
-                std::to_string(dims[w]) + ", expected 1 to 32766 points");
+                std::to_string(l.FileDims[w]) + ", expected 1 to 32766 points");
     }
-    const int mode = h.Int(4);
-    if (mode != 0 && mode != 1 && mode != 2)
-        bad("header word 4 (MODE) is " + std::to_string(mode) +
-            ": only modes 0 (8-bit), 1 (16-bit) and 2 (32-bit float) are read");
+    l.Mode = h.Int(4);
+    if (l.Mode != 0 && l.Mode != 1 && l.Mode != 2 && l.Mode != 6)
+        bad("header word 4 (MODE) is " + std::to_string(l.Mode) +
+            ": only modes 0 (8-bit), 1 (16-bit), 2 (32-bit float) and 6 (unsigned 16-bit) are "
+            "read");
 
     static const char* const kSampName[3] = {"MX", "MY", "MZ"};
-    ForeignMap m;
-    m.SourcePath = path;
     for (int a = 0; a < 3; ++a) {
-        m.Sampling[a] = h.Int(8 + a);
-        if (m.Sampling[a] < 1)
+        l.Sampling[a] = h.Int(8 + a);
+        if (l.Sampling[a] < 1 || l.Sampling[a] > 1000000)
             bad("header word " + std::to_string(8 + a) + " (" + kSampName[a] + ") is " +
-                std::to_string(m.Sampling[a]) + ", expected a positive number of grid intervals");
+                std::to_string(l.Sampling[a]) +
+                ", expected a positive number of grid intervals (at most 1000000)");
     }
 
     static const char* const kCellName[6] = {"cell a",     "cell b",    "cell c",
                                              "cell alpha", "cell beta", "cell gamma"};
-    double cell[6];
     for (int k = 0; k < 6; ++k) {
-        cell[k] = h.Float(11 + k);
-        const bool ok = k < 3 ? std::isfinite(cell[k]) && cell[k] > 0
-                              : std::isfinite(cell[k]) && cell[k] > 0 && cell[k] < 180;
-        if (!ok) {
-            std::ostringstream v;
-            v << cell[k];
-            bad("header word " + std::to_string(11 + k) + " (" + kCellName[k] + ") is " + v.str() +
-                (k < 3 ? ", expected a positive length" : ", expected an angle between 0 and 180"));
-        }
+        l.Cell[k] = h.Float(11 + k);
+        const bool ok = k < 3 ? std::isfinite(l.Cell[k]) && l.Cell[k] > 0 && l.Cell[k] < 1e7
+                              : std::isfinite(l.Cell[k]) && l.Cell[k] > 0 && l.Cell[k] < 180;
+        if (!ok)
+            bad("header word " + std::to_string(11 + k) + " (" + kCellName[k] + ") is " +
+                Text(l.Cell[k]) +
+                (k < 3 ? ", expected a positive length (below 1e7 Angstrom)"
+                       : ", expected an angle between 0 and 180"));
     }
 
     static const char* const kAxisName[3] = {"MAPC", "MAPR", "MAPS"};
-    int axis[3];
     bool seen[3] = {false, false, false};
     for (int w = 0; w < 3; ++w) {
-        axis[w] = h.Int(17 + w);
-        if (axis[w] < 1 || axis[w] > 3 || seen[axis[w] - 1])
+        const int axis = h.Int(17 + w);
+        if (axis < 1 || axis > 3 || seen[axis - 1])
             bad("header words 17-19 (MAPC, MAPR, MAPS) are " + std::to_string(h.Int(17)) + " " +
                 std::to_string(h.Int(18)) + " " + std::to_string(h.Int(19)) + ": " + kAxisName[w] +
                 " is not part of a permutation of 1 2 3");
-        seen[axis[w] - 1] = true;
+        seen[axis - 1] = true;
+        l.AxisOf[w] = axis - 1;
     }
+    static const char* const kStartName[3] = {"NCSTART", "NRSTART", "NSSTART"};
+    for (int w = 0; w < 3; ++w) {
+        const int start = h.Int(5 + w);
+        if (start < -10000000 || start > 10000000)
+            bad("header word " + std::to_string(5 + w) + " (" + kStartName[w] + ") is " +
+                std::to_string(start) + ", expected a grid index within +-10000000");
+        l.N[l.AxisOf[w]] = l.FileDims[w];
+        l.Start[l.AxisOf[w]] = start;
+    }
+    l.SpaceGroupNumber = h.Int(23);
 
     const std::int32_t nsymbt = h.Int(24);
-    if (nsymbt < 0)
+    if (nsymbt < 0 || nsymbt > 4000000)
         bad("header word 24 (NSYMBT) is " + std::to_string(nsymbt) +
-            ", expected the extended header length in bytes (0 or more)");
+            ", expected the extended header length in bytes (0 to 4000000)");
 
-    const std::size_t bytes_per_value = mode == 0 ? 1 : mode == 1 ? 2 : 4;
-    const std::size_t count = static_cast<std::size_t>(dims[0]) * dims[1] * dims[2];
+    const std::size_t bytes_per_value = l.Mode == 0 ? 1 : l.Mode == 2 ? 4 : 2;
+    const std::size_t count = static_cast<std::size_t>(l.FileDims[0]) * l.FileDims[1] *
+                              static_cast<std::size_t>(l.FileDims[2]);
     const std::size_t data_start = kHeaderBytes + static_cast<std::size_t>(nsymbt);
-    if (data_start + count * bytes_per_value > file.size())
-        bad("the file is " + std::to_string(file.size()) +
-            " bytes but the header (NC×NR×NS = " + std::to_string(dims[0]) + "×" +
-            std::to_string(dims[1]) + "×" + std::to_string(dims[2]) + ", MODE " +
-            std::to_string(mode) + ", NSYMBT " + std::to_string(nsymbt) + ") needs " +
+    l.DataStart = data_start;
+    if (data_start + count * bytes_per_value > size)
+        bad("the file is " + std::to_string(size) +
+            " bytes but the header (NC×NR×NS = " + std::to_string(l.FileDims[0]) + "×" +
+            std::to_string(l.FileDims[1]) + "×" + std::to_string(l.FileDims[2]) + ", MODE " +
+            std::to_string(l.Mode) + ", NSYMBT " + std::to_string(nsymbt) + ") needs " +
             std::to_string(data_start + count * bytes_per_value) + ": the data are truncated");
 
-    for (int w = 0; w < 3; ++w) {
-        m.N[axis[w] - 1] = dims[w];
-        m.Start[axis[w] - 1] = h.Int(5 + w);
-    }
-    for (int a = 0; a < 3; ++a) m.Periodic[a] = m.N[a] >= m.Sampling[a];
-
-    m.Cell = OrthogonalisationMatrix(cell);
-    if (!(m.Cell[2][2] > 1e-6 * cell[2]))
+    const Mat3d cell = OrthogonalisationMatrix(l.Cell);
+    if (!(cell[2][2] > 1e-6 * l.Cell[2]))
         bad("header words 14-16 (cell angles) describe a cell without volume");
     for (int k = 0; k < 3; ++k) {
         const float o = h.Float(50 + k);
-        if (!std::isfinite(o))
-            bad("header word " + std::to_string(50 + k) + " (origin) is not a number");
-        m.PointZero[k] = o;
+        if (!std::isfinite(o) || std::fabs(o) > 1e7)
+            bad("header word " + std::to_string(50 + k) + " (origin) is " + Text(o) +
+                ", expected a coordinate within +-1e7 Angstrom");
+        l.Origin[k] = o;
     }
-    // MRC files place their first point by the origin words (in Ångström); CCP4
-    // files leave them 0 and use the start indices. A file with both gives the
-    // origin of the first stored point, so the start indices are not added twice.
-    if (m.PointZero[0] != 0 || m.PointZero[1] != 0 || m.PointZero[2] != 0)
-        for (int& start : m.Start) start = 0;
+    return l;
+}
 
-    // File order: column fastest, then row, then section; stored: a fastest.
-    m.Values.resize(count);
-    const unsigned char* p = file.data() + data_start;
-    const bool swap = h.swap;
-    int idx[3];
-    std::size_t n = 0;
-    for (int s = 0; s < dims[2]; ++s) {
-        idx[axis[2] - 1] = s;
-        for (int r = 0; r < dims[1]; ++r) {
-            idx[axis[1] - 1] = r;
-            for (int c = 0; c < dims[0]; ++c, ++n) {
-                idx[axis[0] - 1] = c;
-                float v;
-                if (mode == 0) {
-                    v = static_cast<float>(static_cast<std::int8_t>(p[n]));
-                } else if (mode == 1) {
-                    std::uint16_t u;
-                    std::memcpy(&u, p + 2 * n, 2);
-                    if (swap) u = __builtin_bswap16(u);
-                    v = static_cast<float>(static_cast<std::int16_t>(u));
-                } else {
-                    std::uint32_t u;
-                    std::memcpy(&u, p + 4 * n, 4);
-                    if (swap) u = __builtin_bswap32(u);
-                    std::memcpy(&v, &u, 4);
-                    if (!std::isfinite(v))
-                        bad("data value " + std::to_string(n + 1) + " (column " +
-                            std::to_string(c + 1) + ", row " + std::to_string(r + 1) +
-                            ", section " + std::to_string(s + 1) + ") is not a finite number");
-                }
-                m.Values[m.Index(idx[0], idx[1], idx[2])] = v;
-            }
-        }
+}  // namespace
+
+ForeignMap ReadCcp4MapBuffer(std::string_view bytes, const std::string& name) {
+    const auto* file = reinterpret_cast<const unsigned char*>(bytes.data());
+    const Ccp4Layout l = CheckHeader(file, bytes.size(), name);
+
+    // gemmi gets the file in the host's byte order (it swaps 8- and 16-bit
+    // modes after widening them to float, which breaks them), with the stamp
+    // of that order, the word "MAP " and no origin words (it would not expand
+    // a map with them; the origin is applied here).
+    std::string normal(bytes);
+    const bool host_little = LittleEndianHost();
+    if (l.BigEndian == host_little) {
+        auto swap = [&](std::size_t at, int width) {
+            for (int k = 0; k < width / 2; ++k)
+                std::swap(normal[at + k], normal[at + width - 1 - k]);
+        };
+        for (int w = 0; w < 56; ++w) swap(4 * w, 4);  // numbers; words 57-256 are labels
+        const int width = l.Mode == 0 ? 1 : l.Mode == 2 ? 4 : 2;
+        const std::size_t count = static_cast<std::size_t>(l.FileDims[0]) * l.FileDims[1] *
+                                  static_cast<std::size_t>(l.FileDims[2]);
+        if (width > 1)
+            for (std::size_t n = 0; n < count; ++n) swap(l.DataStart + n * width, width);
     }
+    normal[212] = static_cast<char>(host_little ? 0x44 : 0x11);
+    normal[213] = static_cast<char>(host_little ? 0x41 : 0x11);
+    std::memcpy(&normal[208], "MAP ", 4);
+    std::memset(&normal[4 * 49], 0, 12);
+
+    ForeignMap m;
+    m.SourcePath = name;
+    m.Cell = OrthogonalisationMatrix(l.Cell);
+    m.CrystalCell = true;
+    for (int a = 0; a < 3; ++a) m.Sampling[a] = l.Sampling[a];
+    ReadCcp4Values(normal, l, name, m);
     return m;
+}
+
+ForeignMap ReadCcp4Map(const std::string& path) {
+    return ReadCcp4MapBuffer(ReadFileMaybeGzipped(path, "map file"), path);
 }
 
 }  // namespace eld

@@ -104,6 +104,7 @@ void CommitMap(SceneState& s, SceneState& t) {
     s.map.AtomCount = t.map.AtomCount;
     s.map.AtomNames = std::move(t.map.AtomNames);
     s.map.AtomData = std::move(t.map.AtomData);
+    s.map.AtomLabels.clear();
     s.map.BondList.clear();
     s.map.BondCount = 0;
 }

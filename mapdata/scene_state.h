@@ -125,6 +125,9 @@ struct SceneMap {
     std::vector<std::string> AtomNames;  // 4 characters each
     // AtomData[n][0..2] = scene position, [12] = type number; 13 columns.
     std::vector<std::array<float, 13>> AtomData;
+    // The model's own atom names ("C14", "CA") of a map opened with a model or
+    // converted from another program; empty when the map has none.
+    std::vector<std::string> AtomLabels;
     std::vector<Bond> BondList;  // BondCount == BondList.size()
     int BondCount = 0;
 };

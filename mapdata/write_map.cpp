@@ -8,6 +8,7 @@
 
 #include "export/atomic_file.h"
 #include "mapdata/eld_error.h"
+#include "mapdata/read_map.h"
 
 namespace eld {
 namespace {
@@ -63,6 +64,32 @@ void CheckCounts(const MapForWriting& map, const std::string& path) {
     if (static_cast<int>(map.AtomNames.size()) > kMaxAtoms)
         fail(path + ": " + std::to_string(map.AtomNames.size()) +
              " atoms, the viewer reads at most " + std::to_string(kMaxAtoms));
+    // Every number of the header and the atom records must be one the readers
+    // take back: "inf" or "nan" in a text map, or in .mt1, is refused.
+    auto finite = [&](float v, const char* what) {
+        if (!std::isfinite(v)) fail(path + ": " + what + " is " + Num(v) + ", not a finite number");
+    };
+    for (const auto& row : map.CellMatrix)
+        for (float v : row) finite(v, "a cell matrix element");
+    for (float v : map.CellShift) finite(v, "the cell shift");
+    for (float v : map.CellParameters) finite(v, "a cell parameter");
+    for (int a = 0; a < 3; ++a) {
+        finite(map.GridOrigin[a], "the grid origin");
+        finite(map.GridStep[a], "the grid step");
+    }
+    for (const auto& f : map.AtomFractional)
+        for (float v : f) finite(v, "an atom coordinate");
+    for (const std::string& name : map.AtomNames)
+        for (char c : name)
+            if (static_cast<unsigned char>(c) < 0x20)
+                fail(path + ": an atom name holds a control character");
+}
+
+// A title goes on one line of the text formats.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return text;
 }
 
 std::string Name4(const std::string& name) {
@@ -87,7 +114,9 @@ void CheckMapValues(const MapForWriting& map, const std::string& path) {
     }
 }
 
-void WriteMapMt1(const MapForWriting& map, const std::string& path) {
+namespace {
+
+std::string EncodeMt1(const MapForWriting& map, const std::string& path) {
     CheckCounts(map, path);
     CheckMapValues(map, path);
     const int n1 = map.N[0], n2 = map.N[1], n3 = map.N[2];
@@ -124,10 +153,10 @@ void WriteMapMt1(const MapForWriting& map, const std::string& path) {
         for (float v : map.AtomFractional[n]) PutFloat(out, v);
         Skip(out, 28);
     }
-    AtomicWrite(path, out);
+    return out;
 }
 
-void WriteMapFou(const MapForWriting& map, const std::string& path) {
+std::string EncodeFou(const MapForWriting& map, const std::string& path) {
     CheckCounts(map, path);
     CheckMapValues(map, path);
     for (const std::string& name : map.AtomNames)
@@ -138,7 +167,7 @@ void WriteMapFou(const MapForWriting& map, const std::string& path) {
     out.reserve(256 + static_cast<std::size_t>(n1) * n2 * n3 * 12);
     // After the last number of a header line the reader takes the rest of that
     // line, so each header line ends in a short label.
-    out += map.Title + "\n";
+    out += OneLine(map.Title) + "\n";
     out += "written by eldmap convert\n";
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) out += Num(map.CellMatrix[r][c]) + " ";
@@ -172,11 +201,11 @@ void WriteMapFou(const MapForWriting& map, const std::string& path) {
         for (float v : map.AtomFractional[n]) out += Num(v) + " ";
         out += "0 0 0 0 0 0 0\n";
     }
-    AtomicWrite(path, out);
+    return out;
 }
 
-void WriteMapGrd(const MapForWriting& map, const std::string& path,
-                 std::vector<std::string>* warnings) {
+std::string EncodeGrd(const MapForWriting& map, const std::string& path,
+                      std::vector<std::string>* warnings) {
     CheckCounts(map, path);
     CheckMapValues(map, path);
     const int n1 = map.N[0], n2 = map.N[1], n3 = map.N[2];
@@ -201,7 +230,8 @@ void WriteMapGrd(const MapForWriting& map, const std::string& path,
     std::string lost;
     std::string out;
     out.reserve(512 + static_cast<std::size_t>(n1) * n2 * n3 * 12);
-    out += map.Title + "\nwritten by eldmap convert\ngrid points, box centre, box size\n\n";
+    out +=
+        OneLine(map.Title) + "\nwritten by eldmap convert\ngrid points, box centre, box size\n\n";
     out += std::to_string(n1) + " " + std::to_string(n2) + " " + std::to_string(n3) + "\n";
     out += Num(c[0]) + " " + Num(c[1]) + " " + Num(c[2]) + "\n";
     out += Num(e[0]) + " " + Num(e[1]) + " " + Num(e[2]) + "\n";
@@ -242,20 +272,49 @@ void WriteMapGrd(const MapForWriting& map, const std::string& path,
                 }
             }
     if (on_line) out.back() = '\n';
-    AtomicWrite(path, out);
     if (warnings && !lost.empty())
         warnings->push_back(path +
                             ": the .grd format keeps only the first letter of an atom name; " +
                             "these names lose letters: " + lost);
+    return out;
+}
+
+}  // namespace
+
+std::string EncodeMapMt1(const MapForWriting& map, const std::string& name) {
+    return EncodeMt1(map, name);
+}
+
+void WriteMapMt1(const MapForWriting& map, const std::string& path) {
+    AtomicWrite(path, EncodeMt1(map, path));
+}
+void WriteMapFou(const MapForWriting& map, const std::string& path) {
+    AtomicWrite(path, EncodeFou(map, path));
+}
+void WriteMapGrd(const MapForWriting& map, const std::string& path,
+                 std::vector<std::string>* warnings) {
+    AtomicWrite(path, EncodeGrd(map, path, warnings));
+}
+
+std::string EncodeMap(const MapForWriting& map, const std::string& path,
+                      std::vector<std::string>* warnings) {
+    const std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
+    if (ext == "mt1" || ext == "MT1") return EncodeMt1(map, path);
+    if (ext == "fou" || ext == "FOU") return EncodeFou(map, path);
+    if (ext == "grd" || ext == "GRD") return EncodeGrd(map, path, warnings);
+    fail(path + ": the output name must end in .mt1, .fou or .grd");
 }
 
 void WriteMapFile(const MapForWriting& map, const std::string& path,
                   std::vector<std::string>* warnings) {
-    const std::string ext = path.size() >= 3 ? path.substr(path.size() - 3) : path;
-    if (ext == "mt1" || ext == "MT1") return WriteMapMt1(map, path);
-    if (ext == "fou" || ext == "FOU") return WriteMapFou(map, path);
-    if (ext == "grd" || ext == "GRD") return WriteMapGrd(map, path, warnings);
-    fail(path + ": the output name must end in .mt1, .fou or .grd");
+    const std::string bytes = EncodeMap(map, path, warnings);
+    try {
+        SceneState check;
+        ReadMapFileBuffer(check, bytes, path);
+    } catch (const EldError& e) {
+        fail(path + ": not written, the viewer would refuse the map (" + e.what() + ")");
+    }
+    AtomicWrite(path, bytes);
 }
 
 }  // namespace eld

@@ -23,6 +23,9 @@ struct MapForWriting {
     std::vector<float> Values;           // N1*N2*N3, index (i1-1) + N1*((i2-1) + N2*(i3-1))
     std::vector<std::string> AtomNames;  // 4 characters each
     std::vector<std::array<float, 3>> AtomFractional;  // placed by CellMatrix, CellShift
+    // The model's own atom names ("C14"), beside AtomNames; empty or one per
+    // atom. Not written: the formats hold only the 4-character names.
+    std::vector<std::string> AtomLabels;
 
     float& at(int i1, int i2, int i3) {  // counted from 1
         return Values[static_cast<std::size_t>(i1 - 1) +
@@ -47,8 +50,18 @@ void WriteMapFou(const MapForWriting& map, const std::string& path);
 void WriteMapGrd(const MapForWriting& map, const std::string& path,
                  std::vector<std::string>* warnings);
 
-// By the last three characters of the name ("mt1"/"MT1", "fou"/"FOU",
-// "grd"/"GRD"); anything else throws.
+// The bytes of a .mt1 file (the viewer reads a converted map from them).
+std::string EncodeMapMt1(const MapForWriting& map, const std::string& name);
+
+// The bytes of the file, by the last three characters of the name
+// ("mt1"/"MT1", "fou"/"FOU", "grd"/"GRD"; anything else throws), after the
+// checks of the writers above. Nothing is written.
+std::string EncodeMap(const MapForWriting& map, const std::string& path,
+                      std::vector<std::string>* warnings);
+
+// EncodeMap, then the bytes are read back with the viewer's reader for the
+// format (a map it would refuse is not written: the error names the file and
+// the reader's reason), then written.
 void WriteMapFile(const MapForWriting& map, const std::string& path,
                   std::vector<std::string>* warnings);
 

@@ -132,9 +132,9 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
 
 TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     ForeignMap m = TriclinicMap(Wave, 20, 20, 20);
-    m.Atoms = {{"C", {1.0, 2.0, 3.0}}, {"O", {-4.0, 0.5, 7.5}}};
+    m.Atoms = {{"C", "", {1.0, 2.0, 3.0}}, {"O", "", {-4.0, 0.5, 7.5}}};
     ConvertOptions o;
-    o.BoxAroundAtoms = true;
+    o.Box = BoxChoice::Atoms;
     o.Margin = 2.5;
     o.Step = 0.5;
     const MapForWriting p = PlaceInScene(m, o);

@@ -49,6 +49,7 @@ struct Ccp4Builder {
     bool big_endian = false;
     unsigned char stamp = 0;  // 0: the right one for the byte order
     int nsymbt = 0;
+    int ispg = 0;  // space group number (word 23)
     float origin[3] = {0, 0, 0};
     std::array<char, 4> map_word = {'M', 'A', 'P', ' '};
     std::function<float(int, int, int)> value = [](int i, int j, int k) {
@@ -75,6 +76,7 @@ struct Ccp4Builder {
         for (int a = 0; a < 3; ++a) puti(8 + a, sampling[a]);
         for (int k = 0; k < 6; ++k) putf(11 + k, cell[k]);
         for (int w = 0; w < 3; ++w) puti(17 + w, axis[w]);
+        puti(23, ispg);
         puti(24, nsymbt);
         for (int k = 0; k < 3; ++k) putf(50 + k, origin[k]);
         std::memcpy(&b[208], map_word.data(), 4);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "convert_test_util.h"
+#include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
 #include "mapdata/read_map.h"
 #include "mapdata/write_map.h"
@@ -154,6 +155,52 @@ TEST(ConvertWrite, ValuesOutsideTheReadersRangeAndBadNamesAreRefused) {
     MapForWriting blank = SampleMap();
     blank.AtomNames[0] = "    ";
     EXPECT_THROW(WriteMapFou(blank, dir / "blank.fou"), EldError);
+}
+
+// What convert would write must read back: a title with a line break, far-out
+// origins and atoms, a step that needs an unthinkable grid.
+TEST(ConvertWrite, WhatWouldNotReadBackIsRefusedNamingTheSource) {
+    TempDir dir;
+    MapForWriting titled = SampleMap();
+    titled.Title = "converted from two\nlines.cube";
+    for (const char* name : {"t.mt1", "t.fou", "t.grd"}) {
+        WriteMapFile(titled, dir / name, nullptr);
+        SceneState s;
+        ReadMapFile(s, dir / name);
+        ExpectSameValues(titled, s);
+    }
+    MapForWriting far = SampleMap();
+    far.GridOrigin[1] = INFINITY;
+    for (const char* name : {"far.mt1", "far.fou", "far.grd"}) {
+        EXPECT_THROW(WriteMapFile(far, dir / name, nullptr), EldError) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / name));
+    }
+
+    ForeignMap m;
+    m.SourcePath = "in.cube";
+    const double cell[6] = {4, 4, 4, 90, 90, 90};
+    m.Cell = OrthogonalisationMatrix(cell);
+    for (int a = 0; a < 3; ++a) m.N[a] = m.Sampling[a] = 4;
+    m.Values.assign(64, 1.0f);
+    m.Atoms = {{"C", "", {1, 1, 1}}, {"O", "", {1, 5e100, 1}}};
+    auto error = [](const ForeignMap& map, const ConvertOptions& o) {
+        try {
+            PlaceInScene(map, o);
+        } catch (const EldError& e) {
+            return std::string(e.what());
+        }
+        return std::string("accepted");
+    };
+    EXPECT_EQ(error(m, {}).rfind("in.cube: atom 2 (O) lies at 5e+100 Angstrom along axis 2", 0), 0u)
+        << error(m, {});
+    m.Atoms.pop_back();
+    m.CellOrigin = {0, 1e300, 0};
+    EXPECT_NE(error(m, {}).find("in.cube: the grid's origin"), std::string::npos) << error(m, {});
+    m.CellOrigin = {0, 0, 0};
+    ConvertOptions tiny;
+    tiny.Step = 1e-300;
+    EXPECT_NE(error(m, tiny).find("would need 3e+300 points along axis 1"), std::string::npos)
+        << error(m, tiny);
 }
 
 }  // namespace

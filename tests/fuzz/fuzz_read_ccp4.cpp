@@ -1,7 +1,7 @@
 // libFuzzer harness: arbitrary bytes into the CCP4/MRC reader of eldmap convert (what a run does
 // and what counts as a finding: tests/fuzz/targets.h).
 //
-// fuzz-needs: ReadCcp4Map
+// fuzz-needs: ReadCcp4MapBuffer
 
 #include "tests/fuzz/targets.h"
 

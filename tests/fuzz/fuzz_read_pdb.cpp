@@ -1,8 +1,8 @@
-// libFuzzer harness: arbitrary bytes into the PDB model reader of eldmap convert, then the cell
+// libFuzzer harness: arbitrary bytes into the model reader (PDB through gemmi) of eldmap convert, then the cell
 // and atom names the conversion takes from it (what a run does and what counts as a finding:
 // tests/fuzz/targets.h).
 //
-// fuzz-needs: ReadPdbModel
+// fuzz-needs: ReadModelBuffer
 
 #include "tests/fuzz/targets.h"
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -18,13 +19,15 @@
 #include <vector>
 
 #include "mapdata/atoms.h"
+#include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
 #include "mapdata/foreign_map.h"
 #include "mapdata/presets.h"
 #include "mapdata/read_ccp4.h"
 #include "mapdata/read_cube.h"
 #include "mapdata/read_map.h"
-#include "mapdata/read_pdb.h"
+#include "mapdata/read_model.h"
+#include "mapdata/write_map.h"
 #include "surface/marching_cubes.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -129,27 +132,79 @@ inline Outcome RunForeignReader(ForeignMap (*reader)(const std::string&), std::s
 }
 
 inline Outcome RunReadCcp4(std::string_view b) {
-    return RunForeignReader(&ReadCcp4Map, b, "input.ccp4");
+    ForeignMap m;
+    try {
+        m = ReadCcp4MapBuffer(b, "input.ccp4");
+    } catch (const EldError& e) {
+        return Refusal(e);
+    }
+    CheckForeignMap(m);
+    return Outcome::Accepted;
 }
 inline Outcome RunReadCube(std::string_view b) {
     return RunForeignReader(&ReadCubeMap, b, "input.cube");
 }
 
-// ---- PDB models (eldmap convert --model), then the cell and names convert uses ----
+// ---- PDB models (--model), then the cell and names the conversion takes ----
 
 inline Outcome RunReadPdb(std::string_view bytes) {
-    const std::string path = WriteInput("input.pdb", bytes);
-    PdbModel model;
+    StructureModel model;
     try {
-        model = ReadPdbModel(path);
+        model = ReadModelBuffer(bytes, "input.pdb");
         if (model.HasCell) Inverse3(OrthogonalisationMatrix(model.Cell), "the CRYST1 cell");
     } catch (const EldError& e) {
         return Refusal(e);
     }
+    Require(!model.Atoms.empty(), "a model without atoms was accepted");
     for (const ForeignAtom& a : model.Atoms) {
-        std::string name = AtomNameForElement(a.Element);
-        Require(name.size() == 4, "an atom name for an element is not 4 characters");
+        Require(AtomNameForElement(a.Element).size() == 4,
+                "an atom name for an element is not 4 characters");
+        for (double x : a.Cartesian) Require(std::isfinite(x), "a coordinate that is not finite");
     }
+    return Outcome::Accepted;
+}
+
+// ---- the whole conversion: read a CCP4 map, place it, write each format,
+// read that back. What convert would write must read back. ----
+
+inline Outcome RunConvert(std::string_view bytes) {
+    // The first byte picks the options, the rest is the map.
+    if (bytes.empty()) return Outcome::Refused;
+    const unsigned char pick = static_cast<unsigned char>(bytes[0]);
+    bytes.remove_prefix(1);
+    ForeignMap m;
+    try {
+        m = ReadCcp4MapBuffer(bytes, "input.ccp4");
+    } catch (const EldError& e) {
+        return Refusal(e);
+    }
+    // Two atoms at places taken from the map's own numbers, so that far-out
+    // cells and origins reach the atom checks too.
+    const Vec3d corner = MatVec(m.Cell, {1.0, 1.0, 1.0});
+    m.Atoms = {{"C", "C1", {m.PointZero[0], m.PointZero[1], m.PointZero[2]}},
+               {"O", "O1", {corner[0] * 0.25, corner[1] * 0.5, corner[2] * 0.75}}};
+    ConvertOptions o;
+    o.Box = pick & 1 ? BoxChoice::Atoms : (pick & 2 ? BoxChoice::Cell : BoxChoice::Default);
+    o.Step = pick & 4 ? 0.5 : 0;
+    o.Centre = pick & 8;
+    o.Scale = pick & 16 ? 1e-3 : 1;
+    static const char* const kNames[3] = {"out.mt1", "out.fou", "out.grd"};
+    const char* name = kNames[(pick >> 5) % 3];
+    std::string written;
+    try {
+        const MapForWriting placed = PlaceInScene(m, o);
+        std::vector<std::string> warnings;
+        written = EncodeMap(placed, name, &warnings);
+    } catch (const EldError& e) {
+        return Refusal(e);
+    }
+    SceneState s;
+    try {
+        ReadMapFileBuffer(s, written, name);
+    } catch (const EldError& e) {
+        throw InvariantBroken(std::string("convert wrote a map its reader refuses: ") + e.what());
+    }
+    CheckLoadedMap(s);
     return Outcome::Accepted;
 }
 
@@ -265,7 +320,7 @@ inline const std::vector<Target>& Targets() {
         {"fuzz_read_grd", &RunReadGrd},     {"fuzz_read_ccp4", &RunReadCcp4},
         {"fuzz_read_cube", &RunReadCube},   {"fuzz_read_pdb", &RunReadPdb},
         {"fuzz_atompar", &RunAtompar},      {"fuzz_presets", &RunPresets},
-        {"fuzz_cell_table", &RunCellTable},
+        {"fuzz_cell_table", &RunCellTable}, {"fuzz_convert", &RunConvert},
     };
     return targets;
 }
