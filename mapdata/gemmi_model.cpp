@@ -95,6 +95,23 @@ void ReadCif(StructureModel& m, std::string_view bytes, const std::string& name)
 
 }  // namespace
 
+std::vector<SymmetryOp> SpaceGroupOperations(const std::string& hermann_mauguin) {
+    std::vector<SymmetryOp> ops;
+    const gemmi::SpaceGroup* sg = gemmi::find_spacegroup_by_name(hermann_mauguin);
+    if (!sg) return ops;
+    for (const gemmi::Op& op : sg->operations()) {
+        if (op == gemmi::Op::identity()) continue;
+        SymmetryOp o;
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                o.Rotation[r][c] = static_cast<double>(op.rot[r][c]) / gemmi::Op::DEN;
+            o.Translation[r] = static_cast<double>(op.tran[r]) / gemmi::Op::DEN;
+        }
+        ops.push_back(o);
+    }
+    return ops;
+}
+
 bool IsModelFileName(const std::string& path) {
     return KindOf(path) != ModelKind::Unknown;
 }

@@ -171,6 +171,7 @@ MapDetails OpenAnyMap(SceneState& s, const std::string& map_path, const std::str
         }
         if (d.SpaceGroup.empty()) d.SpaceGroup = model->SpaceGroup;
     }
+    if (!d.SpaceGroup.empty()) d.Symmetry = SpaceGroupOperations(d.SpaceGroup);
     return d;
 }
 

@@ -9,6 +9,7 @@
 
 #include "mapdata/atoms.h"
 #include "mapdata/convert_map.h"
+#include "mapdata/peak_search.h"
 #include "mapdata/scene_state.h"
 
 namespace eld {
@@ -29,6 +30,7 @@ struct MapDetails {
     bool HasCell = false;
     double Cell[6] = {0, 0, 0, 0, 0, 0};  // the map's crystal cell, else the model's
     std::string SpaceGroup;               // the map's, else the model's; "" unknown
+    std::vector<SymmetryOp> Symmetry;     // its operations (identity excluded)
     bool HasStats = false;
     double Mean = 0, Rms = 0;  // over the grid points the map stores
 };

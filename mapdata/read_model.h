@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mapdata/foreign_map.h"
+#include "mapdata/peak_search.h"
 
 namespace eld {
 
@@ -28,6 +29,11 @@ struct StructureModel {
 StructureModel ReadModelFile(const std::string& path);
 // The same over the (uncompressed) bytes; the format comes from name's extension.
 StructureModel ReadModelBuffer(std::string_view bytes, const std::string& name);
+
+// The operations of a space group given by its Hermann-Mauguin symbol (as
+// gemmi gives it, e.g. "P 1 21/n 1"), centring included, identity excluded;
+// empty for P 1 or an unknown symbol.
+std::vector<SymmetryOp> SpaceGroupOperations(const std::string& hermann_mauguin);
 
 // True for the names ReadModelFile takes (by extension, case ignored).
 bool IsModelFileName(const std::string& path);
