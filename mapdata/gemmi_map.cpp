@@ -1,15 +1,12 @@
 // gemmi's CCP4/MRC reading and symmetry expansion, and .gz files.
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <gemmi/ccp4.hpp>
 #include <gemmi/gz.hpp>
-#include <iterator>
 
 #include "mapdata/eld_error.h"
 #include "mapdata/gemmi_io.h"
+#include "mapdata/input_file.h"
 
 namespace eld {
 namespace {
@@ -24,14 +21,20 @@ constexpr double kMaxExpandedPoints = 64.0 * 1024 * 1024;
 }  // namespace
 
 std::string ReadFileMaybeGzipped(const std::string& path, const char* what) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) fail(path + ": this is a folder, not a " + what);
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        fail(std::string("cannot open the ") + what + " '" + path + "': " + std::strerror(errno));
-    if (!EndsWithGz(path))
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    in.close();
+    // Opened here first, so that folders, pipes and missing files get the
+    // same messages as every other file the programs read.
+    InputFile file(path, what);
+    if (!EndsWithGz(path)) {
+        std::string bytes(file.Size(), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            const std::size_t n = file.Read(&bytes[got], bytes.size() - got);
+            if (n == 0) break;
+            got += n;
+        }
+        bytes.resize(got);
+        return bytes;
+    }
     try {
         gemmi::MaybeGzipped input(path);
         gemmi::CharArray mem = input.uncompress_into_buffer();

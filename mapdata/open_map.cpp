@@ -127,14 +127,9 @@ MapDetails OpenAnyMap(SceneState& s, const std::string& map_path, const std::str
         d.Format = MapFormatName(map_path);
         d.HasCell = d.Format != "grd";  // the .grd format has no cell
         for (int k = 0; k < 6; ++k) d.Cell[k] = t.map.CellParameters[k];
-        std::vector<float> stored;
-        stored.reserve(static_cast<std::size_t>(t.map.DensityGrid.n1) * t.map.DensityGrid.n2 *
-                       t.map.DensityGrid.n3);
-        for (int i1 = 1; i1 <= t.map.DensityGrid.n1; ++i1)
-            for (int i2 = 1; i2 <= t.map.DensityGrid.n2; ++i2)
-                for (int i3 = 1; i3 <= t.map.DensityGrid.n3; ++i3)
-                    stored.push_back(t.map.DensityGrid.at(i1, i2, i3));
-        Stats(stored.data(), stored.data() + stored.size(), d);
+        d.HasStats = true;
+        d.Mean = t.map.MapGrid.DensityMean;
+        d.Rms = t.map.MapGrid.DensityRms;
         if (model) {
             if (d.HasCell) CellDiffersWarning(d.Cell, *model, model_path, warnings);
             PlaceModelOnOwnMap(t, *model, model_path);
