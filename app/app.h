@@ -57,6 +57,9 @@ struct App {
     bool startingUp = true;
     // A GL error noticed while FLTK drew the frame, shown once the draw is over.
     std::string pendingWarning;
+    // The single central-eye picture instead of interlaced stereo: asked for
+    // by "-NoStereo" or View > Interlaced stereo, kept across File > Open.
+    bool monoView = false;
 };
 
 // ---- start and end (main.cpp) ----
@@ -89,7 +92,8 @@ void GenerateFields(App& a);
 void CreateMainWindow(App& a);
 void SetMainTitle(App& a, const std::string& title);
 // Chooses the window's pixel format by DisplayMode; a format the display
-// cannot give ends the program with the fatal-error box.
+// cannot give ends the program with the fatal-error box. On a shown window a
+// new format re-creates the GL window and its context.
 void ChoosePixelFormat(App& a);
 void ShowMainWindow(App& a);
 // Raises a shown main window and gives the view the keyboard focus.
@@ -134,6 +138,10 @@ void mnuFileExit_Click(App& a);
 void mnuEditClearPeaks_Click(App& a);
 void mnuViewShow_Control_Panel_Click(App& a);
 void mnuViewBackgroundColor_Click(App& a);
+// Switches between interlaced stereo and the single central-eye picture.
+void mnuViewStereo_Click(App& a);
+// Ticks View > Interlaced stereo when the picture is drawn interlaced.
+void SyncViewMenu(App& a);
 void mnuHelpHelp_Click(App& a);
 void mnuHelpAbout_Click(App& a);
 void PickPoint(App& a, float x, float y);

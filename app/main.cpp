@@ -1,4 +1,4 @@
-// eldview: the start routine, the idle loop and the end of the program.
+// eldview: the command line before the display, then the start routine.
 #include <FL/Fl.H>
 #include <FL/x.H>
 
@@ -7,95 +7,18 @@
 #include <cstring>
 
 #include "app/app.h"
-#include "app/progress_window.h"
-#include "mapdata/command_line.h"
-#include "mapdata/data_files.h"
-#include "app/peak_saving.h"
-
-namespace eld {
-
-void EndProgramNow(int status) {
-    std::fflush(stderr);
-    std::exit(status);
-}
-
-void ReportError(App& a, const EldError& e) {
-    switch (e.kind()) {
-        case ErrorKind::Fatal:
-            a.dialogs.Message(e.what());
-            EndProgramNow(1);
-        case ErrorKind::FatalSilent:
-            std::fprintf(stderr, "eldview: %s\n", e.what());
-            EndProgramNow(1);
-        case ErrorKind::Recoverable:
-            a.dialogs.Message(e.what());
-            return;
-    }
-}
-
-namespace {
-
-// Yields to FLTK and runs the spin step while the scene spins. An idle viewer
-// blocks in Fl::wait() and uses no processor; a spinning one draws one frame
-// per pass, so the rotation is paced by the frame rate.
-void IdleLoop(App& a) {
-    while (!a.s.program.QuitRequested) {
-        if (a.s.view.SpinActive) {
-            Fl::check();
-            if (a.s.program.QuitRequested) break;
-            if (a.s.view.SpinActive) SpinStep(a);
-        } else {
-            Fl::wait();
-        }
-        ShowPendingWarning(a);
-    }
-}
-
-}  // namespace
-
-int Form_Load(App& a, int argc, const char* const* argv) {
-    a.s.program.DisplayMode = StereoMode::Nothing;
-    a.s.program.DataFolder = FindDataFolder();
-    CreateMainWindow(a);
-
-    std::string commandText = JoinArguments(argc, argv);
-    a.startingUp = true;
-    LoadMapFile(a, commandText);  // ends the program itself when it cannot go on
-    a.startingUp = false;
-    ResetView(a);
-
-    // The window's pixel format; FLTK creates the context when the window is
-    // first shown, and the view's first draw sets the default GL state.
-    ChoosePixelFormat(a);
-    a.s.view.ClearColour[0] = a.s.view.ClearColour[1] = a.s.view.ClearColour[2] = a.s.view.ClearColour[3] = 0.0f;
-    ShowMainWindow(a);
-
-    IdleLoop(a);
-    return 0;
-}
-
-void Form_Unload(App& a) {
-    if (a.s.program.QuitRequested) return;  // already on the way out
-    a.s.view.SpinActive = kFalse;
-    if (a.s.peaks.PeakCount > 0) SavePeakList(a.s, a.dialogs);
-    a.s.program.QuitRequested = kTrue;
-    ReleaseView(a);
-    HideSecondaryWindows(a);
-    HideMainWindow(a);
-}
-
-}  // namespace eld
 
 namespace {
 
 const char kUsage[] =
-    "Usage: eldview [-StereoHW] [-StereoInterlaced] [MAP]\n"
+    "Usage: eldview [-StereoHW] [-StereoInterlaced] [-NoStereo] [MAP]\n"
     "       eldview --help | --version\n"
     "\n"
     "Shows the electron-density map MAP (.mt1, .fou or .grd) with its atoms as\n"
     "iso-surfaces, a contour section and the atom model, in interlaced stereo.\n"
-    "Without MAP a file dialog asks for one. The switches are accepted for old\n"
-    "command lines; every picture is drawn interlaced.\n"
+    "Without MAP a file dialog asks for one. -NoStereo draws one plain picture\n"
+    "instead (View > Interlaced stereo switches at any time); the other two\n"
+    "switches are accepted for old command lines.\n"
     "Keys: arrows, a, s pan; x, y, z axis views; c resets; + and - step the\n"
     "contour section; h shows the control panel; q or Escape quits.\n"
     "Data files are read beside the program or from ../share/eldview.\n";

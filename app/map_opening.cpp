@@ -36,8 +36,11 @@ bool LoadMapFile(App& a, std::string& commandText) {
         s.program.DisplayMode = choice.DisplayMode;
 
     std::string fileName = commandText.empty() ? a.dialogs.OpenFile(kMapFileFilter) : commandText;
-    // Every run draws interlaced stereo; the switches only leave the file name.
-    s.program.DisplayMode = StereoMode::StereoInterlaced;
+    // Interlaced stereo unless the plain picture was asked for; the older
+    // switches only leave the file name.
+    if (choice.NoStereo) a.monoView = true;
+    s.program.DisplayMode = a.monoView ? StereoMode::NoStereo : StereoMode::StereoInterlaced;
+    SyncViewMenu(a);
 
     if (fileName.empty()) {
         a.dialogs.Message("No input given !!");

@@ -21,6 +21,8 @@ inline constexpr const char* kPovrayFilter = "POVRAY files (*.pov)|*.pov|All fil
 inline constexpr const char* kTgaDefaultName = "ELD_picture.tga";
 inline constexpr const char* kTgaFilter = "TGA pictures (*.tga)|*.tga";
 
+inline constexpr const char* kStereoItem = "&View/&Interlaced stereo";
+
 using Handler = void (*)(App&);
 
 // Menu callbacks carry the App; each item has its own handler.
@@ -43,6 +45,7 @@ void BuildMenu(App& a) {
     m.add("&Edit/&Clear Peaks", 0, MenuCallback<mnuEditClearPeaks_Click>, &a);
     m.add("&View/&Show Control Panel", 0, MenuCallback<mnuViewShow_Control_Panel_Click>, &a);
     m.add("&View/&Background Color", 0, MenuCallback<mnuViewBackgroundColor_Click>, &a);
+    m.add(kStereoItem, 0, MenuCallback<mnuViewStereo_Click>, &a, FL_MENU_TOGGLE | FL_MENU_VALUE);
     m.add("&Help/&Help", 0, MenuCallback<mnuHelpHelp_Click>, &a);
     m.add("&Help/&About", 0, MenuCallback<mnuHelpAbout_Click>, &a);
 }
@@ -122,6 +125,26 @@ void mnuViewBackgroundColor_Click(App& a) {
     s.view.ClearColour[3] = 0.0f;
     InvalidateScene(s);
     Form_Paint(a);
+}
+
+void mnuViewStereo_Click(App& a) {
+    a.monoView = !a.monoView;
+    a.s.program.DisplayMode = a.monoView ? StereoMode::NoStereo : StereoMode::StereoInterlaced;
+    SyncViewMenu(a);
+    // Interlaced stereo needs the stencil mask; line widths differ by mode and
+    // are recorded in the scene list.
+    ChoosePixelFormat(a);
+    InvalidateScene(a.s);
+    Form_Resize(a);
+}
+
+void SyncViewMenu(App& a) {
+    auto* item = const_cast<Fl_Menu_Item*>(a.menu->find_item(kStereoItem));
+    if (!item) return;
+    if (a.s.program.DisplayMode == StereoMode::StereoInterlaced)
+        item->set();
+    else
+        item->clear();
 }
 
 void mnuHelpHelp_Click(App& a) {

@@ -29,6 +29,7 @@ CommandLineChoice ParseCommandText(const std::string& text) {
     if (StripSwitch(choice.FileText, "-StereoInterlaced"))
         choice.DisplayMode = StereoMode::StereoInterlaced;
     if (choice.DisplayMode == StereoMode::Nothing) choice.DisplayMode = StereoMode::NoStereo;
+    choice.NoStereo = StripSwitch(choice.FileText, "-NoStereo");
     return choice;
 }
 

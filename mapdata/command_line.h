@@ -22,13 +22,16 @@ std::string JoinArguments(int argc, const char* const* argv);
 // What the front of the command text asks for.
 struct CommandLineChoice {
     StereoMode DisplayMode = StereoMode::NoStereo;
-    std::string FileText;  // the rest; empty means "ask with the open dialog"
+    std::string FileText;   // the rest; empty means "ask with the open dialog"
+    bool NoStereo = false;  // "-NoStereo": a single central-eye picture instead
 };
 
 // Strips "-StereoHW" and then "-StereoInterlaced" from the front of the text
 // (each with the one character after it). The test is on the first 9 or 17
 // characters only, so "-StereoHWx" counts as the switch and the 'x' is dropped
-// as its separator. Without a switch the mode is NoStereo.
+// as its separator. Without a switch the mode is NoStereo. After those two,
+// "-NoStereo" is stripped the same way; it asks for the plain picture, which
+// the two older switches never change.
 CommandLineChoice ParseCommandText(const std::string& text);
 
 // The last three characters of a name (the whole name when it is shorter).

@@ -46,6 +46,28 @@ TEST(CommandLine, StereoHwIsOnlyRecognisedInFront) {
     EXPECT_EQ(MapKindOf(c.FileText), MapKind::Grd);
 }
 
+TEST(CommandLine, NoStereoIsStrippedAfterTheOtherSwitches) {
+    struct Case {
+        const char* text;
+        const char* file;
+        bool no_stereo;
+    };
+    const Case cases[] = {
+        {"-NoStereo a.mt1", "a.mt1", true},
+        {"-StereoHW -StereoInterlaced -NoStereo b.grd", "b.grd", true},
+        {"-NoStereo", "", true},
+        {"-NoStereo -StereoHW c.fou", "-StereoHW c.fou", true},  // only the order above
+        {"-StereoHW d.mt1", "d.mt1", false},
+        {"-nostereo e.mt1", "-nostereo e.mt1", false},
+        {"maps/-NoStereo.fou", "maps/-NoStereo.fou", false},
+    };
+    for (const Case& c : cases) {
+        CommandLineChoice choice = ParseCommandText(c.text);
+        EXPECT_EQ(choice.FileText, c.file) << c.text;
+        EXPECT_EQ(choice.NoStereo, c.no_stereo) << c.text;
+    }
+}
+
 TEST(CommandLine, SwitchNamesAreCaseSensitive) {
     CommandLineChoice c = ParseCommandText("-stereohw a.mt1");
     EXPECT_EQ(c.DisplayMode, StereoMode::NoStereo);

@@ -1,0 +1,57 @@
+// The main window's own commands, driven through their handlers. Tests that
+// build FLTK windows need a display and are skipped without one.
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Window.H>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "ui/about_window.h"
+
+namespace eld {
+namespace {
+
+std::vector<std::string> Labels(const Fl_Group* g) {
+    std::vector<std::string> out;
+    for (int i = 0; g && i < g->children(); ++i)
+        if (const char* l = g->child(i)->label()) out.push_back(l);
+    return out;
+}
+
+bool Has(const std::vector<std::string>& v, const std::string& x) {
+    return std::find(v.begin(), v.end(), x) != v.end();
+}
+
+class ViewerCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+        CreateMainWindow(a);
+        a.s.program.DisplayMode = StereoMode::StereoInterlaced;  // as after opening a map
+        SyncViewMenu(a);
+    }
+    const Fl_Menu_Item* Item(const char* path) { return a.menu->find_item(path); }
+    App a;
+};
+
+TEST_F(ViewerCommands, StereoToggleSwitchesTheModeTheMenuTickAndTheAboutLabel) {
+    const Fl_Menu_Item* stereo = Item("&View/&Interlaced stereo");
+    ASSERT_NE(stereo, nullptr);
+    EXPECT_TRUE(stereo->value());
+    const char* expected[] = {"NoStereo", "StereoInterlaced", "NoStereo"};
+    for (const char* mode : expected) {
+        mnuViewStereo_Click(a);
+        EXPECT_STREQ(Text(a.s.program.DisplayMode), mode);
+        EXPECT_EQ(a.monoView, std::string(mode) == "NoStereo");
+        EXPECT_EQ(stereo->value() != 0, std::string(mode) == "StereoInterlaced");
+        mnuHelpAbout_Click(a);
+        ASSERT_NE(a.about->window(), nullptr);
+        EXPECT_TRUE(Has(Labels(a.about->window()), mode)) << mode;
+    }
+}
+
+}  // namespace
+}  // namespace eld
