@@ -60,6 +60,9 @@ struct App {
     // The single central-eye picture instead of interlaced stereo: asked for
     // by "-NoStereo" or View > Interlaced stereo, kept across File > Open.
     bool monoView = false;
+    // A middle-button drag pans; the pointer's last position.
+    bool panDragActive = false;
+    float panLastX = 0, panLastY = 0;
 };
 
 // ---- start and end (main.cpp) ----
@@ -116,10 +119,12 @@ bool MakeViewCurrent(App& a);
 bool RenderForReadBack(App& a);
 
 // ---- input (input.cpp) ----
-// Button: 1 left, 2 right. Shift: 1 for Shift alone.
+// Button: 1 left, 2 right, 4 middle (drags to pan). Shift: 1 for Shift alone.
 void Form_MouseDown(App& a, int button, int shift, float x, float y);
 void Form_MouseUp(App& a, int button, int shift, float x, float y);
 void Form_MouseMove(App& a, int button, int shift, float x, float y);
+// Wheel turned by dy notches (negative away from the user): zooms and paints.
+void Form_MouseWheel(App& a, int dy);
 // Key codes: FLTK's (FL_Up, FL_Escape, ...); every key press comes here first.
 void Form_KeyDown(App& a, int keyCode, int shift);
 // Character keys, after Form_KeyDown.

@@ -16,18 +16,36 @@ void Form_MouseDown(App& a, int button, int shift, float x, float y) {
         BeginDrag(a.s, x, y, shift == 1);
     } else if (button == 2) {
         PickPoint(a, x, y);
+    } else if (button == 4) {
+        a.panDragActive = true;
+        a.panLastX = x;
+        a.panLastY = y;
     }
-    // Middle button and others: nothing.
 }
 
 void Form_MouseUp(App& a, int button, int, float, float) {
     if (button == 1) EndDrag(a.s);  // a drag released while moving keeps spinning
+    if (button == 4) a.panDragActive = false;
 }
 
 void Form_MouseMove(App& a, int, int, float x, float y) {
+    bool paint = false;
+    if (a.panDragActive) {
+        PanByPixels(a.s, x - a.panLastX, y - a.panLastY, ViewWidth(a), ViewHeight(a));
+        a.panLastX = x;
+        a.panLastY = y;
+        paint = true;
+    }
     // A zoom drag repaints at once; a rotate drag leaves the frame to the spin
     // step of the idle loop.
-    if (DragMove(a.s, x, y, ViewWidth(a), ViewHeight(a))) Form_Paint(a);
+    if (DragMove(a.s, x, y, ViewWidth(a), ViewHeight(a))) paint = true;
+    if (paint) Form_Paint(a);
+}
+
+void Form_MouseWheel(App& a, int dy) {
+    if (dy == 0) return;
+    WheelZoom(a.s, dy, ViewHeight(a));
+    Form_Paint(a);
 }
 
 void Form_KeyDown(App& a, int keyCode, int) {

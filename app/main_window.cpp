@@ -89,6 +89,9 @@ class MainGlView : public Fl_Gl_Window {
                                static_cast<float>(Fl::event_x()),
                                static_cast<float>(Fl::event_y()));
                 return 1;
+            case FL_MOUSEWHEEL:
+                Form_MouseWheel(a_, Fl::event_dy());
+                return 1;
             case FL_SHORTCUT:
                 // A key that reached the main window while the view had no focus.
                 if (window() != Fl::first_window()) return 0;

@@ -5,6 +5,7 @@
 #include "render/scene.h"
 #include "gl/stereo.h"
 #include "view/trackball.h"
+#include "view/view_control.h"
 
 namespace eld {
 
@@ -12,7 +13,7 @@ namespace {
 
 // The viewing volume every eye shares: zero-parallax plane at z = 0 seen from
 // 22.5 units, scene z in -15..15 between the clipping planes.
-constexpr float kHalfView = 6.0f;
+constexpr float kHalfView = static_cast<float>(kHalfViewSpan);
 constexpr float kNearZ = 15.0f;
 constexpr float kFarZ = -15.0f;
 constexpr float kZeroParallaxZ = 0.0f;

@@ -1,6 +1,8 @@
 #include "view/view_control.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "mapdata/presets.h"
 #include "view/trackball.h"
@@ -70,8 +72,7 @@ bool DragMove(SceneState& s, float X, float Y, int W, int H) {
     if (W == 0) W = 1;
     if (H == 0) H = 1;
     if (On(s.view.ZoomDragActive)) {
-        const double factor = (s.view.DragLastY - static_cast<double>(Y)) / H + 1.0;
-        s.view.ViewScale = static_cast<float>(s.view.ViewScale * factor);
+        ZoomByDrag(s, s.view.DragLastY - static_cast<double>(Y), H);
         s.view.DragLastX = RoundPosition(X);
         s.view.DragLastY = RoundPosition(Y);
         return true;
@@ -129,6 +130,32 @@ void PanView(SceneState& s, PanKey key) {
 void CentreView(SceneState& s) {
     for (float& t : s.view.ViewTranslation) t = 0.0f;
     s.view.ViewScale = 1.0f;
+}
+
+void ZoomByDrag(SceneState& s, double up, int H) {
+    if (H == 0) H = 1;
+    s.view.ViewScale = static_cast<float>(s.view.ViewScale * (up / H + 1.0));
+}
+
+void WheelZoom(SceneState& s, int dy, int H) {
+    // One notch at a time, as that many short drags would do.
+    for (int i = 0; i < std::abs(dy); ++i)
+        ZoomByDrag(s, (dy < 0 ? 1.0 : -1.0) * kWheelNotchHeight * H, H);
+}
+
+void PanByPixels(SceneState& s, float dx, float dy, int W, int H) {
+    if (W < 1) W = 1;
+    if (H < 1) H = 1;
+    // Units per pixel in the zero-parallax plane.
+    const double unit = 2.0 * kHalfViewSpan / std::min(W, H);
+    const double vx = dx * unit, vy = -dy * unit;
+    // The model-view applies M to the translation: move it by M^-1 v, and the
+    // inverse of a rotation is its transpose (m is in OpenGL's column order).
+    float m[16];
+    BuildRotationMatrix(m, s.view.ViewQuaternion);
+    for (int i = 0; i < 3; ++i)
+        s.view.ViewTranslation[i] =
+            static_cast<float>(s.view.ViewTranslation[i] + m[4 * i] * vx + m[4 * i + 1] * vy);
 }
 
 }  // namespace eld

@@ -56,4 +56,20 @@ void PanView(SceneState& s, PanKey key);
 // "c": zero translation and scale 1; the orientation stays.
 void CentreView(SceneState& s);
 
+// The zoom of a Shift+drag moved up by `up` pixels in a window H pixels high:
+// ViewScale times (up / H + 1). H of 0 is taken as 1.
+void ZoomByDrag(SceneState& s, double up, int H);
+// Mouse wheel: each notch (negative dy away from the user) zooms as a
+// Shift+drag over a tenth of the window height, up enlarging, down shrinking.
+inline constexpr double kWheelNotchHeight = 0.1;
+void WheelZoom(SceneState& s, int dy, int H);
+// Half the span of the smaller window side in the zero-parallax plane (z = 0
+// in view space), in model units: the frame's projections show +-6 there.
+inline constexpr double kHalfViewSpan = 6.0;
+// Middle-button drag by (dx, dy) pixels (y down) in a W x H window: the scene
+// moves with the pointer, a point in the zero-parallax plane by exactly that
+// many pixels whatever the orientation (the smaller window side spans 12
+// units there). The scale and the spinning stay.
+void PanByPixels(SceneState& s, float dx, float dy, int W, int H);
+
 }  // namespace eld

@@ -324,5 +324,43 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     EXPECT_NEAR(s.view.ViewTranslation[1], 0.3, 1e-6);
 }
 
+TEST(ViewControlTest, WheelNotchZoomsAsAShiftDragOverATenthOfTheHeight) {
+    for (int dy : {-1, 1, -3, 2}) {
+        SceneState wheel, drag;
+        wheel.view.ViewScale = drag.view.ViewScale = 1.5f;
+        WheelZoom(wheel, dy, 500);
+        BeginDrag(drag, 10, 300, true);
+        for (int i = 1; i <= std::abs(dy); ++i)  // notch by notch, 50 pixels each
+            DragMove(drag, 10, 300 + 50.0f * i * (dy < 0 ? -1 : 1), 300, 500);
+        EXPECT_FLOAT_EQ(wheel.view.ViewScale, drag.view.ViewScale) << dy;
+        EXPECT_EQ(wheel.view.ViewScale > 1.5f, dy < 0) << "away from the user enlarges";
+    }
+}
+
+TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
+    // Whatever the orientation, the view-space shift of the translation (a
+    // point of the zero-parallax plane) is the pointer's, 12 units over the
+    // smaller window side, y up.
+    const float h = static_cast<float>(std::sqrt(0.5));
+    const float n = 1.0f / std::sqrt(1 + 4 + 9 + 16.0f);
+    const float turns[][4] = {{0, 0, 0, 1}, {0, h, h, 0}, {0, 0, h, h}, {n, 2 * n, 3 * n, 4 * n}};
+    for (const auto& q : turns) {
+        for (auto [W, H] : {std::pair{800, 400}, std::pair{300, 600}}) {
+            SceneState s;
+            for (int i = 0; i < 4; ++i) s.view.ViewQuaternion[i] = q[i];
+            s.view.ViewTranslation[0] = 1.0f;
+            float m[16], before[3], after[3];
+            BuildRotationMatrix(m, s.view.ViewQuaternion);
+            Apply(m, s.view.ViewTranslation, before);
+            PanByPixels(s, 40.0f, -25.0f, W, H);
+            Apply(m, s.view.ViewTranslation, after);
+            const double unit = 12.0 / std::min(W, H);
+            EXPECT_NEAR(after[0] - before[0], 40 * unit, 1e-5) << q[0] << " " << W;
+            EXPECT_NEAR(after[1] - before[1], 25 * unit, 1e-5) << q[0] << " " << W;
+            EXPECT_NEAR(after[2] - before[2], 0.0, 1e-5) << q[0] << " " << W;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace eld

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The plain picture and the view gestures: -NoStereo draws one picture (even
 # and odd rows alike), View > Interlaced stereo switches to the stereo pair and
-# back.
+# back; a wheel notch zooms as much as a Shift+drag over a tenth of the height,
+# "c" undoes it, and a middle-button drag moves the scene with the pointer.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -53,6 +54,50 @@ rows_differ || fail "View > Interlaced stereo does not draw the stereo pair: $m"
 toggle_stereo
 measure
 rows_differ && fail "View > Interlaced stereo does not switch back: $m"
+w0=$(get "$m" width); x0=$(get "$m" even_x)
+
+# near A B TOLERANCE: |A - B| <= TOLERANCE.
+near() { python3 -c "import sys; a, b, t = map(float, sys.argv[1:]); sys.exit(abs(a - b) > t)" "$@"; }
+mouse() {
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  xdotool mousemove --window "$win" 280 300
+  sleep 0.3
+  xdotool "$@"
+  sleep 0.8
+}
+reset_view() {
+  gui_key "$win" c
+  sleep 0.5
+  measure
+  near "$(get "$m" width)" "$w0" 1 || fail "c does not undo the zoom: $m"
+}
+mouse click 4
+measure
+echo "wheel up: $m"
+w1=$(get "$m" width)
+near "$w1" "$((w0 * 11 / 10))" 3 || fail "a wheel notch up does not zoom by 1.1 (width $w0 -> $w1)"
+reset_view
+# Shift+drag up by a tenth of the 494-pixel view.
+mouse keydown shift mousedown 1 sleep 0.05 mousemove_relative 0 -25 sleep 0.05 \
+  mousemove_relative 0 -24 sleep 0.05 mouseup 1 keyup shift
+measure
+echo "shift drag: $m"
+near "$(get "$m" width)" "$w1" 2 || fail "Shift+drag and wheel zoom differ: $w1 and $m"
+reset_view
+mouse click 5
+measure
+[ "$(get "$m" width)" -lt "$w0" ] || fail "a wheel notch down does not shrink: $m"
+reset_view
+
+mouse mousedown 2 sleep 0.05 mousemove_relative 30 0 sleep 0.05 mousemove_relative 30 0 \
+  sleep 0.05 mouseup 2
+measure
+echo "middle drag: $m"
+# Points of the zero-parallax plane follow the pointer; the blob, 2.5 units in
+# front of it and so 20 instead of 22.5 units from the eye, moves 22.5/20 times
+# as far.
+near "$(get "$m" even_x)" "$(python3 -c "print($x0 + 60 * 22.5 / 20)")" 1.5 ||
+  fail "a middle drag of 60 pixels moves the scene from x $x0 to $(get "$m" even_x)"
 
 gui_quit_with "$win" "$pid" q
 st=$GUI_STATUS
