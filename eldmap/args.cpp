@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "mapdata/eld_error.h"
 
 namespace eld::eldmap {
 
@@ -42,6 +45,21 @@ std::string FloatText(float v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(v));
     return buf;
+}
+
+std::string TakeModelOption(int& argc, char** argv) {
+    std::string model;
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]) == "--model") {
+            if (i + 1 >= argc) fail("--model needs a model file (.pdb, .ent, .cif, .mmcif)");
+            model = argv[++i];
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    return model;
 }
 
 std::string TakeMapArgument(const std::string& arg, std::string& map) {

@@ -16,6 +16,12 @@ bool HasExtension(const std::string& path, const std::string& ext);
 // (an unknown option, or a second map). "" when all is well.
 std::string TakeMapArgument(const std::string& arg, std::string& map);
 
+// Takes "--model FILE" (a structure model for the map: .pdb, .ent, .cif,
+// .mmcif, also .gz) out of the argument list, so that every subcommand accepts
+// it; returns the file name ("" without the option). Throws EldError when the
+// option has no file name.
+std::string TakeModelOption(int& argc, char** argv);
+
 // The float in the shortest %.9g form that reads back to the same value.
 std::string FloatText(float v);
 

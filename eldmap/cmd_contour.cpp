@@ -23,6 +23,7 @@ const char kUsage[] =
     "Options:\n"
     "  --section K  the section, 1 to N3 (default 1)\n"
     "  --level V    a density limit; repeat for several sets of lines\n"
+    "  --model M    the atoms of a structure model (.pdb, .ent, .cif, .mmcif)\n"
     "  -o OUT.svg   the picture to write\n"
     "\n"
     "Each segment becomes one <line> element, in the order the viewer stores\n"
@@ -85,6 +86,7 @@ std::string Rgb(const float c[3]) {
 }  // namespace
 
 int Contour(int argc, char** argv) {
+    const std::string model = TakeModelOption(argc, argv);
     Options o;
     std::string problem = Parse(argc, argv, o);
     if (o.help) {
@@ -94,7 +96,7 @@ int Contour(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap contour --help)");
 
     SceneState s;
-    OpenMapWithLayerDefaults(s, o.map);
+    OpenMapWithLayerDefaults(s, o.map, model);
     const MapGridRecord& g = s.map.MapGrid;
     if (o.section < 1 || o.section > g.N(3))
         return Error("--section " + std::to_string(o.section) + " is outside 1.." +

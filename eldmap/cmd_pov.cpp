@@ -4,6 +4,7 @@
 
 #include "export/povray.h"
 #include "eldmap/commands.h"
+#include "eldmap/args.h"
 #include "eldmap/load.h"
 #include "eldmap/view_options.h"
 
@@ -25,6 +26,7 @@ const char kPovUsage[] =
 }  // namespace
 
 int Pov(int argc, char** argv) {
+    const std::string model = TakeModelOption(argc, argv);
     ViewOptions o;
     std::string problem = ParseViewOptions(argc, argv, o);
     if (o.help) {
@@ -34,7 +36,7 @@ int Pov(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap pov --help)");
 
     SceneState s;
-    LoadForView(s, o.map);
+    LoadForView(s, o.map, model);
     ApplyViewOptions(s, o);
     WritePovrayScene(s, o.output);
     return 0;

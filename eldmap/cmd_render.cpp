@@ -10,6 +10,7 @@
 #include "gl/gl_setup.h"
 #include "gl/read_pixels.h"
 #include "eldmap/commands.h"
+#include "eldmap/args.h"
 #include "eldmap/load.h"
 #include "gl/osmesa_context.h"
 #include "export/png_file.h"
@@ -39,6 +40,7 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 }  // namespace
 
 int Render(int argc, char** argv) {
+    const std::string model = TakeModelOption(argc, argv);
     ViewOptions o;
     std::string problem = ParseViewOptions(argc, argv, o);
     if (o.help) {
@@ -48,7 +50,7 @@ int Render(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap render --help)");
 
     SceneState s;
-    LoadForView(s, o.map);
+    LoadForView(s, o.map, model);
     ApplyViewOptions(s, o);
     s.program.DisplayMode = StereoMode::NoStereo;
 

@@ -30,6 +30,7 @@ const char kUsage[] =
     "\n"
     "Options:\n"
     "  --level V   a density limit; repeat for several surfaces\n"
+    "  --model M   the atoms of a structure model (.pdb, .ent, .cif, .mmcif)\n"
     "  -o OUT      write the surfaces; the extension picks the format:\n"
     "                .obj  text, one 'o level_K' group per level\n"
     "                .ply  binary little-endian, one mesh; a 'comment level_K'\n"
@@ -239,6 +240,7 @@ void WriteStl(const std::vector<LevelSurface>& surfaces, const Options& o) {
 }  // namespace
 
 int Surface(int argc, char** argv) {
+    const std::string model = TakeModelOption(argc, argv);
     Options o;
     std::string problem = Parse(argc, argv, o);
     if (o.help) {
@@ -248,7 +250,7 @@ int Surface(int argc, char** argv) {
     if (!problem.empty()) return Error(problem + " (see eldmap surface --help)");
 
     SceneState s;
-    OpenMapWithLayerDefaults(s, o.map);
+    OpenMapWithLayerDefaults(s, o.map, model);
     if (o.levels.empty()) o.levels.assign(s.layers.LayerLimit + 1, s.layers.LayerLimit + 4);
 
     // The case table and the store are set up once, outside the timing, as in

@@ -14,15 +14,23 @@
 
 namespace eld::eldmap {
 
-void OpenMapWithLayerDefaults(SceneState& s, const std::string& path) {
+MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path) {
     if (s.program.DataFolder.empty()) s.program.DataFolder = FindDataFolder();
-    ReadMapFile(s, path);
+    std::vector<std::string> warnings;
+    const MapDetails d = OpenAnyMap(s, path, model_path, ConvertOptions{}, &warnings);
+    for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: warning: %s\n", w.c_str());
     s.map.MapFileName = path;
+    return d;
+}
+
+void OpenMapWithLayerDefaults(SceneState& s, const std::string& path,
+                              const std::string& model_path) {
+    OpenMap(s, path, model_path);
     SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, path));
 }
 
-void LoadForView(SceneState& s, const std::string& path) {
-    OpenMapWithLayerDefaults(s, path);
+void LoadForView(SceneState& s, const std::string& path, const std::string& model_path) {
+    OpenMapWithLayerDefaults(s, path, model_path);
     FindBonds(s);
 
     // Big maps take seconds: show where the extraction is, but only to a

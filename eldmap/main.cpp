@@ -23,7 +23,11 @@ const char kUsage[] =
     "  convert IN OUT [--model MODEL.pdb] [--step S] [--box cell|atoms[:MARGIN]]\n"
     "                               turn CCP4/MRC and cube maps into .mt1/.fou/.grd\n"
     "\n"
-    "MAP is a .mt1, .fou or .grd file. 'eldmap COMMAND --help' tells more.\n";
+    "MAP is a .mt1, .fou or .grd file, a CCP4/MRC map (.ccp4, .map, .mrc, also\n"
+    "gzipped) or a Gaussian cube (.cube, .cub); maps of other programs are\n"
+    "converted as 'eldmap convert' does. Every command takes --model MODEL (.pdb,\n"
+    ".ent, .cif, .mmcif, also .gz): the model's atoms replace the map's.\n"
+    "'eldmap COMMAND --help' tells more.\n";
 
 struct Command {
     const char* name;

@@ -14,7 +14,9 @@ const char kViewOptionsHelp[] =
     "  --style web|triangle  surface grid style (default web)\n"
     "  --no-atoms            leave out atoms and bonds\n"
     "  --cell                show the unit cell\n"
-    "  --no-contour          leave out the contour map of the first section\n";
+    "  --no-contour          leave out the contour map of the first section\n"
+    "  --model MODEL         the atoms of a structure model (.pdb, .ent, .cif, .mmcif,\n"
+    "                        also .gz) instead of the map's\n";
 
 namespace {
 

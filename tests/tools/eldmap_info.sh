@@ -93,7 +93,7 @@ out="$("$bin" info "$tmp/small.fou")"
 check "text report: grid" contains "$out" "grid points  3 x 2 x 2"
 check "text report: density" contains "$out" "density      -39 to 172"
 check "text report: bond list" contains "$out" "bonds        2"
-check "--help" contains "$("$bin" info --help)" "usage: eldmap info MAP [--json]"
+check "--help" contains "$("$bin" info --help)" "usage: eldmap info MAP [--model MODEL] [--json]"
 
 # --- errors: stderr "eldmap: MESSAGE", status 1 ---
 err="$("$bin" info "$tmp/none.mt1" 2>&1)"; rc=$?
