@@ -19,7 +19,8 @@ namespace {
 inline constexpr const char* kPovrayDefaultName = "VXN_pov.pov";
 inline constexpr const char* kPovrayFilter = "POVRAY files (*.pov)|*.pov|All files (*.*)|*.*";
 inline constexpr const char* kTgaDefaultName = "ELD_picture.tga";
-inline constexpr const char* kTgaFilter = "TGA pictures (*.tga)|*.tga";
+// TGA first, as the default; a name ending in .png saves a PNG instead.
+inline constexpr const char* kImageFilter = "TGA pictures (*.tga)|*.tga|PNG pictures (*.png)|*.png";
 
 inline constexpr const char* kStereoItem = "&View/&Interlaced stereo";
 
@@ -80,13 +81,13 @@ void mnuSavePovrayFile_Click(App& a) {
 
 void mnuFile_Save_image_Click(App& a) {
     const int w = ViewWidth(a), h = ViewHeight(a);
-    const std::string name = a.dialogs.SaveFile(kTgaDefaultName, kTgaFilter);
+    const std::string name = a.dialogs.SaveFile(kTgaDefaultName, kImageFilter);
     if (name.empty()) return;  // cancelled
     // The dialog has covered the window: draw the frame again into the back
     // buffer and read it from there.
     if (!RenderForReadBack(a)) return;
     try {
-        SaveTgaImage(name, w, h);
+        SaveImage(name, w, h);
     } catch (const EldError& e) {
         ReportError(a, e);
     }

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cctype>
 #include <vector>
 
 #include "export/atomic_file.h"
@@ -54,6 +55,13 @@ void WritePng(const std::string& path, int width, int height, const std::uint8_t
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     AtomicWrite(path, bytes);
+}
+
+bool IsPngName(const std::string& path) {
+    if (path.size() < 4) return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ".png";
 }
 
 }  // namespace eld

@@ -11,4 +11,8 @@ namespace eld {
 // failures throw EldError naming the file and leave an existing file intact.
 void WritePng(const std::string& path, int width, int height, const std::uint8_t* bgr_bottom_up);
 
+// True for a name ending in ".png" in any case: pictures saved under such a
+// name are PNG, all others TGA.
+bool IsPngName(const std::string& path);
+
 }  // namespace eld

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "export/png_file.h"
 #include "export/tga.h"
 
 namespace eld {
@@ -21,6 +22,12 @@ std::vector<std::uint8_t> ReadFramePixelsBgr(int w, int h) {
 void SaveTgaImage(const std::string& path, int w, int h) {
     std::vector<std::uint8_t> pixels = ReadFramePixelsBgr(w, h);
     WriteTga(path, w, h, pixels.data());
+}
+
+void SaveImage(const std::string& path, int w, int h) {
+    if (!IsPngName(path)) return SaveTgaImage(path, w, h);
+    std::vector<std::uint8_t> pixels = ReadFramePixelsBgr(w, h);
+    WritePng(path, w, h, pixels.data());
 }
 
 }  // namespace eld

@@ -1,4 +1,4 @@
-// The picture of the current GL context: read back and saved as a TGA file.
+// The picture of the current GL context: read back and saved as a TGA or PNG file.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +16,8 @@ std::vector<std::uint8_t> ReadFramePixelsBgr(int w, int h);
 // (File > Save image). Throws EldError(Recoverable) naming the file when it
 // cannot be written; an existing file is then left as it was.
 void SaveTgaImage(const std::string& path, int w, int h);
+// The same picture as PNG when the name ends in ".png" (any case), else as
+// SaveTgaImage writes it.
+void SaveImage(const std::string& path, int w, int h);
 
 }  // namespace eld

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "export/png_file.h"
 #include "export/tga.h"
 #include "mapdata/eld_error.h"
 #include "gl/osmesa_context.h"
@@ -72,6 +73,33 @@ TEST(ReadPixels, SaveTgaImageWritesTheWholeClientArea) {
     std::size_t top = 18 + 2 * 256 * 3;
     EXPECT_NEAR(bytes[top], 128, 1);
     EXPECT_NEAR(bytes[top + 1], 128, 1);
+}
+
+TEST(ReadPixels, SaveImageChoosesPngByTheNameOnly) {
+    const int w = 9, h = 4;
+    eld::OsMesaContext ctx(w, h);
+    const float grey[3] = {0.5f, 0.5f, 0.5f}, green[3] = {0, 1, 0};
+    PaintBottomStrip(w, 2, grey, green);
+    const auto tga = eld::TgaHeader(w, h);
+    const std::string png = "\x89PNG\r\n\x1a\n";
+    const std::pair<const char*, bool> cases[] = {{"a.png", true},  {"b.PNG", true},
+                                                  {"c.Png", true},  {"d.tga", false},
+                                                  {"e.png.tga", false}, {"f", false},
+                                                  {"gpng", false}};
+    for (auto [name, want_png] : cases) {
+        fs::path p = fs::temp_directory_path() /
+                     ("eld_saveimg_" + std::to_string(::getpid()) + "_" + name);
+        eld::SaveImage(p.string(), w, h);
+        std::ifstream in(p, std::ios::binary);
+        std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        fs::remove(p);
+        if (want_png) {
+            EXPECT_EQ(bytes.substr(0, 8), png) << name;
+        } else {
+            ASSERT_EQ(bytes.size(), 18u + w * h * 3) << name;
+            EXPECT_TRUE(std::equal(tga.begin(), tga.end(), bytes.begin())) << name;
+        }
+    }
 }
 
 TEST(ReadPixels, UnwritableFileThrowsNamingIt) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu bar and the right button: Save peak list without peaks, a 3D pick
-# with three visible layers, Save image (a TGA of the interlaced picture), Save
+# with three visible layers, Save image (a TGA of the interlaced picture, and
+# the same picture as PNG under a .png name), Save
 # POVRAY file (the scene with the map's name), the About and Help windows, and
 # Escape ending with status 0.
 set -u
@@ -64,6 +65,23 @@ for colour in green blue red; do
   v=$(echo "$m" | tr ' ' '\n' | sed -n "s/^$colour=//p")
   [ "$v" -ge 20 ] || fail "layer colour $colour missing in the saved picture: $m"
 done
+
+# The same picture as PNG: the name's extension chooses the format.
+menu f i
+chooser=$(gui_find_window "^Choose File$" 10)
+[ -n "$chooser" ] || fail "no save dialog for the PNG image"
+sleep 0.3
+# The name's extension edited in place (End, three BackSpaces, "png").
+xdotool key End BackSpace BackSpace BackSpace
+xdotool type --delay 50 png
+xdotool key Return
+for _ in $(seq 50); do [ -s "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
+[ "$(identify -format '%m %w %h' "$tmp/ELD_picture.png" 2>/dev/null)" = "PNG 564 494" ] ||
+  fail "ELD_picture.png is not a 564 x 494 PNG"
+# ImageMagick keeps a TGA's bottom-up rows as read (orientation BottomLeft).
+convert "$tmp/ELD_picture.tga" -auto-orient "$tmp/from_tga.png"
+diff=$(compare -metric AE "$tmp/from_tga.png" "$tmp/ELD_picture.png" null: 2>&1)
+[ "$diff" = 0 ] || fail "PNG and TGA of the same picture differ in $diff pixels"
 
 menu f p
 [ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no save dialog for the scene"
