@@ -5,6 +5,8 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include "surface/marching_cubes.h"
+
 namespace eld {
 
 namespace {
@@ -45,6 +47,10 @@ void ProgressWindow::Create() {
 }
 
 void ProgressWindow::Report(int layer, int percent) {
+    if (percent == kLayerDone) {
+        Hide();  // after every layer, before the next one or the contours
+        return;
+    }
     Create();
     bool changed = false;
     if (layer != layer_) {

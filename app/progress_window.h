@@ -22,7 +22,8 @@ class ProgressWindow {
 
     // Called with every progress report of the extraction: a new layer sets the
     // caption and the bar to 0 and shows the window; a new percentage moves the
-    // bar. Either redraws the window at once, without handling any event.
+    // bar; kLayerDone hides the window. The window is redrawn at once, without
+    // handling any event.
     void Report(int layer, int percent);
     void Hide();
     void Destroy();

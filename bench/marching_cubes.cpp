@@ -10,6 +10,7 @@
 #include <cmath>
 #include <exception>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -86,14 +87,15 @@ const eld::CellTable& Table() {
     return *t;
 }
 
-void Run(benchmark::State& state, const SceneState& s, float limit, int threads, int capacity) {
+void Run(benchmark::State& state, const SceneState& s, float limit, int threads, int capacity,
+         const std::function<void(int)>& progress = {}) {
     std::vector<eld::SurfaceTriangle> store(capacity);  // touched once, outside the timing
     const eld::MapGridRecord& g = s.map.MapGrid;
     const double cubes = double(g.N(1) - 1) * (g.N(2) - 1) * (g.N(3) - 1);
     int n = 0;
     for (auto _ : state) {
         n = eld::ExtractSurface(g, s.map.DensityGrid, Table(), limit, store.data(), capacity,
-                                threads);
+                                threads, progress);
         benchmark::DoNotOptimize(store.data());
     }
     state.counters["triangles"] = n;
@@ -111,6 +113,18 @@ void BM_Smooth256(benchmark::State& state) {
 }
 BENCHMARK(BM_Smooth256)
     ->ArgsProduct({{100, 300, 500}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The viewer's case: a progress report before every slab of axis 1.
+void BM_Smooth256Progress(benchmark::State& state) {
+    int last = -1;
+    Run(state, Smooth(), float(state.range(0)) / 100.0f, int(state.range(1)),
+        eld::kMaxTrianglesPerLayer,
+        [&last](int percent) { benchmark::DoNotOptimize(last = percent); });
+}
+BENCHMARK(BM_Smooth256Progress)
+    ->ArgsProduct({{100}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

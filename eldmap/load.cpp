@@ -39,6 +39,7 @@ void LoadForView(SceneState& s, const std::string& path, const std::string& mode
     const bool tty = ::isatty(2);
     if (tty) {
         progress = [](int layer, int percent) {
+            if (percent == kLayerDone) return;
             std::fprintf(stderr, "\reldmap: surface of layer %d: %3d%%", layer, percent);
             if (percent >= 100) std::fputc('\n', stderr);
         };

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <new>
 #include <thread>
@@ -113,6 +114,11 @@ void RowBits(const float* v, int n, float limit, std::uint64_t* bits, int words)
     for (; w < words; ++w) bits[w] = 0;
 }
 
+// The progress bar before slab i of n1 - 1: 100 at the last slab.
+int SlabPercent(int i, int n1) {
+    return static_cast<int>(std::int64_t{100} * i / (n1 - 1));
+}
+
 void PlaneBits(const Job& job, int i, std::uint64_t* plane) {
     for (int j = 1; j <= job.n2; ++j)
         RowBits(job.values + i * job.strideI + j * job.strideJ + 1, job.n3, job.limit,
@@ -124,10 +130,12 @@ struct ChunkResult {
     bool overflow = false;
 };
 
-// Cubes i = iBegin..iEnd-1 into out[0..capacity).
+// Cubes i = iBegin..iEnd-1 into out[0..capacity). Before slab i the chunk on
+// the calling thread reports its percent through `progress`; the others only
+// publish i in `started` for the calling thread to report in slab order.
 ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out, int capacity,
-                     std::atomic<int>& slabsDone, const std::atomic<bool>& stop,
-                     const std::function<void(int)>* progress) {
+                     const std::atomic<bool>& stop, const std::function<void(int)>* progress,
+                     std::atomic<int>* started) {
     ChunkResult r;
     const int W = job.words;
     const int cubesK = job.n3 - 1;
@@ -148,6 +156,12 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
     PlaneBits(job, iBegin, P);
     for (int i = iBegin; i < iEnd; ++i) {
         if (stop.load(std::memory_order_relaxed)) break;
+        if (progress) {
+            (*progress)(SlabPercent(i, job.n1));
+        } else if (started) {
+            started->store(i, std::memory_order_release);
+            started->notify_one();
+        }
         PlaneBits(job, i + 1, Q);
         const float x0 = job.pos[0][i];
         const float x1 = x0 + dx;
@@ -217,8 +231,6 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
             }
         }
         std::swap(P, Q);
-        int done = slabsDone.fetch_add(1, std::memory_order_relaxed) + 1;
-        if (progress && *progress) (*progress)(100 * done / (job.n1 - 1));
     }
     return r;
 }
@@ -277,7 +289,13 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
                    int threads, const std::function<void(int)>& progress) {
     const int n1 = grid.N(1), n2 = grid.N(2), n3 = grid.N(3);
-    if (n1 < 2 || n2 < 2 || n3 < 2) return 0;
+    if (n1 < 2) return 0;
+    if (n2 < 2 || n3 < 2) {
+        // Slabs without cubes: the bar still walks through them.
+        if (progress)
+            for (int i = 1; i < n1; ++i) progress(SlabPercent(i, n1));
+        return 0;
+    }
     if (density.n1 < n1 || density.n2 < n2 || density.n3 < n3)
         fail("the density grid (" + std::to_string(density.n1) + " x " +
              std::to_string(density.n2) + " x " + std::to_string(density.n3) +
@@ -308,8 +326,11 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     }
     threads = std::clamp(threads, 1, slabs);
 
-    std::atomic<int> slabsDone{0};
     std::atomic<bool> stop{false};
+    // started[t]: the slab chunk t works on; past its end once it is over.
+    std::unique_ptr<std::atomic<int>[]> started(new std::atomic<int>[threads]);
+    for (int t = 0; t < threads; ++t) started[t].store(0);
+    const bool reporting = static_cast<bool>(progress);
     std::vector<ChunkResult> results(threads);
     std::vector<std::unique_ptr<TriangleScratch>> scratch(threads);
     std::vector<std::exception_ptr> errors(threads);
@@ -320,12 +341,15 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
             scratch[t] = std::make_unique<TriangleScratch>(capacity);
             workers.emplace_back([&, t] {
                 try {
-                    results[t] = RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(),
-                                          capacity, slabsDone, stop, nullptr);
+                    results[t] =
+                        RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(), capacity, stop,
+                                 nullptr, reporting ? &started[t] : nullptr);
                 } catch (...) {
                     errors[t] = std::current_exception();
                 }
                 if (results[t].overflow || errors[t]) stop = true;
+                started[t].store(std::numeric_limits<int>::max());
+                started[t].notify_one();
             });
         }
     } catch (...) {
@@ -335,7 +359,20 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
         throw;
     }
     try {
-        results[0] = RunChunk(*job, begin(0), begin(1), out, capacity, slabsDone, stop, &progress);
+        results[0] = RunChunk(*job, begin(0), begin(1), out, capacity, stop,
+                              reporting ? &progress : nullptr, nullptr);
+        // The other chunks' slabs, reported in slab order as they are reached.
+        for (int t = 1; reporting && t < threads; ++t) {
+            for (int i = begin(t); i < begin(t + 1); ++i) {
+                int at = started[t].load();
+                while (at < i && !stop.load()) {
+                    started[t].wait(at);
+                    at = started[t].load();
+                }
+                if (at < i || stop.load()) break;
+                progress(SlabPercent(i, n1));
+            }
+        }
     } catch (...) {
         errors[0] = std::current_exception();
     }
@@ -356,7 +393,6 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                     sizeof(SurfaceTriangle) * results[t].count);
         at += results[t].count;
     }
-    if (progress && threads > 1) progress(100);
     return at;
 }
 
@@ -374,6 +410,7 @@ void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& p
     s.surfaces.TriangleCount[L] =
         ExtractSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
                        s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent);
+    if (progress) progress(L, kLayerDone);
 }
 
 bool ExtractFields(SceneState& s, const ProgressFn& progress) {

@@ -28,8 +28,11 @@ inline float EdgeFraction(float a, float b, float limit) {
     return (a - limit) / (a - b);
 }
 
-// Percent (0..100) after each slab of axis 1; the viewer shows it in the
+// The extraction of layer L reports (L, 0) when it starts, (L, 100 i / (N1 - 1))
+// before slab i of axis 1 (i = 1..N1-1, in order, also when N2 or N3 is 1) and
+// (L, kLayerDone) when the layer is complete; the viewer shows it in the
 // progress window, eldmap on stderr. Always called on the calling thread.
+inline constexpr int kLayerDone = -1;
 using ProgressFn = std::function<void(int layer, int percent)>;
 
 // The extraction itself, into any store of `capacity` triangles: cubes in
@@ -37,7 +40,8 @@ using ProgressFn = std::function<void(int layer, int percent)>;
 // table order. Returns the triangle count; throws EldError(Fatal,
 // kTooManyTrianglesMessage) when more than `capacity` triangles are needed.
 // threads <= 0 picks one per core (one for small grids); the output does not
-// depend on it. progress gets the percent of axis-1 slabs done.
+// depend on it. progress gets 100 i / (N1 - 1) before slab i of axis 1, in
+// slab order, on the calling thread.
 int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
                    int threads = 0, const std::function<void(int percent)>& progress = {});

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <thread>
 #include <tuple>
 
 #include "mapdata/eld_error.h"
@@ -95,15 +96,17 @@ TEST(MarchingCubes, NoiseSurfaceIsClosedAwayFromTheGridBorder) {
 
 TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
     SceneState s = NewScene();
+    // The bar still walks through slabs without cubes; with N1 = 1 it stays at 0.
     for (auto [n1, n2, n3] : {std::tuple{1, 5, 5}, {5, 1, 5}, {5, 5, 1}}) {
         SetGrid(s, n1, n2, n3);
         testing::FillNoise(s, 3);
         std::vector<int> seen;
         GenerateLayerSurface(s, 0.0f, 1, [&](int, int p) { seen.push_back(p); });
         EXPECT_EQ(s.surfaces.TriangleCount[1], 0);
-        if (n1 == 1) {
-            EXPECT_EQ(seen, std::vector<int>{0});
-        }
+        const std::vector<int> expected = n1 == 1
+                                              ? std::vector<int>{0, kLayerDone}
+                                              : std::vector<int>{0, 25, 50, 75, 100, kLayerDone};
+        EXPECT_EQ(seen, expected) << n1 << " x " << n2 << " x " << n3;
     }
     SetGrid(s, 6, 7, 8);
     for (float& v : s.map.DensityGrid.values) v = 2.5f;
@@ -230,8 +233,26 @@ TEST(MarchingCubes, ProgressCountsTheSlabsOfAxisOne) {
     testing::FillNoise(s, 1);
     std::vector<std::pair<int, int>> seen;
     GenerateLayerSurface(s, 0.0f, 2, [&](int L, int p) { seen.push_back({L, p}); });
-    std::vector<std::pair<int, int>> expected = {{2, 0}, {2, 25}, {2, 50}, {2, 75}, {2, 100}};
+    std::vector<std::pair<int, int>> expected = {{2, 0},  {2, 25},  {2, 50},
+                                                 {2, 75}, {2, 100}, {2, kLayerDone}};
     EXPECT_EQ(seen, expected);
+    // Split among threads, every slab is still reported once, in order, on
+    // the calling thread.
+    SetGrid(s, 9, 40, 40);
+    testing::FillNoise(s, 2);
+    std::vector<SurfaceTriangle> out(200000);
+    for (int threads : {1, 3, 8}) {
+        std::vector<int> percents;
+        bool elsewhere = false;
+        const auto caller = std::this_thread::get_id();
+        ExtractSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, 0.0f, out.data(),
+                       int(out.size()), threads, [&](int p) {
+                           percents.push_back(p);
+                           elsewhere |= std::this_thread::get_id() != caller;
+                       });
+        EXPECT_EQ(percents, (std::vector<int>{12, 25, 37, 50, 62, 75, 87, 100})) << threads;
+        EXPECT_FALSE(elsewhere) << threads;
+    }
 }
 
 TEST(MarchingCubes, MissingTableIsReportedAtTheFirstExtractionOnly) {
