@@ -47,9 +47,16 @@ PY
 }
 
 # Prints the id of the first visible window whose title matches the regular
-# expression, waiting up to $2 seconds (default 20).
+# expression, waiting up to $2 seconds (default 20). A search stops at once
+# when a window goes away while it is looked at (the progress window comes
+# and goes with every layer); it is started again until the time is up.
 gui_find_window() {
-  timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
+  local end=$((SECONDS + ${2:-20})) w
+  while [ "$SECONDS" -lt "$end" ]; do
+    w=$(timeout $((end - SECONDS)) xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1)
+    [ -n "$w" ] && { echo "$w"; return; }
+    sleep 0.1
+  done
 }
 
 # Waits until process $1 (a child of this shell) has ended, at most $2

@@ -49,15 +49,21 @@ click_panel() { xdotool mousemove --window "$panel" "$1" "$2" click 1; }
 apply() { click_panel 180 448; }
 preset() { click_panel $((214 + ($1 - 1) * 52)) 406; }
 save_scene() {
+  local chooser
   xdotool windowactivate --sync "$win" 2>/dev/null
   sleep 0.3
   xdotool key alt+f
   sleep 0.4
   xdotool key p
-  [ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no save dialog for the scene"
-  sleep 0.3
-  xdotool key Return
-  for _ in $(seq 100); do [ -s "$tmp/VXN_pov.pov" ] && break; sleep 0.1; done
+  chooser=$(gui_find_window '^Choose File$' 10)
+  [ -n "$chooser" ] || fail "no save dialog for the scene"
+  # Return again when the first one reached the dialog before it was ready.
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$chooser" 2>/dev/null
+    sleep 0.5
+    xdotool key Return
+    for _ in $(seq 50); do [ -s "$tmp/VXN_pov.pov" ] && break 2; sleep 0.1; done
+  done
   mv "$tmp/VXN_pov.pov" "$1" 2>/dev/null || fail "the scene was not saved"
 }
 
