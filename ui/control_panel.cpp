@@ -241,10 +241,8 @@ void W::Load() {
     }
     ShowContourLayer();
     Label7->copy_label(ZRangeText(GridPointsZ(s.map.MapGrid)).c_str());
-    // The cell box is filled only here, not by SyncControlsWithState. After a
-    // view reset ShowCell is false and the box starts cleared; a panel closed
-    // and shown again must not show a cleared box over a drawn cell.
-    Check[6]->value(s.switches.ShowCell == kTrue ? 1 : 0);
+    // The cell box is left alone: it starts cleared when the window is built
+    // and then only shows the user's own clicks.
     UpdateSlidersFromLimits();
     SyncControlsWithState();
 }

@@ -182,15 +182,19 @@ TEST_F(PanelWidgets, ReloadFillsAFreshPanelFromTheCurrentState) {
     EXPECT_STREQ(C("Label7")->label(), "<1,30>");
 }
 
-TEST_F(PanelWidgets, CellBoxStartsClearedAndFollowsTheCellSwitchWhenShownAgain) {
+TEST_F(PanelWidgets, CellBoxStartsClearedAndNoRefillSetsIt) {
+    s_.switches.ShowCell = kTrue;
+    panel_.Destroy();
+    panel_.Create();  // a new window: cleared whatever ShowCell says
     EXPECT_EQ(C<Fl_Button>("Check6")->value(), 0);
-    Click("Check6");
-    ASSERT_EQ(s_.switches.ShowCell, kTrue);
-    panel_.Hide();  // closed by the user
-    panel_.Load();  // and filled again when shown
+    Click("Check6");  // the box ticks, the switch toggles from true
+    ASSERT_EQ(s_.switches.ShowCell, kFalse);
+    panel_.Load();  // a refill leaves the box as the click left it
     EXPECT_EQ(C<Fl_Button>("Check6")->value(), 1);
     Click("Check6");
-    EXPECT_EQ(s_.switches.ShowCell, kFalse);
+    s_.switches.ShowCell = kTrue;
+    panel_.Load();
+    EXPECT_EQ(C<Fl_Button>("Check6")->value(), 0);
 }
 
 TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
