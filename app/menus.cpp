@@ -154,9 +154,10 @@ void mnuHelpHelp_Click(App& a) {
 }
 
 void mnuHelpAbout_Click(App& a) {
-    GlInfo info;
-    if (MakeViewCurrent(a)) info = ReadGlInfo();  // the main window's driver
     if (!a.about) a.about = std::make_unique<frmAbout>();
+    GlInfo info;
+    // The main window's driver, asked only when the window is loaded.
+    if (!a.about->IsOpen() && MakeViewCurrent(a)) info = ReadGlInfo();
     a.about->Show(a.s, info.vendor, info.version);
 }
 

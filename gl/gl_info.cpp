@@ -10,7 +10,7 @@ static std::string GlString(GLenum name) {
 }
 
 GlInfo ReadGlInfo() {
-    return GlInfo{GlString(GL_VENDOR), GlString(GL_RENDERER), GlString(GL_VERSION)};
+    return GlInfo{GlString(GL_VENDOR), GlString(GL_VERSION)};
 }
 
 }  // namespace eld

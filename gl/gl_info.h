@@ -6,7 +6,7 @@
 namespace eld {
 
 struct GlInfo {
-    std::string vendor, renderer, version;
+    std::string vendor, version;  // the renderer string is not asked for
 };
 
 GlInfo ReadGlInfo();

@@ -56,7 +56,11 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::Show(const SceneState& s, const std::string& gl_vendor,
                     const std::string& gl_version) {
-    // Contents are fixed at load: an already open window is replaced.
+    // Contents are fixed at load: an open window is only brought to the front.
+    if (IsOpen()) {
+        w_->win->show();
+        return;
+    }
     Destroy();
     w_ = std::make_unique<Widgets>();
     auto* win = w_->win = new Fl_Double_Window(460, 216, "About");
@@ -84,6 +88,10 @@ void frmAbout::Hide() {
 void frmAbout::Destroy() {
     Hide();
     w_.reset();
+}
+
+bool frmAbout::IsOpen() const {
+    return w_ && w_->win->shown() && w_->win->visible();
 }
 
 Fl_Window* frmAbout::window() const {

@@ -31,9 +31,11 @@ class frmAbout {
     frmAbout(const frmAbout&) = delete;
     frmAbout& operator=(const frmAbout&) = delete;
 
-    // Builds the window afresh from the state and the driver strings, and shows
-    // it without blocking the main window.
+    // Builds the window from the state and the driver strings and shows it
+    // without blocking the main window. An open window is only raised: its
+    // contents stay as they were computed when it was opened.
     void Show(const SceneState& s, const std::string& gl_vendor, const std::string& gl_version);
+    bool IsOpen() const;
     void Hide();
     void Destroy();
     Fl_Window* window() const;

@@ -65,6 +65,10 @@ frmHelp::frmHelp() = default;
 frmHelp::~frmHelp() = default;
 
 void frmHelp::Show(const std::string& data_folder) {
+    if (w_ && w_->win->shown() && w_->win->visible()) {
+        w_->win->show();
+        return;
+    }
     Destroy();
     w_ = std::make_unique<Widgets>();
     w_->buffer = new Fl_Text_Buffer();

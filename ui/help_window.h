@@ -21,7 +21,8 @@ class frmHelp {
     frmHelp(const frmHelp&) = delete;
     frmHelp& operator=(const frmHelp&) = delete;
 
-    // Builds the window afresh from readme.txt and shows it (modeless).
+    // Builds the window from readme.txt and shows it (modeless). An open
+    // window is only raised; the file is read again only after it was closed.
     void Show(const std::string& data_folder);
     void Hide();
     void Destroy();

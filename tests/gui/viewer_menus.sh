@@ -2,8 +2,8 @@
 # The menu bar and the right button: Save peak list without peaks, a 3D pick
 # with three visible layers, Save image (a TGA of the interlaced picture, and
 # the same picture as PNG under a .png name), Save
-# POVRAY file (the scene with the map's name), the About and Help windows, and
-# Escape ending with status 0.
+# POVRAY file (the scene with the map's name), the About and Help windows (kept,
+# not rebuilt, when chosen again while open), and Escape ending with status 0.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -95,9 +95,18 @@ printf '%s\n' "// Original ELD map filename:" "// $map" | cmp -s - "$tmp/head.tx
 grep -q "pigment { color Level1Color }" "$tmp/VXN_pov.pov" || fail "no layer 1 in the scene"
 
 menu h a
-[ -n "$(gui_find_window '^About$' 10)" ] || fail "Help > About shows no About window"
+about=$(gui_find_window '^About$' 10)
+[ -n "$about" ] || fail "Help > About shows no About window"
 menu h h
-[ -n "$(gui_find_window '^Help$' 10)" ] || fail "Help > Help shows no Help window"
+help=$(gui_find_window '^Help$' 10)
+[ -n "$help" ] || fail "Help > Help shows no Help window"
+# Chosen again while open, both are the same windows, not rebuilt ones.
+menu h a
+sleep 0.5
+[ "$(gui_find_window '^About$' 5)" = "$about" ] || fail "Help > About rebuilt the open window"
+menu h h
+sleep 0.5
+[ "$(gui_find_window '^Help$' 5)" = "$help" ] || fail "Help > Help rebuilt the open window"
 
 gui_quit_with "$win" "$pid" Escape
 st=$GUI_STATUS
