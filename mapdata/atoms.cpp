@@ -60,10 +60,9 @@ std::vector<AtomTypeRow> ReadAtomParameters(const std::string& path) {
         r.BondRadius = LeadingNumber(Columns(line, 14, 16)) / 100.0;
         r.Value4 = static_cast<float>(LeadingNumber(Columns(line, 21, 23)) / 100.0);
         r.BondTolerance = LeadingNumber(Columns(line, 27, 29));
-        // Trailing blanks of a short line are often lost by editors; "C" at
-        // the line end stands for "C   ".
+        // As it stands: a line that ends inside the name field gives a name
+        // shorter than four characters, which matches no atom name.
         r.TypeName = std::string(Columns(line, 34, 37));
-        r.TypeName.resize(4, ' ');
         r.Value7 = static_cast<float>(LeadingNumber(Columns(line, 38, 47)));
         table.push_back(r);
     }

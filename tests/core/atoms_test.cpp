@@ -119,6 +119,12 @@ TEST_F(AtomsTest, NamesMatchExactlyAndUnknownNamesEndTheProgram) {
         EXPECT_EQ(e.kind(), ErrorKind::Fatal);
         EXPECT_STREQ(e.what(), "I do not know this atom name: c   ");
     }
+    // A line that ends right after a short name gives a short type name,
+    // which no four-character atom name equals.
+    WriteTable("header\n" + TypeLine(1, 77, "0.1", "C   ").substr(0, 34) + "\n  0\n");
+    s_.map.AtomNames[1] = "C   ";
+    EXPECT_EQ(ReadAtomParameters((dir_ / "atompar2.txt").string())[0].TypeName, "C");
+    EXPECT_THROW(FindBonds(s_), EldError);
 }
 
 TEST_F(AtomsTest, BlankSecondLineGivesNoTypes) {
