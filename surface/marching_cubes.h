@@ -13,9 +13,11 @@ namespace eld {
 inline constexpr const char* kTooManyTrianglesMessage =
     "Sorry, to complicated scene, Number of reguired triangles > 1 200 000";
 
-// Reads the case table. Throws EldError(Recoverable) naming the file when it is
-// missing or short, EldError(FatalSilent) naming the file and the case when a
-// record separator is not -99.
+// Reads the case table. Throws EldError(Fatal) naming the file (and the case)
+// when it is missing, unreadable, short or holds something that is not a
+// usable 16-bit number; EldError(FatalSilent) naming the file and the case when
+// a record separator is not -99. A negative count gives the case no cut edges
+// or no triangles.
 void ReadCellTable(CellTable& t, const std::string& path);  // CellTable: scene_state.h
 
 // 1 when value lies strictly above the limit; a value equal to it is below.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "mapdata/eld_error.h"
 #include "surface/marching_cubes.h"
@@ -112,26 +113,45 @@ TEST_F(CellTableFile, BadSeparatorEndsSilentlyNamingFileAndCase) {
     EXPECT_EQ(t.TriangleTable[1][0], 0) << "a failed read must not fill the table";
 }
 
-TEST_F(CellTableFile, MissingShortOrNonNumericTablesNameTheFile) {
+TEST_F(CellTableFile, MissingShortOrNonNumericTablesEndTheProgramNamingTheFile) {
     std::string missing = (dir_ / "nothing_here.dat").string();
-    auto expectRecoverable = [](const std::string& path, const std::string& part) {
+    auto expectFatal = [](const std::string& path, const std::string& part) {
         CellTable t;
         try {
             ReadCellTable(t, path);
             ADD_FAILURE() << "no error for " << part;
         } catch (const EldError& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
+            EXPECT_EQ(e.kind(), ErrorKind::Fatal);
             EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
             EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
         }
     };
-    expectRecoverable(missing, "");
+    expectFatal(missing, "");
     std::size_t cut = 0;
     for (int r = 0; r < 100; ++r) cut = good_.find('\n', cut) + 1;
-    expectRecoverable(Write(good_.substr(0, cut) + "100, 0, 0"), "case 100");
-    expectRecoverable(Write(Replace(3, 12, " x")), "case 3");
-    expectRecoverable(Write(Replace(4, 12, " 40000")), "case 4");
-    expectRecoverable(Write(Replace(5, 22, " 11")), "case 5");  // 11 triangles
+    expectFatal(Write(good_.substr(0, cut) + "100, 0, 0"), "case 100");
+    expectFatal(Write(Replace(3, 12, " x")), "case 3");
+    expectFatal(Write(Replace(4, 12, " 40000")), "case 4");
+    expectFatal(Write(Replace(5, 22, " 11")), "case 5");  // 11 triangles
+}
+
+TEST_F(CellTableFile, NegativeCountsRunTheirLoopsNoTimes) {
+    // One cube whose corners 1 and 2 lie above the limit: case 6, two triangles.
+    SceneState s;
+    testing::SetGrid(s, 2, 2, 2);
+    s.map.DensityGrid.at(2, 1, 1) = s.map.DensityGrid.at(2, 2, 1) = 1.0f;
+    std::vector<SurfaceTriangle> out(10);
+    auto extract = [&](const std::string& text) {
+        CellTable t;
+        ReadCellTable(t, Write(text));
+        return ExtractSurface(s.map.MapGrid, s.map.DensityGrid, t, 0.5f, out.data(), 10, 1);
+    };
+    EXPECT_EQ(extract(good_), 2);
+    EXPECT_EQ(extract(Replace(6, 22, " -3")), 0);  // no triangles
+    // No cut edges: the triangles keep the reset vertices at (0, 0, 0).
+    ASSERT_EQ(extract(Replace(6, 9, " -1")), 2);
+    for (int n = 0; n < 2; ++n)
+        for (const XYZ& p : out[n].v) EXPECT_TRUE(p.x == 0 && p.y == 0 && p.z == 0);
 }
 
 }  // namespace
