@@ -84,6 +84,10 @@ void ReportError(App& a, const EldError& e);
 // Returns false when a later open could not read the file (message shown;
 // the current map, view and peaks stay).
 bool LoadMapFile(App& a, std::string& commandText);
+// File > Open model...: the atoms of a structure model replace the current
+// map's (a map of another program is converted again, boxed around them).
+// Returns false when cancelled or when the model cannot be used (message shown).
+bool LoadModelFile(App& a);
 void ResetView(App& a);
 // Re-extracts the visible layers' surfaces and the contours with the progress
 // window; clears SceneListValid. Does not paint.
@@ -136,6 +140,7 @@ void SetView(App& a, Axis direction);
 // ---- menus and picking (menus.cpp) ----
 void BuildMenu(App& a);
 void mnuFile_Open_ELD_map_Click(App& a);
+void mnuFile_Open_model_Click(App& a);
 void mnuFile_Save_peak_list_Click(App& a);
 void mnuSavePovrayFile_Click(App& a);
 void mnuFile_Save_image_Click(App& a);

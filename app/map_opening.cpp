@@ -1,11 +1,13 @@
 // Opening a map (at start and from File > Open), the view reset and the
 // extraction of the fields with the progress window.
+#include <cstdio>
 #include <memory>
 
 #include "app/app.h"
 #include "app/progress_window.h"
 #include "mapdata/atoms.h"
 #include "mapdata/command_line.h"
+#include "mapdata/open_map.h"
 #include "mapdata/presets.h"
 #include "mapdata/read_map.h"
 #include "surface/layer_properties.h"
@@ -24,6 +26,14 @@ bool HandleLoadError(App& a, const EldError& e) {
     return false;
 }
 
+// A map of another program (and its model) goes through the conversion of
+// eldmap convert, in memory; a failure leaves the current map whole.
+void OpenForeignMap(SceneState& s, const std::string& map, const std::string& model) {
+    std::vector<std::string> warnings;
+    OpenAnyMap(s, map, model, ConvertOptions{}, &warnings);
+    for (const std::string& w : warnings) std::fprintf(stderr, "eldview: warning: %s\n", w.c_str());
+}
+
 }  // namespace
 
 bool LoadMapFile(App& a, std::string& commandText) {
@@ -35,7 +45,8 @@ bool LoadMapFile(App& a, std::string& commandText) {
     if (choice.DisplayMode != StereoMode::NoStereo || s.program.DisplayMode == StereoMode::Nothing)
         s.program.DisplayMode = choice.DisplayMode;
 
-    std::string fileName = commandText.empty() ? a.dialogs.OpenFile(kMapFileFilter) : commandText;
+    std::string fileName =
+        commandText.empty() ? a.dialogs.OpenFile(kOpenDialogFilter) : commandText;
     // Interlaced stereo unless the plain picture was asked for; the older
     // switches only leave the file name.
     if (choice.NoStereo) a.monoView = true;
@@ -52,7 +63,8 @@ bool LoadMapFile(App& a, std::string& commandText) {
     s.map.MapFileName = fileName;
     SetMainTitle(a, WindowTitleFor(fileName));
 
-    if (MapKindOf(fileName) == MapKind::Unknown) {
+    const ForeignMapText foreign = SplitForeignMapText(fileName);
+    if (MapKindOf(fileName) == MapKind::Unknown && foreign.Map.empty()) {
         a.dialogs.Message("Strange file extension !!!");
         a.dialogs.Message(MapExtension(fileName));
         EndProgramNow(1);
@@ -60,7 +72,10 @@ bool LoadMapFile(App& a, std::string& commandText) {
 
     try {
         // Reads into a scratch state: a failure leaves the current map whole.
-        ReadMapFile(s, fileName);
+        if (foreign.Map.empty())
+            ReadMapFile(s, fileName);
+        else
+            OpenForeignMap(s, foreign.Map, foreign.Model);
     } catch (const EldError& e) {
         s.map.MapFileName = previousName;
         SetMainTitle(a, previousTitle);
@@ -77,6 +92,38 @@ bool LoadMapFile(App& a, std::string& commandText) {
         HandleLoadError(a, e);
     }
     GenerateFields(a);
+    return true;
+}
+
+bool LoadModelFile(App& a) {
+    SceneState& s = a.s;
+    const std::string model = a.dialogs.OpenFile(kModelFileFilter);
+    if (model.empty()) return false;  // cancelled
+    const ForeignMapText foreign = SplitForeignMapText(s.map.MapFileName);
+    const std::string map = foreign.Map.empty() ? s.map.MapFileName : foreign.Map;
+    const MapGridRecord previousGrid = s.map.MapGrid;
+    try {
+        if (foreign.Map.empty()) {
+            std::vector<std::string> warnings;
+            OpenAnyMap(s, map, model, ConvertOptions{}, &warnings);
+            for (const std::string& w : warnings)
+                std::fprintf(stderr, "eldview: warning: %s\n", w.c_str());
+        } else {
+            OpenForeignMap(s, map, model);
+        }
+        FindBonds(s);
+    } catch (const EldError& e) {
+        ReportError(a, e);  // the current map and atoms stay
+        return false;
+    }
+    s.map.MapFileName = map + " " + model;
+    SetMainTitle(a, WindowTitleFor(s.map.MapFileName));
+    // A converted map gets a new box around the model: the layers keep their
+    // limits, the contour section stays within the grid.
+    if (s.map.MapGrid.N(3) != static_cast<int>(previousGrid.GridPoints[2]))
+        s.surfaces.ContourLayer = 1;
+    GenerateFields(a);
+    InvalidateScene(s);
     return true;
 }
 

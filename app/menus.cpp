@@ -39,6 +39,7 @@ void MenuCallback(Fl_Widget*, void* data) {
 void BuildMenu(App& a) {
     Fl_Menu_Bar& m = *a.menu;
     m.add("&File/&Open ELD map", 0, MenuCallback<mnuFile_Open_ELD_map_Click>, &a);
+    m.add("&File/Open &model...", 0, MenuCallback<mnuFile_Open_model_Click>, &a);
     m.add("&File/&Save peak list", 0, MenuCallback<mnuFile_Save_peak_list_Click>, &a);
     m.add("&File/Save &POVRAY file", 0, MenuCallback<mnuSavePovrayFile_Click>, &a);
     m.add("&File/Save &image", 0, MenuCallback<mnuFile_Save_image_Click>, &a);
@@ -59,6 +60,11 @@ void mnuFile_Open_ELD_map_Click(App& a) {
     }
     ResetView(a);
     Form_Resize(a);  // aspect factors and stencil mask again, then a frame
+}
+
+void mnuFile_Open_model_Click(App& a) {
+    LoadModelFile(a);
+    Form_Paint(a);
 }
 
 void mnuFile_Save_peak_list_Click(App& a) {

@@ -1,5 +1,8 @@
 #include "mapdata/command_line.h"
 
+#include "mapdata/open_map.h"
+#include "mapdata/read_model.h"
+
 namespace eld {
 
 std::string JoinArguments(int argc, const char* const* argv) {
@@ -47,6 +50,21 @@ MapKind MapKindOf(const std::string& path) {
 
 std::string WindowTitleFor(const std::string& map_file_name) {
     return kWindowTitlePrefix + map_file_name;
+}
+
+ForeignMapText SplitForeignMapText(const std::string& text) {
+    auto foreign = [](const std::string& name) {
+        const MapFamily f = MapFamilyOf(name);
+        return f == MapFamily::Ccp4 || f == MapFamily::Cube;
+    };
+    if (MapKindOf(text) != MapKind::Unknown) return {};
+    if (foreign(text)) return {text, ""};
+    for (std::size_t blank = text.find(' '); blank != std::string::npos;
+         blank = text.find(' ', blank + 1)) {
+        const std::string map = text.substr(0, blank), model = text.substr(blank + 1);
+        if (foreign(map) && IsModelFileName(model)) return {map, model};
+    }
+    return {};
 }
 
 }  // namespace eld

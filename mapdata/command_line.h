@@ -13,6 +13,16 @@ namespace eld {
 // The open dialog's filter, in the "Description|patterns|..." form of Dialogs.
 inline constexpr const char* kMapFileFilter =
     "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|All files (*.*)|*.*";
+// The filter the viewer's open dialog shows: the three formats first, as
+// above, then the maps of other programs it converts when it opens them.
+inline constexpr const char* kOpenDialogFilter =
+    "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|"
+    "Maps of other programs (*.ccp4,*.map,*.mrc,*.cube,*.cub)|"
+    "*.ccp4;*.map;*.mrc;*.ccp4.gz;*.map.gz;*.mrc.gz;*.cube;*.cub|All files (*.*)|*.*";
+// File > Open model...
+inline constexpr const char* kModelFileFilter =
+    "Structure models (*.pdb,*.ent,*.cif,*.mmcif)|"
+    "*.pdb;*.ent;*.cif;*.mmcif;*.pdb.gz;*.ent.gz;*.cif.gz;*.mmcif.gz|All files (*.*)|*.*";
 inline constexpr const char* kWindowTitlePrefix = "Visualized file: ";
 
 // The arguments after the program name joined by single blanks, without
@@ -44,5 +54,17 @@ enum class MapKind { Unknown, Mt1, Fou, Grd };
 MapKind MapKindOf(const std::string& path);
 
 std::string WindowTitleFor(const std::string& map_file_name);
+
+// A file text that names no map of the three formats may name a map of
+// another program (.ccp4, .map, .mrc, also .gz; .cube, .cub), optionally
+// followed by a blank and a structure model (.pdb, .ent, .cif, .mmcif, also
+// .gz). Either name may hold blanks: the first blank that leaves a map name
+// before it and a model name after it splits the text. Both parts are empty
+// when the text is not of that form.
+struct ForeignMapText {
+    std::string Map;
+    std::string Model;
+};
+ForeignMapText SplitForeignMapText(const std::string& text);
 
 }  // namespace eld

@@ -106,5 +106,32 @@ TEST(CommandLine, TitleAndFilterTexts) {
                  "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|All files (*.*)|*.*");
 }
 
+// Maps of other programs, with a model after them; the three formats keep
+// their rule (the whole text is the name, blanks included).
+TEST(CommandLine, AMapOfAnotherProgramAndItsModel) {
+    const struct {
+        const char* text;
+        const char* map;
+        const char* model;
+    } cases[] = {
+        {"map.ccp4", "map.ccp4", ""},
+        {"d/Map.MRC.gz", "d/Map.MRC.gz", ""},
+        {"density.cube", "density.cube", ""},
+        {"map.ccp4 model.cif", "map.ccp4", "model.cif"},
+        {"my maps/a.map my models/b.pdb.gz", "my maps/a.map", "my models/b.pdb.gz"},
+        {"x.cube m.mmcif", "x.cube", "m.mmcif"},
+        {"a.ccp4 b.mt1", "", ""},      // a map of the three formats: the old rule
+        {"a.mt1 model.cif", "", ""},   // no model after the three formats
+        {"a.ccp4 notes.txt", "", ""},  // not a model
+        {"model.cif", "", ""},         // a model alone is no map
+        {"\"a.ccp4\"", "", ""},        // a quoted name stays strange
+    };
+    for (const auto& c : cases) {
+        const ForeignMapText f = SplitForeignMapText(c.text);
+        EXPECT_EQ(f.Map, c.map) << c.text;
+        EXPECT_EQ(f.Model, c.model) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace eld
