@@ -22,14 +22,26 @@ shot=$(gui_measure_view "$win") || fail "screenshot failed"
 echo "map and model: $shot"
 [ "$(get "$shot" green)" -ge 20 ] || fail "no density drawn: $shot"
 
-gui_key "$win" alt+f
-sleep 0.4
-xdotool key m
-[ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no open dialog for the model"
-sleep 0.3
+dialog=""
+for _ in 1 2 3; do  # File > Open model..., again when a key was lost under load
+  gui_key "$win" alt+f
+  sleep 0.4
+  xdotool key m
+  dialog=$(gui_find_window '^Choose File$' 6)
+  [ -n "$dialog" ] && break
+  xdotool key Escape
+done
+[ -n "$dialog" ] || fail "no open dialog for the model"
+xdotool windowactivate --sync "$dialog" 2>/dev/null
+sleep 1
 xdotool type --delay 30 "model.pdb"  # the dialog starts in the working folder
-sleep 0.3
-xdotool key Return
+sleep 0.5
+for _ in 1 2 3 4 5; do  # Return again while the dialog stays (a key lost under load)
+  [ -z "$(xdotool search --onlyvisible --name '^Choose File$' 2>/dev/null)" ] && break
+  xdotool windowactivate --sync "$dialog" 2>/dev/null
+  xdotool key Return
+  sleep 1
+done
 [ -n "$(gui_find_window "^Visualized file: $map $tmp/model.pdb\$" 20)" ] ||
   fail "File > Open model did not take the PDB model"
 grep -q "^eldview: " "$tmp/err" && fail "unexpected messages"
