@@ -116,6 +116,8 @@ void Form_Resize(App& a);
 void ShowPendingWarning(App& a);
 int ViewWidth(const App& a);
 int ViewHeight(const App& a);
+// Screen position of a pixel of the GL view (x, y from its top left).
+ScreenPoint ViewToScreen(const App& a, float x, float y);
 // Makes the main window's context current (for picking and read-back).
 bool MakeViewCurrent(App& a);
 // Draws a frame into the back buffer without presenting it and selects that
@@ -154,8 +156,10 @@ void mnuViewStereo_Click(App& a);
 void SyncViewMenu(App& a);
 void mnuHelpHelp_Click(App& a);
 void mnuHelpAbout_Click(App& a);
+// A click that finds nothing says why on stderr; a found point is marked and
+// offered with the question placed clear of the marker.
 void PickPoint(App& a, float x, float y);
-void ConfirmPeak(App& a, const float point[3]);
+void ConfirmPeak(App& a, const float point[3], ScreenPoint marker);
 void ShowControlPanel(App& a);
 
 // ---- the secondary windows at shutdown (app.cpp) ----

@@ -187,6 +187,12 @@ int ViewHeight(const App& a) {
     return a.view ? a.view->h() : 0;
 }
 
+ScreenPoint ViewToScreen(const App& a, float x, float y) {
+    if (!a.view || !a.view->shown()) return {static_cast<int>(x), static_cast<int>(y)};
+    return {a.view->x_root() + static_cast<int>(std::lround(x)),
+            a.view->y_root() + static_cast<int>(std::lround(y))};
+}
+
 bool MakeViewCurrent(App& a) {
     if (!a.view || !a.view->shown() || !a.view->context()) return false;
     a.view->make_current();

@@ -1,7 +1,9 @@
 // The menu bar of the main window and the right-click picking glue.
 #include <FL/Fl_Menu_Bar.H>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 
 #include "app/app.h"
 #include "app/peak_saving.h"
@@ -172,22 +174,29 @@ void PickPoint(App& a, float x, float y) {
     if (!MakeViewCurrent(a)) return;
     // The picker by PickingMode; the surface picker shows its own message when not exactly
     // one layer is visible.
-    if (!PickByMode(s, a.dialogs, x, y)) return;
+    const PickResult pick = PickByMode(s, a.dialogs, x, y);
+    if (!pick) {
+        // A click that finds nothing must not pass unnoticed.
+        if (!pick.nothing.empty()) std::fprintf(stderr, "eldview: %s\n", pick.nothing.c_str());
+        return;
+    }
+    // Where the marker will be on the screen, for the question to keep clear of.
+    const std::array<float, 2> at = SceneToWindow(s, s.peaks.PickedPoint);
 
     InvalidateScene(s);
     s.switches.ShowPickMarker = kTrue;
     Form_Paint(a);  // the white marker at the point
     a.dialogs.Beep();
     Form_Paint(a);
-    ConfirmPeak(a, s.peaks.PickedPoint);
+    ConfirmPeak(a, s.peaks.PickedPoint, ViewToScreen(a, at[0], at[1]));
     s.switches.ShowPickMarker = kFalse;
     InvalidateScene(s);
     Form_Paint(a);
 }
 
-void ConfirmPeak(App& a, const float point[3]) {
+void ConfirmPeak(App& a, const float point[3], ScreenPoint marker) {
     SceneState& s = a.s;
-    if (!a.dialogs.AskYesNo("Add this peak to pek list?")) return;
+    if (!a.dialogs.AskYesNoAwayFrom("Add this peak to pek list?", marker)) return;
     s.peaks.PeakCount += 1;
     if (s.peaks.PeakCount > kMaxPeaks) {
         a.dialogs.Message("To many new peaks");

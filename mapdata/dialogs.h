@@ -7,6 +7,11 @@
 
 namespace eld {
 
+// A position on the screen in pixels (x to the right, y downward).
+struct ScreenPoint {
+    int x = 0, y = 0;
+};
+
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
@@ -16,6 +21,12 @@ class Dialogs {
     virtual void Message(const std::string& text) = 0;
     // A modal Yes/No question; true for Yes.
     virtual bool AskYesNo(const std::string& text) = 0;
+    // The same question with the box kept clear of `avoid` (a marker the user
+    // must see while answering). Without a way to place boxes it is AskYesNo.
+    virtual bool AskYesNoAwayFrom(const std::string& text, ScreenPoint avoid) {
+        (void)avoid;
+        return AskYesNo(text);
+    }
     // File dialogs: filter in "Description|pattern;pattern|..." form as the
     // program states it; returns the chosen path, or "" when cancelled.
     virtual std::string OpenFile(const std::string& filter) = 0;

@@ -232,12 +232,4 @@ bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y) {
     return true;
 }
 
-bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y) {
-    if (s.switches.PickingMode == PickMode::Section2D) {
-        const SectionRectangle r = SectionPickRectangle(s);
-        return PickOnSection(s, X, Y, r.x_low, r.x_high, r.y_low, r.y_high, r.z);
-    }
-    return PickOnSurface(s, dialogs, X, Y);
-}
-
 }  // namespace eld

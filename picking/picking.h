@@ -21,10 +21,12 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
-#include "mapdata/scene_state.h"
 #include "mapdata/dialogs.h"
+#include "mapdata/peak_search.h"
+#include "mapdata/scene_state.h"
 
 namespace eld {
 
@@ -67,9 +69,43 @@ bool PickOnSection(SceneState& s, float X, float Y, float x_low, float x_high, f
 // triangles' centroids. Nothing but PickedPoint changes.
 bool PickOnSurface(SceneState& s, Dialogs& dialogs, float X, float Y);
 
+// What a right click found.
+struct PickResult {
+    bool found = false;
+    // The point is the density's maximum, found after the selection rule hit
+    // nothing usable.
+    bool fromDensity = false;
+    // When nothing was found and no message box said why: the reason, for the
+    // status output.
+    std::string nothing;
+    explicit operator bool() const { return found; }
+};
+
 // The main window's choice by PickingMode: Section2D picks on
-// SectionPickRectangle(s), Surface3D on the surface.
-bool PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y);
+// SectionPickRectangle(s), Surface3D on the surface. A point the selection rule
+// finds stands. When it finds none, the pointer's line of sight is searched in
+// the density instead (the triangles of a fine grid are a few pixels wide, so a
+// one-pixel region often crosses three or more of them):
+//  - 3D: the first stretch of the ray inside the picking layer's surface
+//    (values above its limit), nearest the viewer, and the refined local
+//    maximum there;
+//  - 2D: where the ray meets the section, the region inside the innermost
+//    contour around the pointer (the highest of the three limits below the
+//    value there) and its refined highest point.
+// The refusal with not exactly one visible layer (3D) stays as it is.
+PickResult PickByMode(SceneState& s, Dialogs& dialogs, float X, float Y);
+
+// The line of sight under window pixel (X, Y) (Y downward, the pickers'
+// convention) for the central eye under the current view: from the near
+// clipping plane towards the far one, in scene coordinates. Needs the context
+// whose viewport the pickers read.
+struct PickRay {
+    Vec3 origin{};
+    Vec3 direction{};  // near to far, not normalised
+};
+PickRay PickRayAt(const SceneState& s, float X, float Y);
+// Where scene point p appears in window pixels (Y downward) for the same eye.
+std::array<float, 2> SceneToWindow(const SceneState& s, const float p[3]);
 
 // Inner steps, public for tests.
 // One selection pass at mouse (X, Y) under the picking projection and the view;

@@ -180,7 +180,7 @@ void W::Build() {
     // ---- picking mode ----
     g = Frame(8, 256, 344, 50, "Picking");
     Option[3] = Add("Option3", new Fl_Round_Button(14, 278, 60, 22, "3D"));
-    Option[3]->tooltip("Set 3D picking mode");
+    Option[3]->tooltip("Set 3D picking mode (exactly one layer must be shown)");
     Option[4] = Add("Option4", new Fl_Round_Button(84, 278, 60, 22, "2D"));
     Option[4]->tooltip("Set 2D picking mode");
     for (int i = 3; i <= 4; ++i) {

@@ -3,8 +3,10 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Color_Chooser.H>
 #include <FL/Fl_Native_File_Chooser.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -69,6 +71,35 @@ void FltkDialogs::Message(const std::string& text) {
 bool FltkDialogs::AskYesNo(const std::string& text) {
     std::fprintf(stderr, "eldview: %s\n", text.c_str());
     return fl_choice("%s", "No", "Yes", nullptr, text.c_str()) == 1;
+}
+
+ScreenPoint BoxPositionAwayFrom(ScreenPoint avoid, int w, int h, int gap, int sx, int sy, int sw,
+                                int sh) {
+    ScreenPoint p;
+    p.x = std::clamp(avoid.x - w / 2, sx, std::max(sx, sx + sw - w));
+    p.y = avoid.y - gap - h;
+    if (p.y < sy) p.y = std::min(avoid.y + gap, std::max(sy, sy + sh - h));
+    return p;
+}
+
+bool FltkDialogs::AskYesNoAwayFrom(const std::string& text, ScreenPoint avoid) {
+    // fl_choice's box is FLTK's own window (the icon's parent); with the
+    // hotspot off it keeps the position given here, instead of opening under
+    // the pointer, which is where the marker is.
+    Fl_Window* box = fl_message_icon() ? fl_message_icon()->window() : nullptr;
+    if (!box) return AskYesNo(text);
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    Fl::screen_xywh(sx, sy, sw, sh, avoid.x, avoid.y);
+    // A one-line question's box is 410 x 103; the gap clears the marker too.
+    constexpr int kBoxW = 410, kBoxH = 103, kGap = 40;
+    const int w = std::max(box->w(), kBoxW), h = std::max(box->h(), kBoxH);
+    const ScreenPoint at = BoxPositionAwayFrom(avoid, w, h, kGap, sx, sy, sw, sh);
+    box->position(at.x, at.y);
+    const int hotspot = fl_message_hotspot();
+    fl_message_hotspot(0);
+    const bool yes = AskYesNo(text);
+    fl_message_hotspot(hotspot);
+    return yes;
 }
 
 std::string FltkDialogs::OpenFile(const std::string& filter) {

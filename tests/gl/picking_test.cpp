@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "render/frame.h"
+#include "surface/marching_cubes.h"
 #include "gl/osmesa_context.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -281,6 +282,97 @@ TEST_F(PickingTest, PickLeavesMatricesAndRenderModeAsTheyWereAndDepthTestOff) {
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Gaussian blobs of width 0.35 on a grid of step 0.16 (their surfaces at 0.7
+// have triangles of 3 to 7 pixels here), layer 1 at `limit` the only one shown.
+void FillBlobMap(SceneState& s, const std::vector<Vec3>& centres, float limit) {
+    const int n = 40;
+    const double step = 0.16, origin = -3.1;
+    s.map.DensityGrid.Create(n, n, n);
+    for (int a = 0; a < 3; ++a) {
+        s.map.MapGrid.GridPoints[a] = n;
+        s.map.MapGrid.GridOrigin[a] = float(origin);
+        s.map.MapGrid.GridStep[a] = float(step);
+    }
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j)
+            for (int k = 1; k <= n; ++k) {
+                const int idx[3] = {i, j, k};
+                double v = 0;
+                for (const Vec3& c : centres) {
+                    double r2 = 0;
+                    for (int a = 0; a < 3; ++a)
+                        r2 += std::pow(origin + (idx[a] - 1) * step - c[a], 2);
+                    v += 1.5 * std::exp(-r2 / (2 * 0.35 * 0.35));
+                }
+                s.map.DensityGrid.at(i, j, k) = float(v);
+            }
+    s.program.DataFolder = ELD_BIN_DIR;
+    s.layers.LayerLimit[1] = limit;
+    s.layers.LayerLimit[2] = s.layers.LayerLimit[3] = 5;  // above every blob
+    s.layers.LayerVisible[1] = kTrue;
+    s.switches.ShowContourMap = kFalse;
+    ExtractFields(s);
+}
+
+TEST_F(PickingTest, ClicksAtTheMiddleOfBlobsFindTheirPeaks) {
+    // Turned and enlarged as a user would look at them; two blobs lie almost
+    // in line, so the ray must stop at the first.
+    const std::vector<Vec3> blobs = {{0.53, -0.71, 0.22}, {-1.37, 1.11, -0.9}, {1.9, 1.3, 1.05},
+                                     {-1.2, 1.0, 1.2}};
+    FillBlobMap(s_, blobs, 0.7f);
+    s_.view.ViewQuaternion[0] = 0.2f;
+    s_.view.ViewQuaternion[1] = -0.3f;
+    s_.view.ViewQuaternion[3] = std::sqrt(1 - 0.04f - 0.09f);
+    s_.view.ViewScale = 1.6f;
+    int clicks = 0, hits = 0, by_rule = 0;
+    for (const Vec3& c : blobs) {
+        const float p[3] = {float(c[0]), float(c[1]), float(c[2])};
+        const std::array<float, 2> at = SceneToWindow(s_, p);
+        // The ray through the point's pixel passes through the point.
+        const PickRay ray = PickRayAt(s_, at[0], at[1]);
+        const double t = (c[2] - ray.origin[2]) / ray.direction[2];
+        for (int a = 0; a < 2; ++a) EXPECT_NEAR(ray.origin[a] + t * ray.direction[a], c[a], 1e-3);
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                const float X = std::round(at[0]) + dx, Y = std::round(at[1]) + dy;
+                ++clicks;
+                by_rule += PickOnSurface(s_, dialogs_, X, Y);
+                const PickResult r = PickByMode(s_, dialogs_, X, Y);
+                const Vec3 got{s_.peaks.PickedPoint[0], s_.peaks.PickedPoint[1],
+                               s_.peaks.PickedPoint[2]};
+                if (r && std::hypot(got[0] - c[0], got[1] - c[1], got[2] - c[2]) < 0.3) ++hits;
+            }
+    }
+    EXPECT_EQ(hits, clicks) << "the rule alone found " << by_rule;
+    EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(PickingTest, PicksThatFindNothingSayWhy) {
+    FillBlobMap(s_, {{0.5, 0.5, 0}}, 0.7f);
+    // 3D beside the blob: nothing, and the reason names the layer's limit.
+    PickResult r = PickByMode(s_, dialogs_, MouseX(-2), MouseY(-2));
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.nothing, "nothing picked: no density above the limit 0.7 of layer 1 under the pointer");
+    // 2D, zoomed out until a pixel covers many of the section's quads: the
+    // rule gives up, the contour region under the pointer gives the blob's top
+    // in the section.
+    s_.switches.PickingMode = PickMode::Section2D;
+    s_.view.ViewScale = 0.1f;
+    s_.surfaces.ContourLayer = 20;  // z = -0.06
+    r = PickByMode(s_, dialogs_, MouseX(0.05f), MouseY(0.05f));
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r.fromDensity);
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], 0.5, 0.02);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], 0.5, 0.02);
+    EXPECT_NEAR(s_.peaks.PickedPoint[2], -0.06, 1e-5);
+    r = PickByMode(s_, dialogs_, MouseX(0.25f), MouseY(-0.2f));
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.nothing.rfind("nothing picked: the density under the pointer (", 0), 0u) << r.nothing;
+    r = PickByMode(s_, dialogs_, MouseX(5), MouseY(5));
+    EXPECT_EQ(r.nothing, "nothing picked: the pointer is not over the contour section");
+    EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 }  // namespace

@@ -20,11 +20,16 @@ class ScriptedDialogs : public Dialogs {
     std::deque<bool> colour_answers;
     int colour_r = 0, colour_g = 0, colour_b = 0;  // colour chosen when answered true
     int beeps = 0;
+    std::vector<ScreenPoint> avoided;  // the point of every AskYesNoAwayFrom
 
     void Message(const std::string& text) override { messages.push_back(text); }
     bool AskYesNo(const std::string& text) override {
         messages.push_back(text);
         return Pop(yes_no_answers, false);
+    }
+    bool AskYesNoAwayFrom(const std::string& text, ScreenPoint avoid) override {
+        avoided.push_back(avoid);
+        return AskYesNo(text);
     }
     std::string OpenFile(const std::string& filter) override {
         filters.push_back(filter);
