@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Picking on a difference map: one layer shown, the view along Z in a wide
+# window, ten right clicks (one pixel of jitter) at the middle of each blob
+# that an atom left out of the model leaves; each question is answered Yes and
+# must not cover the marker, and at least 9 of every 10 clicks must give a
+# peak within 0.3 A of the left-out atom.
+set -u
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/gui_lib.bash"
+gui_require_display
+
+gui_start_test
+data="$ELD_TEST_DATA/difference"
+cp "$data/paracetamol_diff.mt1" "$tmp/diff.mt1"
+"$ELD_BIN_DIR/eldmap" info "$tmp/diff.mt1" --json >"$tmp/info.json" || fail "eldmap info"
+(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" diff.mt1) 2>"$tmp/err" &
+pid=$!
+win=$(gui_find_window '^Visualized file: diff.mt1$' 30)
+[ -n "$win" ] || fail "no main window"
+panel=$(gui_find_window '^Control Panel$' 10)
+[ -n "$panel" ] || fail "no control panel"
+
+# Layer 1 alone (Check2 and Check3 off, Apply), the panel out of the way.
+xdotool windowmove --sync "$panel" 900 560
+xdotool windowactivate --sync "$panel" 2>/dev/null
+sleep 0.3
+for y in 120 152; do
+  xdotool mousemove --window "$panel" 24 $y
+  sleep 0.1
+  xdotool click 1
+  sleep 0.3
+done
+xdotool mousemove --window "$panel" 180 448
+sleep 0.1
+xdotool click 1
+sleep 1
+
+# A wide window shows more along the screen's x axis; the view along Z puts
+# the map's y there, so every blob is in the picture.
+xdotool windowsize --sync "$win" 1000 519
+xdotool windowmove --sync "$win" 0 0
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "$WIDTH" = 1000 ] && [ "$HEIGHT" = 519 ] || fail "window size ${WIDTH}x$HEIGHT"
+gui_key "$win" z
+sleep 0.5
+
+# Screen positions (in the window, below the 25-pixel menu) of each left-out
+# atom's copy inside the grid, in the central eye's projection of the view
+# along Z: the view turns scene (x, y, z) into (y, x, -z); the eye sits 22.5
+# in front of the plane z = 0, which shows +-6 units across the smaller side.
+python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$WIDTH" $((HEIGHT - 25)) >"$tmp/targets" <<'PY' ||
+import itertools, json, sys
+info = json.load(open(sys.argv[1]))
+W, H = int(sys.argv[3]), int(sys.argv[4])
+M = info["cell_matrix"]
+o, st, n = info["origin"], info["step"], info["grid_points"]
+def solve(m, p):  # Cramer's rule
+    det = lambda a: (a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1])
+                     - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0])
+                     + a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]))
+    d = det(m)
+    return [det([[p[r] if c == k else m[r][c] for c in range(3)] for r in range(3)]) / d
+            for k in range(3)]
+for line in open(sys.argv[2]):
+    if line.startswith("#"):
+        continue
+    name, *xyz = line.split()
+    f = solve(M, [float(v) for v in xyz])
+    for s in itertools.product((-1, 0, 1), repeat=3):
+        p = [sum(M[r][c] * (f[c] + s[c]) for c in range(3)) for r in range(3)]
+        # Two grid steps clear of the grid's faces: the whole blob is there.
+        if any(not (o[a] + 2 * st[a] < p[a] < o[a] + (n[a] - 3) * st[a]) for a in range(3)):
+            continue
+        sx, sy, depth = p[1], p[0], -p[2]
+        k = 22.5 / (22.5 - depth)
+        X = (sx * k / (6 * W / H) + 1) / 2 * W
+        Y = H - (sy * k / 6 + 1) / 2 * H
+        print("%s%+d%+d%+d" % (name, *s), round(X), round(Y) + 25, *("%.4f" % v for v in p))
+PY
+  fail "targets"
+[ "$(wc -l <"$tmp/targets")" -ge 3 ] || fail "fewer than 3 blobs in the grid: $(cat "$tmp/targets")"
+
+# Ten clicks per blob; per click "found" or "nothing". The marker lies under
+# the pointer: the question's box (and its 20-pixel title bar) must keep 8
+# pixels clear of it.
+jitter="0,0 1,0 -1,0 0,1 0,-1 1,1 -1,-1 1,-1 -1,1 0,0"
+: >"$tmp/clicks"
+while read -r name tx ty _; do
+  for j in $jitter; do
+    dx=${j%,*} dy=${j#*,}
+    before=$(wc -l <"$tmp/err")
+    xdotool windowactivate --sync "$win" 2>/dev/null
+    xdotool mousemove --window "$win" $((tx + dx)) $((ty + dy))
+    sleep 0.1
+    xdotool click 3
+    result=""
+    for _ in $(seq 60); do
+      box=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
+      if [ -n "$box" ]; then result=found; break; fi
+      if tail -n +$((before + 1)) "$tmp/err" | grep -q '^eldview: nothing picked'; then
+        result=nothing
+        break
+      fi
+      sleep 0.1
+    done
+    [ -n "$result" ] || fail "click at $name gave neither a question nor a reason"
+    tail -n +$((before + 1)) "$tmp/err" | grep -q 'Exactly 1 layer' && fail "more than one layer shown"
+    if [ "$result" = found ]; then
+      eval "$(xdotool getmouselocation --shell)"
+      mx=$X my=$Y
+      eval "$(xdotool getwindowgeometry --shell "$box")"
+      if [ $((mx + 8)) -ge "$X" ] && [ $((mx - 8)) -le $((X + WIDTH)) ] &&
+        [ $((my + 8)) -ge $((Y - 20)) ] && [ $((my - 8)) -le $((Y + HEIGHT)) ]; then
+        fail "the question covers the marker at $mx,$my: box ${WIDTH}x$HEIGHT at $X,$Y"
+      fi
+      gui_close_box || fail "the question does not close"
+    fi
+    echo "$name $result" >>"$tmp/clicks"
+  done
+done <"$tmp/targets"
+
+# The confirmed peaks, saved through the save dialog.
+xdotool windowactivate --sync "$win" 2>/dev/null
+sleep 0.3
+xdotool key alt+f
+sleep 0.4
+xdotool key s
+chooser=$(gui_find_window '^Choose File$' 10)
+[ -n "$chooser" ] || fail "no save dialog for the peak list"
+xdotool windowactivate --sync "$chooser" 2>/dev/null
+sleep 0.3
+xdotool key Return
+for _ in $(seq 50); do [ -s "$tmp/newatoms.dat" ] && break; sleep 0.1; done
+[ -s "$tmp/newatoms.dat" ] || fail "newatoms.dat not written"
+
+python3 - "$tmp/info.json" "$tmp/targets" "$tmp/clicks" "$tmp/newatoms.dat" <<'PY' || fail "picks"
+import json, re, sys
+M = json.load(open(sys.argv[1]))["cell_matrix"]
+targets = {}
+for line in open(sys.argv[2]):
+    name, _, _, *p = line.split()
+    targets[name] = [float(v) for v in p]
+peaks = []
+for line in open(sys.argv[4]):
+    f = [float(v) for v in re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", line)]
+    peaks.append([sum(M[r][c] * f[c] for c in range(3)) for r in range(3)])
+hits, clicks, k = {}, {}, 0
+for line in open(sys.argv[3]):
+    name, result = line.split()
+    clicks[name] = clicks.get(name, 0) + 1
+    if result == "found":
+        p, t = peaks[k], targets[name]
+        k += 1
+        if sum((p[a] - t[a]) ** 2 for a in range(3)) ** 0.5 < 0.3:
+            hits[name] = hits.get(name, 0) + 1
+assert k == len(peaks), "%d confirmed, %d in the file" % (k, len(peaks))
+for name in clicks:
+    print("%s: %d of %d clicks found the peak" % (name, hits.get(name, 0), clicks[name]))
+    assert hits.get(name, 0) >= 0.9 * clicks[name], name
+PY
+echo "PASS"
