@@ -37,10 +37,13 @@ sleep 1
 
 # A wide window shows more along the screen's x axis; the view along Z puts
 # the map's y there, so every blob is in the picture.
-xdotool windowsize --sync "$win" 1000 519
-xdotool windowmove --sync "$win" 0 0
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
+for _ in 1 2 3 4 5; do
+  xdotool windowsize --sync "$win" 1000 519
+  xdotool windowmove --sync "$win" 0 0
+  sleep 0.5
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  [ "$WIDTH" = 1000 ] && [ "$HEIGHT" = 519 ] && break
+done
 [ "$WIDTH" = 1000 ] && [ "$HEIGHT" = 519 ] || fail "window size ${WIDTH}x$HEIGHT"
 gui_key "$win" z
 sleep 0.5
