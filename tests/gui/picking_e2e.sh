@@ -41,9 +41,7 @@ xdotool click 3
 box=$(gui_find_window '^eldview$' 10)
 [ -n "$box" ] || fail "no question after the pick (still in 3D picking?)"
 grep -qxF "eldview: Add this peak to pek list?" "$tmp/err" || fail "question not reported"
-xdotool windowactivate --sync "$box" 2>/dev/null
-xdotool key Return  # the second button, Yes
-sleep 0.5
+gui_close_box || fail "the question does not close"  # Return: the second button, Yes
 
 # File > Save peak list: the dialog starts with newatoms.dat in the working folder.
 xdotool windowactivate --sync "$win" 2>/dev/null
