@@ -3,9 +3,11 @@
 // procedures, each working on that App. Only app/ and ui/ touch FLTK.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "gl/gl_setup.h"
 #include "mapdata/eld_error.h"
 #include "mapdata/scene_state.h"
 #include "ui/control_panel.h"
@@ -55,8 +57,6 @@ struct App {
     // While a map is opened at start there is no map to fall back on: a file
     // that cannot be read ends the program. Later opens keep the current map.
     bool startingUp = true;
-    // A GL error noticed while FLTK drew the frame, shown once the draw is over.
-    std::string pendingWarning;
     // The single central-eye picture instead of interlaced stereo: asked for
     // by "-NoStereo" or View > Interlaced stereo, kept across File > Open.
     bool monoView = false;
@@ -102,6 +102,11 @@ void SetMainTitle(App& a, const std::string& title);
 // cannot give ends the program with the fatal-error box. On a shown window a
 // new format re-creates the GL window and its context.
 void ChoosePixelFormat(App& a);
+// The GL window mode (FL_RGB, FL_DOUBLE, ...) for a request, as the display
+// can give it: the whole request, else the same without stencil and stereo
+// (the interlaced mask or the second eye then just do not work; nothing is
+// reported), else plain colour; 0 when canDo refuses even that.
+int GlWindowMode(const PixelFormatRequest& request, const std::function<bool(int)>& canDo);
 void ShowMainWindow(App& a);
 // Raises a shown main window and gives the view the keyboard focus.
 void ActivateMainWindow(App& a);
@@ -112,8 +117,6 @@ void HideMainWindow(App& a);
 void Form_Paint(App& a);
 // Recomputes viewport, aspect factors and the stencil mask, then paints.
 void Form_Resize(App& a);
-// Shows a GL error warning noticed during the last frame, if any.
-void ShowPendingWarning(App& a);
 int ViewWidth(const App& a);
 int ViewHeight(const App& a);
 // Screen position of a pixel of the GL view (x, y from its top left).

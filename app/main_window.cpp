@@ -61,9 +61,13 @@ class MainGlView : public Fl_Gl_Window {
         }
         glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2],
                      s.view.ClearColour[3]);
+        if (warningOpen_) {
+            // Drawn again behind the warning box: the frame after it follows.
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            return;
+        }
         if (!valid()) ResizeFrame(s, w(), h());  // new size: viewport, aspect, stencil mask
-        const unsigned int error = PaintFrame(s, w(), h());
-        if (error != 0) a_.pendingWarning = GlErrorWarning(error);
+        PaintFrame(s, w(), h(), DrawSceneContent, [this](unsigned int error) { Warn(error); });
     }
 
     int handle(int event) override {
@@ -109,7 +113,17 @@ class MainGlView : public Fl_Gl_Window {
     }
 
   private:
+    // A GL error pending when a frame starts is reported first; the frame is
+    // drawn when the box is closed.
+    void Warn(unsigned int error) {
+        warningOpen_ = true;
+        a_.dialogs.Message(GlErrorWarning(error));
+        warningOpen_ = false;
+        make_current();
+    }
+
     App& a_;
+    bool warningOpen_ = false;
 };
 
 namespace {
@@ -141,15 +155,24 @@ void SetMainTitle(App& a, const std::string& title) {
     if (a.frmMain) a.frmMain->label(a.title.c_str());
 }
 
+int GlWindowMode(const PixelFormatRequest& request, const std::function<bool(int)>& canDo) {
+    int mode = FL_RGB;
+    mode |= request.double_buffer ? FL_DOUBLE : FL_SINGLE;
+    if (request.depth) mode |= FL_DEPTH;
+    if (request.stencil) mode |= FL_STENCIL;
+    if (request.stereo) mode |= FL_STEREO;
+    // The closest format: what is asked for, else the same without stencil
+    // and stereo, else plain colour.
+    for (int candidate : {mode, mode & ~(FL_STENCIL | FL_STEREO), int(FL_RGB)})
+        if (canDo(candidate)) return candidate;
+    return 0;
+}
+
 void ChoosePixelFormat(App& a) {
     std::optional<PixelFormatRequest> request = PixelFormatFor(a.s.program.DisplayMode);
     if (!request) return;  // a mode without a pixel format draws nothing
-    int mode = FL_RGB;
-    mode |= request->double_buffer ? FL_DOUBLE : FL_SINGLE;
-    if (request->depth) mode |= FL_DEPTH;
-    if (request->stencil) mode |= FL_STENCIL;
-    if (request->stereo) mode |= FL_STEREO;
-    if (!Fl_Gl_Window::can_do(mode)) {
+    const int mode = GlWindowMode(*request, [](int m) { return Fl_Gl_Window::can_do(m) != 0; });
+    if (mode == 0) {
         const std::string text = FatalErrorText(kNoPixelFormatMessage);
         const std::string title = FatalErrorTitle();
         std::fprintf(stderr, "eldview: %s\n", text.c_str());
@@ -211,20 +234,12 @@ void Form_Paint(App& a) {
     if (!a.view || !a.view->shown() || a.s.program.QuitRequested) return;
     a.view->redraw();
     Fl::flush();
-    ShowPendingWarning(a);
 }
 
 void Form_Resize(App& a) {
     if (!a.view) return;
     a.view->invalidate();  // the next draw runs the resize handling first
     Form_Paint(a);
-}
-
-void ShowPendingWarning(App& a) {
-    if (a.pendingWarning.empty()) return;
-    std::string text;
-    text.swap(a.pendingWarning);
-    a.dialogs.Message(text);
 }
 
 }  // namespace eld

@@ -45,7 +45,6 @@ void IdleLoop(App& a) {
         } else {
             Fl::wait();
         }
-        ShowPendingWarning(a);
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <GL/gl.h>
 
-#include "render/scene.h"
 #include "gl/stereo.h"
+#include "render/scene.h"
 #include "view/trackball.h"
 #include "view/view_control.h"
 
@@ -107,15 +107,18 @@ void objekt(SceneState& s, SceneContentFn content) {
     s.SceneListValid = 1;
 }
 
-unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content) {
+unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content,
+                        const GlErrorReport& report) {
     const GLenum error = glGetError();
+    if (error != GL_NO_ERROR && report) report(error);
     if (w <= 0 || h <= 0) w = h = 1;
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != w || viewport[3] != h) {
         ResizeFrame(s, w, h);
     }
-    glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2], s.view.ClearColour[3]);
+    glClearColor(s.view.ClearColour[0], s.view.ClearColour[1], s.view.ClearColour[2],
+                 s.view.ClearColour[3]);
     glEnable(GL_DEPTH_TEST);
     if (s.program.DisplayMode == StereoMode::NoStereo) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

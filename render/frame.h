@@ -4,6 +4,8 @@
 // swaps the buffers itself.
 #pragma once
 
+#include <functional>
+
 #include "mapdata/scene_state.h"
 
 namespace eld {
@@ -38,12 +40,16 @@ using SceneContentFn = void (*)(const SceneState&);
 // 1; otherwise the list is only called.
 void objekt(SceneState& s, SceneContentFn content = DrawSceneContent);
 
+// Told the GL error pending when a frame starts, before anything is drawn.
+using GlErrorReport = std::function<void(unsigned int error)>;
+
 // One frame for every eye of s.program.DisplayMode (NoStereo: one, the stereo
-// modes: two; Nothing draws nothing). Returns the GL error pending
-// when the frame started (0 when none) for the caller to report with
-// GlErrorWarning; drawing goes on regardless. w x h is the drawable's size: if
-// the viewport differs (a resize that did not go through ResizeFrame),
-// ResizeFrame runs first. Flushes but does not swap.
-unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content = DrawSceneContent);
+// modes: two; Nothing draws nothing). A GL error pending when the frame starts
+// goes to `report` (the viewer shows GlErrorWarning) before the frame is drawn,
+// and is also returned (0 when none); drawing goes on regardless. w x h is the
+// drawable's size: if the viewport differs (a resize that did not go through
+// ResizeFrame), ResizeFrame runs first. Flushes but does not swap.
+unsigned int PaintFrame(SceneState& s, int w, int h, SceneContentFn content = DrawSceneContent,
+                        const GlErrorReport& report = {});
 
 }  // namespace eld

@@ -7,12 +7,13 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
-#include "render/scene.h"
 #include "gl/gl_setup.h"
-#include "gl/primitives.h"
-#include "surface/marching_cubes.h"
 #include "gl/osmesa_context.h"
+#include "gl/primitives.h"
+#include "render/scene.h"
+#include "surface/marching_cubes.h"
 
 namespace eld {
 namespace {
@@ -275,10 +276,23 @@ TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
     }
 }
 
-TEST_F(FrameTest, PendingErrorIsReturnedOnce) {
+TEST_F(FrameTest, PendingErrorIsReportedOnceBeforeTheFrameIsDrawn) {
+    s_.view.ClearColour[1] = 1;
+    Paint();  // a green frame
+    s_.view.ClearColour[1] = 0;
     glEnable(0x1234);  // invalid enum
-    EXPECT_EQ(Paint(), static_cast<unsigned>(GL_INVALID_ENUM));
-    EXPECT_EQ(Paint(), 0u);
+    std::vector<unsigned> reported;
+    bool drawn_before_report = true;
+    const GlErrorReport report = [&](unsigned e) {
+        reported.push_back(e);
+        drawn_before_report = !Is(10, 10, 0, 1, 0);
+    };
+    EXPECT_EQ(PaintFrame(s_, 100, 100, DrawSceneContent, report),
+              static_cast<unsigned>(GL_INVALID_ENUM));
+    EXPECT_FALSE(drawn_before_report);
+    EXPECT_TRUE(Black(10, 10)) << "drawing goes on after the report";
+    EXPECT_EQ(PaintFrame(s_, 100, 100, DrawSceneContent, report), 0u);
+    EXPECT_EQ(reported, std::vector<unsigned>{GL_INVALID_ENUM});
 }
 
 TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
