@@ -151,6 +151,8 @@ void mnuSavePovrayFile_Click(App& a);
 void mnuFile_Save_image_Click(App& a);
 void mnuFileExit_Click(App& a);
 void mnuEditClearPeaks_Click(App& a);
+// Adds the density peaks above the lowest shown layer to the peak list.
+void mnuEditFindPeaks_Click(App& a);
 void mnuViewShow_Control_Panel_Click(App& a);
 void mnuViewBackgroundColor_Click(App& a);
 // Switches between interlaced stereo and the single central-eye picture.

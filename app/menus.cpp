@@ -10,6 +10,7 @@
 #include "export/povray.h"
 #include "gl/gl_info.h"
 #include "gl/read_pixels.h"
+#include "mapdata/peak_finding.h"
 #include "picking/picking.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
@@ -47,6 +48,7 @@ void BuildMenu(App& a) {
     m.add("&File/Save &image", 0, MenuCallback<mnuFile_Save_image_Click>, &a);
     m.add("&File/&Exit", 0, MenuCallback<mnuFileExit_Click>, &a);
     m.add("&Edit/&Clear Peaks", 0, MenuCallback<mnuEditClearPeaks_Click>, &a);
+    m.add("&Edit/&Find Peaks", 0, MenuCallback<mnuEditFindPeaks_Click>, &a);
     m.add("&View/&Show Control Panel", 0, MenuCallback<mnuViewShow_Control_Panel_Click>, &a);
     m.add("&View/&Background Color", 0, MenuCallback<mnuViewBackgroundColor_Click>, &a);
     m.add(kStereoItem, 0, MenuCallback<mnuViewStereo_Click>, &a, FL_MENU_TOGGLE | FL_MENU_VALUE);
@@ -109,6 +111,13 @@ void mnuEditClearPeaks_Click(App& a) {
     a.s.peaks.PeakCount = 0;  // the rows stay, only forgotten
     InvalidateScene(a.s);
     Form_Paint(a);
+}
+
+void mnuEditFindPeaks_Click(App& a) {
+    const FoundPeaksReport r = AddFoundPeaks(a.s);
+    InvalidateScene(a.s);
+    Form_Paint(a);  // the new peaks' markers, before the count is read
+    a.dialogs.Message(FoundPeaksText(a.s, r));
 }
 
 void ShowControlPanel(App& a) {

@@ -3,7 +3,8 @@
 # window, ten right clicks (one pixel of jitter) at the middle of each blob
 # that an atom left out of the model leaves; each question is answered Yes and
 # must not cover the marker, and at least 9 of every 10 clicks must give a
-# peak within 0.3 A of the left-out atom.
+# peak within 0.3 A of the left-out atom. Then Edit > Find Peaks lists exactly
+# those atoms' peaks.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -123,19 +124,23 @@ while read -r name tx ty _; do
   done
 done <"$tmp/targets"
 
-# The confirmed peaks, saved through the save dialog.
-xdotool windowactivate --sync "$win" 2>/dev/null
-sleep 0.3
-xdotool key alt+f
-sleep 0.4
-xdotool key s
-chooser=$(gui_find_window '^Choose File$' 10)
-[ -n "$chooser" ] || fail "no save dialog for the peak list"
-xdotool windowactivate --sync "$chooser" 2>/dev/null
-sleep 0.3
-xdotool key Return
-for _ in $(seq 50); do [ -s "$tmp/newatoms.dat" ] && break; sleep 0.1; done
-[ -s "$tmp/newatoms.dat" ] || fail "newatoms.dat not written"
+# The peak list saved through the save dialog as newatoms.dat.
+save_peaks() {
+  rm -f "$tmp/newatoms.dat"
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  sleep 0.3
+  xdotool key alt+f
+  sleep 0.4
+  xdotool key s
+  chooser=$(gui_find_window '^Choose File$' 10)
+  [ -n "$chooser" ] || fail "no save dialog for the peak list"
+  xdotool windowactivate --sync "$chooser" 2>/dev/null
+  sleep 0.3
+  xdotool key Return
+  for _ in $(seq 50); do [ -s "$tmp/newatoms.dat" ] && break; sleep 0.1; done
+  [ -s "$tmp/newatoms.dat" ] || fail "newatoms.dat not written"
+}
+save_peaks
 
 python3 - "$tmp/info.json" "$tmp/targets" "$tmp/clicks" "$tmp/newatoms.dat" <<'PY' || fail "picks"
 import json, re, sys
@@ -161,5 +166,42 @@ assert k == len(peaks), "%d confirmed, %d in the file" % (k, len(peaks))
 for name in clicks:
     print("%s: %d of %d clicks found the peak" % (name, hits.get(name, 0), clicks[name]))
     assert hits.get(name, 0) >= 0.9 * clicks[name], name
+PY
+
+# Edit > Clear Peaks, then Edit > Find Peaks: one peak per left-out atom, as
+# many as the message says.
+xdotool windowactivate --sync "$win" 2>/dev/null
+sleep 0.3
+xdotool key alt+e
+sleep 0.4
+xdotool key c
+sleep 0.5
+xdotool key alt+e
+sleep 0.4
+xdotool key f
+gui_find_window '^eldview$' 20 >/dev/null || fail "Find Peaks says nothing"
+gui_close_box || fail "the Find Peaks message does not close"
+report=$(grep '^eldview: Find Peaks: ' "$tmp/err" | tail -1)
+echo "${report#eldview: }"
+added=$(sed -n 's/^eldview: Find Peaks: \([0-9]*\) peaks\{0,1\} above .*, now \([0-9]*\) in all$/\1 \2/p' <<<"$report")
+[ "$added" = "3 3" ] || fail "Find Peaks: $report"
+save_peaks
+python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$tmp/newatoms.dat" <<'PY' || fail "found peaks"
+import json, re, sys
+M = json.load(open(sys.argv[1]))["cell_matrix"]
+def frac_dist(f, p):  # nearest lattice copy of fractional f to Cartesian p
+    best = 1e9
+    for s in [(a, b, c) for a in (-1, 0, 1) for b in (-1, 0, 1) for c in (-1, 0, 1)]:
+        q = [sum(M[r][k] * (f[k] + s[k]) for k in range(3)) for r in range(3)]
+        best = min(best, sum((q[a] - p[a]) ** 2 for a in range(3)) ** 0.5)
+    return best
+peaks = [[float(v) for v in re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", l)] for l in open(sys.argv[3])]
+for line in open(sys.argv[2]):
+    if line.startswith("#"):
+        continue
+    name, *p = line.split()
+    d = min(frac_dist(f, [float(v) for v in p]) for f in peaks)
+    print("%s: found peak %.3f A away" % (name, d))
+    assert d < 0.3, name
 PY
 echo "PASS"
