@@ -15,6 +15,7 @@
 
 class Fl_Double_Window;
 class Fl_Menu_Bar;
+class Fl_Window;
 
 namespace eld {
 
@@ -113,6 +114,10 @@ void ActivateMainWindow(App& a);
 // Makes no context current and deletes the view's rendering context.
 void ReleaseView(App& a);
 void HideMainWindow(App& a);
+// Moves a window that is about to open beside the main window (right, else
+// left, as the screen allows). Before the main window is first shown, places
+// it too, so that the pair fits the screen.
+void PlaceBesideMainWindow(App& a, Fl_Window& w);
 // Draws and presents one frame now (when the window is shown).
 void Form_Paint(App& a);
 // Recomputes viewport, aspect factors and the stencil mask, then paints.
@@ -143,6 +148,11 @@ void SpinStep(App& a);
 void SetView(App& a, Axis direction);
 
 // ---- menus and picking (menus.cpp) ----
+// The save dialogs' filters. For the picture TGA comes first, as the default;
+// a name ending in .png saves a PNG instead.
+inline constexpr const char* kPovrayFilter = "POVRAY files (*.pov)|*.pov|All files (*.*)|*.*";
+inline constexpr const char* kImageFilter =
+    "TGA pictures (*.tga)|*.tga|PNG pictures (*.png)|*.png";
 void BuildMenu(App& a);
 void mnuFile_Open_ELD_map_Click(App& a);
 void mnuFile_Open_model_Click(App& a);
@@ -165,6 +175,7 @@ void mnuHelpAbout_Click(App& a);
 // offered with the question placed clear of the marker.
 void PickPoint(App& a, float x, float y);
 void ConfirmPeak(App& a, const float point[3], ScreenPoint marker);
+// Shows the control panel, beside the main window when it was not up.
 void ShowControlPanel(App& a);
 
 // ---- the secondary windows at shutdown (app.cpp) ----

@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/app.h"
+#include "ui/window_placement.h"
 #include "gl/gl_setup.h"
 #include "render/frame.h"
 
@@ -175,9 +176,7 @@ void ChoosePixelFormat(App& a) {
     if (mode == 0) {
         const std::string text = FatalErrorText(kNoPixelFormatMessage);
         const std::string title = FatalErrorTitle();
-        std::fprintf(stderr, "eldview: %s\n", text.c_str());
-        fl_message_title(title.c_str());
-        fl_alert("%s", text.c_str());
+        ShowFatalBox(title, text);
         EndProgramNow(1);
     }
     a.view->mode(mode);
@@ -197,6 +196,19 @@ void ActivateMainWindow(App& a) {
 
 void ReleaseView(App& a) {
     if (a.view && a.view->shown()) a.view->hide();  // deletes the context
+}
+
+void PlaceBesideMainWindow(App& a, Fl_Window& w) {
+    Fl_Window& m = *a.frmMain;
+    int X, Y, W, H;
+    if (!m.shown()) {
+        Fl::screen_work_area(X, Y, W, H);  // the screen the pointer is on
+        const ScreenPoint start = MainWindowStart({X, Y, W, H}, m.w(), m.h(), w.w());
+        m.position(start.x, start.y);
+    }
+    Fl::screen_work_area(X, Y, W, H, m.x() + m.w() / 2, m.y() + m.h() / 2);
+    const ScreenPoint p = PanelBeside({X, Y, W, H}, {m.x(), m.y(), m.w(), m.h()}, w.w(), w.h());
+    w.position(p.x, p.y);
 }
 
 void HideMainWindow(App& a) {

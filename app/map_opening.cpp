@@ -147,8 +147,8 @@ void ResetView(App& a) {
     InvalidateScene(s);
 
     // A freshly loaded panel reads the current settings.
-    if (!a.controlPanel) a.controlPanel = std::make_unique<frmControlPanel>(s, a.panelHost);
-    a.controlPanel->Reload();
+    if (a.controlPanel) a.controlPanel->Destroy();
+    ShowControlPanel(a);
     // Keys keep going to the main window once it is up (File > Open).
     ActivateMainWindow(a);
 }

@@ -20,10 +20,7 @@ namespace eld {
 namespace {
 
 inline constexpr const char* kPovrayDefaultName = "VXN_pov.pov";
-inline constexpr const char* kPovrayFilter = "POVRAY files (*.pov)|*.pov|All files (*.*)|*.*";
 inline constexpr const char* kTgaDefaultName = "ELD_picture.tga";
-// TGA first, as the default; a name ending in .png saves a PNG instead.
-inline constexpr const char* kImageFilter = "TGA pictures (*.tga)|*.tga|PNG pictures (*.png)|*.png";
 
 inline constexpr const char* kStereoItem = "&View/&Interlaced stereo";
 
@@ -122,6 +119,11 @@ void mnuEditFindPeaks_Click(App& a) {
 
 void ShowControlPanel(App& a) {
     if (!a.controlPanel) a.controlPanel = std::make_unique<frmControlPanel>(a.s, a.panelHost);
+    // A panel that opens (not one already up) goes beside the main window.
+    if (!a.controlPanel->Visible()) {
+        a.controlPanel->Create();
+        PlaceBesideMainWindow(a, *a.controlPanel->window());
+    }
     a.controlPanel->Show();
 }
 

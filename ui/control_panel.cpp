@@ -99,18 +99,19 @@ Fl_Group* W::Frame(int x, int y, int w, int h, const char* caption) {
 }
 
 void W::Build() {
-    win = new Fl_Double_Window(360, 470, "Control Panel");
+    win = new Fl_Double_Window(450, 470, "Control Panel");
     win->user_data(this);
     win->callback(WindowCallback);
 
     // ---- limits ----
-    Fl_Group* g = Frame(8, 8, 344, 170, "Map layers parametres");
-    Add("Label10", new Fl_Box(14, 28, 88, 22, "ELD Minimum"))
+    Fl_Group* g = Frame(8, 8, 434, 170, "Map layers parametres");
+    // The density range boxes hold the longest float text, "-3.4028235e+38".
+    Add("Label10", new Fl_Box(14, 28, 90, 22, "ELD Minimum"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-    Text1 = Add("Text1", new Fl_Output(102, 28, 72, 22));
-    Add("Label9", new Fl_Box(182, 28, 88, 22, "ELD Maximum"))
+    Text1 = Add("Text1", new Fl_Output(104, 28, 120, 22));
+    Add("Label9", new Fl_Box(228, 28, 90, 22, "ELD Maximum"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-    Text2 = Add("Text2", new Fl_Output(270, 28, 76, 22));
+    Text2 = Add("Text2", new Fl_Output(318, 28, 120, 22));
     Add("Label8", new Fl_Box(14, 54, 88, 20, "Layer Visible"))
         ->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
     Add("Label5", new Fl_Box(102, 54, 100, 20, "Layer Value"))
@@ -130,7 +131,7 @@ void W::Build() {
         Check[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnCheck(w); });
         Limit[i] = Add(names[1][i], new Fl_Input(102, y, 96, 24));
         Limit[i]->tooltip(limit_tip[i]);
-        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(204, y + 2, 142, 20));
+        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(204, y + 2, 232, 20));
         HScroll[i]->type(FL_HORIZONTAL);
         HScroll[i]->bounds(kSliderMin, kSliderMax);
         HScroll[i]->step(1);
@@ -141,7 +142,7 @@ void W::Build() {
     g->end();
 
     // ---- switches with pictures ----
-    g = Frame(8, 184, 344, 66, "Object style and visibility");
+    g = Frame(8, 184, 434, 66, "Object style and visibility");
     struct Switchy {
         const char* name;
         const char* icon_name;
@@ -178,7 +179,7 @@ void W::Build() {
     g->end();
 
     // ---- picking mode ----
-    g = Frame(8, 256, 344, 50, "Picking");
+    g = Frame(8, 256, 434, 50, "Picking");
     Option[3] = Add("Option3", new Fl_Round_Button(14, 278, 60, 22, "3D"));
     Option[3]->tooltip("Set 3D picking mode (exactly one layer must be shown)");
     Option[4] = Add("Option4", new Fl_Round_Button(84, 278, 60, 22, "2D"));
@@ -190,7 +191,7 @@ void W::Build() {
     g->end();
 
     // ---- Z layer of the contour map ----
-    g = Frame(8, 312, 344, 52, "2 D map Z layer number");
+    g = Frame(8, 312, 434, 52, "2 D map Z layer number");
     Text6 = Add("Text6", new Fl_Input(14, 334, 60, 24));
     Command2 = Add("Command2", new Fl_Button(80, 334, 28, 24, "-"));
     Command2->tooltip("-1 contour hight");
@@ -203,7 +204,7 @@ void W::Build() {
     g->end();
 
     // ---- axis views and presets, side by side ----
-    g = Frame(8, 370, 170, 56, "Force axis view");
+    g = Frame(8, 370, 215, 56, "Force axis view");
     static const char* axis_name[3] = {"ForceAxisX", "ForceAxesY", "ForceAxisZ"};
     static const char* axis_caption[3] = {"X", "Y", "Z"};
     static const char* axis_tip[3] = {"Force viewing along X axes", "Force viewing along Y axes",
@@ -214,17 +215,17 @@ void W::Build() {
         ForceAxis[k]->callback([](Fl_Widget* w, void* d) { Of(d).OnForceAxis(w); });
     }
     g->end();
-    g = Frame(182, 370, 170, 56, "User layer setting");
+    g = Frame(227, 370, 215, 56, "User layer setting");
     static const char* preset_name[4] = {nullptr, "Preset1", "Preset2", "Preset3"};
     static const char* preset_caption[4] = {nullptr, "1", "2", "3"};
     for (int i = 1; i <= 3; ++i) {
         Preset[i] =
-            Add(preset_name[i], new Fl_Button(192 + (i - 1) * 52, 394, 44, 24, preset_caption[i]));
+            Add(preset_name[i], new Fl_Button(237 + (i - 1) * 52, 394, 44, 24, preset_caption[i]));
         Preset[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnPreset(w); });
     }
     g->end();
 
-    Command1 = Add("Command1", new Fl_Button(130, 434, 100, 28, "Apply"));
+    Command1 = Add("Command1", new Fl_Button(175, 434, 100, 28, "Apply"));
     Command1->tooltip("apply changes and redraw all");
     Command1->callback([](Fl_Widget*, void* d) { Of(d).OnApply(); });
 

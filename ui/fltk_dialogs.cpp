@@ -40,6 +40,16 @@ std::string Patterns(const std::string& list) {
     return out + "}";
 }
 
+// The chooser shows each filter as its name followed by "(pattern)" and takes
+// the pattern from the first "(" of that label: a name with a pattern list of
+// its own, "Peak data file (*.dat)", would read "Peak data file
+// (*.dat)(*.dat)" and list nothing. The name keeps the text before its "(".
+std::string FilterName(const std::string& description) {
+    std::string name = description.substr(0, description.find('('));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return name + " ";
+}
+
 std::string Dir(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -52,19 +62,38 @@ std::string ToFltkFilter(const std::string& filter) {
     std::string out;
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
         if (!out.empty()) out += "\n";
-        out += parts[i] + "\t" + Patterns(parts[i + 1]);
+        out += FilterName(parts[i]) + "\t" + Patterns(parts[i + 1]);
     }
     return out;
 }
 
 FltkDialogs::FltkDialogs() {
     fl_message_title_default("eldview");
+    // Message boxes answer with "OK" (FLTK's own word is "Close").
+    fl_close = "OK";
     // FLTK's own chooser behaves the same everywhere, with or without GTK.
     Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
 }
 
 void FltkDialogs::Message(const std::string& text) {
     std::fprintf(stderr, "eldview: %s\n", text.c_str());
+    // A plain box: the text and one OK button, no icon.
+    Fl_Widget* icon = fl_message_icon();
+    icon->hide();
+    fl_message("%s", text.c_str());
+    icon->show();
+}
+
+void ShowFatalBox(const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "eldview: %s\n", text.c_str());
+    // The stop icon: a white X on a red disc. The program ends after this box,
+    // so the shared icon is not restored.
+    Fl_Widget* icon = fl_message_icon();
+    icon->box(FL_OVAL_BOX);
+    icon->color(FL_RED);
+    icon->labelcolor(FL_WHITE);
+    icon->label("X");
+    fl_message_title(title.c_str());
     fl_message("%s", text.c_str());
 }
 
@@ -117,7 +146,8 @@ std::string FltkDialogs::SaveFile(const std::string& default_name, const std::st
     Fl_Native_File_Chooser chooser;
     chooser.type(Fl_Native_File_Chooser::BROWSE_SAVE_FILE);
     chooser.filter(ToFltkFilter(filter).c_str());
-    chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
+    // No "File exists" question: the name was just chosen, and a save replaces
+    // the file.
     if (!directory_.empty()) chooser.directory(directory_.c_str());
     chooser.preset_file(default_name.c_str());
     if (chooser.show() != 0 || !chooser.filename()) return "";

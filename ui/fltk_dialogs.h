@@ -29,7 +29,12 @@ class FltkDialogs : public Dialogs {
 ScreenPoint BoxPositionAwayFrom(ScreenPoint avoid, int w, int h, int gap, int sx, int sy, int sw,
                                 int sh);
 
-// "Desc|*.a;*.b|All|*.*" -> "Desc\t*.{a,b}\nAll\t*", the chooser's filter form.
+// "Desc (*.a,*.b)|*.a;*.b|All|*.*" -> "Desc \t*.{a,b}\nAll \t*", the chooser's
+// filter form; the chooser adds "(pattern)" to each name itself.
 std::string ToFltkFilter(const std::string& filter);
+
+// The fatal-error box: the stop icon, the text and one OK button, under its
+// own title; the text also goes to stderr. The caller ends the program.
+void ShowFatalBox(const std::string& title, const std::string& text);
 
 }  // namespace eld

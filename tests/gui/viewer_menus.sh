@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The menu bar and the right button: Save peak list without peaks, a 3D pick
 # with three visible layers, Save image (a TGA of the interlaced picture, and
-# the same picture as PNG under a .png name), Save
-# POVRAY file (the scene with the map's name), the About and Help windows (kept,
-# not rebuilt, when chosen again while open), and Escape ending with status 0.
+# the same picture as PNG under a .png name, then saved again over the TGA
+# without a question), Save POVRAY file (the scene with the map's name), the
+# About and Help windows (kept, not rebuilt, when chosen again while open), and
+# Escape ending with status 0.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -82,6 +83,16 @@ for _ in $(seq 50); do [ -s "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
 convert "$tmp/ELD_picture.tga" -auto-orient "$tmp/from_tga.png"
 diff=$(compare -metric AE "$tmp/from_tga.png" "$tmp/ELD_picture.png" null: 2>&1)
 [ "$diff" = 0 ] || fail "PNG and TGA of the same picture differ in $diff pixels"
+
+# Saving over the file just written asks nothing more: the name was chosen.
+touch -d 2000-01-01 "$tmp/ELD_picture.tga"
+menu f i
+[ -n "$(gui_find_window "^Choose File$" 10)" ] || fail "no save dialog for the second image"
+sleep 0.3
+xdotool key Return
+for _ in $(seq 30); do [ "$tmp/ELD_picture.tga" -nt "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
+[ -z "$(gui_find_window '^eldview$' 2)" ] || fail "saving over an existing file asks a question"
+[ "$tmp/ELD_picture.tga" -nt "$tmp/ELD_picture.png" ] || fail "ELD_picture.tga not saved again"
 
 menu f p
 [ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no save dialog for the scene"

@@ -3,6 +3,7 @@
 # and odd rows alike), View > Interlaced stereo switches to the stereo pair and
 # back; a wheel notch zooms as much as a Shift+drag over a tenth of the height,
 # "c" undoes it, and a middle-button drag moves the scene with the pointer.
+# The control panel opens beside the main window.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -43,6 +44,19 @@ toggle_stereo() {
   xdotool key i
   sleep 0.8
 }
+
+# The control panel opens beside the main window, not over its picture.
+panel=$(gui_find_window '^Control Panel$' 10)
+[ -n "$panel" ] || fail "no control panel"
+geometry() { xdotool getwindowgeometry --shell "$1" | tr '\n' ' '; }
+python3 - "$(geometry "$win")" "$(geometry "$panel")" <<'PY' || fail "the control panel covers the main window"
+import sys
+def rect(s):
+    d = dict(kv.split("=") for kv in s.split())
+    return int(d["X"]), int(d["Y"]), int(d["WIDTH"]), int(d["HEIGHT"])
+(ax, ay, aw, ah), (bx, by, bw, bh) = rect(sys.argv[1]), rect(sys.argv[2])
+sys.exit(ax < bx + bw and bx < ax + aw and ay < by + bh and by < ay + ah)
+PY
 
 measure
 echo "-NoStereo: $m"

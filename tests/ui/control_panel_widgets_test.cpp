@@ -6,6 +6,10 @@
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
+// After gtest: the X11 headers it pulls in define None.
+#include <FL/fl_draw.H>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -223,6 +227,35 @@ TEST_F(PanelWidgets, ShowContourLayerKeepsUnappliedEdits) {
     EXPECT_EQ(Text("Limit1"), "2.5");
     panel_.Destroy();
     panel_.ShowContourLayer();  // no window: nothing to write, no crash
+}
+
+}  // namespace
+}  // namespace eld
+
+namespace eld {
+namespace {
+
+// The density range boxes show the whole number, exponent included: the text
+// reads back as the same float and fits the box (measured in the box's font,
+// so a display is needed).
+TEST_F(PanelWidgets, DensityRangeBoxesShowTheWholeNumber) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display to measure text";
+    const float values[][2] = {{1.4653806e-12f, 9.59049f},
+                               {-1.4653806e-12f, -0.0012345678f},
+                               {-3.4028235e+38f, -1.1754944e-38f}};
+    for (const auto& v : values) {
+        s_.map.MapGrid.DensityMin = v[0];
+        s_.map.MapGrid.DensityMax = v[1];
+        panel_.Load();
+        for (int k = 0; k < 2; ++k) {
+            auto* box = C<Fl_Output>(k == 0 ? "Text1" : "Text2");
+            const std::string text = box->value();
+            EXPECT_EQ(std::strtof(text.c_str(), nullptr), v[k]) << text;
+            fl_font(box->textfont(), box->textsize());
+            // The box's frame and FLTK's text margins take 10 pixels.
+            EXPECT_LE(fl_width(text.c_str()) + 10, box->w()) << text;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,186 @@
+// The FLTK dialogs as the user meets them: file filters through FLTK's own
+// chooser, and the buttons and icons of the message boxes. Everything but the
+// filter texts needs a display and is skipped without one.
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_File_Browser.H>
+#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Native_File_Chooser.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "mapdata/command_line.h"
+#include "mapdata/peak_list.h"
+#include "ui/fltk_dialogs.h"
+
+namespace eld {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Walk(Fl_Group* g, const std::function<void(Fl_Widget*)>& f) {
+    for (int i = 0; i < g->children(); ++i) {
+        f(g->child(i));
+        if (Fl_Group* sub = g->child(i)->as_group()) Walk(sub, f);
+    }
+}
+
+// FLTK's own chooser with a filter given the way FltkDialogs gives it; show()
+// would pass the parsed filter on to the chooser window, done here directly.
+struct ChooserProbe : Fl_FLTK_File_Chooser {
+    explicit ChooserProbe(const std::string& fltk_filter)
+        : Fl_FLTK_File_Chooser(Fl_Native_File_Chooser::BROWSE_SAVE_FILE) {
+        filter(fltk_filter.c_str());
+        _file_chooser->filter(_parsedfilt);
+        Walk(_file_chooser->newButton->window(), [this](Fl_Widget* w) {
+            if (auto* c = dynamic_cast<Fl_Choice*>(w)) show = c;
+            if (auto* b = dynamic_cast<Fl_File_Browser*>(w); b && !list) list = b;
+        });
+    }
+    // Label and pattern of entry i, and the files it lists in dir.
+    std::string Label(int i) const { return show->text(i); }
+    std::string Pattern(int i) {
+        _file_chooser->filter_value(i);
+        return list->filter();
+    }
+    std::set<std::string> Listed(int i, const fs::path& dir) {
+        _file_chooser->filter_value(i);
+        list->load(dir.c_str());
+        std::set<std::string> names;
+        for (int k = 1; k <= list->size(); ++k)
+            if (list->text(k) && std::string(list->text(k)) != "../") names.insert(list->text(k));
+        return names;
+    }
+    int Count() const { return _nfilters; }
+    Fl_Choice* show = nullptr;
+    Fl_File_Browser* list = nullptr;
+};
+
+TEST(FileDialogs, EveryFilterShowsItsNameOnceAndListsItsFiles) {
+    struct Entry {
+        const char* label;
+        const char* pattern;
+        std::set<std::string> listed;
+    };
+    struct Case {
+        const char* filter;
+        const char* fltk;
+        std::vector<Entry> entries;
+    };
+    const std::set<std::string> all = {"a.dat", "b.mt1", "c.fou", "d.grd", "e.pov", "f.tga",
+                                       "g.png", "h.txt", "i.ccp4", "j.mrc.gz", "k.cif", "l.pdb"};
+    const Case cases[] = {
+        {kMapFileFilter,
+         "ELD map files \t*.{mt1,fou,grd}\nAll files \t*",
+         {{"ELD map files (*.{mt1,fou,grd})", "*.{mt1,fou,grd}", {"b.mt1", "c.fou", "d.grd"}},
+          {"All files (*)", "*", all}}},
+        {kOpenDialogFilter,
+         "ELD map files \t*.{mt1,fou,grd}\nMaps of other programs "
+         "\t*.{ccp4,map,mrc,ccp4.gz,map.gz,mrc.gz,cube,cub}\nAll files \t*",
+         {{"ELD map files (*.{mt1,fou,grd})", "*.{mt1,fou,grd}", {"b.mt1", "c.fou", "d.grd"}},
+          {"Maps of other programs (*.{ccp4,map,mrc,ccp4.gz,map.gz,mrc.gz,cube,cub})",
+           "*.{ccp4,map,mrc,ccp4.gz,map.gz,mrc.gz,cube,cub}",
+           {"i.ccp4", "j.mrc.gz"}},
+          {"All files (*)", "*", all}}},
+        {kModelFileFilter,
+         "Structure models \t*.{pdb,ent,cif,mmcif,pdb.gz,ent.gz,cif.gz,mmcif.gz}\nAll files \t*",
+         {{"Structure models (*.{pdb,ent,cif,mmcif,pdb.gz,ent.gz,cif.gz,mmcif.gz})",
+           "*.{pdb,ent,cif,mmcif,pdb.gz,ent.gz,cif.gz,mmcif.gz}",
+           {"k.cif", "l.pdb"}},
+          {"All files (*)", "*", all}}},
+        {kPeakListFilter,
+         "Peak data file \t*.dat\nAll files \t*",
+         {{"Peak data file (*.dat)", "*.dat", {"a.dat"}}, {"All files (*)", "*", all}}},
+        {kPovrayFilter,
+         "POVRAY files \t*.pov\nAll files \t*",
+         {{"POVRAY files (*.pov)", "*.pov", {"e.pov"}}, {"All files (*)", "*", all}}},
+        {kImageFilter,
+         "TGA pictures \t*.tga\nPNG pictures \t*.png",
+         {{"TGA pictures (*.tga)", "*.tga", {"f.tga"}}, {"PNG pictures (*.png)", "*.png", {"g.png"}}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ToFltkFilter(c.filter), c.fltk) << c.filter;
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the chooser";
+
+    const fs::path dir = fs::temp_directory_path() / ("eld_filter_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    for (const std::string& name : all) std::ofstream(dir / name) << "x";
+    for (const Case& c : cases) {
+        ChooserProbe probe(ToFltkFilter(c.filter));
+        ASSERT_EQ(probe.Count(), static_cast<int>(c.entries.size())) << c.filter;
+        for (int i = 0; i < probe.Count(); ++i) {
+            EXPECT_EQ(probe.Label(i), c.entries[i].label) << c.filter;
+            EXPECT_EQ(probe.Pattern(i), c.entries[i].pattern) << c.filter;
+            EXPECT_EQ(probe.Listed(i, dir), c.entries[i].listed) << c.entries[i].label;
+        }
+    }
+    fs::remove_all(dir);
+}
+
+// What a modal box showed: its visible buttons and its icon.
+struct BoxSeen {
+    std::vector<std::string> buttons;
+    bool icon_visible = false;
+    std::string icon_label;
+    Fl_Color icon_colour = 0;
+    std::string title;
+};
+
+// Records the first shown modal window, then closes it; polls until it is up.
+void WatchForBox(void* data) {
+    auto& seen = *static_cast<BoxSeen*>(data);
+    for (Fl_Window* win = Fl::first_window(); win; win = Fl::next_window(win)) {
+        if (!win->modal() || !win->shown()) continue;
+        seen.title = win->label() ? win->label() : "";
+        Walk(win, [&](Fl_Widget* c) {
+            if (dynamic_cast<Fl_Button*>(c) && c->visible() && c->label())
+                seen.buttons.push_back(c->label());
+        });
+        Fl_Widget* icon = fl_message_icon();
+        seen.icon_visible = icon->visible();
+        seen.icon_label = icon->label() ? icon->label() : "";
+        seen.icon_colour = icon->color();
+        win->hide();
+        return;
+    }
+    Fl::repeat_timeout(0.05, WatchForBox, data);
+}
+
+// Runs show(), which opens a modal box, and tells what the box showed.
+BoxSeen SeeBox(const std::function<void()>& show) {
+    BoxSeen seen;
+    Fl::add_timeout(0.05, WatchForBox, &seen);
+    show();
+    EXPECT_FALSE(seen.buttons.empty()) << "no box was shown";
+    return seen;
+}
+
+TEST(MessageBoxes, PlainMessagesHaveOneOkButtonAndNoIconTheFatalBoxTheStopIcon) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
+    FltkDialogs dialogs;
+    BoxSeen plain = SeeBox([&] { dialogs.Message("You do not have any peaks"); });
+    EXPECT_EQ(plain.buttons, std::vector<std::string>{"OK"});
+    EXPECT_FALSE(plain.icon_visible);
+    EXPECT_EQ(plain.title, "eldview");
+
+    BoxSeen fatal = SeeBox([] { ShowFatalBox("Fatal Error In eldview", "Fatal Error: x"); });
+    EXPECT_EQ(fatal.buttons, std::vector<std::string>{"OK"});
+    EXPECT_TRUE(fatal.icon_visible);
+    EXPECT_EQ(fatal.icon_label, "X");
+    EXPECT_EQ(fatal.icon_colour, FL_RED);
+    EXPECT_EQ(fatal.title, "Fatal Error In eldview");
+}
+
+}  // namespace
+}  // namespace eld
