@@ -156,6 +156,11 @@ void mnuViewStereo_Click(App& a) {
     ChoosePixelFormat(a);
     InvalidateScene(a.s);
     Form_Resize(a);
+    // An open About window would show the old mode: it is opened afresh.
+    if (a.about && a.about->IsOpen()) {
+        a.about->Destroy();
+        mnuHelpAbout_Click(a);
+    }
 }
 
 void SyncViewMenu(App& a) {
