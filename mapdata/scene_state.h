@@ -154,6 +154,10 @@ struct SceneSurfaces {
     std::vector<ContourSegment> ContourSegments[4];
     int ContourSegmentCount[4] = {0, 0, 0, 0};
     std::int16_t ContourLayer = 1;
+
+    // The centre of view when the stores were last filled: with a map radius
+    // they hold only the cubes and squares near it.
+    float RegionCentre[3] = {0, 0, 0};
 };
 
 // The main window's view: orientation, translation, zoom, drags, spin and the
@@ -179,6 +183,10 @@ struct SceneSwitches {
     Switch ShowPickMarker = kFalse;
     std::int16_t SurfaceStyle = 1;  // 1 = SpiderGrid, 2 = TriangleGrid
     PickMode PickingMode = PickMode::Surface3D;
+    // Map radius in scene units (A): above 0 only the cubes and squares whose
+    // centre lies within it of the centre of view are extracted; 0 is the
+    // whole map.
+    float MapRadius = 0;
 };
 
 // Peaks picked in this run and the pick marker's position.

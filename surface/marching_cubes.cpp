@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -62,6 +63,12 @@ struct Job {
     int n1, n2, n3;
     std::vector<float> pos[3];  // pos[a][n] = origin + (n - 1) * step, n = 1..N
     float step[3];
+    // The region: cube centres per axis (n = 1..N-1), the slabs and rows
+    // that can hold a cube of it.
+    MapRegion region;
+    bool whole = true;
+    std::vector<double> centre[3];
+    int iFirst = 1, iLast = 0, jFirst = 1, jLast = 0;
     float limit;
     const float* values;
     std::size_t strideI, strideJ;  // in floats
@@ -119,10 +126,103 @@ int SlabPercent(int i, int n1) {
     return static_cast<int>(std::int64_t{100} * i / (n1 - 1));
 }
 
+// The rows of plane i that cubes of the region read.
 void PlaneBits(const Job& job, int i, std::uint64_t* plane) {
-    for (int j = 1; j <= job.n2; ++j)
+    for (int j = job.jFirst; j <= job.jLast + 1; ++j)
         RowBits(job.values + i * job.strideI + j * job.strideJ + 1, job.n3, job.limit,
                 plane + static_cast<std::size_t>(j) * job.words, job.words);
+}
+
+// The first and last n in 1..count with inside(n), where inside holds on one
+// run about the centre nearest `target` (centres are monotone along an axis,
+// and the distance only grows away from the nearest one). first > last: none.
+template <class Inside>
+void InsideRun(const std::vector<double>& c, int count, double target, Inside inside, int& first,
+               int& last) {
+    first = 1, last = 0;
+    if (count < 1) return;
+    const bool rising = c[count] >= c[1];
+    int lo = 1, hi = count;  // first n at or past target
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (rising ? c[mid] >= target : c[mid] <= target) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    int m = lo;
+    if (m > 1 && std::abs(c[m - 1] - target) <= std::abs(c[m] - target)) m = m - 1;
+    if (!inside(m)) return;
+    lo = m, hi = count;  // last inside
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (inside(mid)) {
+            lo = mid;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    last = lo;
+    lo = 1, hi = m;  // first inside
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (inside(mid)) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    first = lo;
+}
+
+double Square(double v) {
+    return v * v;
+}
+
+// Slabs and rows that can hold cubes of the region: the distance along one
+// or two axes alone already exceeds the radius elsewhere (the sum of squares
+// is formed in the order CentreInRegion forms it, and adding never lowers it).
+void PrepareRegion(Job& job, const MapRegion& region) {
+    const int counts[3] = {job.n1 - 1, job.n2 - 1, job.n3 - 1};
+    job.region = region;
+    job.whole = WholeMap(region);
+    job.iFirst = job.jFirst = 1;
+    job.iLast = counts[0];
+    job.jLast = counts[1];
+    if (job.whole) return;
+    for (int a = 0; a < 3; ++a) {
+        job.centre[a].assign(static_cast<std::size_t>(counts[a]) + 1, 0.0);
+        for (int n = 1; n <= counts[a]; ++n)
+            job.centre[a][n] = double(job.pos[a][n]) + 0.5 * double(job.step[a]);
+    }
+    const double r2 = region.radius * region.radius;
+    InsideRun(
+        job.centre[0], counts[0], region.centre[0],
+        [&](int i) { return Square(job.centre[0][i] - region.centre[0]) <= r2; }, job.iFirst,
+        job.iLast);
+    InsideRun(
+        job.centre[1], counts[1], region.centre[1],
+        [&](int j) { return Square(job.centre[1][j] - region.centre[1]) <= r2; }, job.jFirst,
+        job.jLast);
+}
+
+// Cubes k = first..last of row (i, j) that lie in the region; all of them
+// for the whole map.
+void RowRun(const Job& job, int i, int j, int& first, int& last) {
+    first = 1, last = job.n3 - 1;
+    if (job.whole) return;
+    const MapRegion& r = job.region;
+    const double r2 = r.radius * r.radius;
+    const double xy =
+        Square(job.centre[0][i] - r.centre[0]) + Square(job.centre[1][j] - r.centre[1]);
+    if (!(xy <= r2)) {
+        first = 1, last = 0;
+        return;
+    }
+    InsideRun(
+        job.centre[2], job.n3 - 1, r.centre[2],
+        [&](int k) { return xy + Square(job.centre[2][k] - r.centre[2]) <= r2; }, first, last);
 }
 
 struct ChunkResult {
@@ -138,10 +238,6 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
                      std::atomic<int>* started) {
     ChunkResult r;
     const int W = job.words;
-    const int cubesK = job.n3 - 1;
-    const int cubeWords = (cubesK + 63) / 64;
-    const std::uint64_t lastMask =
-        (cubesK % 64) ? (std::uint64_t{1} << (cubesK % 64)) - 1 : ~std::uint64_t{0};
     std::vector<std::uint64_t> planeA(static_cast<std::size_t>(job.n2 + 1) * W);
     std::vector<std::uint64_t> planeB(planeA.size());
     std::uint64_t* P = planeA.data();
@@ -165,7 +261,14 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
         PlaneBits(job, i + 1, Q);
         const float x0 = job.pos[0][i];
         const float x1 = x0 + dx;
-        for (int j = 1; j < job.n2; ++j) {
+        for (int j = job.jFirst; j <= job.jLast; ++j) {
+            int kFirst, kLast;
+            RowRun(job, i, j, kFirst, kLast);
+            if (kFirst > kLast) continue;
+            // Bit b of word w is cube k = 64 w + b + 1.
+            const int wFirst = (kFirst - 1) >> 6, wLast = (kLast - 1) >> 6;
+            const std::uint64_t firstMask = ~std::uint64_t{0} << ((kFirst - 1) & 63);
+            const std::uint64_t lastMask = ~std::uint64_t{0} >> (63 - ((kLast - 1) & 63));
             const std::uint64_t* r0 = P + static_cast<std::size_t>(j) * W;
             const std::uint64_t* r3 = P + static_cast<std::size_t>(j + 1) * W;
             const std::uint64_t* r1 = Q + static_cast<std::size_t>(j) * W;
@@ -176,7 +279,7 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
             const float* f3 = f0 + job.strideJ;
             const float y0 = job.pos[1][j];
             const float y1 = y0 + dy;
-            for (int w = 0; w < cubeWords; ++w) {
+            for (int w = wFirst; w <= wLast; ++w) {
                 const std::uint64_t a = r0[w], b = r1[w], c = r2[w], d = r3[w];
                 const std::uint64_t an = (a >> 1) | (r0[w + 1] << 63);
                 const std::uint64_t bn = (b >> 1) | (r1[w + 1] << 63);
@@ -185,7 +288,8 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
                 const std::uint64_t any = a | b | c | d | an | bn | cn | dn;
                 const std::uint64_t all = a & b & c & d & an & bn & cn & dn;
                 std::uint64_t mixed = any & ~all;
-                if (w == cubeWords - 1) mixed &= lastMask;
+                if (w == wFirst) mixed &= firstMask;
+                if (w == wLast) mixed &= lastMask;
                 while (mixed) {
                     const int p = __builtin_ctzll(mixed);
                     mixed &= mixed - 1;
@@ -287,7 +391,7 @@ void EnsureTriangleStore(std::vector<SurfaceTriangle>& store) {
 
 int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
-                   int threads, const std::function<void(int)>& progress) {
+                   int threads, const std::function<void(int)>& progress, const MapRegion& region) {
     const int n1 = grid.N(1), n2 = grid.N(2), n3 = grid.N(3);
     if (n1 < 2) return 0;
     if (n2 < 2 || n3 < 2) {
@@ -318,10 +422,12 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     job->strideI = job->strideJ * (static_cast<std::size_t>(density.n2) + 1);
     job->words = (n3 + 63) / 64 + 1;
     PrepareCases(table, job->cases);
+    PrepareRegion(*job, region);
 
-    const int slabs = n1 - 1;
+    const int slabs = job->iLast - job->iFirst + 1;
+    if (slabs < 1) return 0;
     if (threads <= 0) {
-        const double cubes = double(slabs) * (n2 - 1) * (n3 - 1);
+        const double cubes = double(slabs) * (job->jLast - job->jFirst + 1) * (n3 - 1);
         threads = cubes < (1 << 18) ? 1 : int(std::max(1u, std::thread::hardware_concurrency()));
     }
     threads = std::clamp(threads, 1, slabs);
@@ -335,7 +441,9 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     std::vector<std::unique_ptr<TriangleScratch>> scratch(threads);
     std::vector<std::exception_ptr> errors(threads);
     std::vector<std::thread> workers;
-    auto begin = [&](int t) { return 1 + static_cast<int>(std::int64_t(slabs) * t / threads); };
+    auto begin = [&](int t) {
+        return job->iFirst + static_cast<int>(std::int64_t(slabs) * t / threads);
+    };
     try {
         for (int t = 1; t < threads; ++t) {
             scratch[t] = std::make_unique<TriangleScratch>(capacity);
@@ -407,10 +515,17 @@ void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& p
     if (progress) progress(L, 0);
     std::function<void(int)> percent;
     if (progress) percent = [&](int p) { progress(L, p); };
-    s.surfaces.TriangleCount[L] =
-        ExtractSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
-                       s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent);
+    s.surfaces.TriangleCount[L] = ExtractSurface(
+        s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
+        s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent, ExtractionRegion(s));
     if (progress) progress(L, kLayerDone);
+}
+
+MapRegion ExtractionRegion(const SceneState& s) {
+    MapRegion r;
+    for (int a = 0; a < 3; ++a) r.centre[a] = s.surfaces.RegionCentre[a];
+    r.radius = s.switches.MapRadius > 0 ? s.switches.MapRadius : 0;
+    return r;
 }
 
 bool ExtractFields(SceneState& s, const ProgressFn& progress) {

@@ -30,6 +30,29 @@ inline float EdgeFraction(float a, float b, float limit) {
     return (a - limit) / (a - b);
 }
 
+// The part of the map an extraction visits. With radius > 0 only the cubes
+// (squares) whose centre lies within radius of centre, the distance taken in
+// double; otherwise every cube. A cube's centre is its corner 0 as the
+// extraction places it (GridOrigin + (i - 1) GridStep in float) plus half a
+// step on each axis, in double; a square's is its corner 1 plus half a step
+// on axes 1 and 2, at the section's height.
+struct MapRegion {
+    double centre[3] = {0, 0, 0};
+    double radius = 0;
+};
+inline bool WholeMap(const MapRegion& r) {
+    return !(r.radius > 0);
+}
+inline double DistanceSquared(const MapRegion& r, double x, double y, double z) {
+    return (x - r.centre[0]) * (x - r.centre[0]) + (y - r.centre[1]) * (y - r.centre[1]) +
+           (z - r.centre[2]) * (z - r.centre[2]);
+}
+inline bool CentreInRegion(const MapRegion& r, double x, double y, double z) {
+    return WholeMap(r) || DistanceSquared(r, x, y, z) <= r.radius * r.radius;
+}
+// The region of the scene's stores: MapRadius about RegionCentre.
+MapRegion ExtractionRegion(const SceneState& s);
+
 // The extraction of layer L reports (L, 0) when it starts, (L, 100 i / (N1 - 1))
 // before slab i of axis 1 (i = 1..N1-1, in order, also when N2 or N3 is 1) and
 // (L, kLayerDone) when the layer is complete; the viewer shows it in the
@@ -37,27 +60,29 @@ inline float EdgeFraction(float a, float b, float limit) {
 inline constexpr int kLayerDone = -1;
 using ProgressFn = std::function<void(int layer, int percent)>;
 
-// The extraction itself, into any store of `capacity` triangles: cubes in
-// loop order (axis 1 outermost, axis 3 innermost), each cube's triangles in
-// table order. Returns the triangle count; throws EldError(Fatal,
+// The extraction itself, into any store of `capacity` triangles: the cubes
+// of `region` in loop order (axis 1 outermost, axis 3 innermost), each cube's
+// triangles in table order. Returns the triangle count; throws EldError(Fatal,
 // kTooManyTrianglesMessage) when more than `capacity` triangles are needed.
 // threads <= 0 picks one per core (one for small grids); the output does not
-// depend on it. progress gets 100 i / (N1 - 1) before slab i of axis 1, in
-// slab order, on the calling thread.
+// depend on it. progress gets 100 i / (N1 - 1) before each slab i of axis 1
+// that holds cubes of the region, in slab order, on the calling thread.
 int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
-                   int threads = 0, const std::function<void(int percent)>& progress = {});
+                   int threads = 0, const std::function<void(int percent)>& progress = {},
+                   const MapRegion& region = {});
 
 // Fills s.surfaces.Triangles[L] from index 0 and sets s.surfaces.TriangleCount[L]. Reads the case
 // table from s.program.DataFolder on first use. Throws EldError(Fatal, "Sorry, to
 // complicated scene, Number of reguired triangles > 1 200 000") when the layer
 // needs more than 400 000 triangles.
 // The case table lives in s.surfaces.CellTables and is read once per run.
+// Only the cubes of ExtractionRegion(s).
 void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress = {});
 
 // The extraction half of the viewer's GenerateFields: the surface of every
 // visible layer, then, when ShowContourMap is on, the contours of all three
-// limits; clears SceneListValid. Returns false when a contour had more
+// limits, each within ExtractionRegion(s); clears SceneListValid. Returns false when a contour had more
 // segments than its store holds (the store keeps the first 100 000).
 bool ExtractFields(SceneState& s, const ProgressFn& progress = {});
 

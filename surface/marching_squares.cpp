@@ -90,6 +90,8 @@ bool GenerateContour(SceneState& s, float limit, int L) {
     q.dx = g.GridStep[0];
     q.dy = g.GridStep[1];
     q.Z = g.GridOrigin[2] + static_cast<float>(c - 1) * g.GridStep[2];
+    const MapRegion region = ExtractionRegion(s);
+    const bool whole = WholeMap(region);
     for (int a = 1; a < n1; ++a) {
         for (int b = 1; b < n2; ++b) {
             q.D[1] = d.at(a, b, c);
@@ -103,6 +105,9 @@ bool GenerateContour(SceneState& s, float limit, int L) {
             if (sc.count == 0) continue;
             q.X = g.GridOrigin[0] + static_cast<float>(a - 1) * q.dx;
             q.Y = g.GridOrigin[1] + static_cast<float>(b - 1) * q.dy;
+            if (!whole && !CentreInRegion(region, double(q.X) + 0.5 * double(q.dx),
+                                          double(q.Y) + 0.5 * double(q.dy), double(q.Z)))
+                continue;
             for (int n = 0; n < sc.count; ++n) {
                 if (count >= kMaxSegmentsPerLimit) return false;
                 ContourSegment& seg = store[count++];

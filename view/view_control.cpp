@@ -158,4 +158,28 @@ void PanByPixels(SceneState& s, float dx, float dy, int W, int H) {
             static_cast<float>(s.view.ViewTranslation[i] + m[4 * i] * vx + m[4 * i + 1] * vy);
 }
 
+XYZ CentreOfView(const SceneView& v) {
+    const float s = v.ViewScale == 0.0f ? 1.0f : v.ViewScale;
+    return XYZ{-v.ViewTranslation[0] / s, -v.ViewTranslation[1] / s, -v.ViewTranslation[2] / s};
+}
+
+void CentreViewOn(SceneState& s, const float p[3]) {
+    s.view.SpinActive = kFalse;
+    for (int i = 0; i < 3; ++i) s.view.ViewTranslation[i] = -s.view.ViewScale * p[i];
+}
+
+void CentreRegionOnView(SceneState& s) {
+    const XYZ c = CentreOfView(s.view);
+    s.surfaces.RegionCentre[0] = c.x;
+    s.surfaces.RegionCentre[1] = c.y;
+    s.surfaces.RegionCentre[2] = c.z;
+}
+
+bool RegionLagsView(const SceneState& s) {
+    if (!(s.switches.MapRadius > 0)) return false;
+    const XYZ c = CentreOfView(s.view);
+    const float* r = s.surfaces.RegionCentre;
+    return c.x != r[0] || c.y != r[1] || c.z != r[2];
+}
+
 }  // namespace eld

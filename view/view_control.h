@@ -72,4 +72,18 @@ inline constexpr double kHalfViewSpan = 6.0;
 // units there). The scale and the spinning stay.
 void PanByPixels(SceneState& s, float dx, float dy, int W, int H);
 
+// The scene point the view turns about. The model-view matrix draws p at
+// R (T + s p), so the point at the eye's origin is -T / s (-T at scale 0).
+XYZ CentreOfView(const SceneView& v);
+// Pans so that p becomes the centre of view (T := -s p); orientation and
+// scale stay, spinning stops.
+void CentreViewOn(SceneState& s, const float p[3]);
+
+// With a map radius the stores hold the map about RegionCentre; the viewer
+// extracts about the centre of view. RegionLagsView: a pan, a zoom about a
+// panned view or a centring has moved the centre of view away from it (never
+// with MapRadius 0).
+void CentreRegionOnView(SceneState& s);
+bool RegionLagsView(const SceneState& s);
+
 }  // namespace eld
