@@ -91,8 +91,19 @@ bool LoadMapFile(App& a, std::string& commandText);
 bool LoadModelFile(App& a);
 void ResetView(App& a);
 // Re-extracts the visible layers' surfaces and the contours with the progress
-// window; clears SceneListValid. Does not paint.
-void GenerateFields(App& a);
+// window (shown only after 0.2 s when quietWhenQuick), about the centre of
+// view when there is a map radius; clears SceneListValid. Does not paint.
+void GenerateFields(App& a, bool quietWhenQuick = false);
+
+// ---- the map radius (view_region.cpp) ----
+// With a map radius, re-extracts when the centre of view has moved (a pan, a
+// centring, a zoom about a panned view); Form_Paint runs it first.
+void FollowViewCentre(App& a);
+// View > Map radius: R in A (0 = the whole map); re-extracts and paints.
+void SetMapRadius(App& a, float radius);
+// View > Centre on last pick and the "p" key: the picked point becomes the
+// centre of view; paints (and so re-extracts with a map radius).
+void CentreOnLastPick(App& a);
 
 // ---- frames and window (main_window.cpp) ----
 // Builds frmMain (menu bar and GL view, client area 564 x 494) without

@@ -108,6 +108,9 @@ void Form_KeyPress(App& a, int keyAscii) {
         case 'c':
             CentreView(a.s);
             break;
+        case 'p':
+            CentreViewOn(a.s, a.s.peaks.PickedPoint);  // the last pick
+            break;
         case 'x':
             SetView(a, Axis::X);
             break;

@@ -11,7 +11,7 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: eldview [-StereoHW] [-StereoInterlaced] [-NoStereo] [MAP]\n"
+    "Usage: eldview [-StereoHW] [-StereoInterlaced] [-NoStereo] [-MapRadius R] [MAP]\n"
     "       eldview --help | --version\n"
     "\n"
     "Shows the electron-density map MAP (.mt1, .fou or .grd) with its atoms as\n"
@@ -19,8 +19,10 @@ const char kUsage[] =
     "Without MAP a file dialog asks for one. -NoStereo draws one plain picture\n"
     "instead (View > Interlaced stereo switches at any time); the other two\n"
     "switches are accepted for old command lines.\n"
+    "-MapRadius R draws only the map within R A of the centre of view.\n"
     "Keys: arrows, a, s pan; x, y, z axis views; c resets; + and - step the\n"
-    "contour section; h shows the control panel; q or Escape quits.\n"
+    "contour section; p centres on the last pick; h shows the control panel;\n"
+    "q or Escape quits.\n"
     "Data files are read beside the program or from ../share/eldview.\n";
 
 // The X display, opened here so that a missing one is a one-line message

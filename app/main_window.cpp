@@ -244,6 +244,7 @@ bool RenderForReadBack(App& a) {
 
 void Form_Paint(App& a) {
     if (!a.view || !a.view->shown() || a.s.program.QuitRequested) return;
+    FollowViewCentre(a);  // the map radius's region keeps up with pans and centring
     a.view->redraw();
     Fl::flush();
 }

@@ -1,5 +1,6 @@
 // Opening a map (at start and from File > Open), the view reset and the
 // extraction of the fields with the progress window.
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -40,6 +41,8 @@ bool LoadMapFile(App& a, std::string& commandText) {
     SceneState& s = a.s;
     CommandLineChoice choice = ParseCommandText(commandText);
     commandText = choice.FileText;
+    if (choice.BadMapRadius) a.dialogs.Message("-MapRadius needs a radius in A of at least 0");
+    if (choice.MapRadius > 0) s.switches.MapRadius = choice.MapRadius;
     // A later open has empty text: its mode stays what it was until it is set
     // below, so a frame drawn behind the open dialog uses the running mode.
     if (choice.DisplayMode != StereoMode::NoStereo || s.program.DisplayMode == StereoMode::Nothing)
@@ -153,14 +156,22 @@ void ResetView(App& a) {
     ActivateMainWindow(a);
 }
 
-void GenerateFields(App& a) {
+void GenerateFields(App& a, bool quietWhenQuick) {
     if (!a.frmProgressBar) a.frmProgressBar = std::make_unique<ProgressWindow>();
     ProgressWindow& progress = *a.frmProgressBar;
     // No event is handled until the extraction is over (the progress window
     // only redraws itself), so no handler can start a second one meanwhile.
+    // With a map radius the stores hold the map about the centre of view.
+    CentreRegionOnView(a.s);
+    const auto start = std::chrono::steady_clock::now();
     try {
-        ExtractFields(a.s,
-                      [&progress](int layer, int percent) { progress.Report(layer, percent); });
+        ExtractFields(a.s, [&](int layer, int percent) {
+            // A region that follows the view shows no window for a short extraction.
+            if (quietWhenQuick &&
+                std::chrono::steady_clock::now() - start < std::chrono::milliseconds(200))
+                return;
+            progress.Report(layer, percent);
+        });
     } catch (const EldError& e) {
         progress.Hide();
         InvalidateScene(a.s);

@@ -34,6 +34,12 @@ void MenuCallback(Fl_Widget*, void* data) {
     H(a);
 }
 
+// View > Map radius: a few radii; the control panel takes any other.
+template <int R>
+void MapRadiusItem(App& a) {
+    SetMapRadius(a, static_cast<float>(R));
+}
+
 }  // namespace
 
 void BuildMenu(App& a) {
@@ -49,6 +55,12 @@ void BuildMenu(App& a) {
     m.add("&View/&Show Control Panel", 0, MenuCallback<mnuViewShow_Control_Panel_Click>, &a);
     m.add("&View/&Background Color", 0, MenuCallback<mnuViewBackgroundColor_Click>, &a);
     m.add(kStereoItem, 0, MenuCallback<mnuViewStereo_Click>, &a, FL_MENU_TOGGLE | FL_MENU_VALUE);
+    m.add("&View/Centre on last &pick", 0, MenuCallback<CentreOnLastPick>, &a);
+    m.add("&View/Map &radius/&Whole map", 0, MenuCallback<MapRadiusItem<0>>, &a);
+    m.add("&View/Map &radius/&8 A", 0, MenuCallback<MapRadiusItem<8>>, &a);
+    m.add("&View/Map &radius/1&2 A", 0, MenuCallback<MapRadiusItem<12>>, &a);
+    m.add("&View/Map &radius/1&6 A", 0, MenuCallback<MapRadiusItem<16>>, &a);
+    m.add("&View/Map &radius/2&4 A", 0, MenuCallback<MapRadiusItem<24>>, &a);
     m.add("&Help/&Help", 0, MenuCallback<mnuHelpHelp_Click>, &a);
     m.add("&Help/&About", 0, MenuCallback<mnuHelpAbout_Click>, &a);
 }

@@ -1,5 +1,9 @@
 #include "mapdata/command_line.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include "mapdata/open_map.h"
 #include "mapdata/read_model.h"
 
@@ -24,15 +28,35 @@ bool StripSwitch(std::string& text, const std::string& name) {
     return true;
 }
 
+// "-MapRadius R": the number runs to the next blank, which goes with it.
+bool StripMapRadius(CommandLineChoice& choice) {
+    std::string& text = choice.FileText;
+    if (!StripSwitch(text, "-MapRadius")) return false;
+    const std::size_t end = std::min(text.find(' '), text.size());
+    const std::string number = text.substr(0, end);
+    text = end < text.size() ? text.substr(end + 1) : std::string();
+    char* stop = nullptr;
+    const double r = std::strtod(number.c_str(), &stop);
+    if (number.empty() || *stop != '\0' || !(r >= 0) || !std::isfinite(r)) {
+        choice.BadMapRadius = true;
+        return true;
+    }
+    choice.MapRadius = static_cast<float>(r);
+    return true;
+}
+
 }  // namespace
 
 CommandLineChoice ParseCommandText(const std::string& text) {
     CommandLineChoice choice{StereoMode::Nothing, text};
+    bool radius = StripMapRadius(choice);
     if (StripSwitch(choice.FileText, "-StereoHW")) choice.DisplayMode = StereoMode::StereoHW;
     if (StripSwitch(choice.FileText, "-StereoInterlaced"))
         choice.DisplayMode = StereoMode::StereoInterlaced;
+    if (!radius) radius = StripMapRadius(choice);
     if (choice.DisplayMode == StereoMode::Nothing) choice.DisplayMode = StereoMode::NoStereo;
     choice.NoStereo = StripSwitch(choice.FileText, "-NoStereo");
+    if (!radius) StripMapRadius(choice);
     return choice;
 }
 

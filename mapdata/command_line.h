@@ -32,8 +32,10 @@ std::string JoinArguments(int argc, const char* const* argv);
 // What the front of the command text asks for.
 struct CommandLineChoice {
     StereoMode DisplayMode = StereoMode::NoStereo;
-    std::string FileText;   // the rest; empty means "ask with the open dialog"
-    bool NoStereo = false;  // "-NoStereo": a single central-eye picture instead
+    std::string FileText;       // the rest; empty means "ask with the open dialog"
+    bool NoStereo = false;      // "-NoStereo": a single central-eye picture instead
+    float MapRadius = 0;        // -MapRadius R; 0: the whole map
+    bool BadMapRadius = false;  // -MapRadius without a number of at least 0
 };
 
 // Strips "-StereoHW" and then "-StereoInterlaced" from the front of the text
@@ -41,7 +43,9 @@ struct CommandLineChoice {
 // characters only, so "-StereoHWx" counts as the switch and the 'x' is dropped
 // as its separator. Without a switch the mode is NoStereo. After those two,
 // "-NoStereo" is stripped the same way; it asks for the plain picture, which
-// the two older switches never change.
+// the two older switches never change. "-MapRadius R" (the switch, a blank, a
+// number and its separator) is taken from the front the same way, before,
+// between or after the stereo switches.
 CommandLineChoice ParseCommandText(const std::string& text);
 
 // The last three characters of a name (the whole name when it is shorter).

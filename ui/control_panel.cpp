@@ -35,6 +35,7 @@ struct frmControlPanel::Widgets {
     std::array<Fl_Round_Button*, 5> Option{};  // 1..4
     Fl_Input* Text6 = nullptr;
     Fl_Box* Label7 = nullptr;
+    Fl_Input* MapRadius = nullptr;
     Fl_Button* Command1 = nullptr;
     Fl_Button* Command2 = nullptr;
     Fl_Button* Command3 = nullptr;
@@ -50,6 +51,7 @@ struct frmControlPanel::Widgets {
     void SyncControlsWithState();
     void ShowLimit(int i) { Limit[i]->value(FloatText(s.layers.LayerLimit[i]).c_str()); }
     void ShowContourLayer() { Text6->value(std::to_string(s.surfaces.ContourLayer).c_str()); }
+    void ShowMapRadius() { MapRadius->value(FloatText(s.switches.MapRadius).c_str()); }
 
     template <class W>
     W* Add(const char* name, W* w) {
@@ -199,8 +201,10 @@ void W::Build() {
     Command3 = Add("Command3", new Fl_Button(112, 334, 28, 24, "+"));
     Command3->tooltip("+1 contour hight");
     Command3->callback([](Fl_Widget*, void* d) { Of(d).OnZStep(+1); });
-    Label7 = Add("Label7", new Fl_Box(146, 334, 120, 24));
+    Label7 = Add("Label7", new Fl_Box(146, 334, 84, 24));
     Label7->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
+    MapRadius = Add("MapRadius", new Fl_Input(296, 334, 50, 24, "Radius A"));
+    MapRadius->tooltip("map radius about the centre of view, 0 = whole map");
     g->end();
 
     // ---- axis views and presets, side by side ----
@@ -241,6 +245,7 @@ void W::Load() {
         Preset[i]->tooltip(presetTips[i].c_str());
     }
     ShowContourLayer();
+    ShowMapRadius();
     Label7->copy_label(ZRangeText(GridPointsZ(s.map.MapGrid)).c_str());
     // The cell box is left alone: it starts cleared when the window is built
     // and then only shows the user's own clicks.
@@ -315,9 +320,11 @@ void W::OnPreset(Fl_Widget* w) {
 
 void W::OnApply() {
     ReadPanelControls(s, {Limit[1]->value(), Limit[2]->value(), Limit[3]->value()}, Text6->value());
+    s.switches.MapRadius = MapRadiusFromText(MapRadius->value());
     for (int i = 1; i <= 3; ++i) ShowLimit(i);
     UpdateSlidersFromLimits();
     ShowContourLayer();
+    ShowMapRadius();
     InvalidateScene(s);
     host.GenerateFields();
     host.Repaint();
@@ -364,6 +371,10 @@ bool frmControlPanel::Visible() const {
 
 void frmControlPanel::ShowContourLayer() {
     if (w_ && w_->Text6) w_->ShowContourLayer();
+}
+
+void frmControlPanel::ShowMapRadius() {
+    if (w_ && w_->MapRadius) w_->ShowMapRadius();
 }
 
 void frmControlPanel::Load() {

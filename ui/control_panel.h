@@ -57,10 +57,12 @@ class frmControlPanel {
     // Writes ContourLayer into the Z-layer box only ("+" and "-" keys), so
     // edits not yet applied in the other boxes stay.
     void ShowContourLayer();
+    // Writes MapRadius into its box only (View > Map radius).
+    void ShowMapRadius();
     // The window, for tests and for placing it; null before Create().
     Fl_Window* window() const;
     // A control by its name ("Check1", "Limit2", "HScroll3", "Option4",
-    // "Text6", "Label7", "Command1", "ForceAxisX", "Preset2", ...); null when
+    // "Text6", "Label7", "MapRadius", "Command1", "ForceAxisX", "Preset2", ...); null when
     // there is no such control or no window.
     Fl_Widget* Control(const std::string& name) const;
 

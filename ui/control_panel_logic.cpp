@@ -90,6 +90,11 @@ std::int16_t ContourLayerFromText(const std::string& text, int nz) {
     return static_cast<std::int16_t>(v);
 }
 
+float MapRadiusFromText(const std::string& text) {
+    const float r = static_cast<float>(LeadingNumber(text));
+    return r > 0 && std::isfinite(r) ? r : 0.0f;
+}
+
 std::int16_t ContourLayerStep(int layer, int delta, int nz) {
     int v = layer + delta;
     if (delta < 0 && v < 1) v = 1;

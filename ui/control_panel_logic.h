@@ -37,6 +37,9 @@ double LeadingNumber(const std::string& text);
 // Z layer typed into the box: rounded to the nearest integer, at most Nz
 // (the number of grid points along axis 3), then at least 1.
 std::int16_t ContourLayerFromText(const std::string& text, int nz);
+// Map radius typed into its box: the leading number, 0 (the whole map) when
+// it is not above 0.
+float MapRadiusFromText(const std::string& text);
 // The "-" and "+" buttons: one step down (at least 1) or up (at most Nz).
 std::int16_t ContourLayerStep(int layer, int delta, int nz);
 

@@ -74,6 +74,33 @@ TEST(CommandLine, SwitchNamesAreCaseSensitive) {
     EXPECT_EQ(c.FileText, "-stereohw a.mt1");
 }
 
+TEST(CommandLine, MapRadiusBeforeOrAfterTheStereoSwitches) {
+    struct Row {
+        const char* text;
+        float radius;
+        bool bad;
+        StereoMode mode;
+        const char* file;
+    } rows[] = {
+        {"-MapRadius 12.5 a.mt1", 12.5f, false, StereoMode::NoStereo, "a.mt1"},
+        {"-StereoInterlaced -MapRadius 8 my map.fou", 8, false, StereoMode::StereoInterlaced,
+         "my map.fou"},
+        {"-MapRadius 0 -StereoHW b.grd", 0, false, StereoMode::StereoHW, "b.grd"},
+        {"-MapRadius 8", 8, false, StereoMode::NoStereo, ""},
+        {"-StereoHW -NoStereo -MapRadius 5 c.fou", 5, false, StereoMode::StereoHW, "c.fou"},
+        {"-MapRadius x a.mt1", 0, true, StereoMode::NoStereo, "a.mt1"},
+        {"-MapRadius -3 a.mt1", 0, true, StereoMode::NoStereo, "a.mt1"},
+        {"a.mt1 -MapRadius 3", 0, false, StereoMode::NoStereo, "a.mt1 -MapRadius 3"},
+    };
+    for (const Row& r : rows) {
+        const CommandLineChoice c = ParseCommandText(r.text);
+        EXPECT_EQ(c.MapRadius, r.radius) << r.text;
+        EXPECT_EQ(c.BadMapRadius, r.bad) << r.text;
+        EXPECT_EQ(c.DisplayMode, r.mode) << r.text;
+        EXPECT_EQ(c.FileText, r.file) << r.text;
+    }
+}
+
 TEST(MapExtension, OnlyAllLowerOrAllUpperCaseFormsAreAccepted) {
     EXPECT_EQ(MapKindOf("a.mt1"), MapKind::Mt1);
     EXPECT_EQ(MapKindOf("A.MT1"), MapKind::Mt1);
