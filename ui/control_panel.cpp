@@ -32,6 +32,7 @@ struct frmControlPanel::Widgets {
     std::array<Fl_Check_Button*, 7> Check{};   // 1..6
     std::array<Fl_Input*, 4> Limit{};          // 1..3
     std::array<Fl_Scrollbar*, 4> HScroll{};    // 1..3
+    std::array<Fl_Box*, 4> Sigma{};            // 1..3: the limit in σ
     std::array<Fl_Round_Button*, 5> Option{};  // 1..4
     Fl_Input* Text6 = nullptr;
     Fl_Box* Label7 = nullptr;
@@ -49,7 +50,13 @@ struct frmControlPanel::Widgets {
     void Load();
     void UpdateSlidersFromLimits();
     void SyncControlsWithState();
-    void ShowLimit(int i) { Limit[i]->value(FloatText(s.layers.LayerLimit[i]).c_str()); }
+    void ShowLimit(int i) {
+        Limit[i]->value(FloatText(s.layers.LayerLimit[i]).c_str());
+        ShowSigma(i, s.layers.LayerLimit[i]);
+    }
+    void ShowSigma(int i, double limit) {
+        Sigma[i]->copy_label(SigmaText(s.map.MapGrid, limit).c_str());
+    }
     void ShowContourLayer() { Text6->value(std::to_string(s.surfaces.ContourLayer).c_str()); }
     void ShowMapRadius() { MapRadius->value(FloatText(s.switches.MapRadius).c_str()); }
 
@@ -68,6 +75,7 @@ struct frmControlPanel::Widgets {
     void OnCheck(Fl_Widget* w);
     void OnOption(Fl_Widget* w);
     void OnSlider(Fl_Widget* w);
+    void OnLimitTyped(Fl_Widget* w);
     void OnZStep(int delta);
     void OnForceAxis(Fl_Widget* w);
     void OnPreset(Fl_Widget* w);
@@ -125,7 +133,8 @@ void W::Build() {
     static const char* limit_tip[4] = {nullptr, "map limit 1", "map limit 2", "map limit 3"};
     static const char* names[][4] = {{"", "Check1", "Check2", "Check3"},
                                      {"", "Limit1", "Limit2", "Limit3"},
-                                     {"", "HScroll1", "HScroll2", "HScroll3"}};
+                                     {"", "HScroll1", "HScroll2", "HScroll3"},
+                                     {"", "Sigma1", "Sigma2", "Sigma3"}};
     for (int i = 1; i <= 3; ++i) {
         const int y = 76 + (i - 1) * 32;
         Check[i] = Add(names[0][i], new Fl_Check_Button(14, y, 86, 24, check_caption[i]));
@@ -133,7 +142,15 @@ void W::Build() {
         Check[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnCheck(w); });
         Limit[i] = Add(names[1][i], new Fl_Input(102, y, 96, 24));
         Limit[i]->tooltip(limit_tip[i]);
-        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(204, y + 2, 232, 20));
+        // Typing shows the typed level in σ at once; Apply stores it.
+        Limit[i]->when(FL_WHEN_CHANGED);
+        Limit[i]->callback([](Fl_Widget* w, void* d) { Of(d).OnLimitTyped(w); });
+        Sigma[i] = Add(names[3][i], new Fl_Box(202, y, 56, 24));
+        Sigma[i]->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
+        Sigma[i]->labelsize(11);
+        Sigma[i]->tooltip("the limit in \u03c3 (mean + N \u00b7 rms of the map); a limit can be "
+                          "typed so, e.g. 3s or 3\u03c3");
+        HScroll[i] = Add(names[2][i], new Fl_Scrollbar(262, y + 2, 174, 20));
         HScroll[i]->type(FL_HORIZONTAL);
         HScroll[i]->bounds(kSliderMin, kSliderMax);
         HScroll[i]->step(1);
@@ -294,6 +311,11 @@ void W::OnSlider(Fl_Widget* w) {
         s.layers.LayerLimit[i] = LimitFromSliderPosition(s.map.MapGrid, HScroll[i]->value());
         ShowLimit(i);
     }
+}
+
+void W::OnLimitTyped(Fl_Widget* w) {
+    for (int i = 1; i <= 3; ++i)
+        if (w == Limit[i]) ShowSigma(i, LimitFromText(s.map.MapGrid, Limit[i]->value()));
 }
 
 void W::OnZStep(int delta) {

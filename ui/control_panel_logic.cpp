@@ -3,7 +3,11 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include "mapdata/level_text.h"
 
 namespace eld {
 
@@ -79,6 +83,21 @@ double LeadingNumber(const std::string& text) {
     return v;
 }
 
+double LimitFromText(const MapGridRecord& g, const std::string& text) {
+    const std::optional<LevelText> level = ParseLevelText(text);
+    if (level && level->InSigma) return SigmaToLevel(g, level->Value);
+    return LeadingNumber(text);
+}
+
+std::string SigmaText(const MapGridRecord& g, double limit) {
+    if (!(g.DensityRms > 0)) return "";
+    double n = (limit - g.DensityMean) / g.DensityRms;
+    if (std::fabs(n) < 0.05) n = 0;  // no "-0.0"
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.1f \u03c3", n);
+    return buf;
+}
+
 int GridPointsZ(const MapGridRecord& g) {
     return static_cast<int>(std::nearbyint(g.GridPoints[2]));
 }
@@ -104,8 +123,9 @@ std::int16_t ContourLayerStep(int layer, int delta, int nz) {
 
 void ReadPanelControls(SceneState& s, const std::array<std::string, 3>& limit_texts,
                        const std::string& z_text) {
-    ApplyLimits(s, LeadingNumber(limit_texts[0]), LeadingNumber(limit_texts[1]),
-                LeadingNumber(limit_texts[2]));
+    const MapGridRecord& g = s.map.MapGrid;
+    ApplyLimits(s, LimitFromText(g, limit_texts[0]), LimitFromText(g, limit_texts[1]),
+                LimitFromText(g, limit_texts[2]));
     s.surfaces.ContourLayer = ContourLayerFromText(z_text, GridPointsZ(s.map.MapGrid));
 }
 

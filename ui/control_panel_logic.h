@@ -34,6 +34,12 @@ void ApplyLimits(SceneState& s, double l1, double l2, double l3);
 // exponent, leading blanks skipped); a text without a leading number gives 0.
 double LeadingNumber(const std::string& text);
 
+// A limit box's text: a level in σ ("3s", "3σ", "-1.5 sigma") means
+// DensityMean + N * DensityRms of the map; anything else is LeadingNumber.
+double LimitFromText(const MapGridRecord& g, const std::string& text);
+// The limit in σ of the map, e.g. "2.4 σ"; empty when the map's rms is 0.
+std::string SigmaText(const MapGridRecord& g, double limit);
+
 // Z layer typed into the box: rounded to the nearest integer, at most Nz
 // (the number of grid points along axis 3), then at least 1.
 std::int16_t ContourLayerFromText(const std::string& text, int nz);

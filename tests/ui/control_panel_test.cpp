@@ -109,6 +109,23 @@ TEST(ControlPanelText, ReadPanelControlsClampsTypedLimitsAndTheZLayer) {
     EXPECT_EQ(t.surfaces.ContourLayer, 1);
 }
 
+TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
+    MapGridRecord g;
+    g.DensityMean = 0.1;
+    g.DensityRms = 0.4;
+    struct Case {
+        const char* text;
+        double limit;
+    } const cases[] = {{"3s", 1.3},  {"3\u03c3", 1.3}, {" -1.5 sigma", -0.5},
+                       {"2", 2.0},   {"2.5e/A3", 2.5}, {"0.5 s", 0.3},
+                       {"sigma", 0}, {"", 0}};
+    for (const Case& c : cases) EXPECT_NEAR(LimitFromText(g, c.text), c.limit, 1e-12) << c.text;
+    EXPECT_EQ(SigmaText(g, 1.06), "2.4 \u03c3");
+    EXPECT_EQ(SigmaText(g, 0.09), "0.0 \u03c3");
+    g.DensityRms = 0;
+    EXPECT_EQ(SigmaText(g, 1.0), "") << "a flat map has no sigma";
+}
+
 TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
     EXPECT_EQ(ContourLayerStep(1, -1, 15), 1);
     EXPECT_EQ(ContourLayerStep(15, +1, 15), 15);

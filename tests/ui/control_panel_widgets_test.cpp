@@ -128,6 +128,25 @@ TEST_F(PanelWidgets, SliderSetsTheLimitAndItsText) {
     EXPECT_TRUE(host_.calls.empty());
 }
 
+TEST_F(PanelWidgets, SigmaBesideEachLimitFollowsSliderTypingAndApply) {
+    s_.map.MapGrid.DensityMean = 0.2;
+    s_.map.MapGrid.DensityRms = 0.5;
+    panel_.Load();
+    EXPECT_STREQ(C("Sigma3")->label(), "1.6 \u03c3");  // limit 1.0
+    auto* bar = C<Fl_Scrollbar>("HScroll3");
+    bar->value(kSliderMax);  // DensityMax 3
+    bar->do_callback();
+    EXPECT_STREQ(C("Sigma3")->label(), "5.6 \u03c3");
+    auto* box = C<Fl_Input>("Limit2");
+    box->value("3s");
+    box->do_callback();
+    EXPECT_STREQ(C("Sigma2")->label(), "3.0 \u03c3") << "shown while typing";
+    EXPECT_EQ(s_.layers.LayerLimit[2], 0.2f) << "stored only on Apply";
+    C("Command1")->do_callback();
+    EXPECT_EQ(s_.layers.LayerLimit[2], 1.7f) << "mean + 3 rms, in e/A^3";
+    EXPECT_EQ(Text("Limit2"), "1.7");
+}
+
 TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
     C("Preset2")->do_callback();
     EXPECT_EQ(s_.layers.LayerLimit[1], -1.0f) << "clamped to DensityMin";
