@@ -22,7 +22,7 @@ panel=$(gui_find_window '^Control Panel$' 10)
 [ -n "$panel" ] || fail "no control panel"
 
 # Layer 1 alone (Check2 and Check3 off, Apply), the panel out of the way.
-xdotool windowmove --sync "$panel" 900 560
+xdotool windowmove --sync "$panel" 820 560
 xdotool windowactivate --sync "$panel" 2>/dev/null
 sleep 0.3
 for y in 120 152; do
