@@ -12,6 +12,7 @@ int Contour(int argc, char** argv);
 int Render(int argc, char** argv);
 int Pov(int argc, char** argv);
 int Convert(int argc, char** argv);
+int Peaks(int argc, char** argv);
 
 // Prints "eldmap: message" to stderr and returns 1.
 int Error(const std::string& message);

@@ -22,6 +22,8 @@ const char kUsage[] =
     "                               write the POV-Ray scene of a view\n"
     "  convert IN OUT [--model MODEL.pdb] [--step S] [--box cell|atoms[:MARGIN]]\n"
     "                               turn CCP4/MRC and cube maps into .mt1/.fou/.grd\n"
+    "  peaks MAP [--model MODEL] [--min LEVEL|Nsigma] [--max N] [--json] [-o FILE]\n"
+    "                               density peaks, highest first, with the nearest atom\n"
     "\n"
     "MAP is a .mt1, .fou or .grd file, a CCP4/MRC map (.ccp4, .map, .mrc, also\n"
     "gzipped) or a Gaussian cube (.cube, .cub); maps of other programs are\n"
@@ -38,6 +40,7 @@ const Command kCommands[] = {
     {"info", eld::eldmap::Info},       {"surface", eld::eldmap::Surface},
     {"contour", eld::eldmap::Contour}, {"render", eld::eldmap::Render},
     {"pov", eld::eldmap::Pov},         {"convert", eld::eldmap::Convert},
+    {"peaks", eld::eldmap::Peaks},
 };
 
 }  // namespace

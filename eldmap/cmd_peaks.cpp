@@ -1,0 +1,156 @@
+// eldmap peaks: the density peaks of a map, highest first, each with the
+// nearest atom of the model; as text, JSON or a peak-list file.
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "eldmap/args.h"
+#include "eldmap/commands.h"
+#include "mapdata/level_text.h"
+#include "mapdata/peak_list.h"
+#include "mapdata/peak_search.h"
+#include "mapdata/read_map.h"
+#include "mapdata/read_pdb.h"
+
+namespace eld::eldmap {
+namespace {
+
+const char kHelp[] =
+    "usage: eldmap peaks MAP [--model MODEL] [--min LEVEL|Nsigma] [--max N] [--json]\n"
+    "                        [-o newatoms.dat]\n"
+    "\n"
+    "Local maxima of the density above --min, refined between grid points, highest\n"
+    "first. Copies of one site by lattice translation (or by the space group's\n"
+    "symmetry, when the map has one) are listed once, in the copy nearest the model.\n"
+    "\n"
+    "  --model MODEL.pdb  the model's atoms instead of the map's own\n"
+    "  --min LEVEL        the lowest peak height: a density value, or a multiple of\n"
+    "                     the map's rms deviation above its mean (3sigma, 3s;\n"
+    "                     default 3sigma)\n"
+    "  --max N            at most N peaks (default 50)\n"
+    "  --json             a list of objects with height, sigma, fractional,\n"
+    "                     position (scene coordinates), nearest_atom and distance\n"
+    "  -o FILE            also write the peaks as a peak-list file (atom records Q in\n"
+    "                     fractional coordinates), at most 200\n"
+    "\n"
+    "Text: one line per peak with rank, height, height in sigma, fractional x y z,\n"
+    "and the nearest model atom (symmetry and lattice copies included) with its\n"
+    "distance.\n";
+
+struct PeaksRequest {
+    std::string map, model, min = "3sigma", out;
+    int max = 50;
+    bool json = false;
+};
+
+// The model's atoms in the map's scene: Cartesian minus CellMatrix * CellShift,
+// as eldmap convert places them.
+void UseModel(SceneState& s, const std::string& path, std::vector<std::string>& labels) {
+    const PdbModel model = ReadPdbModel(path);
+    const Vec3 shift = FractionalToSceneD(s, Vec3{0, 0, 0});  // -CellMatrix * CellShift
+    s.map.AtomNames.clear();
+    s.map.AtomData.clear();
+    labels.clear();
+    for (const ForeignAtom& a : model.Atoms) {
+        std::array<float, 13> row{};
+        for (int k = 0; k < 3; ++k) row[k] = static_cast<float>(a.Cartesian[k] + shift[k]);
+        s.map.AtomData.push_back(row);
+        s.map.AtomNames.push_back(AtomNameForElement(a.Element));
+        labels.push_back(a.Element);
+    }
+    s.map.AtomCount = static_cast<int>(s.map.AtomData.size());
+}
+
+std::string Trim(const std::string& s) {
+    const auto b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
+    return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+int RunPeaks(const PeaksRequest& r) {
+    SceneState s;
+    ReadMapFile(s, r.map);
+    std::vector<std::string> labels;
+    for (const std::string& n : s.map.AtomNames) labels.push_back(Trim(n));
+    if (!r.model.empty()) UseModel(s, r.model, labels);
+
+    const auto level = ParseLevelText(r.min);
+    if (!level) return Error("peaks: --min takes a density value or Nsigma, not '" + r.min + "'");
+    PeakSearchOptions o;
+    o.MinLevel = LevelValue(*level, s.map.MapGrid);
+    o.MaxPeaks = r.max;
+    const std::vector<FoundPeak> peaks = FindPeaks(s, o);
+
+    if (r.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const FoundPeak& p : peaks) {
+            nlohmann::json j = {{"height", p.Height},         {"sigma", p.Sigma},
+                                {"fractional", p.Fractional}, {"position", p.Position},
+                                {"nearest_atom", nullptr},    {"distance", nullptr}};
+            if (p.NearestAtom >= 0) {
+                j["nearest_atom"] = labels[p.NearestAtom];
+                j["distance"] = p.Distance;
+            }
+            list.push_back(j);
+        }
+        std::printf("%s\n", list.dump(1).c_str());
+    } else {
+        std::printf("# rank  height  sigma  x y z (fractional)  nearest atom  distance\n");
+        for (std::size_t k = 0; k < peaks.size(); ++k) {
+            const FoundPeak& p = peaks[k];
+            char distance[32] = "-";
+            if (p.NearestAtom >= 0) std::snprintf(distance, sizeof distance, "%.3f", p.Distance);
+            std::printf("%4zu %10.4g %7.2f %10.6f %10.6f %10.6f  %-5s %s\n", k + 1, p.Height,
+                        p.Sigma, p.Fractional[0], p.Fractional[1], p.Fractional[2],
+                        p.NearestAtom >= 0 ? labels[p.NearestAtom].c_str() : "-", distance);
+        }
+    }
+
+    if (!r.out.empty()) {
+        // The peak list as the viewer saves picked peaks.
+        SceneState list;
+        list.map.CellMatrix = s.map.CellMatrix;
+        for (int k = 0; k < 3; ++k) list.map.CellShift[k] = s.map.CellShift[k];
+        for (const FoundPeak& p : peaks) {
+            for (int k = 0; k < 3; ++k)
+                list.peaks.PeakList[list.peaks.PeakCount][k] = float(p.Position[k]);
+            ++list.peaks.PeakCount;
+        }
+        WritePeakListFile(r.out, PeakListText(list));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int Peaks(int argc, char** argv) {
+    PeaksRequest r;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--json") {
+            r.json = true;
+        } else if (arg == "--model" || arg == "--min" || arg == "-o") {
+            const char* v = value();
+            if (!v) return Error("peaks: " + arg + " needs a value");
+            (arg == "--model" ? r.model : arg == "--min" ? r.min : r.out) = v;
+        } else if (arg == "--max") {
+            const char* v = value();
+            if (!v || !ParseInt(v, r.max) || r.max < 1)
+                return Error("peaks: --max needs a whole number of at least 1");
+        } else if (const std::string why = TakeMapArgument(arg, r.map); !why.empty()) {
+            return Error("peaks: " + why);
+        }
+    }
+    if (r.map.empty()) return Error("peaks: no map given (see eldmap peaks --help)");
+    if (!r.out.empty() && r.max > kMaxPeaks)
+        return Error("peaks: a peak-list file holds at most " + std::to_string(kMaxPeaks) +
+                     " peaks (--max)");
+    return RunPeaks(r);
+}
+
+}  // namespace eld::eldmap

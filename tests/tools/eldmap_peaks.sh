@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# eldmap peaks on a real difference-like map (paracetamol hydrate minus its model
+# without O4, C9 and O1W, tests/data/difference/): the removed atoms come first,
+# each within 0.1 A, listed once and in the copy beside the model; levels, the
+# peak-list file and refused options.
+set -uo pipefail
+bin="${ELD_BIN_DIR:?}/eldmap"
+data="${ELD_TEST_DATA:?}/difference"
+map="$data/paracetamol_diff.mt1"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+check() {  # check DESCRIPTION CONDITION...
+  local what="$1"; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+contains() { grep -qF -- "$2" <<<"$1"; }
+count() { grep -vc '^#' <<<"$1"; }
+
+# The three peaks are the removed atoms, each within 0.1 A and each once, and
+# the nearest model atom of each is its hydrogen (0.8 to 1.0 A away).
+removed_first() {
+  python3 - "$tmp/peaks.json" "$data/removed_atoms.txt" <<'PY'
+import json, math, sys
+peaks = json.load(open(sys.argv[1]))
+removed = {l.split()[0]: list(map(float, l.split()[1:])) for l in open(sys.argv[2]) if l[0] != "#"}
+found = set()
+for p in peaks:
+    name = min(removed, key=lambda n: math.dist(p["position"], removed[n]))
+    d = math.dist(p["position"], removed[name])
+    print(f"  {name}: {d:.3f} A from the peak; nearest atom {p['nearest_atom']} at {p['distance']:.3f}")
+    if d < 0.1 and p["nearest_atom"] == "H" and 0.8 < p["distance"] < 1.0:
+        found.add(name)
+sys.exit(0 if len(peaks) == 3 and found == set(removed) else 1)
+PY
+}
+
+"$bin" peaks "$map" --json > "$tmp/peaks.json"
+check "the three removed atoms come first, each within 0.1 A, once" removed_first
+"$bin" peaks "$map" --model "$data/paracetamol_model.pdb" --json > "$tmp/peaks.json"
+check "the same with the model from its PDB file" removed_first
+
+out="$("$bin" peaks "$map")"
+check "text: header and three peaks" test "$(count "$out")" -eq 3
+check "text: rank, height, sigma, fractional, atom, distance" \
+  contains "$out" "   1      21.95   64.82   1.223649   0.391984   0.203802  H     0.943"
+check "--min 60sigma keeps the two oxygens" test "$(count "$("$bin" peaks "$map" --min 60sigma)")" -eq 2
+check "--min 19 (a density value) keeps them too" test "$(count "$("$bin" peaks "$map" --min 19)")" -eq 2
+check "--max 1 keeps the highest" test "$(count "$("$bin" peaks "$map" --max 1 --min 1)")" -eq 1
+
+"$bin" peaks "$map" --json -o "$tmp/newatoms.dat" > "$tmp/peaks.json"
+check "-o writes the peaks' fractional coordinates as a peak-list file" \
+  python3 - "$tmp/newatoms.dat" "$tmp/peaks.json" <<'PY'
+import json, re, sys
+text = open(sys.argv[1], newline="").read()
+peaks = json.load(open(sys.argv[2]))
+lines = text.split("\r\n")
+ok = lines[-1] == "" and len(lines) == len(peaks) + 1
+for n, (line, p) in enumerate(zip(lines, peaks), 1):
+    m = re.fullmatch(r"ATOM Q  %d   X=(.*) Y=(.*) Z=(.*) " % n, line)
+    ok = ok and m and all(abs(float(v) - f) < 2e-6 for v, f in zip(m.groups(), p["fractional"]))
+sys.exit(0 if ok else 1)
+PY
+
+err="$("$bin" peaks "$map" --min lots 2>&1)"
+check "a bad --min is refused" contains "$err" "--min takes a density value or Nsigma, not 'lots'"
+err="$("$bin" peaks "$map" --max 201 -o "$tmp/x.dat" 2>&1)"
+check "more peaks than a peak-list file holds are refused" contains "$err" "at most 200 peaks"
+err="$("$bin" peaks 2>&1)"
+check "a map is needed" contains "$err" "no map given"
+
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
