@@ -8,11 +8,11 @@
 
 #include "eldmap/args.h"
 #include "eldmap/commands.h"
+#include "mapdata/data_files.h"
 #include "mapdata/level_text.h"
+#include "mapdata/open_map.h"
 #include "mapdata/peak_list.h"
 #include "mapdata/peak_search.h"
-#include "mapdata/read_map.h"
-#include "mapdata/read_pdb.h"
 
 namespace eld::eldmap {
 namespace {
@@ -25,7 +25,11 @@ const char kHelp[] =
     "first. Copies of one site by lattice translation (or by the space group's\n"
     "symmetry, when the map has one) are listed once, in the copy nearest the model.\n"
     "\n"
-    "  --model MODEL.pdb  the model's atoms instead of the map's own\n"
+    "MAP is a .mt1, .fou or .grd map, or a CCP4/MRC or cube map (read over its\n"
+    "whole cell). The space group comes from the map or else from the model.\n"
+    "\n"
+    "  --model MODEL      the atoms of a PDB, mmCIF or small-molecule CIF model\n"
+    "                     instead of the map's own, named as in the model\n"
     "  --min LEVEL        the lowest peak height: a density value, or a multiple of\n"
     "                     the map's rms deviation above its mean (3sigma, 3s;\n"
     "                     default 3sigma)\n"
@@ -45,24 +49,6 @@ struct PeaksRequest {
     bool json = false;
 };
 
-// The model's atoms in the map's scene: Cartesian minus CellMatrix * CellShift,
-// as eldmap convert places them.
-void UseModel(SceneState& s, const std::string& path, std::vector<std::string>& labels) {
-    const PdbModel model = ReadPdbModel(path);
-    const Vec3 shift = FractionalToSceneD(s, Vec3{0, 0, 0});  // -CellMatrix * CellShift
-    s.map.AtomNames.clear();
-    s.map.AtomData.clear();
-    labels.clear();
-    for (const ForeignAtom& a : model.Atoms) {
-        std::array<float, 13> row{};
-        for (int k = 0; k < 3; ++k) row[k] = static_cast<float>(a.Cartesian[k] + shift[k]);
-        s.map.AtomData.push_back(row);
-        s.map.AtomNames.push_back(AtomNameForElement(a.Element));
-        labels.push_back(a.Element);
-    }
-    s.map.AtomCount = static_cast<int>(s.map.AtomData.size());
-}
-
 std::string Trim(const std::string& s) {
     const auto b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
     return b == std::string::npos ? "" : s.substr(b, e - b + 1);
@@ -70,16 +56,28 @@ std::string Trim(const std::string& s) {
 
 int RunPeaks(const PeaksRequest& r) {
     SceneState s;
-    ReadMapFile(s, r.map);
-    std::vector<std::string> labels;
-    for (const std::string& n : s.map.AtomNames) labels.push_back(Trim(n));
-    if (!r.model.empty()) UseModel(s, r.model, labels);
+    s.program.DataFolder = FindDataFolder();
+    // The whole cell, so that every site has a copy in the grid.
+    ConvertOptions convert;
+    convert.Box = BoxChoice::Cell;
+    std::vector<std::string> warnings;
+    const MapDetails details = OpenAnyMap(s, r.map, r.model, convert, &warnings);
+    for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: %s\n", w.c_str());
+    // Sigma is the map's own, over the points it stores, when it tells it.
+    if (details.HasStats) {
+        s.map.MapGrid.DensityMean = details.Mean;
+        s.map.MapGrid.DensityRms = details.Rms;
+    }
+    std::vector<std::string> labels = s.map.AtomLabels;
+    if (labels.size() != s.map.AtomNames.size())
+        for (const std::string& n : s.map.AtomNames) labels.push_back(Trim(n));
 
     const auto level = ParseLevelText(r.min);
     if (!level) return Error("peaks: --min takes a density value or Nsigma, not '" + r.min + "'");
     PeakSearchOptions o;
     o.MinLevel = LevelValue(*level, s.map.MapGrid);
     o.MaxPeaks = r.max;
+    o.Symmetry = details.Symmetry;
     const std::vector<FoundPeak> peaks = FindPeaks(s, o);
 
     if (r.json) {

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # eldmap peaks on a real difference-like map (paracetamol hydrate minus its model
 # without O4, C9 and O1W, tests/data/difference/): the removed atoms come first,
-# each within 0.1 A, listed once and in the copy beside the model; levels, the
-# peak-list file and refused options.
+# each within 0.1 A, listed once and in the copy beside the model; the real
+# P 1 21/n 1 map with its symmetry; levels, the peak-list file and refused
+# options.
 set -uo pipefail
 bin="${ELD_BIN_DIR:?}/eldmap"
 data="${ELD_TEST_DATA:?}/difference"
+real="${ELD_SOURCE_DIR:?}/tools/realdata"
 map="$data/paracetamol_diff.mt1"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
@@ -18,18 +20,20 @@ contains() { grep -qF -- "$2" <<<"$1"; }
 count() { grep -vc '^#' <<<"$1"; }
 
 # The three peaks are the removed atoms, each within 0.1 A and each once, and
-# the nearest model atom of each is its hydrogen (0.8 to 1.0 A away).
+# the nearest model atom of each is its hydrogen, 0.8 to 1.0 A away ("H" when
+# the atoms are named by element only).
 removed_first() {
   python3 - "$tmp/peaks.json" "$data/removed_atoms.txt" <<'PY'
 import json, math, sys
 peaks = json.load(open(sys.argv[1]))
 removed = {l.split()[0]: list(map(float, l.split()[1:])) for l in open(sys.argv[2]) if l[0] != "#"}
+hydrogens = {"O4": ["H4"], "C9": ["H9A", "H9B", "H9C"], "O1W": ["H1W", "H2W"]}
 found = set()
 for p in peaks:
     name = min(removed, key=lambda n: math.dist(p["position"], removed[n]))
     d = math.dist(p["position"], removed[name])
     print(f"  {name}: {d:.3f} A from the peak; nearest atom {p['nearest_atom']} at {p['distance']:.3f}")
-    if d < 0.1 and p["nearest_atom"] == "H" and 0.8 < p["distance"] < 1.0:
+    if d < 0.1 and p["nearest_atom"] in ["H"] + hydrogens[name] and 0.8 < p["distance"] < 1.0:
         found.add(name)
 sys.exit(0 if len(peaks) == 3 and found == set(removed) else 1)
 PY
@@ -38,7 +42,23 @@ PY
 "$bin" peaks "$map" --json > "$tmp/peaks.json"
 check "the three removed atoms come first, each within 0.1 A, once" removed_first
 "$bin" peaks "$map" --model "$data/paracetamol_model.pdb" --json > "$tmp/peaks.json"
-check "the same with the model from its PDB file" removed_first
+check "the same with the model's atom names" removed_first
+"$bin" peaks "$data/paracetamol_diff.ccp4" --model "$data/paracetamol_model.pdb" --json \
+  > "$tmp/peaks.json"
+check "the same from the CCP4 map" removed_first
+
+# The calculated map itself in P 1 21/n 1 with the asymmetric unit as model:
+# its 12 atoms heavier than hydrogen, each once (not four times) and on the atom.
+"$bin" peaks "$real/paracetamol_hydrate_dencalc.ccp4" --model "$real/paracetamol_hydrate.pdb" \
+  --json > "$tmp/atoms.json"
+check "symmetry copies of a site are listed once, beside the model" python3 - "$tmp/atoms.json" <<'PY'
+import json, sys
+peaks = json.load(open(sys.argv[1]))
+names = [p["nearest_atom"] for p in peaks]
+print("  " + " ".join(f"{p['nearest_atom']}:{p['distance']:.3f}" for p in peaks))
+sys.exit(0 if len(peaks) == 12 and len(set(names)) == 12 and
+         all(p["distance"] < 0.05 and not p["nearest_atom"].startswith("H") for p in peaks) else 1)
+PY
 
 out="$("$bin" peaks "$map")"
 check "text: header and three peaks" test "$(count "$out")" -eq 3
