@@ -99,7 +99,7 @@ def main():
 
     subprocess.run([eldmap, "convert", os.path.join(out, "paracetamol_diff.ccp4"),
                     os.path.join(out, "paracetamol_diff.mt1"), "--model",
-                    os.path.join(out, "paracetamol_model.pdb")], check=True)
+                    os.path.join(out, "paracetamol_model.pdb"), "--box", "cell"], check=True)
 
 
 main()
