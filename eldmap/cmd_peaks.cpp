@@ -8,6 +8,7 @@
 
 #include "eldmap/args.h"
 #include "eldmap/commands.h"
+#include "eldmap/load.h"
 #include "mapdata/data_files.h"
 #include "mapdata/level_text.h"
 #include "mapdata/open_map.h"
@@ -56,13 +57,10 @@ std::string Trim(const std::string& s) {
 
 int RunPeaks(const PeaksRequest& r) {
     SceneState s;
-    s.program.DataFolder = FindDataFolder();
     // The whole cell, so that every site has a copy in the grid.
     ConvertOptions convert;
     convert.Box = BoxChoice::Cell;
-    std::vector<std::string> warnings;
-    const MapDetails details = OpenAnyMap(s, r.map, r.model, convert, &warnings);
-    for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: %s\n", w.c_str());
+    const MapDetails details = OpenMap(s, r.map, r.model, convert);
     // Sigma is the map's own, over the points it stores, when it tells it.
     if (details.HasStats) {
         s.map.MapGrid.DensityMean = details.Mean;

@@ -14,10 +14,11 @@
 
 namespace eld::eldmap {
 
-MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path) {
+MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path,
+                   const ConvertOptions& o) {
     if (s.program.DataFolder.empty()) s.program.DataFolder = FindDataFolder();
     std::vector<std::string> warnings;
-    const MapDetails d = OpenAnyMap(s, path, model_path, ConvertOptions{}, &warnings);
+    const MapDetails d = OpenAnyMap(s, path, model_path, o, &warnings);
     for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: warning: %s\n", w.c_str());
     s.map.MapFileName = path;
     return d;

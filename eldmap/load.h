@@ -11,11 +11,12 @@ namespace eld::eldmap {
 
 // Every subcommand opens its map here: any map the programs take (.mt1, .fou,
 // .grd; CCP4/MRC, also .gz; Gaussian cube, converted as eldmap convert does
-// with its defaults) with an optional structure model (model_path "" for
-// none). DataFolder := FindDataFolder() when it is empty; MapFileName := path.
+// with its defaults, or with `o`) with an optional structure model (model_path
+// "" for none). DataFolder := FindDataFolder() when it is empty; MapFileName := path.
 // Warnings are printed as "eldmap: warning: ...". Returns what info reports
 // beyond the scene (cell, space group and its operations, mean and rms).
-MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path);
+MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path,
+                   const ConvertOptions& o = {});
 
 // The first half of the viewer's map opening: OpenMap, then the layer
 // defaults (SetLayersProperites with DensityMin and LayerHighValue).
