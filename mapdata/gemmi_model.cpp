@@ -124,7 +124,13 @@ StructureModel ReadModelBuffer(std::string_view bytes, const std::string& name) 
     try {
         if (kind == ModelKind::Pdb) {
             m.Format = "PDB";
-            TakeStructure(m, gemmi::read_pdb_from_memory(bytes.data(), bytes.size(), name), name);
+            // PDB files are ASCII. gemmi 0.5.7 shifts record-name chars as
+            // signed values, so a byte above 0x7F there is undefined
+            // behaviour; such bytes become '?'.
+            std::string ascii(bytes);
+            for (char& c : ascii)
+                if (static_cast<unsigned char>(c) > 0x7F) c = '?';
+            TakeStructure(m, gemmi::read_pdb_from_memory(ascii.data(), ascii.size(), name), name);
         } else {
             ReadCif(m, bytes, name);
         }
