@@ -1,6 +1,8 @@
 // Marching squares in one section.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "surface/marching_cubes.h"
 #include "surface/marching_squares.h"
 #include "tests/core/surface_reference.h"
@@ -62,6 +64,68 @@ TEST(Contour, SaddleCutsOffTheTwoCornersAbove) {
         EXPECT_EQ(got[n].y1, expected[n].y1) << n;
         EXPECT_EQ(got[n].x2, expected[n].x2) << n;
         EXPECT_EQ(got[n].y2, expected[n].y2) << n;
+    }
+}
+
+// Every one of the 16 square cases with corner values that put each crossing
+// at a different place along its edge. Checked without the case table: every
+// end lies on an edge whose two corners are on opposite sides of the limit,
+// at the point where the edge's linear interpolation equals the limit; every
+// such edge has exactly one end; each segment joins two edges around a corner
+// that lies on the segment's own side (a saddle cuts off its corners above).
+TEST(Contour, EveryCaseCutsEachCrossedEdgeWhereItsValuesReachTheLimit) {
+    const float limit = 0.25f, X = 10, Y = 20, dx = 2, dy = 3;
+    // Corners in the order of the case bits: (1,1), (2,1), (2,2), (1,2).
+    const int ca[4] = {1, 2, 2, 1}, cb[4] = {1, 1, 2, 2};
+    const float above[4] = {1.0f, 2.5f, 0.6f, 4.0f}, below[4] = {-0.5f, 0.0f, -3.0f, 0.2f};
+    for (int c = 0; c < 16; ++c) {
+        SceneState s;
+        SetGrid(s, 2, 2, 1, {X, Y, 7}, {dx, dy, 1});
+        float v[4];
+        for (int k = 0; k < 4; ++k) {
+            v[k] = (c >> k) & 1 ? above[k] : below[k];
+            s.map.DensityGrid.at(ca[k], cb[k], 1) = v[k];
+        }
+        ASSERT_TRUE(GenerateContour(s, limit, 1));
+        // Edge k runs from corner k to corner k+1 (mod 4).
+        int crossed = 0, used[4] = {0, 0, 0, 0};
+        for (int k = 0; k < 4; ++k) crossed += (v[k] > limit) != (v[(k + 1) % 4] > limit);
+        auto edgeOf = [&](const XYZ& p) {
+            for (int k = 0; k < 4; ++k) {
+                const int j = (k + 1) % 4;
+                const float ax = X + (ca[k] - 1) * dx, ay = Y + (cb[k] - 1) * dy;
+                const float bx = X + (ca[j] - 1) * dx, by = Y + (cb[j] - 1) * dy;
+                const double t = ax != bx ? (p.x - ax) / double(bx - ax) : (p.y - ay) / double(by - ay);
+                const bool on = ax != bx ? p.y == ay : p.x == ax;
+                if (on && t >= 0 && t <= 1 &&
+                    std::fabs(v[k] + t * (v[j] - v[k]) - limit) < 1e-5 * std::fabs(v[j] - v[k]))
+                    return k;
+            }
+            return -1;
+        };
+        const int n = s.surfaces.ContourSegmentCount[1];
+        EXPECT_EQ(2 * n, crossed) << "case " << c;
+        for (int i = 0; i < n; ++i) {
+            const ContourSegment& g = s.surfaces.ContourSegments[1][i];
+            const int e0 = edgeOf(g.end[0]), e1 = edgeOf(g.end[1]);
+            ASSERT_GE(e0, 0) << "case " << c << " segment " << i << " first end";
+            ASSERT_GE(e1, 0) << "case " << c << " segment " << i << " second end";
+            EXPECT_EQ(g.end[0].z, 7.0f);
+            ++used[e0];
+            ++used[e1];
+            // Adjacent edges share the corner the segment cuts off; opposite
+            // edges split the square (cases 3, 6, 9, 12).
+            if ((e0 + 2) % 4 != e1) {
+                const int corner = (e0 + 1) % 4 == e1 ? e1 : e0;
+                const bool cornerAbove = v[corner] > limit;
+                const int aboveCount = __builtin_popcount(c);
+                EXPECT_TRUE(aboveCount == 2 ? cornerAbove : cornerAbove == (aboveCount == 1))
+                    << "case " << c << " segment " << i;
+            }
+        }
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(used[k], (v[k] > limit) != (v[(k + 1) % 4] > limit) ? 1 : 0)
+                << "case " << c << " edge " << k;
     }
 }
 
