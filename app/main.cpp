@@ -22,7 +22,8 @@ const char kUsage[] =
     "-MapRadius R draws only the map within R A of the centre of view.\n"
     "Keys: arrows, a, s pan; x, y, z axis views; c resets; + and - step the\n"
     "contour section; p centres on the last pick; h shows the control panel;\n"
-    "q or Escape quits.\n"
+    "q or Escape quits; Ctrl+O opens a map, Ctrl+S saves the peak list,\n"
+    "Ctrl+Q quits.\n"
     "Data files are read beside the program or from ../share/eldview.\n";
 
 // The X display, opened here so that a missing one is a one-line message

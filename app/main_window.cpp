@@ -102,8 +102,18 @@ class MainGlView : public Fl_Gl_Window {
                 if (window() != Fl::first_window()) return 0;
                 [[fallthrough]];
             case FL_KEYBOARD:
-                // Alt and Ctrl combinations belong to the menu bar's access keys.
-                if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) return 0;
+                if (Fl::event_state() & (FL_ALT | FL_CTRL | FL_META)) {
+                    // Arrows and Escape keep their meaning with a modifier;
+                    // other combinations are the menu's shortcuts and access
+                    // keys (Ctrl+O, Alt+F), which FLTK offers the menu bar once
+                    // the view declines them.
+                    const int key = Fl::event_key();
+                    if (key != FL_Up && key != FL_Down && key != FL_Left && key != FL_Right &&
+                        key != FL_Escape)
+                        return 0;
+                    Form_KeyDown(a_, key, ShiftState());
+                    return 1;
+                }
                 Form_KeyDown(a_, Fl::event_key(), ShiftState());
                 if (Fl::event_length() == 1 && !a_.s.program.QuitRequested)
                     Form_KeyPress(a_, static_cast<unsigned char>(Fl::event_text()[0]));

@@ -44,12 +44,12 @@ void MapRadiusItem(App& a) {
 
 void BuildMenu(App& a) {
     Fl_Menu_Bar& m = *a.menu;
-    m.add("&File/&Open ELD map", 0, MenuCallback<mnuFile_Open_ELD_map_Click>, &a);
+    m.add("&File/&Open ELD map", FL_CTRL + 'o', MenuCallback<mnuFile_Open_ELD_map_Click>, &a);
     m.add("&File/Open &model...", 0, MenuCallback<mnuFile_Open_model_Click>, &a);
-    m.add("&File/&Save peak list", 0, MenuCallback<mnuFile_Save_peak_list_Click>, &a);
+    m.add("&File/&Save peak list", FL_CTRL + 's', MenuCallback<mnuFile_Save_peak_list_Click>, &a);
     m.add("&File/Save &POVRAY file", 0, MenuCallback<mnuSavePovrayFile_Click>, &a);
     m.add("&File/Save &image", 0, MenuCallback<mnuFile_Save_image_Click>, &a);
-    m.add("&File/&Exit", 0, MenuCallback<mnuFileExit_Click>, &a);
+    m.add("&File/&Exit", FL_CTRL + 'q', MenuCallback<mnuFileExit_Click>, &a);
     m.add("&Edit/&Clear Peaks", 0, MenuCallback<mnuEditClearPeaks_Click>, &a);
     m.add("&Edit/&Find Peaks", 0, MenuCallback<mnuEditFindPeaks_Click>, &a);
     m.add("&View/&Show Control Panel", 0, MenuCallback<mnuViewShow_Control_Panel_Click>, &a);

@@ -3,7 +3,8 @@
 # and odd rows alike), View > Interlaced stereo switches to the stereo pair and
 # back; a wheel notch zooms as much as a Shift+drag over a tenth of the height,
 # "c" undoes it, and a middle-button drag moves the scene with the pointer.
-# The control panel opens beside the main window.
+# The control panel opens beside the main window. Ctrl+arrow pans, Ctrl+S,
+# Ctrl+O and Ctrl+Q are the menu's.
 set -u
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/gui_lib.bash"
@@ -13,7 +14,8 @@ gui_start_test
 
 map="$tmp/blob.fou"
 gui_write_blob_map "$map" 2.5
-"$ELD_BIN_DIR/eldview" -NoStereo "$map" 2>"$tmp/err" &
+# From the map's folder, so that the open dialog starts there.
+(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" -NoStereo "$map") 2>"$tmp/err" &
 pid=$!
 win=$(gui_find_window "^Visualized file: $map\$" 45)
 [ -n "$win" ] || fail "no main window"
@@ -113,8 +115,32 @@ echo "middle drag: $m"
 near "$(get "$m" even_x)" "$(python3 -c "print($x0 + 60 * 22.5 / 20)")" 1.5 ||
   fail "a middle drag of 60 pixels moves the scene from x $x0 to $(get "$m" even_x)"
 
-gui_quit_with "$win" "$pid" q
+# Keys with Ctrl: an arrow still pans (0.3 units: 0.3 * 494 / 12 pixels in the
+# zero-parallax plane, 22.5/20 times that at the blob), Ctrl+S and Ctrl+O are
+# the menu's Save peak list and Open ELD map, Ctrl+Q quits.
+x1=$(get "$m" even_x)
+gui_key "$win" ctrl+Right
+sleep 0.5
+measure
+near "$(get "$m" even_x)" "$(python3 -c "print($x1 - 0.3 * 494 / 12 * 22.5 / 20)")" 1.5 ||
+  fail "Ctrl+Right does not pan: x $x1 -> $(get "$m" even_x)"
+gui_key "$win" ctrl+s
+[ -n "$(gui_find_window '^eldview$' 10)" ] || fail "Ctrl+S shows no box"
+grep -qxF "eldview: You do not have any peaks" "$tmp/err" || fail "Ctrl+S is not Save peak list"
+gui_close_box || fail "the box does not close"
+gui_key "$win" ctrl+o
+[ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "Ctrl+O shows no open dialog"
+sleep 0.5
+xdotool type b  # the chooser completes it to blob.fou
+sleep 0.5
+xdotool key Return
+sleep 2
+measure
+near "$(get "$m" even_x)" "$x0" 1.5 || fail "Ctrl+O did not open the map afresh: $m"
+rows_differ && fail "File > Open leaves the plain picture: $m"
+
+gui_quit_with "$win" "$pid" ctrl+q
 st=$GUI_STATUS
 pid=""
-[ "$st" = 0 ] || fail "exit status after q: $st"
+[ "$st" = 0 ] || fail "exit status after Ctrl+Q: $st"
 echo "PASS"
