@@ -81,6 +81,14 @@ void ReadCcp4Values(std::string_view normalised, const Ccp4Layout& h, const std:
         } else if (sg && sg->number != 1) {
             const double cell_points =
                 static_cast<double>(h.Sampling[0]) * h.Sampling[1] * h.Sampling[2];
+            // The smallest asymmetric unit is 1/192 of the cell (F m -3 m):
+            // a map storing less cannot fill its cell, whatever it claims.
+            const double stored = static_cast<double>(raw.size());
+            if (cell_points > 256.0 * stored)
+                fail(name + ": the map stores " + std::to_string(raw.size()) +
+                     " points, too few to fill a cell sampled " + std::to_string(h.Sampling[0]) +
+                     "×" + std::to_string(h.Sampling[1]) + "×" + std::to_string(h.Sampling[2]) +
+                     " (MX, MY, MZ) with any space group");
             if (cell_points > kMaxExpandedPoints)
                 fail(name + ": the map stores part of a cell sampled " +
                      std::to_string(h.Sampling[0]) + "×" + std::to_string(h.Sampling[1]) + "×" +
