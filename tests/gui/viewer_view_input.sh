@@ -112,7 +112,7 @@ echo "middle drag: $m"
 # Points of the zero-parallax plane follow the pointer; the blob, 2.5 units in
 # front of it and so 20 instead of 22.5 units from the eye, moves 22.5/20 times
 # as far.
-near "$(get "$m" even_x)" "$(python3 -c "print($x0 + 60 * 22.5 / 20)")" 1.5 ||
+near "$(get "$m" even_x)" "$(python3 -c "import sys; print(float(sys.argv[1]) + 60 * 22.5 / 20)" "$x0")" 1.5 ||
   fail "a middle drag of 60 pixels moves the scene from x $x0 to $(get "$m" even_x)"
 
 # Keys with Ctrl: an arrow still pans (0.3 units: 0.3 * 494 / 12 pixels in the
@@ -122,7 +122,7 @@ x1=$(get "$m" even_x)
 gui_key "$win" ctrl+Right
 sleep 0.5
 measure
-near "$(get "$m" even_x)" "$(python3 -c "print($x1 - 0.3 * 494 / 12 * 22.5 / 20)")" 1.5 ||
+near "$(get "$m" even_x)" "$(python3 -c "import sys; print(float(sys.argv[1]) - 0.3 * 494 / 12 * 22.5 / 20)" "$x1")" 1.5 ||
   fail "Ctrl+Right does not pan: x $x1 -> $(get "$m" even_x)"
 gui_key "$win" ctrl+s
 [ -n "$(gui_find_window '^eldview$' 10)" ] || fail "Ctrl+S shows no box"
