@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "view/view_control.h"
 
@@ -16,14 +17,12 @@ void Apply(const float m[16], const float v[3], float out[3]) {
 }
 
 TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
-    EXPECT_FLOAT_EQ(TrackballProjectToSphere(0.8f, 0.0f, 0.0f), 0.8f);
-    // d = 0.3: on the sphere, sqrt(0.64 - 0.09).
-    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 0.3f, 0.0f), std::sqrt(0.55), 1e-6);
-    // d = 1: hyperbola, (0.8^2 / 2) / 1.
-    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 1.0f, 0.0f), 0.32, 1e-6);
-    EXPECT_NEAR(TrackballProjectToSphere(0.8f, 0.0f, -2.0f), 0.16, 1e-6);
-    // The two branches meet at d = r/sqrt(2) (no jump).
-    const float edge = 0.8f * 0.70710678f;
+    // r = 0.8: on the sphere sqrt(r^2 - d^2) inside d = r/sqrt(2), (r^2 / 2) / d outside.
+    const double cases[][3] = {{0.0, 0.0, 0.8}, {0.3, 0.0, std::sqrt(0.55)},
+                               {1.0, 0.0, 0.32}, {0.0, -2.0, 0.16}};
+    for (const auto& c : cases)
+        EXPECT_NEAR(TrackballProjectToSphere(0.8f, float(c[0]), float(c[1])), c[2], 1e-6) << c[0];
+    const float edge = 0.8f * 0.70710678f;  // the branches meet without a jump
     EXPECT_NEAR(TrackballProjectToSphere(0.8f, edge * 0.9999f, 0.0f),
                 TrackballProjectToSphere(0.8f, edge * 1.0001f, 0.0f), 1e-3);
 }
@@ -31,10 +30,7 @@ TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
 TEST(TrackballTest, EqualPointsGiveIdentity) {
     float q[4] = {5, 5, 5, 5};
     Trackball(q, 0.25f, -0.5f, 0.25f, -0.5f);
-    EXPECT_EQ(q[0], 0.0f);
-    EXPECT_EQ(q[1], 0.0f);
-    EXPECT_EQ(q[2], 0.0f);
-    EXPECT_EQ(q[3], 1.0f);
+    EXPECT_EQ(std::vector<float>(q, q + 4), (std::vector<float>{0, 0, 0, 1}));
 }
 
 TEST(TrackballTest, DragFromCentreToRightEdge) {
@@ -100,64 +96,35 @@ TEST(TrackballTest, AddQuaternionsComposesAndNormalises) {
     EXPECT_NEAR(q2[3], h, 1e-6);
 }
 
-TEST(TrackballTest, BuildRotationMatrixElements) {
-    float m[16];
-    const float id[4] = {0, 0, 0, 1};
-    BuildRotationMatrix(m, id);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << i;
-
-    // Quarter turn about z: with the transposed storage GL turns x to -y.
+TEST(TrackballTest, MatrixTurnsVectorsByTheInverseQuaternion) {
+    // GL reads the storage transposed, so the matrix applies the conjugate
+    // turn: v' = v + 2w(u x v) + 2u x (u x v) with u = -(q0, q1, q2).
     const float h = static_cast<float>(std::sqrt(0.5));
-    const float qz[4] = {0, 0, h, h};
-    BuildRotationMatrix(m, qz);
-    EXPECT_NEAR(m[1], -1.0, 1e-6);
-    EXPECT_NEAR(m[4], 1.0, 1e-6);
-    EXPECT_NEAR(m[0], 0.0, 1e-6);
-    EXPECT_NEAR(m[10], 1.0, 1e-6);
-    const float x[3] = {1, 0, 0};
-    float out[3];
-    Apply(m, x, out);
-    EXPECT_NEAR(out[1], -1.0, 1e-6);
-
-    // A general quaternion: the table's formulas, element by element.
-    const float q[4] = {0.1f, 0.2f, 0.3f, 0.927362f};
-    BuildRotationMatrix(m, q);
-    EXPECT_FLOAT_EQ(m[2], 2 * (0.3f * 0.1f + 0.2f * 0.927362f));
-    EXPECT_FLOAT_EQ(m[6], 2 * (0.2f * 0.3f - 0.1f * 0.927362f));
-    EXPECT_FLOAT_EQ(m[8], 2 * (0.3f * 0.1f - 0.2f * 0.927362f));
-    EXPECT_FLOAT_EQ(m[9], 2 * (0.2f * 0.3f + 0.1f * 0.927362f));
-    EXPECT_EQ(m[3], 0.0f);
-    EXPECT_EQ(m[14], 0.0f);
-    EXPECT_EQ(m[15], 1.0f);
-}
-
-TEST(TrackballTest, VectorHelpers) {
-    float a[4] = {1, 2, 3, 7}, b[4] = {4, 5, 6, 9}, d[4] = {0, 0, 0, 5};
-    VectorCross(a, b, d);
-    EXPECT_EQ(d[0], -3.0f);
-    EXPECT_EQ(d[1], 6.0f);
-    EXPECT_EQ(d[2], -3.0f);
-    EXPECT_EQ(d[3], 0.0f);  // through the zeroed temporary
-    VectorCopy(b, d);
-    EXPECT_EQ(d[3], 9.0f);  // four elements
-    EXPECT_EQ(VectorDot(a, b), 32.0f);
-    float v[4] = {3, 0, 4, 0};
-    EXPECT_DOUBLE_EQ(VectorLength(v), 5.0);
-    VectorNormalize(v);
-    EXPECT_FLOAT_EQ(v[0], 0.6f);
-    EXPECT_FLOAT_EQ(v[2], 0.8f);
-    float axis[4] = {0, 0, 5, 0}, q[4];
-    AxisToQuaternion(axis, 3.14159265f, q);
-    EXPECT_FLOAT_EQ(axis[2], 1.0f);  // normalised in place
-    EXPECT_NEAR(q[2], 1.0, 1e-6);
-    EXPECT_NEAR(q[3], 0.0, 1e-6);
-}
-
-TEST(TrackballTest, TriangleCentroid) {
-    const XYZ g = TriangleCentroid({0, 0, 0}, {3, 0, 1}, {0, 6, -4});
-    EXPECT_FLOAT_EQ(g.x, 1.0f);
-    EXPECT_FLOAT_EQ(g.y, 2.0f);
-    EXPECT_FLOAT_EQ(g.z, -1.0f);
+    const float quats[][4] = {{0, 0, 0, 1}, {0, 0, h, h}, {0.1f, 0.2f, 0.3f, 0.927362f},
+                              {-0.5f, 0.5f, 0.5f, 0.5f}};
+    const float vs[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.3f, -1.2f, 2.0f}};
+    for (const auto& q : quats) {
+        float m[16];
+        BuildRotationMatrix(m, q);
+        const double u[3] = {-q[0], -q[1], -q[2]}, w = q[3];
+        auto cross = [](const double* a, const double* b, double* c) {
+            c[0] = a[1] * b[2] - a[2] * b[1];
+            c[1] = a[2] * b[0] - a[0] * b[2];
+            c[2] = a[0] * b[1] - a[1] * b[0];
+        };
+        for (const auto& v : vs) {
+            const double vd[3] = {v[0], v[1], v[2]};
+            double c1[3], c2[3];
+            cross(u, vd, c1);
+            cross(u, c1, c2);
+            float out[3];
+            Apply(m, v, out);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_NEAR(out[i], vd[i] + 2 * w * c1[i] + 2 * c2[i], 2e-6) << q[2] << " " << i;
+        }
+        for (int i : {3, 7, 11, 12, 13, 14}) EXPECT_EQ(m[i], 0.0f) << i;
+        EXPECT_EQ(m[15], 1.0f);
+    }
 }
 
 TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
