@@ -11,39 +11,28 @@ TEST(CommandLine, ArgumentsJoinedBySingleBlanksWithoutTheProgramName) {
     EXPECT_EQ(JoinArguments(1, argv), "");
 }
 
-TEST(CommandLine, PlainPathKeepsTheTextAndGivesNoStereo) {
-    CommandLineChoice c = ParseCommandText("maps/x.fou");
-    EXPECT_EQ(c.DisplayMode, StereoMode::NoStereo);
-    EXPECT_EQ(c.FileText, "maps/x.fou");
-}
-
-TEST(CommandLine, SwitchesAreStrippedFromTheFront) {
-    CommandLineChoice hw = ParseCommandText("-StereoHW a.mt1");
-    EXPECT_EQ(hw.DisplayMode, StereoMode::StereoHW);
-    EXPECT_EQ(hw.FileText, "a.mt1");
-
-    CommandLineChoice both = ParseCommandText("-StereoHW -StereoInterlaced b.grd");
-    EXPECT_EQ(both.DisplayMode, StereoMode::StereoInterlaced);
-    EXPECT_EQ(both.FileText, "b.grd");
-
-    // Any one character after the switch is taken as its separator.
-    EXPECT_EQ(ParseCommandText("-StereoHWxc.fou").FileText, "c.fou");
-}
-
-TEST(CommandLine, SwitchAloneLeavesEmptyTextSoTheDialogIsShown) {
-    EXPECT_EQ(ParseCommandText("-StereoHW").FileText, "");
-    EXPECT_EQ(ParseCommandText("-StereoHW ").FileText, "");
-    EXPECT_EQ(ParseCommandText("-StereoInterlaced").FileText, "");
-    EXPECT_EQ(ParseCommandText("-StereoInterlaced").DisplayMode, StereoMode::StereoInterlaced);
-    EXPECT_EQ(ParseCommandText("").FileText, "");
-    EXPECT_EQ(ParseCommandText("").DisplayMode, StereoMode::NoStereo);
-}
-
-TEST(CommandLine, StereoHwIsOnlyRecognisedInFront) {
-    CommandLineChoice c = ParseCommandText("-StereoInterlaced -StereoHW x.grd");
-    EXPECT_EQ(c.DisplayMode, StereoMode::StereoInterlaced);
-    EXPECT_EQ(c.FileText, "-StereoHW x.grd");
-    EXPECT_EQ(MapKindOf(c.FileText), MapKind::Grd);
+TEST(CommandLine, StereoSwitchesAreStrippedFromTheFront) {
+    const struct {
+        const char* text;
+        StereoMode mode;
+        const char* file;  // empty: the dialog is shown
+    } cases[] = {
+        {"maps/x.fou", StereoMode::NoStereo, "maps/x.fou"},
+        {"-StereoHW a.mt1", StereoMode::StereoHW, "a.mt1"},
+        {"-StereoHW -StereoInterlaced b.grd", StereoMode::StereoInterlaced, "b.grd"},
+        {"-StereoHWxc.fou", StereoMode::StereoHW, "c.fou"},  // any one separator
+        {"-StereoHW", StereoMode::StereoHW, ""},
+        {"-StereoHW ", StereoMode::StereoHW, ""},
+        {"-StereoInterlaced", StereoMode::StereoInterlaced, ""},
+        {"", StereoMode::NoStereo, ""},
+        {"-StereoInterlaced -StereoHW x.grd", StereoMode::StereoInterlaced, "-StereoHW x.grd"},
+        {"-stereohw a.mt1", StereoMode::NoStereo, "-stereohw a.mt1"},  // case-sensitive
+    };
+    for (const auto& c : cases) {
+        const CommandLineChoice choice = ParseCommandText(c.text);
+        EXPECT_EQ(choice.DisplayMode, c.mode) << c.text;
+        EXPECT_EQ(choice.FileText, c.file) << c.text;
+    }
 }
 
 TEST(CommandLine, NoStereoIsStrippedAfterTheOtherSwitches) {
@@ -66,12 +55,6 @@ TEST(CommandLine, NoStereoIsStrippedAfterTheOtherSwitches) {
         EXPECT_EQ(choice.FileText, c.file) << c.text;
         EXPECT_EQ(choice.NoStereo, c.no_stereo) << c.text;
     }
-}
-
-TEST(CommandLine, SwitchNamesAreCaseSensitive) {
-    CommandLineChoice c = ParseCommandText("-stereohw a.mt1");
-    EXPECT_EQ(c.DisplayMode, StereoMode::NoStereo);
-    EXPECT_EQ(c.FileText, "-stereohw a.mt1");
 }
 
 TEST(CommandLine, MapRadiusBeforeOrAfterTheStereoSwitches) {
@@ -101,30 +84,16 @@ TEST(CommandLine, MapRadiusBeforeOrAfterTheStereoSwitches) {
     }
 }
 
-TEST(MapExtension, OnlyAllLowerOrAllUpperCaseFormsAreAccepted) {
-    EXPECT_EQ(MapKindOf("a.mt1"), MapKind::Mt1);
-    EXPECT_EQ(MapKindOf("A.MT1"), MapKind::Mt1);
-    EXPECT_EQ(MapKindOf("a.fou"), MapKind::Fou);
-    EXPECT_EQ(MapKindOf("A.FOU"), MapKind::Fou);
-    EXPECT_EQ(MapKindOf("a.grd"), MapKind::Grd);
-    EXPECT_EQ(MapKindOf("A.GRD"), MapKind::Grd);
-    EXPECT_EQ(MapKindOf("a.Mt1"), MapKind::Unknown);
-    EXPECT_EQ(MapKindOf("a.mT1"), MapKind::Unknown);
-    EXPECT_EQ(MapKindOf("a.Fou"), MapKind::Unknown);
-    EXPECT_EQ(MapKindOf("a.txt"), MapKind::Unknown);
-}
-
-TEST(MapExtension, QuotedPathEndsInAQuoteAndFails) {
-    const std::string quoted = "\"my maps/a.mt1\"";
-    EXPECT_EQ(MapExtension(quoted), "t1\"");
-    EXPECT_EQ(MapKindOf(quoted), MapKind::Unknown);
-}
-
-TEST(MapExtension, LastThreeCharactersOnlyNoDotNeeded) {
-    EXPECT_EQ(MapKindOf("mapfou"), MapKind::Fou);
+TEST(MapExtension, LastThreeCharactersAllLowerOrAllUpperCase) {
+    const std::pair<const char*, MapKind> cases[] = {
+        {"a.mt1", MapKind::Mt1},        {"A.MT1", MapKind::Mt1},      {"a.fou", MapKind::Fou},
+        {"A.FOU", MapKind::Fou},        {"a.grd", MapKind::Grd},      {"A.GRD", MapKind::Grd},
+        {"a.Mt1", MapKind::Unknown},    {"a.mT1", MapKind::Unknown},  {"a.Fou", MapKind::Unknown},
+        {"a.txt", MapKind::Unknown},    {"mapfou", MapKind::Fou},     {"ab", MapKind::Unknown},
+        {"", MapKind::Unknown},         {"\"my maps/a.mt1\"", MapKind::Unknown}};
+    for (const auto& [name, kind] : cases) EXPECT_EQ(MapKindOf(name), kind) << name;
+    EXPECT_EQ(MapExtension("\"my maps/a.mt1\""), "t1\"");  // a quoted path fails
     EXPECT_EQ(MapExtension("ab"), "ab");
-    EXPECT_EQ(MapKindOf("ab"), MapKind::Unknown);
-    EXPECT_EQ(MapKindOf(""), MapKind::Unknown);
 }
 
 TEST(CommandLine, TitleAndFilterTexts) {

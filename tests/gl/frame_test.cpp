@@ -315,23 +315,31 @@ TEST_F(FrameTest, PaintFollowsASizeChange) {
 }
 
 TEST_F(FrameTest, LineWidthsByDisplayMode) {
+    // Surface and bond lines double in interlaced stereo; cell lines keep the
+    // width before them; the contour frame, drawn last, is 2 wide.
+    using Draw = void (*)(SceneState&);
+    const struct {
+        StereoMode mode;
+        Draw draw;
+        float width;
+    } cases[] = {{StereoMode::StereoInterlaced, [](SceneState& s) { TriangleGrid(s); }, 2},
+                 {StereoMode::StereoInterlaced, [](SceneState& s) { DrawCell(s); }, 2},
+                 {StereoMode::NoStereo, [](SceneState& s) { SpiderGrid(s); }, 1},
+                 {StereoMode::NoStereo, [](SceneState& s) { ContourMap(s); }, 2},
+                 {StereoMode::StereoInterlaced, [](SceneState& s) { DrawAtoms(s); }, 2},
+                 {StereoMode::NoStereo, [](SceneState& s) { DrawAtoms(s); }, 1}};
+    s_.map.AtomCount = 0;
+    int n = 0;
+    for (const auto& c : cases) {
+        s_.program.DisplayMode = c.mode;
+        c.draw(s_);
+        GLfloat w;
+        glGetFloatv(GL_LINE_WIDTH, &w);
+        EXPECT_EQ(w, c.width) << "case " << n++;
+    }
     EXPECT_EQ(SurfaceLineWidth(StereoMode::StereoInterlaced), 2.0f);
     EXPECT_EQ(SurfaceLineWidth(StereoMode::NoStereo), 1.0f);
-    GLfloat w;
-    s_.program.DisplayMode = StereoMode::StereoInterlaced;
-    TriangleGrid(s_);
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 2.0f);
-    DrawCell(s_);  // cell lines keep their width in every mode
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 2.0f);
-    s_.program.DisplayMode = StereoMode::NoStereo;
-    SpiderGrid(s_);
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 1.0f);
-    ContourMap(s_);
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 2.0f);  // the frame comes last
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
 
 TEST_F(FrameTest, CentredBoxRestoresTheMatrix) {
@@ -379,20 +387,6 @@ TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
     EXPECT_EQ(c[0], 0.25f);
     EXPECT_EQ(c[1], 0.5f);
     EXPECT_EQ(c[2], 0.75f);
-}
-
-TEST_F(FrameTest, BondLinesDoubleInInterlacedStereo) {
-    s_.map.AtomCount = 0;
-    GLfloat w;
-    s_.program.DisplayMode = StereoMode::StereoInterlaced;
-    DrawAtoms(s_);
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 2.0f);
-    s_.program.DisplayMode = StereoMode::NoStereo;
-    DrawAtoms(s_);
-    glGetFloatv(GL_LINE_WIDTH, &w);
-    EXPECT_EQ(w, 1.0f);
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
 
 TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
