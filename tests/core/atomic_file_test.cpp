@@ -136,8 +136,10 @@ TEST_F(AtomicFileTest, ReadOnlyFolderOrFileKeepsOldFile) {
     fs::path p = dir_ / "keep.txt";
     Put(p, "old");
     for (bool folder : {true, false}) {
-        if (folder) fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-        else ::chmod(p.c_str(), 0444);
+        if (folder)
+            fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        else
+            ::chmod(p.c_str(), 0444);
         EXPECT_THROW(eld::AtomicWrite(p.string(), "new"), eld::EldError) << folder;
         fs::permissions(dir_, fs::perms::owner_all);
         EXPECT_EQ(Read(p), "old");

@@ -3,30 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <utility>
 
 namespace eld {
 namespace {
 
-TEST(NumberField, SignBlankThenShortestFormThenBlank) {
-    EXPECT_EQ(NumberField(1.0f), " 1 ");
-    EXPECT_EQ(NumberField(0.5f), " .5 ");
-    EXPECT_EQ(NumberField(-0.125f), "-.125 ");
-    EXPECT_EQ(NumberField(-2.5f), "-2.5 ");
-    EXPECT_EQ(NumberField(10.0f), " 10 ");
-    EXPECT_EQ(NumberField(0.0f), " 0 ");
-    EXPECT_EQ(NumberField(-0.0f), " 0 ");
-}
-
-TEST(NumberField, SevenSignificantDigitsOfTheFloat) {
-    EXPECT_EQ(NumberField(0.1f), " .1 ");  // not .100000001
-    EXPECT_EQ(NumberField(123.456789f), " 123.4568 ");
-    EXPECT_EQ(NumberField(-0.333333f), "-.333333 ");
-    EXPECT_EQ(NumberField(1234567.0f), " 1234567 ");
-}
-
-TEST(NumberField, ExponentFormForTinyAndHugeValues) {
-    EXPECT_EQ(NumberField(1.5e-8f), " 1.5E-08 ");
-    EXPECT_EQ(NumberField(-2.0e12f), "-2E+12 ");
+TEST(NumberField, SignOrBlankThenSevenSignificantDigitsThenBlank) {
+    const std::pair<float, const char*> cases[] = {{1.0f, " 1 "},
+                                                   {0.5f, " .5 "},
+                                                   {-0.125f, "-.125 "},
+                                                   {-2.5f, "-2.5 "},
+                                                   {10.0f, " 10 "},
+                                                   {0.0f, " 0 "},
+                                                   {-0.0f, " 0 "},
+                                                   {0.1f, " .1 "},  // not .100000001
+                                                   {123.456789f, " 123.4568 "},
+                                                   {-0.333333f, "-.333333 "},
+                                                   {1234567.0f, " 1234567 "},
+                                                   {1.5e-8f, " 1.5E-08 "},
+                                                   {-2.0e12f, "-2E+12 "}};
+    for (const auto& [v, text] : cases) EXPECT_EQ(NumberField(v), text) << v;
 }
 
 TEST(NumberField, DecimalPointWhateverTheLocale) {

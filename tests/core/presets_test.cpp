@@ -79,13 +79,7 @@ TEST_F(PresetsTest, ShippedFileHasThreeIncreasingPresets) {
     }
 }
 
-TEST(InvertMatrix3, IdentityDiagonalAndGeneral) {
-    Matrix3 id{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    EXPECT_EQ(InvertMatrix3(id), id);
-    Matrix3 d{{{2, 0, 0}, {0, 4, 0}, {0, 0, 8}}};
-    Matrix3 want{{{0.5f, 0, 0}, {0, 0.25f, 0}, {0, 0, 0.125f}}};
-    EXPECT_EQ(InvertMatrix3(d), want);
-
+TEST(InvertMatrix3, ProductWithTheInverseIsTheIdentity) {
     std::mt19937 rng(3);
     std::uniform_real_distribution<float> u(-3, 3);
     for (int trial = 0; trial < 50; ++trial) {

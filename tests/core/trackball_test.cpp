@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -18,8 +19,8 @@ void Apply(const float m[16], const float v[3], float out[3]) {
 
 TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
     // r = 0.8: on the sphere sqrt(r^2 - d^2) inside d = r/sqrt(2), (r^2 / 2) / d outside.
-    const double cases[][3] = {{0.0, 0.0, 0.8}, {0.3, 0.0, std::sqrt(0.55)},
-                               {1.0, 0.0, 0.32}, {0.0, -2.0, 0.16}};
+    const double cases[][3] = {
+        {0.0, 0.0, 0.8}, {0.3, 0.0, std::sqrt(0.55)}, {1.0, 0.0, 0.32}, {0.0, -2.0, 0.16}};
     for (const auto& c : cases)
         EXPECT_NEAR(TrackballProjectToSphere(0.8f, float(c[0]), float(c[1])), c[2], 1e-6) << c[0];
     const float edge = 0.8f * 0.70710678f;  // the branches meet without a jump
@@ -100,8 +101,8 @@ TEST(TrackballTest, MatrixTurnsVectorsByTheInverseQuaternion) {
     // GL reads the storage transposed, so the matrix applies the conjugate
     // turn: v' = v + 2w(u x v) + 2u x (u x v) with u = -(q0, q1, q2).
     const float h = static_cast<float>(std::sqrt(0.5));
-    const float quats[][4] = {{0, 0, 0, 1}, {0, 0, h, h}, {0.1f, 0.2f, 0.3f, 0.927362f},
-                              {-0.5f, 0.5f, 0.5f, 0.5f}};
+    const float quats[][4] = {
+        {0, 0, 0, 1}, {0, 0, h, h}, {0.1f, 0.2f, 0.3f, 0.927362f}, {-0.5f, 0.5f, 0.5f, 0.5f}};
     const float vs[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.3f, -1.2f, 2.0f}};
     for (const auto& q : quats) {
         float m[16];
@@ -239,27 +240,22 @@ TEST(ViewControlTest, NormalisedCoordinates) {
     EXPECT_FLOAT_EQ(NormalisedTrackballY(75, 100), -0.5f);
 }
 
-TEST(ViewControlTest, PanKeysUnderIdentity) {
+TEST(ViewControlTest, PanKeysUnderIdentityStopTheSpin) {
+    const std::pair<PanKey, std::array<float, 3>> steps[] = {
+        {PanKey::Up, {0, -0.3f, 0}},  {PanKey::Down, {0, 0.3f, 0}}, {PanKey::Right, {-0.3f, 0, 0}},
+        {PanKey::Left, {0.3f, 0, 0}}, {PanKey::Near, {0, 0, 0.3f}}, {PanKey::Far, {0, 0, -0.3f}}};
+    for (const auto& [key, step] : steps) {
+        SceneState s;
+        s.view.SpinActive = kTrue;
+        s.view.ViewTranslation[0] = 1;
+        PanView(s, key);
+        EXPECT_EQ(s.view.SpinActive, kFalse);
+        for (int a = 0; a < 3; ++a)
+            EXPECT_FLOAT_EQ(s.view.ViewTranslation[a], (a == 0 ? 1 : 0) + step[a]) << int(key);
+    }
     SceneState s;
-    s.view.SpinActive = kTrue;
-    PanView(s, PanKey::Up);
-    EXPECT_EQ(s.view.SpinActive, kFalse);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], 0.0f);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[1], -0.3f);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], 0.0f);
-    PanView(s, PanKey::Down);
-    EXPECT_NEAR(s.view.ViewTranslation[1], 0.0, 1e-7);
-    PanView(s, PanKey::Right);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], -0.3f);
-    PanView(s, PanKey::Left);
-    PanView(s, PanKey::Left);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[0], 0.3f);
-    PanView(s, PanKey::Near);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], 0.3f);
-    PanView(s, PanKey::Far);
-    PanView(s, PanKey::Far);
-    EXPECT_FLOAT_EQ(s.view.ViewTranslation[2], -0.3f);
     s.view.ViewScale = 4;
+    s.view.ViewTranslation[0] = 1;
     CentreView(s);
     EXPECT_EQ(s.view.ViewScale, 1.0f);
     EXPECT_EQ(s.view.ViewTranslation[0], 0.0f);

@@ -7,9 +7,9 @@
 #include <array>
 #include <cmath>
 
-#include "render/frame.h"
 #include "gl/gl_setup.h"
 #include "gl/osmesa_context.h"
+#include "render/frame.h"
 
 namespace eld {
 namespace {
