@@ -12,35 +12,17 @@
 #include <string>
 
 #include "mapdata/eld_error.h"
+#include "tests/core/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class AtomicFileTest : public ::testing::Test {
+class AtomicFileTest : public eld::testing::TempFolderTest {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("eld_atomic_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    static std::string Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    static void Put(const fs::path& p, const std::string& s) {
-        std::ofstream(p, std::ios::binary) << s;
-    }
     int FilesInDir() const {
         return static_cast<int>(std::distance(fs::directory_iterator(dir_), {}));
     }
-    fs::path dir_;
 };
 
 TEST_F(AtomicFileTest, WritesNewFileAndLeavesNoTemporary) {

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "mapdata/eld_error.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
@@ -23,20 +24,13 @@ std::string TypeLine(int type, int radius100, const char* tolerance, const char*
     return buf;
 }
 
-class AtomsTest : public ::testing::Test {
+class AtomsTest : public testing::TempFolderTest {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("eld_atoms_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
+        TempFolderTest::SetUp();
         s_.program.DataFolder = dir_.string();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    void WriteTable(const std::string& text) {
-        std::ofstream((dir_ / "atompar2.txt").string(), std::ios::binary) << text;
-    }
+    void WriteTable(const std::string& text) { Put("atompar2.txt", text); }
     void AddAtom(const std::string& name, float x, float y, float z) {
         s_.map.AtomNames.push_back(name);
         std::array<float, 13> row{};
@@ -53,7 +47,6 @@ class AtomsTest : public ::testing::Test {
         return b;
     }
 
-    std::filesystem::path dir_;
     SceneState s_;
 };
 

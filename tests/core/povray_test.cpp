@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "mapdata/eld_error.h"
+#include "tests/core/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -217,23 +218,14 @@ TEST(PovraySegment, ThresholdIsATenThousandth) {
     EXPECT_TRUE(eld::SegmentLongEnough(0, 0, 0, 0.00006f, 0.00006f, 0.00006f));  // ~0.000104
 }
 
-class PovrayFile : public ::testing::Test {
+class PovrayFile : public eld::testing::TempFolderTest {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("eld_pov_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
+        TempFolderTest::SetUp();
         scene_ = EmptyScene();
         scene_.program.DataFolder = dir_.string();
     }
-    void TearDown() override { fs::remove_all(dir_); }
-    void Header(const std::string& text) {
-        std::ofstream(dir_ / eld::kPovrayHeaderName, std::ios::binary) << text;
-    }
-    std::string Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    fs::path dir_;
+    void Header(const std::string& text) { Put(eld::kPovrayHeaderName, text); }
     eld::SceneState scene_;
 };
 

@@ -9,24 +9,18 @@
 #include <random>
 
 #include "mapdata/eld_error.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
 
-class PresetsTest : public ::testing::Test {
+class PresetsTest : public testing::TempFolderTest {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("eld_presets_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
+        TempFolderTest::SetUp();
         s_.program.DataFolder = dir_.string();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    void Write(const std::string& text) {
-        std::ofstream((dir_ / "layer_limit_presets.txt").string(), std::ios::binary) << text;
-    }
-    std::filesystem::path dir_;
+    void Write(const std::string& text) { Put("layer_limit_presets.txt", text); }
     SceneState s_;
 };
 

@@ -9,6 +9,7 @@
 #include "mapdata/eld_error.h"
 #include "mapdata/read_map.h"
 #include "tests/core/read_map_fixtures.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
@@ -233,41 +234,26 @@ TEST(ReadMt1, NonFiniteHeaderOrAtomIsRefused) {
     EXPECT_EQ(KindOf(b), ErrorKind::Recoverable);
 }
 
-class ReadMapFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("eld_read_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string Write(const std::string& name, const std::string& bytes) {
-        std::string p = (dir_ / name).string();
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
-    }
-    std::filesystem::path dir_;
-};
+using ReadMapFileTest = testing::TempFolderTest;
 
 TEST_F(ReadMapFileTest, ReadMapFileChoosesTheReaderAndKeepsTheOldMapOnFailure) {
     TestMap m;
     m.atoms = {{"C", 0.1f, 0.2f, 0.3f}};
     SceneState s;
-    ReadMapFile(s, Write("good.MT1", testmaps::Mt1(m)));
+    ReadMapFile(s, Put("good.MT1", testmaps::Mt1(m)));
     ASSERT_EQ(s.map.AtomCount, 1);
     s.map.BondList.push_back(Bond{0, 0});
     s.map.BondCount = 1;
 
     std::string bad = testmaps::Mt1(m);
     bad.resize(bad.size() - 3);
-    EXPECT_THROW(ReadMapFile(s, Write("bad.mt1", bad)), EldError);
+    EXPECT_THROW(ReadMapFile(s, Put("bad.mt1", bad)), EldError);
     EXPECT_EQ(s.map.AtomCount, 1);  // unchanged
     EXPECT_EQ(s.map.BondCount, 1);
     EXPECT_EQ(s.map.DensityGrid.at(3, 4, 2), m.value(3, 4, 2));
 
     m.value = [](int, int, int) { return 1.0f; };
-    ReadMapFile(s, Write("other.mt1", testmaps::Mt1(m)));
+    ReadMapFile(s, Put("other.mt1", testmaps::Mt1(m)));
     EXPECT_EQ(s.map.MapGrid.DensityMax, 1.0f);
     EXPECT_EQ(s.map.BondCount, 0);  // bonds of the old atoms are gone
     EXPECT_TRUE(s.map.BondList.empty());
@@ -279,7 +265,7 @@ TEST_F(ReadMapFileTest, ReadMapFileChoosesTheReaderAndKeepsTheOldMapOnFailure) {
         EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
         EXPECT_NE(std::string(e.what()).find("missing.mt1"), std::string::npos) << e.what();
     }
-    EXPECT_THROW(ReadMapFile(s, Write("x.Mt1", testmaps::Mt1(m))), EldError);
+    EXPECT_THROW(ReadMapFile(s, Put("x.Mt1", testmaps::Mt1(m))), EldError);
     EXPECT_THROW(ReadMapFile(s, dir_.string() + "/"), EldError);
 }
 

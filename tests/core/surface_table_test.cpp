@@ -12,6 +12,7 @@
 #include "mapdata/eld_error.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
@@ -47,24 +48,13 @@ TEST(CellTable, ComplementaryCasesHaveTheSameTriangleCountForSingleCorners) {
     }
 }
 
-class CellTableFile : public ::testing::Test {
+class CellTableFile : public testing::TempFolderTest {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("eld_cell_table_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        std::ifstream in(std::string(ELD_BIN_DIR) + "/cell_table.dat");
-        std::ostringstream b;
-        b << in.rdbuf();
-        good_ = b.str();
+        TempFolderTest::SetUp();
+        good_ = Read(std::string(ELD_BIN_DIR) + "/cell_table.dat");
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string Write(const std::string& text) {
-        std::string path = (dir_ / "cell_table.dat").string();
-        std::ofstream(path) << text;
-        return path;
-    }
+    std::string Write(const std::string& text) { return Put("cell_table.dat", text); }
     // The text with record `c`'s number at position `n` (0-based) replaced.
     std::string Replace(int c, int n, const std::string& value) {
         std::istringstream in(good_);
@@ -81,7 +71,6 @@ class CellTableFile : public ::testing::Test {
         }
         return out;
     }
-    std::filesystem::path dir_;
     std::string good_;
 };
 
