@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 namespace eld {
@@ -23,6 +25,8 @@ TEST(NumberField, SignOrBlankThenSevenSignificantDigitsThenBlank) {
                                                    {1.5e-8f, " 1.5E-08 "},
                                                    {-2.0e12f, "-2E+12 "}};
     for (const auto& [v, text] : cases) EXPECT_EQ(NumberField(v), text) << v;
+    const float inf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(NumberField(inf) + NumberField(-inf) + NumberField(std::nanf("")), " Inf -Inf  NaN ");
 }
 
 TEST(NumberField, DecimalPointWhateverTheLocale) {

@@ -49,10 +49,12 @@ TEST(TrackballTest, DragFromCentreToRightEdge) {
 }
 
 TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
-    float q[4];
-    Trackball(q, -1.0f, 0.0f, 1.0f, 0.0f);  // chord 2 > 1.6
-    EXPECT_NEAR(q[3], 0.0, 1e-6);           // cos(pi/2)
-    EXPECT_NEAR(std::fabs(q[1]), 1.0, 1e-6);
+    for (float x : {1.0f, 0.85f}) {  // chords 2 and 1.7, both above 1.6
+        float q[4];
+        Trackball(q, -x, 0.0f, x, 0.0f);
+        EXPECT_NEAR(q[3], 0.0, 1e-6) << x;  // cos(pi/2)
+        EXPECT_NEAR(std::fabs(q[1]), 1.0, 1e-6) << x;
+    }
     EXPECT_EQ(ArcSin(1.0f), 3.14159265358979 / 2);
     EXPECT_NEAR(ArcSin(0.5f), std::asin(0.5), 1e-12);
 }
