@@ -6,10 +6,8 @@
 
 #include <cmath>
 
-
 namespace eld {
 namespace {
-
 
 SceneState IdentityCell() {
     SceneState s;
@@ -32,6 +30,7 @@ TEST(PeakListText, ExampleLineOfAGrdMap) {
 
 TEST(PeakListText, NumbersRunFromOneAndTwoDigitNumbersKeepTheLayout) {
     SceneState s = IdentityCell();
+    EXPECT_EQ(PeakListText(s), "");  // no peaks, no lines
     for (int n = 0; n < 10; ++n) AddPeak(s, 1.0f + n, 0.0f, 2.5f);
     const std::string text = PeakListText(s);
     std::vector<std::string> lines;
@@ -45,11 +44,6 @@ TEST(PeakListText, NumbersRunFromOneAndTwoDigitNumbersKeepTheLayout) {
     EXPECT_EQ(lines[0], "ATOM Q  1   X= 1  Y= 0  Z= 2.5 ");
     EXPECT_EQ(lines[9], "ATOM Q  10   X= 10  Y= 0  Z= 2.5 ");
     EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1) << "no bare LF";
-}
-
-TEST(PeakListText, EmptyListGivesEmptyText) {
-    SceneState s = IdentityCell();
-    EXPECT_EQ(PeakListText(s), "");
 }
 
 TEST(PeakFractional, GrdMapAddsTheCellShiftToTheScenePosition) {
@@ -84,8 +78,8 @@ TEST(PeakFractional, PeakOnAnAtomGivesTheAtomsCoordinatesCutToSixDecimals) {
     SceneState s;
     const double a = 10.5, b = 7.25, c = 12.0, beta = 1.9;
     s.map.CellMatrix = {{{static_cast<float>(a), 0, static_cast<float>(c * std::cos(beta))},
-                     {0, static_cast<float>(b), 0},
-                     {0, 0, static_cast<float>(c * std::sin(beta))}}};
+                         {0, static_cast<float>(b), 0},
+                         {0, 0, static_cast<float>(c * std::sin(beta))}}};
     s.map.CellShift[0] = 0.5f;
     s.map.CellShift[1] = 0.5f;
     s.map.CellShift[2] = 0.5f;

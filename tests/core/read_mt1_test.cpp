@@ -269,15 +269,13 @@ TEST_F(ReadMapFileTest, ReadMapFileChoosesTheReaderAndKeepsTheOldMapOnFailure) {
     EXPECT_THROW(ReadMapFile(s, dir_.string() + "/"), EldError);
 }
 
-TEST(ReaderForExtension, OnlyAllLowerOrAllUpperCase) {
-    EXPECT_EQ(ReaderForExtension("a.mt1"), &ReadMapMt1);
-    EXPECT_EQ(ReaderForExtension("A.MT1"), &ReadMapMt1);
-    EXPECT_EQ(ReaderForExtension("a.fou"), &ReadMapFou);
-    EXPECT_EQ(ReaderForExtension("a.GRD"), &ReadMapGrd);
-    EXPECT_EQ(ReaderForExtension("a.Mt1"), nullptr);
-    EXPECT_EQ(ReaderForExtension("\"a.mt1\""), nullptr);
-    EXPECT_EQ(ReaderForExtension("mt"), nullptr);
-    EXPECT_EQ(ReaderForExtension("xgrd"), &ReadMapGrd);  // only the last three characters count
+TEST(ReaderForExtension, OnlyAllLowerOrAllUpperCaseOfTheLastThreeCharacters) {
+    using Reader = decltype(&ReadMapMt1);
+    const std::pair<const char*, Reader> cases[] = {{"a.mt1", &ReadMapMt1}, {"A.MT1", &ReadMapMt1},
+                                                    {"a.fou", &ReadMapFou}, {"a.GRD", &ReadMapGrd},
+                                                    {"a.Mt1", nullptr},     {"\"a.mt1\"", nullptr},
+                                                    {"mt", nullptr},        {"xgrd", &ReadMapGrd}};
+    for (const auto& [name, reader] : cases) EXPECT_EQ(ReaderForExtension(name), reader) << name;
 }
 
 }  // namespace

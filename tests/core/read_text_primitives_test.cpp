@@ -56,12 +56,7 @@ TEST(TextReader, OneCommaIsASeparatorAndNumbersSpanLines) {
 
 TEST(TextReader, NumberForms) {
     TextReader in("+1.5 -.25 .5e1 1E-2 -3. 2e+2 1e50", "t");
-    EXPECT_EQ(in.ReadNumber("a"), 1.5);
-    EXPECT_EQ(in.ReadNumber("a"), -0.25);
-    EXPECT_EQ(in.ReadNumber("a"), 5.0);
-    EXPECT_DOUBLE_EQ(in.ReadNumber("a"), 0.01);
-    EXPECT_EQ(in.ReadNumber("a"), -3.0);
-    EXPECT_EQ(in.ReadNumber("a"), 200.0);
+    for (double want : {1.5, -0.25, 5.0, 0.01, -3.0, 200.0}) EXPECT_EQ(in.ReadNumber("a"), want);
     // Too large for a float: infinity, left to the density range test.
     EXPECT_TRUE(std::isinf(in.ReadFloatValue("v")));
 }
@@ -142,17 +137,10 @@ TEST(TextReader, LineNumbersCountEveryLineEndForm) {
 }
 
 TEST(LeadingNumber, BlanksIgnoredStopsAtTheFirstNonNumber) {
-    EXPECT_EQ(LeadingNumber("2.5 x"), 2.5);
-    EXPECT_EQ(LeadingNumber(" 1 2 "), 12.0);
-    EXPECT_EQ(LeadingNumber(" - 1.5"), -1.5);
-    EXPECT_EQ(LeadingNumber(""), 0.0);
-    EXPECT_EQ(LeadingNumber("   "), 0.0);
-    EXPECT_EQ(LeadingNumber("abc 5"), 0.0);
-    EXPECT_EQ(LeadingNumber(".5e1z"), 5.0);
-    EXPECT_EQ(LeadingNumber("1e"), 1.0);
-    EXPECT_EQ(LeadingNumber("1.5D2"), 150.0);
-    EXPECT_EQ(LeadingNumber("3-4"), 3.0);
-    EXPECT_EQ(LeadingNumber("."), 0.0);
+    const std::pair<const char*, double> cases[] = {
+        {"2.5 x", 2.5}, {" 1 2 ", 12}, {" - 1.5", -1.5}, {"", 0},    {"   ", 0}, {"abc 5", 0},
+        {".5e1z", 5},   {"1e", 1},     {"1.5D2", 150},   {"3-4", 3}, {".", 0}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
 }
 
 TEST(Columns, CountFromOneAndStopAtTheLineEnd) {
