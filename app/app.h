@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "app/peak_saving.h"
 #include "gl/gl_setup.h"
 #include "mapdata/eld_error.h"
 #include "mapdata/scene_state.h"
@@ -58,6 +60,9 @@ struct App {
     // While a map is opened at start there is no map to fall back on: a file
     // that cannot be read ends the program. Later opens keep the current map.
     bool startingUp = true;
+    // Peaks not yet in a saved file; kept in a recovery file when the program
+    // must end.
+    UnsavedPeaks unsaved;
     // The single central-eye picture instead of interlaced stereo: asked for
     // by "-NoStereo" or View > Interlaced stereo, kept across File > Open.
     bool monoView = false;
@@ -75,6 +80,10 @@ int Form_Load(App& a, int argc, const char* const* argv);
 void Form_Unload(App& a);
 // Ends the program at once, without the shutdown (bad data, capacity).
 [[noreturn]] void EndProgramNow(int status);
+// The ends the program cannot avoid (bad data, capacity, no file): first the
+// unsaved peaks go to their recovery file, then the messages are shown in
+// order, then the program ends with status 1.
+[[noreturn]] void EndAfterMessages(App& a, const std::vector<std::string>& messages);
 // Reports an EldError the way its kind asks: Fatal shows the message and ends
 // with status 1, FatalSilent prints it and ends with 1; Recoverable shows the
 // message and returns.

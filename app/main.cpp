@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <string>
 
 #include "app/app.h"
 
@@ -56,5 +58,11 @@ int main(int argc, char** argv) {
     }
     if (!OpenDisplay()) return 1;
     eld::App app;
-    return eld::Form_Load(app, argc, argv);
+    try {
+        return eld::Form_Load(app, argc, argv);
+    } catch (const std::exception& e) {
+        // Whatever a handler could not deal with: said, not an abort, and the
+        // unsaved peaks kept first.
+        eld::EndAfterMessages(app, {std::string("Unexpected error: ") + e.what()});
+    }
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "app/app.h"
 #include "app/progress_window.h"
@@ -21,6 +22,16 @@ namespace {
 
 // A file that cannot be used: at start there is nothing to go on with, later
 // the current map stays.
+// Any failure while a map is read: an EldError as it is; running out of
+// memory (a grid too large for this computer) or anything else named with the
+// file, so that the current map stays and the user learns why.
+EldError AsLoadError(const std::exception& e, const std::string& fileName) {
+    if (const auto* eld = dynamic_cast<const EldError*>(&e)) return *eld;
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return EldError(ErrorKind::Recoverable, fileName + ": not enough memory to open this map");
+    return EldError(ErrorKind::Recoverable, fileName + ": cannot open the map: " + e.what());
+}
+
 bool HandleLoadError(App& a, const EldError& e) {
     ReportError(a, e);  // Fatal and FatalSilent end the program here
     if (a.startingUp) EndProgramNow(1);
@@ -56,10 +67,7 @@ bool LoadMapFile(App& a, std::string& commandText) {
     s.program.DisplayMode = a.monoView ? StereoMode::NoStereo : StereoMode::StereoInterlaced;
     SyncViewMenu(a);
 
-    if (fileName.empty()) {
-        a.dialogs.Message("No input given !!");
-        EndProgramNow(1);
-    }
+    if (fileName.empty()) EndAfterMessages(a, {"No input given !!"});
 
     const std::string previousName = s.map.MapFileName;
     const std::string previousTitle = a.title;
@@ -67,11 +75,8 @@ bool LoadMapFile(App& a, std::string& commandText) {
     SetMainTitle(a, WindowTitleFor(fileName));
 
     const ForeignMapText foreign = SplitForeignMapText(fileName);
-    if (MapKindOf(fileName) == MapKind::Unknown && foreign.Map.empty()) {
-        a.dialogs.Message("Strange file extension !!!");
-        a.dialogs.Message(MapExtension(fileName));
-        EndProgramNow(1);
-    }
+    if (MapKindOf(fileName) == MapKind::Unknown && foreign.Map.empty())
+        EndAfterMessages(a, {"Strange file extension !!!", MapExtension(fileName)});
 
     try {
         // Reads into a scratch state: a failure leaves the current map whole.
@@ -79,20 +84,20 @@ bool LoadMapFile(App& a, std::string& commandText) {
             ReadMapFile(s, fileName);
         else
             OpenForeignMap(s, foreign.Map, foreign.Model);
-    } catch (const EldError& e) {
+    } catch (const std::exception& e) {
         s.map.MapFileName = previousName;
         SetMainTitle(a, previousTitle);
-        return HandleLoadError(a, e);
+        return HandleLoadError(a, AsLoadError(e, fileName));
     }
 
     SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, fileName));
     try {
         FindBonds(s);
-    } catch (const EldError& e) {
+    } catch (const std::exception& e) {
         // At start this ends the program; a later map is shown without bonds.
         s.map.BondList.clear();
         s.map.BondCount = 0;
-        HandleLoadError(a, e);
+        HandleLoadError(a, AsLoadError(e, fileName));
     }
     GenerateFields(a);
     return true;
@@ -140,6 +145,7 @@ void ResetView(App& a) {
     s.switches.ShowPickMarker = kFalse;
     s.switches.ShowCell = kFalse;
     s.peaks.PeakCount = 0;  // unsaved peaks of the previous map are dropped
+    ForgetPeaks(a.unsaved);
     s.switches.SurfaceStyle = 1;
 
     try {
@@ -176,6 +182,12 @@ void GenerateFields(App& a, bool quietWhenQuick) {
         progress.Hide();
         InvalidateScene(a.s);
         ReportError(a, e);  // too many triangles or a bad case table end the program
+        return;
+    } catch (const std::bad_alloc&) {
+        // The layer being extracted keeps no triangles; the viewer goes on.
+        progress.Hide();
+        InvalidateScene(a.s);
+        a.dialogs.Message("Not enough memory to extract the surfaces of " + a.s.map.MapFileName);
         return;
     }
     progress.Hide();

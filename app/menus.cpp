@@ -82,7 +82,7 @@ void mnuFile_Open_model_Click(App& a) {
 
 void mnuFile_Save_peak_list_Click(App& a) {
     if (a.s.peaks.PeakCount > 0) {
-        SavePeakList(a.s, a.dialogs);
+        if (SavePeakList(a.s, a.dialogs)) NotePeaksSaved(a.unsaved, a.s);
     } else {
         a.dialogs.Message("You do not have any peaks");
     }
@@ -118,6 +118,7 @@ void mnuFileExit_Click(App& a) {
 
 void mnuEditClearPeaks_Click(App& a) {
     a.s.peaks.PeakCount = 0;  // the rows stay, only forgotten
+    ForgetPeaks(a.unsaved);
     InvalidateScene(a.s);
     Form_Paint(a);
 }
@@ -226,11 +227,9 @@ void ConfirmPeak(App& a, const float point[3], ScreenPoint marker) {
     SceneState& s = a.s;
     if (!a.dialogs.AskYesNoAwayFrom("Add this peak to pek list?", marker)) return;
     s.peaks.PeakCount += 1;
-    if (s.peaks.PeakCount > kMaxPeaks) {
-        a.dialogs.Message("To many new peaks");
-        EndProgramNow(1);  // the unsaved peaks are lost
-    }
+    if (s.peaks.PeakCount > kMaxPeaks) EndAfterMessages(a, {"To many new peaks"});
     for (int i = 0; i < 3; ++i) s.peaks.PeakList[s.peaks.PeakCount - 1][i] = point[i];
+    NotePeakAdded(a.unsaved, s);
 }
 
 }  // namespace eld

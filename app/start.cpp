@@ -17,12 +17,19 @@ void EndProgramNow(int status) {
     std::exit(status);
 }
 
+void EndAfterMessages(App& a, const std::vector<std::string>& messages) {
+    // Before the boxes: a program killed while one is open keeps its peaks.
+    KeepUnsavedPeaks(a.unsaved);
+    for (const std::string& m : messages) a.dialogs.Message(m);
+    EndProgramNow(1);
+}
+
 void ReportError(App& a, const EldError& e) {
     switch (e.kind()) {
         case ErrorKind::Fatal:
-            a.dialogs.Message(e.what());
-            EndProgramNow(1);
+            EndAfterMessages(a, {e.what()});
         case ErrorKind::FatalSilent:
+            KeepUnsavedPeaks(a.unsaved);
             std::fprintf(stderr, "eldview: %s\n", e.what());
             EndProgramNow(1);
         case ErrorKind::Recoverable:
@@ -64,7 +71,8 @@ int Form_Load(App& a, int argc, const char* const* argv) {
     // The window's pixel format; FLTK creates the context when the window is
     // first shown, and the view's first draw sets the default GL state.
     ChoosePixelFormat(a);
-    a.s.view.ClearColour[0] = a.s.view.ClearColour[1] = a.s.view.ClearColour[2] = a.s.view.ClearColour[3] = 0.0f;
+    a.s.view.ClearColour[0] = a.s.view.ClearColour[1] = a.s.view.ClearColour[2] =
+        a.s.view.ClearColour[3] = 0.0f;
     ShowMainWindow(a);
 
     IdleLoop(a);
@@ -74,7 +82,12 @@ int Form_Load(App& a, int argc, const char* const* argv) {
 void Form_Unload(App& a) {
     if (a.s.program.QuitRequested) return;  // already on the way out
     a.s.view.SpinActive = kFalse;
-    if (a.s.peaks.PeakCount > 0) SavePeakList(a.s, a.dialogs);
+    if (a.s.peaks.PeakCount > 0) {
+        if (SavePeakList(a.s, a.dialogs))
+            NotePeaksSaved(a.unsaved, a.s);
+        else
+            KeepUnsavedPeaks(a.unsaved);  // not written: the program ends all the same
+    }
     a.s.program.QuitRequested = kTrue;
     ReleaseView(a);
     HideSecondaryWindows(a);

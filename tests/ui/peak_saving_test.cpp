@@ -142,5 +142,36 @@ TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(entries, 1);
 }
 
+TEST_F(TempDir, UnsavedPeaksAreKeptBesideTheMapOrInTheCurrentFolder) {
+    SceneState s = IdentityCell();
+    fs::create_directories(dir_ / "maps");
+    s.map.MapFileName = (dir_ / "maps" / "blob.fou").string();
+    UnsavedPeaks u;
+    AddPeak(s, 0.25f, 0.5f, -0.125f);
+    NotePeakAdded(u, s);
+    NotePeaksSaved(u, s);
+    EXPECT_EQ(KeepUnsavedPeaks(u), "") << "everything is saved";
+    AddPeak(s, 1, 2, 3);
+    NotePeakAdded(u, s);
+    s.map.CellMatrix[0][0] = 2;  // another map's cell does not change them
+    const std::string beside = (dir_ / "maps" / "blob.recovered-peaks.dat").string();
+    EXPECT_EQ(RecoveredPeaksPath(s.map.MapFileName), beside);
+    ASSERT_EQ(KeepUnsavedPeaks(u), beside);
+    EXPECT_EQ(ReadAll(beside), PeakLine(1, {1, 2, 3}) + "\r\n") << "only the unsaved peak";
+    EXPECT_EQ(KeepUnsavedPeaks(u), "") << "kept once";
+
+    // A map folder that cannot take the file: the current folder.
+    s.map.MapFileName = (dir_ / "gone" / "blob.fou").string();
+    ForgetPeaks(u);
+    AddPeak(s, 4, 5, 6);
+    NotePeakAdded(u, s);
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir_);
+    const std::string kept = KeepUnsavedPeaks(u);
+    fs::current_path(cwd);
+    EXPECT_EQ(kept, "blob.recovered-peaks.dat");
+    EXPECT_EQ(ReadAll(dir_ / kept), PeakListText(s)) << "all three after ForgetPeaks";
+}
+
 }  // namespace
 }  // namespace eld
