@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace eld {
+#include "mapdata/geometry.h"
 
-using Vec3d = std::array<double, 3>;
-using Mat3d = std::array<std::array<double, 3>, 3>;  // m[row][col]
+namespace eld {
 
 struct ForeignAtom {
     std::string Element;  // "C", "Cl", ...
@@ -55,16 +54,6 @@ struct ForeignMap {
                    (static_cast<std::size_t>(j) + static_cast<std::size_t>(N[1]) * k);
     }
 };
-
-// Small 3x3 helpers in double precision.
-Vec3d MatVec(const Mat3d& m, const Vec3d& v);
-// Throws EldError naming `what` when the matrix is singular.
-Mat3d Inverse3(const Mat3d& m, const std::string& what);
-// The orthogonalisation matrix of a cell: a along x, b in the xy plane.
-// Lengths in Ångström, angles in degrees.
-Mat3d OrthogonalisationMatrix(const double cell[6]);
-// Lengths and angles (degrees) of the columns of a cell matrix.
-void CellParametersOf(const Mat3d& cell, double out[6]);
 
 // Element symbol of an atomic number 1..118 ("" outside that range).
 std::string ElementSymbol(int z);

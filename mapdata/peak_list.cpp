@@ -4,8 +4,8 @@
 
 #include "export/atomic_file.h"
 #include "mapdata/eld_error.h"
+#include "mapdata/geometry.h"
 #include "mapdata/number_field.h"
-#include "mapdata/presets.h"
 
 namespace eld {
 

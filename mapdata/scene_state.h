@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "mapdata/geometry.h"
 #include "mapdata/modes.h"
 
 namespace eld {
@@ -39,10 +40,6 @@ inline constexpr int kMaxSegmentsPerLimit = 100000;
 inline constexpr int kMaxBonds = 100000;
 inline constexpr int kMaxPeaks = 200;
 inline constexpr int kLayers = 3;
-
-struct XYZ {
-    float x = 0, y = 0, z = 0;
-};
 
 struct SurfaceTriangle {
     XYZ v[3];  // vertex 1, 2, 3
@@ -87,8 +84,6 @@ struct DensityGridArray {
     float& at(int i1, int i2, int i3) { return values[Index(i1, i2, i3)]; }
     float at(int i1, int i2, int i3) const { return values[Index(i1, i2, i3)]; }
 };
-
-using Matrix3 = std::array<std::array<float, 3>, 3>;  // M[row][col], 0-based
 
 // One preset of layer limits: three limits and the description shown as tooltip.
 struct LayerLimitPreset {

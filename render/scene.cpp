@@ -8,7 +8,7 @@
 
 #include "gl/primitives.h"
 #include "mapdata/atoms.h"
-#include "view/trackball.h"
+#include "mapdata/geometry.h"
 
 namespace eld {
 

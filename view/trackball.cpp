@@ -2,55 +2,9 @@
 
 #include <cmath>
 
+#include "mapdata/geometry.h"
+
 namespace eld {
-
-void VectorZero(float v[4]) {
-    v[0] = v[1] = v[2] = 0.0f;
-}
-
-void VectorSet(float v[4], float x, float y, float z) {
-    v[0] = x;
-    v[1] = y;
-    v[2] = z;
-}
-
-void VectorSubtract(const float a[4], const float b[4], float dst[4]) {
-    for (int i = 0; i < 3; ++i) dst[i] = a[i] - b[i];
-}
-
-void VectorCopy(const float src[4], float dst[4]) {
-    for (int i = 0; i < 4; ++i) dst[i] = src[i];
-}
-
-void VectorCross(const float a[4], const float b[4], float dst[4]) {
-    // Through a temporary so that dst may be a or b.
-    float t[4] = {0, 0, 0, 0};
-    t[0] = a[1] * b[2] - a[2] * b[1];
-    t[1] = a[2] * b[0] - a[0] * b[2];
-    t[2] = a[0] * b[1] - a[1] * b[0];
-    VectorCopy(t, dst);
-}
-
-double VectorLength(const float v[4]) {
-    return std::sqrt(static_cast<double>(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]));
-}
-
-void VectorScale(float v[4], float s) {
-    for (int i = 0; i < 3; ++i) v[i] = v[i] * s;
-}
-
-void VectorNormalize(float v[4]) {
-    const float s = static_cast<float>(1.0 / VectorLength(v));
-    VectorScale(v, s);
-}
-
-float VectorDot(const float a[4], const float b[4]) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
-
-void VectorAdd(const float a[4], const float b[4], float dst[4]) {
-    for (int i = 0; i < 3; ++i) dst[i] = a[i] + b[i];
-}
 
 double ArcSin(float x) {
     if (x == 1.0f) return 3.14159265358979 / 2;
@@ -131,10 +85,6 @@ void Trackball(float q[4], float p1x, float p1y, float p2x, float p2y) {
     if (t < -1.0f) t = -1.0f;
     const float phi = static_cast<float>(2.0 * ArcSin(t));
     AxisToQuaternion(a, phi, q);
-}
-
-XYZ TriangleCentroid(const XYZ& a, const XYZ& b, const XYZ& c) {
-    return XYZ{(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f, (a.z + b.z + c.z) / 3.0f};
 }
 
 }  // namespace eld

@@ -1,14 +1,11 @@
-// Quaternion virtual trackball with its small vector helpers, and the triangle
-// centroid. Pure arithmetic on 32-bit floats: every intermediate that the
-// rotation depends on is rounded to float where noted, so a drag gives the
-// same rotation on every machine.
+// Quaternion virtual trackball. Pure arithmetic on 32-bit floats: every
+// intermediate that the rotation depends on is rounded to float where noted,
+// so a drag gives the same rotation on every machine.
 //
-// Vectors and quaternions are float arrays of four elements: a 3-vector uses
-// 0..2 and carries element 3 along in VectorCopy; a quaternion is (x, y, z, w).
-// The 16-float rotation matrix is handed unchanged to glMultMatrixf.
+// Quaternions are float arrays (x, y, z, w); the vector helpers it uses are in
+// mapdata/geometry.h. The 16-float rotation matrix is handed unchanged to
+// glMultMatrixf.
 #pragma once
-
-#include "mapdata/scene_state.h"
 
 namespace eld {
 
@@ -31,20 +28,5 @@ void NormalizeQuaternion(float q[4]);
 void BuildRotationMatrix(float m[16], const float q[4]);
 // Radians; exactly 1.0 gives pi/2 without dividing.
 double ArcSin(float x);
-
-void VectorZero(float v[4]);
-void VectorSet(float v[4], float x, float y, float z);
-void VectorSubtract(const float a[4], const float b[4], float dst[4]);
-void VectorCopy(const float src[4], float dst[4]);  // all four elements
-// dst = a x b through a zeroed temporary, so dst[3] becomes 0; dst may alias.
-void VectorCross(const float a[4], const float b[4], float dst[4]);
-double VectorLength(const float v[4]);
-void VectorScale(float v[4], float s);
-void VectorNormalize(float v[4]);
-float VectorDot(const float a[4], const float b[4]);
-void VectorAdd(const float a[4], const float b[4], float dst[4]);
-
-// Mean of the three corners, each sum divided by the float 3.
-XYZ TriangleCentroid(const XYZ& a, const XYZ& b, const XYZ& c);
 
 }  // namespace eld

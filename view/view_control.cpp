@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "mapdata/presets.h"
+#include "mapdata/geometry.h"
 #include "view/trackball.h"
 
 namespace eld {

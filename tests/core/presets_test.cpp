@@ -9,6 +9,7 @@
 #include <random>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/geometry.h"
 #include "tests/core/temp_folder.h"
 
 namespace eld {

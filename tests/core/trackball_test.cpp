@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "mapdata/geometry.h"
 #include "view/view_control.h"
 
 namespace eld {

@@ -9,6 +9,7 @@
 
 #include "gl/gl_setup.h"
 #include "gl/osmesa_context.h"
+#include "mapdata/geometry.h"
 #include "render/frame.h"
 #include "render/scene.h"
 #include "surface/marching_cubes.h"
