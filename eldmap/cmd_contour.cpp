@@ -1,30 +1,25 @@
 // eldmap contour: the contour map of one grid section as SVG.
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "export/atomic_file.h"
-#include "mapdata/read_map.h"
-#include "surface/marching_squares.h"
-#include "eldmap/args.h"
-#include "eldmap/commands.h"
+#include "eldmap/cli.h"
 #include "eldmap/load.h"
+#include "eldmap/text.h"
+#include "export/atomic_file.h"
+#include "mapdata/eld_error.h"
+#include "surface/marching_squares.h"
 
 namespace eld::eldmap {
 namespace {
 
-const char kUsage[] =
-    "usage: eldmap contour MAP [--section K] [--level V]... -o OUT.svg\n"
-    "\n"
+const char kDetails[] =
     "Draws the contour lines of one section of the grid (the section at grid\n"
-    "index K along axis 3) exactly as the viewer computes them, as SVG.\n"
-    "Without --level the three default layer limits of the map are used.\n"
-    "\n"
-    "Options:\n"
-    "  --section K  the section, 1 to N3 (default 1)\n"
-    "  --level V    a density limit; repeat for several sets of lines\n"
-    "  --model M    the atoms of a structure model (.pdb, .ent, .cif, .mmcif)\n"
-    "  -o OUT.svg   the picture to write\n"
+    "index K along axis 3, 1 to N3, default 1) exactly as the viewer computes\n"
+    "them, as SVG. Without --level the three default layer limits of the map\n"
+    "are used.\n"
     "\n"
     "Each segment becomes one <line> element, in the order the viewer stores\n"
     "them, inside a group per level coloured like the viewer's layer K (levels\n"
@@ -35,45 +30,11 @@ const char kUsage[] =
     "warning on stderr.\n";
 
 struct Options {
-    std::string map, output;
-    std::vector<float> levels;
+    MapInput map;
+    std::string output;
+    std::vector<std::string> levels;
     int section = 1;
-    bool help = false;
 };
-
-std::string Parse(int argc, char** argv, Options& o) {
-    for (int i = 0; i < argc; ++i) {
-        std::string a = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-        } else if (a == "--level") {
-            float v;
-            if (!next || !ParseFloat(next, v)) return "--level needs a number";
-            o.levels.push_back(v);
-            ++i;
-        } else if (a == "--section") {
-            if (!next || !ParseInt(next, o.section)) return "--section needs a whole number";
-            ++i;
-        } else if (a == "-o") {
-            if (!next || !*next) return "-o needs a file name";
-            o.output = next;
-            ++i;
-        } else if (std::string problem = TakeMapArgument(a, o.map); !problem.empty()) {
-            return problem;
-        }
-    }
-    if (o.help) return "";
-    if (o.map.empty()) return "no map given";
-    if (o.output.empty()) return "no output file given (-o OUT.svg)";
-    return "";
-}
-
-std::string Num(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
-    return buf;
-}
 
 std::string Rgb(const float c[3]) {
     auto byte = [](float v) {
@@ -83,26 +44,16 @@ std::string Rgb(const float c[3]) {
     return "rgb(" + byte(c[0]) + "," + byte(c[1]) + "," + byte(c[2]) + ")";
 }
 
-}  // namespace
-
-int Contour(int argc, char** argv) {
-    const std::string model = TakeModelOption(argc, argv);
-    Options o;
-    std::string problem = Parse(argc, argv, o);
-    if (o.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (!problem.empty()) return Error(problem + " (see eldmap contour --help)");
-
+int Run(const Options& o) {
     SceneState s;
-    OpenMapWithLayerDefaults(s, o.map, model);
+    OpenMapForCommand(s, o.map, MapUse::LayerDefaults);
     const MapGridRecord& g = s.map.MapGrid;
     if (o.section < 1 || o.section > g.N(3))
-        return Error("--section " + std::to_string(o.section) + " is outside 1.." +
-                     std::to_string(g.N(3)) + " of '" + o.map + "'");
-    if (o.levels.empty()) o.levels.assign(s.layers.LayerLimit + 1, s.layers.LayerLimit + 4);
+        fail("--section " + std::to_string(o.section) + " is outside 1.." + std::to_string(g.N(3)) +
+             " of '" + o.map.path + "'");
+    const std::vector<float> levels = LevelsOrDefaults(o.levels, s);
     s.surfaces.ContourLayer = static_cast<std::int16_t>(o.section);
+    const FileNumbers num{o.output};
 
     // The section frame, as the viewer draws it.
     const float xlo = g.GridOrigin[0], ylo = g.GridOrigin[1];
@@ -111,40 +62,55 @@ int Contour(int argc, char** argv) {
     const double w = double(xhi) - xlo, h = double(yhi) - ylo;
     const double margin = 0.02 * std::max(w, h) + 1e-6;
     const double stroke = 0.003 * std::max(w, h) + 1e-6;
+    const std::string box = num(xlo - margin) + " " + num(-yhi - margin) + " " +
+                            num(w + 2 * margin) + " " + num(h + 2 * margin);
+    const double height = w > 0 ? 800.0 * (h + 2 * margin) / (w + 2 * margin) : 800.0;
 
     std::string svg =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"" +
-        Num(xlo - margin) + " " + Num(-yhi - margin) + " " + Num(w + 2 * margin) + " " +
-        Num(h + 2 * margin) + "\" width=\"800\" height=\"" +
-        Num(w > 0 ? 800.0 * (h + 2 * margin) / (w + 2 * margin) : 800.0) + "\">\n" + "<title>" +
-        "section " + std::to_string(o.section) + "</title>\n" + "<rect x=\"" + Num(xlo - margin) +
-        "\" y=\"" + Num(-yhi - margin) + "\" width=\"" + Num(w + 2 * margin) + "\" height=\"" +
-        Num(h + 2 * margin) + "\" fill=\"black\"/>\n" +
-        "<g id=\"scene\" transform=\"scale(1,-1)\" fill=\"none\" stroke-linecap=\"round\">\n" +
-        "<rect id=\"frame\" x=\"" + Num(xlo) + "\" y=\"" + Num(ylo) + "\" width=\"" + Num(w) +
-        "\" height=\"" + Num(h) + "\" stroke=\"rgb(179,179,179)\" stroke-width=\"" +
-        Num(2 * stroke / 3) + "\"/>\n";
-    for (std::size_t K = 0; K < o.levels.size(); ++K) {
+        box + "\" width=\"800\" height=\"" + num(height) + "\">\n<title>section " +
+        std::to_string(o.section) + "</title>\n<rect x=\"" + num(xlo - margin) + "\" y=\"" +
+        num(-yhi - margin) + "\" width=\"" + num(w + 2 * margin) + "\" height=\"" +
+        num(h + 2 * margin) + "\" fill=\"black\"/>\n" +
+        "<g id=\"scene\" transform=\"scale(1,-1)\" fill=\"none\" "
+        "stroke-linecap=\"round\">\n<rect id=\"frame\" x=\"" +
+        num(xlo) + "\" y=\"" + num(ylo) + "\" width=\"" + num(w) + "\" height=\"" + num(h) +
+        "\" stroke=\"rgb(179,179,179)\" stroke-width=\"" + num(2 * stroke / 3) + "\"/>\n";
+    for (std::size_t K = 0; K < levels.size(); ++K) {
         const int L = static_cast<int>(K % 3) + 1;
-        if (!GenerateContour(s, o.levels[K], L))
+        if (!GenerateContour(s, levels[K], L))
             std::fprintf(stderr,
                          "eldmap: level %s has more than 100 000 segments; the first 100 000 "
                          "are drawn\n",
-                         FloatText(o.levels[K]).c_str());
-        svg += "<g id=\"level_" + std::to_string(K + 1) + "\" data-level=\"" +
-               FloatText(o.levels[K]) + "\" stroke=\"" + Rgb(s.layers.ContourColour[L]) +
-               "\" stroke-width=\"" + Num(stroke) + "\">\n";
+                         Num(levels[K]).c_str());
+        svg += "<g id=\"level_" + std::to_string(K + 1) + "\" data-level=\"" + Num(levels[K]) +
+               "\" stroke=\"" + Rgb(s.layers.ContourColour[L]) + "\" stroke-width=\"" +
+               num(stroke) + "\">\n";
         for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n) {
             const ContourSegment& c = s.surfaces.ContourSegments[L][n];
-            svg += "<line x1=\"" + Num(c.end[0].x) + "\" y1=\"" + Num(c.end[0].y) + "\" x2=\"" +
-                   Num(c.end[1].x) + "\" y2=\"" + Num(c.end[1].y) + "\"/>\n";
+            svg += "<line x1=\"" + num(c.end[0].x) + "\" y1=\"" + num(c.end[0].y) + "\" x2=\"" +
+                   num(c.end[1].x) + "\" y2=\"" + num(c.end[1].y) + "\"/>\n";
         }
         svg += "</g>\n";
     }
     svg += "</g>\n</svg>\n";
     AtomicWrite(o.output, svg);
     return 0;
+}
+
+}  // namespace
+
+Command AddContour(CLI::App& parent) {
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = NewCommand(parent, "contour", "MAP [--section K] [--level V]... -o OUT.svg",
+                               "the contour map of one section", kDetails);
+    AddMapArgument(*cmd, o->map);
+    cmd->add_option("--section", o->section, "the section, 1 to N3 (default 1)")->type_name("K");
+    AddLevelOption(*cmd, o->levels);
+    AddOutputOption(*cmd, o->output, {".svg"}, true);
+    cmd->callback([o] { RefuseOutputIsInput(o->output, o->map); });
+    return {cmd, [o] { return Run(*o); }};
 }
 
 }  // namespace eld::eldmap

@@ -2,12 +2,12 @@
 // nearest atom of the model; as text, JSON or a peak-list file.
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
-#include "eldmap/args.h"
-#include "eldmap/commands.h"
+#include "eldmap/cli.h"
 #include "eldmap/load.h"
 #include "mapdata/data_files.h"
 #include "mapdata/level_text.h"
@@ -18,34 +18,23 @@
 namespace eld::eldmap {
 namespace {
 
-const char kHelp[] =
-    "usage: eldmap peaks MAP [--model MODEL] [--min LEVEL|Nsigma] [--max N] [--json]\n"
-    "                        [-o newatoms.dat]\n"
-    "\n"
+const char kDetails[] =
     "Local maxima of the density above --min, refined between grid points, highest\n"
     "first. Copies of one site by lattice translation (or by the space group's\n"
     "symmetry, when the map has one) are listed once, in the copy nearest the model.\n"
+    "A CCP4/MRC or cube map is read over its whole cell; the space group comes from\n"
+    "the map or else from the model.\n"
     "\n"
-    "MAP is a .mt1, .fou or .grd map, or a CCP4/MRC or cube map (read over its\n"
-    "whole cell). The space group comes from the map or else from the model.\n"
-    "\n"
-    "  --model MODEL      the atoms of a PDB, mmCIF or small-molecule CIF model\n"
-    "                     instead of the map's own, named as in the model\n"
-    "  --min LEVEL        the lowest peak height: a density value, or a multiple of\n"
-    "                     the map's rms deviation above its mean (3sigma, 3s;\n"
-    "                     default 3sigma)\n"
-    "  --max N            at most N peaks (default 50)\n"
-    "  --json             a list of objects with height, sigma, fractional,\n"
-    "                     position (scene coordinates), nearest_atom and distance\n"
-    "  -o FILE            also write the peaks as a peak-list file (atom records Q in\n"
-    "                     fractional coordinates), at most 200\n"
-    "\n"
+    "--json prints a list of objects with height, sigma, fractional, position\n"
+    "(scene coordinates), nearest_atom and distance; -o also writes the peaks as a\n"
+    "peak-list file (atom records Q in fractional coordinates), at most 200.\n"
     "Text: one line per peak with rank, height, height in sigma, fractional x y z,\n"
     "and the nearest model atom (symmetry and lattice copies included) with its\n"
     "distance.\n";
 
 struct PeaksRequest {
-    std::string map, model, min = "3sigma", out;
+    MapInput map;
+    std::string min = "3sigma", out;
     int max = 50;
     bool json = false;
 };
@@ -60,7 +49,7 @@ int RunPeaks(const PeaksRequest& r) {
     // The whole cell, so that every site has a copy in the grid.
     ConvertOptions convert;
     convert.Box = BoxChoice::Cell;
-    const MapDetails details = OpenMap(s, r.map, r.model, convert);
+    const MapDetails details = OpenMapForCommand(s, r.map, MapUse::Grid, 0, convert);
     // Sigma is the map's own, over the points it stores, when it tells it.
     if (details.HasStats) {
         s.map.MapGrid.DensityMean = details.Mean;
@@ -70,10 +59,8 @@ int RunPeaks(const PeaksRequest& r) {
     if (labels.size() != s.map.AtomNames.size())
         for (const std::string& n : s.map.AtomNames) labels.push_back(Trim(n));
 
-    const auto level = ParseLevelText(r.min);
-    if (!level) return Error("peaks: --min takes a density value or Nsigma, not '" + r.min + "'");
     PeakSearchOptions o;
-    o.MinLevel = LevelValue(*level, s.map.MapGrid);
+    o.MinLevel = eld::LevelValue(*ParseLevelText(r.min), s.map.MapGrid);
     o.MaxPeaks = r.max;
     o.Symmetry = details.Symmetry;
     const std::vector<FoundPeak> peaks = FindPeaks(s, o);
@@ -120,33 +107,33 @@ int RunPeaks(const PeaksRequest& r) {
 
 }  // namespace
 
-int Peaks(int argc, char** argv) {
-    PeaksRequest r;
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (arg == "--json") {
-            r.json = true;
-        } else if (arg == "--model" || arg == "--min" || arg == "-o") {
-            const char* v = value();
-            if (!v) return Error("peaks: " + arg + " needs a value");
-            (arg == "--model" ? r.model : arg == "--min" ? r.min : r.out) = v;
-        } else if (arg == "--max") {
-            const char* v = value();
-            if (!v || !ParseInt(v, r.max) || r.max < 1)
-                return Error("peaks: --max needs a whole number of at least 1");
-        } else if (const std::string why = TakeMapArgument(arg, r.map); !why.empty()) {
-            return Error("peaks: " + why);
-        }
-    }
-    if (r.map.empty()) return Error("peaks: no map given (see eldmap peaks --help)");
-    if (!r.out.empty() && r.max > kMaxPeaks)
-        return Error("peaks: a peak-list file holds at most " + std::to_string(kMaxPeaks) +
-                     " peaks (--max)");
-    return RunPeaks(r);
+Command AddPeaks(CLI::App& parent) {
+    auto r = std::make_shared<PeaksRequest>();
+    CLI::App* cmd = NewCommand(parent, "peaks",
+                               "MAP [--model MODEL] [--min LEVEL|Nsigma] [--max N] [--json]\n"
+                               "                    [-o newatoms.dat]",
+                               "refined density peaks with the nearest model atom", kDetails);
+    AddMapArgument(*cmd, r->map);
+    cmd->add_option("--min", r->min,
+                    "the lowest peak height: a density value, or N sigma (mean + N rms of "
+                    "the map; default 3sigma)")
+        ->type_name("LEVEL");
+    cmd->add_option("--max", r->max, "at most N peaks (default 50)")
+        ->type_name("N")
+        ->check(CLI::PositiveNumber);
+    cmd->add_flag("--json", r->json, "print the peaks as JSON");
+    cmd->add_option("-o,--output", r->out, "also write the peaks as a peak-list file")
+        ->type_name("FILE");
+    cmd->callback([r] {
+        if (!ParseLevelText(r->min))
+            throw CLI::ValidationError("peaks: --min takes a density value or Nsigma, not '" +
+                                       r->min + "'");
+        if (!r->out.empty() && r->max > kMaxPeaks)
+            throw CLI::ValidationError("peaks: a peak-list file holds at most " +
+                                       std::to_string(kMaxPeaks) + " peaks (--max)");
+        if (!r->out.empty()) RefuseOutputIsInput(r->out, r->map);
+    });
+    return {cmd, [r] { return RunPeaks(*r); }};
 }
 
 }  // namespace eld::eldmap

@@ -1,56 +1,31 @@
 // eldmap render: the picture the viewer's central eye shows, drawn offscreen
 // with the viewer's own drawing code and saved as TGA or PNG.
-#include <cctype>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "render/frame.h"
+#include "eldmap/cli.h"
+#include "eldmap/load.h"
+#include "export/png_file.h"
 #include "export/tga.h"
 #include "gl/gl_setup.h"
-#include "gl/read_pixels.h"
-#include "eldmap/commands.h"
-#include "eldmap/args.h"
-#include "eldmap/load.h"
 #include "gl/osmesa_context.h"
-#include "export/png_file.h"
-#include "eldmap/view_options.h"
+#include "gl/read_pixels.h"
+#include "render/frame.h"
 
 namespace eld::eldmap {
 
 namespace {
 
-const char kRenderUsage[] =
-    "usage: eldmap render MAP -o OUT.tga|OUT.png [options]\n"
-    "\n"
+const char kDetails[] =
     "Draws the map as the viewer shows it after opening it (one central eye,\n"
-    "no stereo), offscreen, and saves the picture. The file name's extension\n"
-    "chooses the format: .png, otherwise a 24-bit TGA as the viewer saves it.\n"
-    "\n"
-    "Options:\n";
+    "no stereo), offscreen, and saves the picture: a 24-bit TGA as the viewer\n"
+    "saves it, or PNG, by the output's extension.\n";
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    if (s.size() < tail.size()) return false;
-    for (std::size_t i = 0; i < tail.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
-            return false;
-    return true;
-}
-
-}  // namespace
-
-int Render(int argc, char** argv) {
-    const std::string model = TakeModelOption(argc, argv);
-    ViewOptions o;
-    std::string problem = ParseViewOptions(argc, argv, o);
-    if (o.help) {
-        std::printf("%s%s", kRenderUsage, kViewOptionsHelp);
-        return 0;
-    }
-    if (!problem.empty()) return Error(problem + " (see eldmap render --help)");
-
+int Run(const ViewOptions& o) {
     SceneState s;
-    LoadForView(s, o.map, model);
+    LoadForView(s, o.map, o.maxTriangles);
     ApplyViewOptions(s, o);
     s.program.DisplayMode = StereoMode::NoStereo;
 
@@ -61,11 +36,21 @@ int Render(int argc, char** argv) {
     if (error != 0) std::fprintf(stderr, "eldmap: %s\n", GlErrorWarning(error).c_str());
 
     std::vector<std::uint8_t> pixels = ReadFramePixelsBgr(o.width, o.height);
-    if (EndsWith(o.output, ".png"))
+    if (HasExtension(o.output, ".png"))
         WritePng(o.output, o.width, o.height, pixels.data());
     else
         WriteTga(o.output, o.width, o.height, pixels.data());
     return 0;
+}
+
+}  // namespace
+
+Command AddRender(CLI::App& parent) {
+    auto o = std::make_shared<ViewOptions>();
+    CLI::App* cmd = NewCommand(parent, "render", "MAP -o OUT.tga|OUT.png [options]",
+                               "draw the picture offscreen", kDetails);
+    AddViewOptions(*cmd, *o, {".tga", ".png"});
+    return {cmd, [o] { return Run(*o); }};
 }
 
 }  // namespace eld::eldmap

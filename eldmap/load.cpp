@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "eldmap/text.h"
 #include "mapdata/atoms.h"
 #include "mapdata/data_files.h"
 #include "mapdata/presets.h"
@@ -14,33 +15,29 @@
 
 namespace eld::eldmap {
 
-MapDetails OpenMap(SceneState& s, const std::string& path, const std::string& model_path,
-                   const ConvertOptions& o) {
+MapDetails OpenMapForCommand(SceneState& s, const MapInput& in, MapUse use,
+                             std::int64_t maxTriangles, const ConvertOptions& convert) {
     if (s.program.DataFolder.empty()) s.program.DataFolder = FindDataFolder();
+    s.surfaces.TriangleCapacity = maxTriangles;
     std::vector<std::string> warnings;
-    const MapDetails d = OpenAnyMap(s, path, model_path, o, &warnings);
-    for (const std::string& w : warnings) std::fprintf(stderr, "eldmap: warning: %s\n", w.c_str());
-    s.map.MapFileName = path;
+    const MapDetails d = OpenAnyMap(s, in.path, in.model, convert, &warnings);
+    for (const std::string& w : warnings)
+        std::fprintf(stderr, "eldmap: warning: %s\n", Printable(w).c_str());
+    s.map.MapFileName = in.path;
+    if (use == MapUse::LayerDefaults)
+        SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, in.path));
     return d;
 }
 
-void OpenMapWithLayerDefaults(SceneState& s, const std::string& path,
-                              const std::string& model_path) {
-    OpenMap(s, path, model_path);
-    SetLayersProperites(s, s.map.MapGrid.DensityMin, LayerHighValue(s, path));
-}
-
-void LoadForView(SceneState& s, const std::string& path, const std::string& model_path) {
-    OpenMapWithLayerDefaults(s, path, model_path);
+void LoadForView(SceneState& s, const MapInput& in, std::int64_t maxTriangles) {
+    OpenMapForCommand(s, in, MapUse::LayerDefaults, maxTriangles);
     FindBonds(s);
 
     // Big maps take seconds: show where the extraction is, but only to a
     // person watching (not into logs or test output).
     ProgressFn progress;
-    const bool tty = ::isatty(2);
-    if (tty) {
+    if (::isatty(2)) {
         progress = [](int layer, int percent) {
-            if (percent == kLayerDone) return;
             std::fprintf(stderr, "\reldmap: surface of layer %d: %3d%%", layer, percent);
             if (percent >= 100) std::fputc('\n', stderr);
         };

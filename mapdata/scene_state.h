@@ -143,6 +143,9 @@ struct SceneSurfaces {
     // TriangleCount are stale.
     std::vector<SurfaceTriangle> Triangles[4];
     int TriangleCount[4] = {0, 0, 0, 0};
+    // 400 000 in the viewer. Batch work sets 0, and the stores grow with the
+    // triangles found, or a limit that is not preallocated.
+    std::int64_t TriangleCapacity = kMaxTrianglesPerLayer;
     CellTable CellTables;
 
     // Marching-squares segments per limit (1..3) in section ContourLayer.

@@ -18,7 +18,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <limits>
@@ -230,10 +232,45 @@ struct ChunkResult {
     bool overflow = false;
 };
 
-// Cubes i = iBegin..iEnd-1 into out[0..capacity). Before slab i the chunk on
-// the calling thread reports its percent through `progress`; the others only
-// publish i in `started` for the calling thread to report in slab order.
-ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out, int capacity,
+// Where a chunk's triangles go. Room(count, n) is the place for n more
+// triangles after `count`, or nullptr when the store may not hold them.
+// The viewer's store: fixed, allocated once.
+struct FixedSink {
+    static constexpr bool kEdges = false;
+    SurfaceTriangle* out;
+    int capacity;
+    SurfaceTriangle* Room(int count, int n) { return count + n > capacity ? nullptr : out + count; }
+    std::uint64_t* EdgeRoom(int) { return nullptr; }
+};
+
+// Batch work: vectors that grow with the triangles found, up to `max` (0: no
+// limit), with the grid edge of every vertex when Edges is true.
+template <bool Edges>
+struct GrowSink {
+    static constexpr bool kEdges = Edges;
+    std::vector<SurfaceTriangle>& triangles;
+    std::vector<std::uint64_t>& edges;
+    std::int64_t max;
+    SurfaceTriangle* Room(int count, int n) {
+        const std::size_t need = static_cast<std::size_t>(count) + n;
+        if (max > 0 && static_cast<std::int64_t>(need) > max) return nullptr;
+        if (need > triangles.size()) {
+            if (need > std::size_t{INT32_MAX}) return nullptr;  // counts are 32-bit
+            const std::size_t grown = std::max({need, 2 * triangles.size(), std::size_t{4096}});
+            triangles.resize(grown);
+            if (Edges) edges.resize(3 * grown);
+        }
+        return triangles.data() + count;
+    }
+    std::uint64_t* EdgeRoom(int count) { return edges.data() + 3 * std::size_t(count); }
+};
+
+// Cubes i = iBegin..iEnd-1 into the sink, from its index 0. Before slab i the
+// chunk on the calling thread reports its percent through `progress`; the
+// others only publish i in `started` for the calling thread to report in slab
+// order.
+template <typename Sink>
+ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, Sink& sink,
                      const std::atomic<bool>& stop, const std::function<void(int)>* progress,
                      std::atomic<int>* started) {
     ChunkResult r;
@@ -319,16 +356,25 @@ ChunkResult RunChunk(const Job& job, int iBegin, int iEnd, SurfaceTriangle* out,
                         vy[e] = g.axis == 1 ? along : g.oy ? hi[1] : lo[1];
                         vz[e] = g.axis == 2 ? along : g.oz ? hi[2] : lo[2];
                     }
-                    if (r.count + ce.triangleCount > capacity) {
+                    SurfaceTriangle* dst = sink.Room(r.count, ce.triangleCount);
+                    if (!dst) {
                         r.overflow = true;
                         return r;
                     }
                     for (int n = 0; n < 3 * ce.triangleCount; ++n) {
                         const int e = ce.edges[n];
-                        XYZ& corner = out[r.count + n / 3].v[n % 3];
+                        XYZ& corner = dst[n / 3].v[n % 3];
                         corner.x = vx[e];
                         corner.y = vy[e];
                         corner.z = vz[e];
+                    }
+                    if constexpr (Sink::kEdges) {
+                        std::uint64_t* ids = sink.EdgeRoom(r.count);
+                        for (int n = 0; n < 3 * ce.triangleCount; ++n) {
+                            const EdgeGeometry& g = kEdges[ce.edges[n]];
+                            ids[n] =
+                                GridEdgeId(i + g.ox, j + g.oy, k + g.oz, g.axis, job.n2, job.n3);
+                        }
                     }
                     r.count += ce.triangleCount;
                 }
@@ -387,18 +433,18 @@ void EnsureTriangleStore(std::vector<SurfaceTriangle>& store) {
     store.resize(kMaxTrianglesPerLayer);
 }
 
-}  // namespace
-
-int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
-                   const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
-                   int threads, const std::function<void(int)>& progress, const MapRegion& region) {
+// The extraction's fixed inputs; nullptr when the grid or the region has no
+// cubes (after walking the progress through the slabs when N2 or N3 is 1).
+std::unique_ptr<Job> MakeJob(const MapGridRecord& grid, const DensityGridArray& density,
+                             const CellTable& table, float limit,
+                             const std::function<void(int)>& progress, const MapRegion& region) {
     const int n1 = grid.N(1), n2 = grid.N(2), n3 = grid.N(3);
-    if (n1 < 2) return 0;
+    if (n1 < 2) return nullptr;
     if (n2 < 2 || n3 < 2) {
         // Slabs without cubes: the bar still walks through them.
         if (progress)
             for (int i = 1; i < n1; ++i) progress(SlabPercent(i, n1));
-        return 0;
+        return nullptr;
     }
     if (density.n1 < n1 || density.n2 < n2 || density.n3 < n3)
         fail("the density grid (" + std::to_string(density.n1) + " x " +
@@ -423,35 +469,49 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     job->words = (n3 + 63) / 64 + 1;
     PrepareCases(table, job->cases);
     PrepareRegion(*job, region);
+    if (job->iLast < job->iFirst) return nullptr;
+    return job;
+}
 
-    const int slabs = job->iLast - job->iFirst + 1;
-    if (slabs < 1) return 0;
+// How many chunks the region's slabs are cut into: threads, or when that is
+// <= 0 one per core (one for small regions); never more than there are slabs.
+int ChunkCount(const Job& job, int threads) {
+    const int slabs = job.iLast - job.iFirst + 1;
     if (threads <= 0) {
-        const double cubes = double(slabs) * (job->jLast - job->jFirst + 1) * (n3 - 1);
+        const double cubes = double(slabs) * (job.jLast - job.jFirst + 1) * (job.n3 - 1);
         threads = cubes < (1 << 18) ? 1 : int(std::max(1u, std::thread::hardware_concurrency()));
     }
-    threads = std::clamp(threads, 1, slabs);
+    return std::clamp(threads, 1, slabs);
+}
 
+// The region's slabs in `threads` (ChunkCount) contiguous chunks: chunk t runs
+// run(t, iBegin, iEnd, stop, progress-or-null, started-or-null) on its own
+// thread, chunk 0 on the caller's, which also reports the other chunks'
+// slabs in slab order. A chunk that overflows stops the others. Rethrows the
+// first error; returns each chunk's result.
+using ChunkFn =
+    std::function<ChunkResult(int t, int iBegin, int iEnd, const std::atomic<bool>& stop,
+                              const std::function<void(int)>* progress, std::atomic<int>* started)>;
+std::vector<ChunkResult> RunChunks(const Job& job, int threads,
+                                   const std::function<void(int)>& progress, const ChunkFn& run) {
+    const int slabs = job.iLast - job.iFirst + 1;
     std::atomic<bool> stop{false};
     // started[t]: the slab chunk t works on; past its end once it is over.
     std::unique_ptr<std::atomic<int>[]> started(new std::atomic<int>[threads]);
     for (int t = 0; t < threads; ++t) started[t].store(0);
     const bool reporting = static_cast<bool>(progress);
     std::vector<ChunkResult> results(threads);
-    std::vector<std::unique_ptr<TriangleScratch>> scratch(threads);
     std::vector<std::exception_ptr> errors(threads);
     std::vector<std::thread> workers;
     auto begin = [&](int t) {
-        return job->iFirst + static_cast<int>(std::int64_t(slabs) * t / threads);
+        return job.iFirst + static_cast<int>(std::int64_t(slabs) * t / threads);
     };
     try {
         for (int t = 1; t < threads; ++t) {
-            scratch[t] = std::make_unique<TriangleScratch>(capacity);
             workers.emplace_back([&, t] {
                 try {
-                    results[t] =
-                        RunChunk(*job, begin(t), begin(t + 1), scratch[t]->data(), capacity, stop,
-                                 nullptr, reporting ? &started[t] : nullptr);
+                    results[t] = run(t, begin(t), begin(t + 1), stop, nullptr,
+                                     reporting ? &started[t] : nullptr);
                 } catch (...) {
                     errors[t] = std::current_exception();
                 }
@@ -461,14 +521,13 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
             });
         }
     } catch (...) {
-        // No memory or no thread: stop the chunks already running, then report.
+        // No thread: stop the chunks already running, then report.
         stop = true;
         for (std::thread& w : workers) w.join();
         throw;
     }
     try {
-        results[0] = RunChunk(*job, begin(0), begin(1), out, capacity, stop,
-                              reporting ? &progress : nullptr, nullptr);
+        results[0] = run(0, begin(0), begin(1), stop, reporting ? &progress : nullptr, nullptr);
         // The other chunks' slabs, reported in slab order as they are reached.
         for (int t = 1; reporting && t < threads; ++t) {
             for (int i = begin(t); i < begin(t + 1); ++i) {
@@ -478,7 +537,7 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                     at = started[t].load();
                 }
                 if (at < i || stop.load()) break;
-                progress(SlabPercent(i, n1));
+                progress(SlabPercent(i, job.n1));
             }
         }
     } catch (...) {
@@ -488,6 +547,65 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     for (std::thread& w : workers) w.join();
     for (const std::exception_ptr& e : errors)
         if (e) std::rethrow_exception(e);
+    return results;
+}
+
+template <bool Edges>
+void ExtractGrowing(const Job& job, SurfaceMesh& out, std::int64_t max, int threads,
+                    const std::function<void(int)>& progress) {
+    // Chunk 0 fills out's own vectors (keeping their capacity from an earlier
+    // call); the others their own, appended in loop order afterwards.
+    std::vector<SurfaceMesh> parts(threads);
+    out.triangles.resize(out.triangles.capacity());
+    if (Edges) out.edges.resize(3 * out.triangles.size());
+    const std::vector<ChunkResult> results =
+        RunChunks(job, threads, progress,
+                  [&](int t, int b, int e, const std::atomic<bool>& stop,
+                      const std::function<void(int)>* p, std::atomic<int>* started) {
+                      SurfaceMesh& m = t == 0 ? out : parts[t];
+                      GrowSink<Edges> sink{m.triangles, m.edges, max};
+                      return RunChunk(job, b, e, sink, stop, p, started);
+                  });
+    std::int64_t total = 0;
+    for (const ChunkResult& r : results) {
+        if (r.overflow) fail_fatal(TooManyTrianglesMessage(max));
+        total += r.count;
+    }
+    if ((max > 0 && total > max) || total > INT32_MAX) fail_fatal(TooManyTrianglesMessage(max));
+    out.triangles.resize(static_cast<std::size_t>(results[0].count));
+    out.edges.resize(Edges ? 3 * out.triangles.size() : 0);
+    for (std::size_t t = 1; t < results.size(); ++t) {
+        const auto n = static_cast<std::size_t>(results[t].count);
+        out.triangles.insert(out.triangles.end(), parts[t].triangles.begin(),
+                             parts[t].triangles.begin() + n);
+        if (Edges)
+            out.edges.insert(out.edges.end(), parts[t].edges.begin(),
+                             parts[t].edges.begin() + 3 * n);
+    }
+}
+
+}  // namespace
+
+std::string TooManyTrianglesMessage(std::int64_t max) {
+    return "the surface needs more than " + std::to_string(max) +
+           " triangles (see --max-triangles)";
+}
+
+int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
+                   const CellTable& table, float limit, SurfaceTriangle* out, int capacity,
+                   int threads, const std::function<void(int)>& progress, const MapRegion& region) {
+    const std::unique_ptr<Job> job = MakeJob(grid, density, table, limit, progress, region);
+    if (!job) return 0;
+    threads = ChunkCount(*job, threads);
+    std::vector<std::unique_ptr<TriangleScratch>> scratch(threads);
+    for (int t = 1; t < threads; ++t) scratch[t] = std::make_unique<TriangleScratch>(capacity);
+    const std::vector<ChunkResult> results =
+        RunChunks(*job, threads, progress,
+                  [&](int t, int b, int e, const std::atomic<bool>& stop,
+                      const std::function<void(int)>* p, std::atomic<int>* started) {
+                      FixedSink sink{t == 0 ? out : scratch[t]->data(), capacity};
+                      return RunChunk(*job, b, e, sink, stop, p, started);
+                  });
 
     std::int64_t total = 0;
     for (const ChunkResult& r : results) {
@@ -496,12 +614,29 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
     }
     if (total > capacity) fail_fatal(kTooManyTrianglesMessage);
     int at = results[0].count;
-    for (int t = 1; t < threads; ++t) {
+    for (std::size_t t = 1; t < results.size(); ++t) {
         std::memcpy(static_cast<void*>(out + at), scratch[t]->data(),
                     sizeof(SurfaceTriangle) * results[t].count);
         at += results[t].count;
     }
     return at;
+}
+
+void ExtractSurfaceMesh(const MapGridRecord& grid, const DensityGridArray& density,
+                        const CellTable& table, float limit, SurfaceMesh& out, bool withEdges,
+                        std::int64_t maxTriangles, int threads,
+                        const std::function<void(int)>& progress, const MapRegion& region) {
+    const std::unique_ptr<Job> job = MakeJob(grid, density, table, limit, progress, region);
+    if (!job) {
+        out.triangles.clear();
+        out.edges.clear();
+        return;
+    }
+    threads = ChunkCount(*job, threads);
+    if (withEdges)
+        ExtractGrowing<true>(*job, out, maxTriangles, threads, progress);
+    else
+        ExtractGrowing<false>(*job, out, maxTriangles, threads, progress);
 }
 
 void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress) {
@@ -510,14 +645,24 @@ void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& p
         ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
         s.surfaces.CellTables.CellTableLoaded = true;
     }
-    EnsureTriangleStore(s.surfaces.Triangles[L]);
     s.surfaces.TriangleCount[L] = 0;
     if (progress) progress(L, 0);
     std::function<void(int)> percent;
     if (progress) percent = [&](int p) { progress(L, p); };
-    s.surfaces.TriangleCount[L] = ExtractSurface(
-        s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
-        s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent, ExtractionRegion(s));
+    if (s.surfaces.TriangleCapacity == kMaxTrianglesPerLayer) {
+        EnsureTriangleStore(s.surfaces.Triangles[L]);
+        s.surfaces.TriangleCount[L] = ExtractSurface(
+            s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit,
+            s.surfaces.Triangles[L].data(), kMaxTrianglesPerLayer, 0, percent, ExtractionRegion(s));
+    } else {
+        // Batch work: the store grows with the triangles found.
+        SurfaceMesh mesh;
+        mesh.triangles = std::move(s.surfaces.Triangles[L]);
+        ExtractSurfaceMesh(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit, mesh,
+                           false, s.surfaces.TriangleCapacity, 0, percent, ExtractionRegion(s));
+        s.surfaces.TriangleCount[L] = static_cast<int>(mesh.triangles.size());
+        s.surfaces.Triangles[L] = std::move(mesh.triangles);
+    }
     if (progress) progress(L, kLayerDone);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "mapdata/scene_state.h"
 
@@ -72,18 +73,51 @@ int ExtractSurface(const MapGridRecord& grid, const DensityGridArray& density,
                    int threads = 0, const std::function<void(int percent)>& progress = {},
                    const MapRegion& region = {});
 
+// A surface in stores that grow with the triangles found (batch work).
+struct SurfaceMesh {
+    std::vector<SurfaceTriangle> triangles;
+    // When asked for: three per triangle, the grid edge each vertex lies on
+    // (GridEdgeId). The cubes that share a grid edge give its vertex the same
+    // id, though their float arithmetic may place it a few ulps apart.
+    std::vector<std::uint64_t> edges;
+};
+
+// The grid edge that starts at grid point (i, j, k) (counted from 1) and runs
+// along `axis` (0 = x), in a grid of n2 x n3 points across axis 1.
+inline std::uint64_t GridEdgeId(int i, int j, int k, int axis, int n2, int n3) {
+    return ((std::uint64_t(i - 1) * std::uint64_t(n2) + std::uint64_t(j - 1)) * std::uint64_t(n3) +
+            std::uint64_t(k - 1)) *
+               3 +
+           std::uint64_t(axis);
+}
+
+// The message when a surface needs more than `max` triangles.
+std::string TooManyTrianglesMessage(std::int64_t max);
+
+// The same triangles in the same order as ExtractSurface, into out (replaced;
+// the vectors keep their capacity for the next call). maxTriangles <= 0 means
+// no limit; above a positive one EldError(Fatal, TooManyTrianglesMessage(max))
+// is thrown. withEdges also fills out.edges.
+void ExtractSurfaceMesh(const MapGridRecord& grid, const DensityGridArray& density,
+                        const CellTable& table, float limit, SurfaceMesh& out, bool withEdges,
+                        std::int64_t maxTriangles = 0, int threads = 0,
+                        const std::function<void(int percent)>& progress = {},
+                        const MapRegion& region = {});
+
 // Fills s.surfaces.Triangles[L] from index 0 and sets s.surfaces.TriangleCount[L]. Reads the case
 // table from s.program.DataFolder on first use. Throws EldError(Fatal, "Sorry, to
 // complicated scene, Number of reguired triangles > 1 200 000") when the layer
-// needs more than 400 000 triangles.
+// needs more than 400 000 triangles. With s.surfaces.TriangleCapacity other than
+// 400 000 (eldmap) the store grows as needed up to that capacity (0: no limit)
+// and the message is TooManyTrianglesMessage.
 // The case table lives in s.surfaces.CellTables and is read once per run.
 // Only the cubes of ExtractionRegion(s).
 void GenerateLayerSurface(SceneState& s, float limit, int L, const ProgressFn& progress = {});
 
 // The extraction half of the viewer's GenerateFields: the surface of every
 // visible layer, then, when ShowContourMap is on, the contours of all three
-// limits, each within ExtractionRegion(s); clears SceneListValid. Returns false when a contour had more
-// segments than its store holds (the store keeps the first 100 000).
+// limits, each within ExtractionRegion(s); clears SceneListValid. Returns false when a contour had
+// more segments than its store holds (the store keeps the first 100 000).
 bool ExtractFields(SceneState& s, const ProgressFn& progress = {});
 
 }  // namespace eld
