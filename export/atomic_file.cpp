@@ -74,7 +74,13 @@ AtomicFile::AtomicFile(const std::string& path) : path_(path), target_(ResolveLi
         temp_.clear();
         Fail("no free temporary name", EEXIST);
     }
-    if (exists) (void)::fchmod(fd_, st.st_mode & 07777);  // keep the old file's permissions
+    if (exists) {
+        // Keep the old file's owner and group where we may (root may give the
+        // file back to its owner; others may still keep a group they are in),
+        // then its permissions, which a change of owner may have cleared.
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, (uid_t)-1, st.st_gid);
+        (void)::fchmod(fd_, st.st_mode & 07777);
+    }
 }
 
 AtomicFile::~AtomicFile() {

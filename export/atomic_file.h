@@ -9,8 +9,8 @@
 // the reason, removes the temporary file and leaves an existing target intact.
 //
 // Details:
-//  - the new file gets the permissions of the file it replaces, or 0666 minus the
-//    umask for a new file;
+//  - the new file gets the permissions, and where allowed the owner and group,
+//    of the file it replaces, or 0666 minus the umask for a new file;
 //  - a file the user may not write (read-only) is refused, not replaced;
 //  - a symbolic link as target is followed: the file it points at is replaced and
 //    the link stays;

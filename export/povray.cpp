@@ -26,6 +26,15 @@ int Clamp(int count, std::size_t stored) {
     return std::max(0, std::min(count, static_cast<int>(stored)));
 }
 
+// A scene file never holds inf or nan (POV-Ray cannot read them): a grid whose
+// extent overflows 32-bit numbers stops the writing instead.
+std::string PovNumber(float v) {
+    if (!std::isfinite(v))
+        fail("a number of the scene is " + std::string(std::isnan(v) ? "nan" : "inf") +
+             " (the map's grid does not fit in 32-bit numbers); nothing was written");
+    return NumberField(v);
+}
+
 }  // namespace
 
 void PovSink::Put(std::string_view piece) {
@@ -84,17 +93,17 @@ void WriteCylinder(PovSink& out, float x1, float y1, float z1, float x2, float y
     // Assembled in place: this runs three times per surface triangle.
     std::string& t = out.text;
     t += "cylinder{<";
-    t += NumberField(x1);
+    t += PovNumber(x1);
     t += ',';
-    t += NumberField(y1);
+    t += PovNumber(y1);
     t += ',';
-    t += NumberField(z1);
+    t += PovNumber(z1);
     t += ">,<";
-    t += NumberField(x2);
+    t += PovNumber(x2);
     t += ',';
-    t += NumberField(y2);
+    t += PovNumber(y2);
     t += ',';
-    t += NumberField(z2);
+    t += PovNumber(z2);
     t += ">,";
     t += RadiusName;
     out.Line("}");
@@ -117,9 +126,8 @@ void WriteAtomsPov(PovSink& out, const SceneState& s) {
     for (int n = 0; n < atoms; ++n) {
         const auto& a = s.map.AtomData[n];
         const std::string& name = s.map.AtomNames[n];
-        out.Line("sphere {<" + NumberField(a[0]) + "," + NumberField(a[1]) + "," +
-                 NumberField(a[2]) + ">,AtomRadiusFor" + name + " pigment { color ColorFor" + name +
-                 "}}");
+        out.Line("sphere {<" + PovNumber(a[0]) + "," + PovNumber(a[1]) + "," + PovNumber(a[2]) +
+                 ">,AtomRadiusFor" + name + " pigment { color ColorFor" + name + "}}");
     }
     out.Line("union {");
     int bonds = Clamp(s.map.BondCount, s.map.BondList.size());
@@ -211,8 +219,8 @@ void WriteModelMatrix(PovSink& out, const float m[16]) {
     // POV-Ray's matrix rows are OpenGL's columns without their fourth element.
     out.Line("matrix <");
     for (int c = 0; c < 4; ++c) {
-        std::string row = NumberField(m[4 * c]) + " , " + NumberField(m[4 * c + 1]) + " , " +
-                          NumberField(m[4 * c + 2]);
+        std::string row =
+            PovNumber(m[4 * c]) + " , " + PovNumber(m[4 * c + 1]) + " , " + PovNumber(m[4 * c + 2]);
         if (c < 3) row += " , ";
         out.Line(row);
     }
@@ -245,7 +253,11 @@ void WritePovrayScene(const SceneState& s, const std::string& FileName) {
     AtomicFile file(FileName);
     PovSink out;
     out.file = &file;
-    WritePovrayText(out, s, header);
+    try {
+        WritePovrayText(out, s, header);
+    } catch (const EldError& e) {
+        fail(FileName + ": " + e.what());
+    }
     out.Drain();
     file.commit();
 }

@@ -44,6 +44,21 @@ TEST_F(AtomicFileTest, ReplacesExistingFileKeepingItsPermissions) {
     EXPECT_EQ(FilesInDir(), 1);
 }
 
+TEST_F(AtomicFileTest, RootReplacingAnotherOwnersReadOnlyFileKeepsOwnerGroupAndMode) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+    fs::path p = dir_ / "theirs.txt";
+    Put(p, "old");
+    ASSERT_EQ(::chown(p.c_str(), 1234, 5678), 0);
+    ::chmod(p.c_str(), 0444);
+    eld::AtomicWrite(p.string(), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(p.c_str(), &st), 0);
+    EXPECT_EQ(Read(p), "new");
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 5678u);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
 TEST_F(AtomicFileTest, PiecewiseWritesLargerThanTheBufferArriveInOrder) {
     fs::path p = dir_ / "big.bin";
     std::string expect;

@@ -162,5 +162,75 @@ fi
 chmod u+w "$tmp"
 out="$("$bin/eldmap" contour "$map" --section 99 -o "$tmp/e.svg" 2>&1)" && fail "section 99"
 [[ "$out" == *"outside 1..36"* ]] || fail "section message: $out"
-"$bin/eldmap" surface "$map" -o "$tmp/x.vrml" 2>/dev/null && fail "unknown extension"
+
+# Usage errors exit 2 before any work, errors in the work exit 1; outputs that
+# are the input (also through a link) or have unknown extensions are refused.
+ln -s "$map" "$tmp/link.obj"; ln "$map" "$tmp/hard.svg"; cp "$map" "$tmp/orig.mt1"
+while IFS='|' read -r want args text; do
+  rc=0; out="$(eval "\"$bin/eldmap\" $args" 2>&1 >/dev/null)" || rc=$?
+  [ "$rc" = "$want" ] && [[ "$out" == *"$text"* ]] || fail "eldmap $args: status $rc, '$out'"
+done <<TABLE
+2|surface "$map" -o "$tmp/x.vrml"|must end in .obj, .ply or .stl
+2|render "$map" -o "$tmp/x.jpg"|must end in .tga or .png
+2|contour "$map" -o "$tmp/c.png"|must end in .svg
+2|surface "$map" --level 2 -o "$tmp/link.obj"|itself
+2|contour "$map" -o "$tmp/hard.svg"|itself
+2|convert "$map" "$tmp/x.mt1" --cap 0|--cap needs a positive number
+2|surface "$map" --level abc|--level
+2|surface "$map" --bogus|--bogus
+2|info|MAP is required
+1|surface "$tmp/none.mt1"|none.mt1
+1|surface "$map" --level 2 --max-triangles 100|more than 100 triangles
+TABLE
+cmp -s "$map" "$tmp/orig.mt1" || fail "the map was overwritten"
+$py - "$("$bin/eldmap" surface "$map" --level=2.5 --json)" "$(cat "$tmp/two.json")" <<'PY' || fail "--level=V"
+import json, sys
+a, b = (json.loads(x)["surfaces"][0] for x in sys.argv[1:])
+assert a["level"] == b["level"] == 2.5 and a["triangles"] == b["triangles"], (a, b)
+PY
+
+# No cap in batch work: a noise grid needs far more than the viewer's 400 000.
+PYTHONPATH="$here" $py "$here/mt1_grid.py" noise 80 "$tmp/noise.mt1"
+"$bin/eldmap" surface "$tmp/noise.mt1" --level 0.5 --json > "$tmp/noise.json"
+$py -c 'import json,sys; n=json.load(open(sys.argv[1]))["surfaces"][0]["triangles"]; assert n > 400000, n' \
+  "$tmp/noise.json" || fail "surface capped"
+
+# Welded meshes of a real map are watertight: every side of every triangle is
+# shared by exactly two triangles (the molecule keeps off the grid's border).
+"$bin/eldmap" surface "${ELD_SOURCE_DIR:?}/data/examples/benzene.mt1" --level 0.5 --weld \
+  -o "$tmp/real.obj"
+$py - "$tmp/real.obj" <<'PY' || fail "welded real map"
+import collections, sys
+sides = collections.Counter()
+for l in open(sys.argv[1]):
+    if l.startswith("f "):
+        v = [int(x) for x in l.split()[1:]]
+        sides.update(tuple(sorted((v[c], v[(c + 1) % 3]))) for c in range(3))
+assert len(sides) > 1000 and set(sides.values()) == {2}, collections.Counter(sides.values())
+PY
+
+# Only valid files: no inf in any writer (a grid whose extent overflows float),
+# names made safe in the PLY header, JSON and on the terminal.
+PYTHONPATH="$here" $py - "$tmp/huge.mt1" <<'PY'
+import sys, mt1_grid
+mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(12, 3, 5), (0, 0, 0), (1e38, 1, 1))
+PY
+for o in x.obj x.ply x.stl c.svg s.pov; do
+  cmd=surface; [ "$o" = c.svg ] && cmd=contour; [ "$o" = s.pov ] && cmd=pov
+  "$bin/eldmap" $cmd "$tmp/huge.mt1" -o "$tmp/huge_$o" 2>/dev/null && fail "$o with inf written"
+  [ ! -e "$tmp/huge_$o" ] || fail "$o with inf left behind"
+done
+odd="$tmp/$(printf 'na\nme\xe9\x1b[31m').mt1"
+cp "$map" "$odd"
+"$bin/eldmap" surface "$odd" --level 6 --json > "$tmp/odd.json"
+"$bin/eldmap" surface "$odd" --level 6 -o "$tmp/odd.ply"
+$py - "$tmp/odd.json" "$tmp/odd.ply" <<'PY' || fail "odd names"
+import json, sys
+j = json.loads(open(sys.argv[1], "rb").read().decode("utf-8"))
+assert j["map"].endswith("na\nme\u00e9\x1b[31m.mt1"), j["map"]
+head = open(sys.argv[2], "rb").read().split(b"end_header\n")[0].split(b"\n")
+assert all(l.split()[0] in (b"ply", b"format", b"comment", b"element", b"property") for l in head[:-1]) and head[-1] == b"", head
+PY
+err="$("$bin/eldmap" info "$odd.none" 2>&1; "$bin/eldmap" info "$odd" | head -1)"
+[[ "$err" != *$'\x1b'* && "$err" == *'\x1B[31m'* ]] || fail "escape sequence echoed: $err"
 echo ok
