@@ -183,6 +183,8 @@ done <<TABLE
 1|surface "$map" --level 2 --max-triangles 100|more than 100 triangles
 TABLE
 cmp -s "$map" "$tmp/orig.mt1" || fail "the map was overwritten"
+version="$(sed -n 's/^project(eldview VERSION \([0-9.]*\).*/\1/p' "${ELD_SOURCE_DIR:?}/CMakeLists.txt")"
+[ "$("$bin/eldmap" --version)" = "eldmap $version" ] || fail "--version is not the project's $version"
 $py - "$("$bin/eldmap" surface "$map" --level=2.5 --json)" "$(cat "$tmp/two.json")" <<'PY' || fail "--level=V"
 import json, sys
 a, b = (json.loads(x)["surfaces"][0] for x in sys.argv[1:])
