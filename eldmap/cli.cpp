@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "eldmap/text.h"
+#include "mapdata/level_text.h"
 #include "view/view_control.h"
 
 namespace eld::eldmap {
@@ -123,18 +124,12 @@ void RefuseOutputIsInput(const std::string& output, const std::string& input) {
 }
 
 std::string CheckLevelText(const std::string& text) {
-    float v = 0;
-    const char* end = text.c_str() + text.size();
-    auto r = std::from_chars(text.c_str(), end, v);
-    if (text.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(v))
-        return "needs a number, not '" + text + "'";
+    if (!ParseLevelText(text)) return "needs a number or N sigma (e.g. 3sigma), not '" + text + "'";
     return "";
 }
 
-float LevelValue(const std::string& text, const SceneState&) {
-    float v = 0;
-    std::from_chars(text.c_str(), text.c_str() + text.size(), v);
-    return v;
+float LevelValue(const std::string& text, const SceneState& s) {
+    return static_cast<float>(eld::LevelValue(*ParseLevelText(text), s.map.MapGrid));
 }
 
 std::vector<float> LevelsOrDefaults(const std::vector<std::string>& texts, const SceneState& s) {
@@ -146,7 +141,8 @@ std::vector<float> LevelsOrDefaults(const std::vector<std::string>& texts, const
 
 void AddLevelOption(CLI::App& cmd, std::vector<std::string>& levels) {
     cmd.add_option("--level", levels,
-                   "a density limit; repeat for several (default: the map's three layer limits)")
+                   "a density limit, or N sigma (mean + N rms of the map, e.g. 3sigma); repeat for "
+                   "several (default: the map's three layer limits)")
         ->type_name("V")
         ->group(kGroup)
         ->allow_extra_args(false)

@@ -57,7 +57,8 @@ bool HasExtension(const std::string& path, const std::string& ext);
 void RefuseOutputIsInput(const std::string& output, const std::string& input);
 void RefuseOutputIsInput(const std::string& output, const MapInput& in);
 
-// --level V, repeatable; the texts are read by LevelValue once the map is open.
+// --level V or --level Nsigma, repeatable; the texts are read by LevelValue
+// once the map is open (N sigma is mean + N rms of the map).
 void AddLevelOption(CLI::App& cmd, std::vector<std::string>& levels);
 // The one place where a --level text is read; "" or the reason it is no level.
 std::string CheckLevelText(const std::string& text);

@@ -190,6 +190,14 @@ import json, sys
 a, b = (json.loads(x)["surfaces"][0] for x in sys.argv[1:])
 assert a["level"] == b["level"] == 2.5 and a["triangles"] == b["triangles"], (a, b)
 PY
+# --level N sigma is mean + N rms of the map.
+PYTHONPATH="$here" $py - "$("$bin/eldmap" surface "$map" --level 3sigma --level=-0.5sigma --json)" <<'PY' || fail "sigma levels"
+import json, sys, numpy as np, mt1_grid
+g = mt1_grid.smooth_grid(36, 12, 5).astype(np.float64)
+want = [g.mean() + n * np.sqrt(((g - g.mean()) ** 2).mean()) for n in (3, -0.5)]
+got = [s["level"] for s in json.loads(sys.argv[1])["surfaces"]]
+assert all(abs(a - b) <= 1e-4 * abs(b) for a, b in zip(got, want)), (got, want)
+PY
 
 # No cap in batch work: a noise grid needs far more than the viewer's 400 000.
 PYTHONPATH="$here" $py "$here/mt1_grid.py" noise 80 "$tmp/noise.mt1"
