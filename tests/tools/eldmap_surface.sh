@@ -178,7 +178,7 @@ done <<TABLE
 2|convert "$map" "$tmp/x.mt1" --cap 0|--cap needs a positive number
 2|surface "$map" --level abc|--level
 2|surface "$map" --bogus|--bogus
-2|info|MAP is required
+2|info|no map given
 1|surface "$tmp/none.mt1"|none.mt1
 1|surface "$map" --level 2 --max-triangles 100|more than 100 triangles
 TABLE
