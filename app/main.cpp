@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "eld_version.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "eld_version.h"
 #include "eldmap/text.h"
 #include "mapdata/level_text.h"
 #include "view/view_control.h"

@@ -9,8 +9,8 @@
 //  - the axis-1 loop is split into contiguous chunks run on their own threads,
 //    and the chunks' triangles are concatenated in loop order.
 // Vertices must match the plain algorithm bit for bit, so no multiply-add is
-// contracted into a fused one.
-#pragma GCC optimize("fp-contract=off")
+// contracted into a fused one (-ffp-contract=off, set for this file in
+// CMakeLists.txt).
 
 #include "surface/marching_cubes.h"
 

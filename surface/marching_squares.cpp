@@ -1,7 +1,7 @@
 // Marching squares in one grid section (axis 3 = ContourLayer).
 // Crossing points are formed as x + t*dx in double and rounded once to float;
-// a fused multiply-add would round differently, so none is contracted.
-#pragma GCC optimize("fp-contract=off")
+// a fused multiply-add would round differently, so none is contracted
+// (-ffp-contract=off, set for this file in CMakeLists.txt).
 
 #include "surface/marching_squares.h"
 

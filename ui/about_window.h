@@ -9,13 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "eld_version.h"
 #include "mapdata/scene_state.h"
 
 class Fl_Window;
 
 namespace eld {
 
-inline constexpr const char* kAboutVersion = "Version 1.1 beta  7";
+inline constexpr const char* kAboutVersion = "Version " ELD_VERSION " beta  7";
 
 // A zero-terminated 8-bit string, byte by byte; null gives "".
 std::string GetGLString(const unsigned char* ptr);

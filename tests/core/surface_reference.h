@@ -1,7 +1,8 @@
 // The plain cube-by-cube marching cubes, written as directly as possible, to
 // check the fast extraction against. Also small grid helpers for the tests.
+// The tests that include it are built with -ffp-contract=off, as the
+// extraction is, so both round alike.
 #pragma once
-#pragma GCC optimize("fp-contract=off")
 
 #include <array>
 #include <cmath>
