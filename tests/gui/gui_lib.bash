@@ -153,3 +153,90 @@ gui_start_test() {
   trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
 }
 fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+
+# gui_start TITLE ARGUMENTS...: starts the viewer in $tmp (so that its file
+# dialogs start there) and waits for the main window "Visualized file: TITLE"
+# (a regular expression), whose id goes to $win.
+gui_start() {
+  local title=$1
+  shift
+  (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" &
+  pid=$!
+  win=$(gui_find_window "^Visualized file: $title\$" "${GUI_WAIT:-45}")
+  [ -n "$win" ] || fail "no main window titled 'Visualized file: $title'"
+}
+
+# gui_quit KEY: the key ends the viewer with status 0; the test passes.
+gui_quit() {
+  gui_quit_with "$win" "$pid" "$1"
+  local st=$GUI_STATUS
+  pid=""
+  [ "$st" = 0 ] || fail "exit status after $1: $st"
+  echo "PASS"
+}
+
+# gui_exits_1 ARGUMENTS...: the viewer started with these arguments answers
+# its message boxes and ends with status 1.
+gui_exits_1() {
+  (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" &
+  pid=$!
+  gui_answer_boxes "$pid" 30
+  gui_wait_exit "$pid" 5
+  local st=$GUI_STATUS
+  pid=""
+  [ "$st" = 1 ] || fail "eldview $*: exit status $st, expected 1"
+}
+
+# gui_menu MENU ITEM: picks an item of the main window's menu bar with the
+# keyboard (Alt + the menu's access key, then the item's).
+gui_menu() {
+  xdotool windowactivate --sync "$win" 2>/dev/null
+  sleep 0.3
+  xdotool key "alt+$1"
+  sleep 0.4
+  xdotool key "$2"
+}
+
+# gui_box MESSAGE: a message box comes up, the text went to stderr, and
+# Return closes the box.
+gui_box() {
+  [ -n "$(gui_find_window '^eldview$' 10)" ] || fail "no message box for: $1"
+  grep -qxF "eldview: $1" "$tmp/err" || fail "message '$1' not reported"
+  gui_close_box || fail "the box '$1' does not close"
+}
+
+# gui_save FILE: a file dialog comes up and Return, sent again while FILE
+# does not appear (a key lost under load), saves under the default name.
+gui_save() {
+  local chooser i
+  chooser=$(gui_find_window '^Choose File$' 10)
+  [ -n "$chooser" ] || fail "no file dialog for $1"
+  for i in 1 2 3; do
+    xdotool windowactivate --sync "$chooser" 2>/dev/null
+    sleep 0.5
+    xdotool key Return
+    for _ in $(seq 50); do [ -s "$1" ] && return; sleep 0.1; done
+  done
+  fail "$1 not written"
+}
+
+# get MEASUREMENTS NAME: one value of gui_measure_view's line.
+get() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
+# measure: the view of $win measured into $m, again until the blob is drawn
+# (the first frame may take a moment on a busy machine).
+measure() {
+  local i
+  for i in 1 2 3 4 5; do
+    m=$(gui_measure_view "$win") || fail "screenshot failed"
+    [ "$(get "$m" green)" -ge 20 ] && return
+    sleep 1
+  done
+  fail "no blob in the picture: $m"
+}
+# near A B TOLERANCE: |A - B| <= TOLERANCE.
+near() { python3 -c "import sys; a, b, t = map(float, sys.argv[1:]); sys.exit(abs(a - b) > t)" "$@"; }
+# True when the even and odd rows of $m are shifted against each other (stereo).
+rows_differ() { ! near "$(get "$m" even_x)" "$(get "$m" odd_x)" 1.5; }
+
+set -u
+gui_start_test

@@ -5,19 +5,12 @@
 # must not cover the marker, and at least 9 of every 10 clicks must give a
 # peak within 0.3 A of the left-out atom. Then Edit > Find Peaks lists exactly
 # those atoms' peaks.
-set -u
-here="$(cd "$(dirname "$0")" && pwd)"
-. "$here/gui_lib.bash"
+. "$(dirname "$0")/gui_lib.bash"
 gui_require_display
-
-gui_start_test
 data="$ELD_TEST_DATA/difference"
 cp "$data/paracetamol_diff.mt1" "$tmp/diff.mt1"
 "$ELD_BIN_DIR/eldmap" info "$tmp/diff.mt1" --json >"$tmp/info.json" || fail "eldmap info"
-(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" diff.mt1) 2>"$tmp/err" &
-pid=$!
-win=$(gui_find_window '^Visualized file: diff.mt1$' 30)
-[ -n "$win" ] || fail "no main window"
+gui_start diff.mt1 diff.mt1
 panel=$(gui_find_window '^Control Panel$' 10)
 [ -n "$panel" ] || fail "no control panel"
 
@@ -127,18 +120,8 @@ done <"$tmp/targets"
 # The peak list saved through the save dialog as newatoms.dat.
 save_peaks() {
   rm -f "$tmp/newatoms.dat"
-  xdotool windowactivate --sync "$win" 2>/dev/null
-  sleep 0.3
-  xdotool key alt+f
-  sleep 0.4
-  xdotool key s
-  chooser=$(gui_find_window '^Choose File$' 10)
-  [ -n "$chooser" ] || fail "no save dialog for the peak list"
-  xdotool windowactivate --sync "$chooser" 2>/dev/null
-  sleep 0.3
-  xdotool key Return
-  for _ in $(seq 50); do [ -s "$tmp/newatoms.dat" ] && break; sleep 0.1; done
-  [ -s "$tmp/newatoms.dat" ] || fail "newatoms.dat not written"
+  gui_menu f s
+  gui_save "$tmp/newatoms.dat"
 }
 save_peaks
 
@@ -170,15 +153,9 @@ PY
 
 # Edit > Clear Peaks, then Edit > Find Peaks: one peak per left-out atom, as
 # many as the message says.
-xdotool windowactivate --sync "$win" 2>/dev/null
-sleep 0.3
-xdotool key alt+e
-sleep 0.4
-xdotool key c
+gui_menu e c
 sleep 0.5
-xdotool key alt+e
-sleep 0.4
-xdotool key f
+gui_menu e f
 gui_find_window '^eldview$' 20 >/dev/null || fail "Find Peaks says nothing"
 gui_close_box || fail "the Find Peaks message does not close"
 report=$(grep '^eldview: Find Peaks: ' "$tmp/err" | tail -1)

@@ -1,16 +1,7 @@
 #!/usr/bin/env bash
 # eldmap info end to end: one small grid written as .mt1, .fou and .grd, its
 # JSON and text reports, bonds from the shipped atompar2.txt, and the errors.
-set -uo pipefail
-bin="${ELD_BIN_DIR:?}/eldmap"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-check() {  # check DESCRIPTION CONDITION...
-  local what="$1"; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
+. "$(dirname "$0")/lib.bash"
 
 # A 3 x 2 x 2 grid, value(i1,i2,i3) = i1*100 + i2*10 + i3 - 150; cell a=10,
 # b=10, c=10 (diagonal matrix), shift 0; atoms C (0,0,0), C (0.154,0,0) and
@@ -63,7 +54,7 @@ open(d + "/small.grd", "w").write(g)
 PY
 
 for ext in mt1 fou grd; do
-  out="$("$bin" info "$tmp/small.$ext" --json)"
+  out="$("$eldmap" info "$tmp/small.$ext" --json)"
   check "info $ext exits 0" test $? -eq 0
   echo "$out" > "$tmp/$ext.json"
   check "$ext: JSON with the grid, range, atoms and bonds" python3 - "$tmp/$ext.json" "$ext" <<'PY'
@@ -89,30 +80,25 @@ else:
 PY
 done
 
-out="$("$bin" info "$tmp/small.fou")"
+out="$("$eldmap" info "$tmp/small.fou")"
 check "text report: grid" contains "$out" "grid points  3 x 2 x 2"
 check "text report: density" contains "$out" "density      -39 to 172"
 check "text report: bond list" contains "$out" "bonds        2"
-check "--help" contains "$("$bin" info --help)" "usage: eldmap info MAP [--model MODEL] [--json]"
+check "--help" contains "$("$eldmap" info --help)" "usage: eldmap info MAP [--model MODEL] [--json]"
 
 # --- errors: stderr "eldmap: MESSAGE", status 1 ---
-err="$("$bin" info "$tmp/none.mt1" 2>&1)"; rc=$?
-check "missing file: status 1" test $rc -eq 1
-check "missing file: message names it" contains "$err" "eldmap: cannot open the map file '$tmp/none.mt1'"
 sed 's/^172$/10000.5/; s/ 172$/ 10000.5/' "$tmp/small.fou" > "$tmp/big.fou"
-err="$("$bin" info "$tmp/big.fou" 2>&1)"; rc=$?
-check "ELD > 10000 message" test "$err" = "eldmap: Your input data looks strange, ELD > 10000" -a $rc -eq 1
 sed 's/^O$/Xx/' "$tmp/small.fou" > "$tmp/unknown.fou"
-err="$("$bin" info "$tmp/unknown.fou" 2>&1)"; rc=$?
-check "unknown atom name message" test "$err" = "eldmap: I do not know this atom name: Xx  " -a $rc -eq 1
 head -c 100 "$tmp/small.mt1" > "$tmp/cut.mt1"
-err="$("$bin" info "$tmp/cut.mt1" 2>&1)"; rc=$?
-check "truncated .mt1: status 1, file named" contains "$err" "eldmap: $tmp/cut.mt1: the file ends early"
-err="$("$bin" info "$tmp/small.Mt1" 2>&1)"; rc=$?
-check "mixed-case extension refused" test $rc -eq 1
 sed 's/^3 2 2$/3 2x 2/' "$tmp/small.fou" > "$tmp/text.fou"
-err="$("$bin" info "$tmp/text.fou" 2>&1)"
-check "text for a number names the line" contains "$err" "text.fou: line 8: text where a number is expected"
-
-echo "$failures failure(s)"
-test "$failures" -eq 0
+expect_exits <<TABLE
+1|info "$tmp/none.mt1"|eldmap: cannot open the map file '$tmp/none.mt1'
+1|info "$tmp/cut.mt1"|eldmap: $tmp/cut.mt1: the file ends early
+1|info "$tmp/small.Mt1"|
+1|info "$tmp/big.fou"|ELD > 10000
+1|info "$tmp/unknown.fou"|Xx
+1|info "$tmp/text.fou"|text.fou: line 8: text where a number is expected
+TABLE
+check "ELD > 10000 message" test "$("$eldmap" info "$tmp/big.fou" 2>&1)" = "eldmap: Your input data looks strange, ELD > 10000"
+check "unknown atom name message" test "$("$eldmap" info "$tmp/unknown.fou" 2>&1)" = "eldmap: I do not know this atom name: Xx  "
+finish

@@ -4,19 +4,9 @@
 # each within 0.1 A, listed once and in the copy beside the model; the real
 # P 1 21/n 1 map with its symmetry; levels, the peak-list file and refused
 # options.
-set -uo pipefail
-bin="${ELD_BIN_DIR:?}/eldmap"
+. "$(dirname "$0")/lib.bash"
 data="${ELD_TEST_DATA:?}/difference"
-real="${ELD_SOURCE_DIR:?}/tools/realdata"
 map="$data/paracetamol_diff.mt1"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-check() {  # check DESCRIPTION CONDITION...
-  local what="$1"; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
-contains() { grep -qF -- "$2" <<<"$1"; }
 count() { grep -vc '^#' <<<"$1"; }
 
 # The three peaks are the removed atoms, each within 0.1 A and each once, and
@@ -39,17 +29,17 @@ sys.exit(0 if len(peaks) == 3 and found == set(removed) else 1)
 PY
 }
 
-"$bin" peaks "$map" --json > "$tmp/peaks.json"
+"$eldmap" peaks "$map" --json > "$tmp/peaks.json"
 check "the three removed atoms come first, each within 0.1 A, once" removed_first
-"$bin" peaks "$map" --model "$data/paracetamol_model.pdb" --json > "$tmp/peaks.json"
+"$eldmap" peaks "$map" --model "$data/paracetamol_model.pdb" --json > "$tmp/peaks.json"
 check "the same with the model's atom names" removed_first
-"$bin" peaks "$data/paracetamol_diff.ccp4" --model "$data/paracetamol_model.pdb" --json \
+"$eldmap" peaks "$data/paracetamol_diff.ccp4" --model "$data/paracetamol_model.pdb" --json \
   > "$tmp/peaks.json"
 check "the same from the CCP4 map" removed_first
 
 # The calculated map itself in P 1 21/n 1 with the asymmetric unit as model:
 # its 12 atoms heavier than hydrogen, each once (not four times) and on the atom.
-"$bin" peaks "$real/paracetamol_hydrate_dencalc.ccp4" --model "$real/paracetamol_hydrate.pdb" \
+"$eldmap" peaks "$real/paracetamol_hydrate_dencalc.ccp4" --model "$real/paracetamol_hydrate.pdb" \
   --json > "$tmp/atoms.json"
 check "symmetry copies of a site are listed once, beside the model" python3 - "$tmp/atoms.json" <<'PY'
 import json, sys
@@ -60,15 +50,15 @@ sys.exit(0 if len(peaks) == 12 and len(set(names)) == 12 and
          all(p["distance"] < 0.05 and not p["nearest_atom"].startswith("H") for p in peaks) else 1)
 PY
 
-out="$("$bin" peaks "$map")"
+out="$("$eldmap" peaks "$map")"
 check "text: header and three peaks" test "$(count "$out")" -eq 3
 check "text: rank, height, sigma, fractional, atom, distance" \
   contains "$out" "   1      21.95   64.82   1.223649   0.391984   0.203802  H     0.943"
-check "--min 60sigma keeps the two oxygens" test "$(count "$("$bin" peaks "$map" --min 60sigma)")" -eq 2
-check "--min 19 (a density value) keeps them too" test "$(count "$("$bin" peaks "$map" --min 19)")" -eq 2
-check "--max 1 keeps the highest" test "$(count "$("$bin" peaks "$map" --max 1 --min 1)")" -eq 1
+check "--min 60sigma keeps the two oxygens" test "$(count "$("$eldmap" peaks "$map" --min 60sigma)")" -eq 2
+check "--min 19 (a density value) keeps them too" test "$(count "$("$eldmap" peaks "$map" --min 19)")" -eq 2
+check "--max 1 keeps the highest" test "$(count "$("$eldmap" peaks "$map" --max 1 --min 1)")" -eq 1
 
-"$bin" peaks "$map" --json -o "$tmp/newatoms.dat" > "$tmp/peaks.json"
+"$eldmap" peaks "$map" --json -o "$tmp/newatoms.dat" > "$tmp/peaks.json"
 check "-o writes the peaks' fractional coordinates as a peak-list file" \
   python3 - "$tmp/newatoms.dat" "$tmp/peaks.json" <<'PY'
 import json, re, sys
@@ -82,12 +72,9 @@ for n, (line, p) in enumerate(zip(lines, peaks), 1):
 sys.exit(0 if ok else 1)
 PY
 
-err="$("$bin" peaks "$map" --min lots 2>&1)"
-check "a bad --min is refused" contains "$err" "--min takes a density value or Nsigma, not 'lots'"
-err="$("$bin" peaks "$map" --max 201 -o "$tmp/x.dat" 2>&1)"
-check "more peaks than a peak-list file holds are refused" contains "$err" "at most 200 peaks"
-err="$("$bin" peaks 2>&1)"
-check "a map is needed" contains "$err" "no map given"
-
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+expect_exits <<TABLE
+2|peaks "$map" --min lots|--min takes a density value or Nsigma, not 'lots'
+2|peaks "$map" --max 201 -o "$tmp/x.dat"|at most 200 peaks
+2|peaks|no map given
+TABLE
+finish

@@ -3,12 +3,8 @@
 # header bytes, the picture size, the orientation (which quadrant the unit cell
 # lands in), the colours of known objects, that PNG and TGA hold the same
 # pixels, and that failed writes leave an existing picture alone.
-set -euo pipefail
-bin="${ELD_BIN_DIR:?}"
-here="$(cd "$(dirname "$0")" && pwd)"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.bash"
+set -e
 
 python3 "$here/small_blob_map.py" "$tmp/blob.fou"
 
@@ -22,18 +18,6 @@ header="$(od -An -tu1 -N18 "$tmp/a.tga" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'
 # ImageMagick keeps a TGA's rows in file order and records the origin as the
 # "BottomLeft" orientation; -auto-orient turns it upright.
 [ "$(identify -format '%[orientation]' "$tmp/a.tga")" = "BottomLeft" ] || fail "TGA origin"
-
-# pixel X Y FILE -> "R G B" (0..255), Y counted from the top of the picture.
-pixel() {
-  convert "$3" -auto-orient -crop "1x1+$1+$2" -depth 8 txt:- | tail -n 1 |
-    sed -E 's/.*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
-}
-# count_where FILE GEOMETRY AWK-CONDITION-ON-r,g,b -> number of pixels
-count_where() {
-  convert "$1" -auto-orient -crop "$2" +repage -depth 8 txt:- | tail -n +2 |
-    sed -E 's/.*: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/' |
-    awk "{ r=\$1; g=\$2; b=\$3; if ($3) n++ } END { print n+0 }"
-}
 
 [ "$(pixel 0 0 "$tmp/a.tga")" = "0 0 0" ] || fail "corner is not the black background"
 [ "$(pixel 563 493 "$tmp/a.tga")" = "0 0 0" ] || fail "far corner is not black"
@@ -73,7 +57,9 @@ cmp -s "$tmp/a.tga" "$tmp/keep.tga" || fail "failed write changed the old pictur
 [ -z "$(find "$tmp" -name '.keep.tga.tmp-*')" ] || fail "temporary file left behind"
 
 # Bad options are refused with a hint.
-"$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/c.tga" --size 0x5 2>/dev/null && fail "--size 0x5"
-"$bin/eldmap" render "$tmp/blob.fou" 2>/dev/null && fail "no -o accepted"
+expect_exits <<TABLE
+2|render "$tmp/blob.fou" -o "$tmp/c.tga" --size 0x5|--size
+2|render "$tmp/blob.fou"|-o
+TABLE
 "$bin/eldmap" render --help | grep -q -- '--style' || fail "help lacks --style"
-echo "eldmap render: ok"
+finish

@@ -6,10 +6,7 @@
 # Each time eldmap must fail with a message naming the file, leave the old file
 # byte for byte as it was, and leave no temporary file behind.
 # Cases this user cannot set up (mounts and device nodes need root) are skipped.
-set -uo pipefail
-bin="${ELD_BIN_DIR:?}/eldmap"
-src="${ELD_SOURCE_DIR:?}"
-tmp="$(mktemp -d)"
+. "$(dirname "$0")/lib.bash"
 mounts=()
 cleanup() {
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
@@ -17,12 +14,6 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-failures=0
-check() {  # check DESCRIPTION CONDITION...
-  local what="$1"; shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
-}
-names_file() { grep -qF -- "$(basename "$2")" "$1"; }
 only_old_files() {  # the folder holds exactly the files named, nothing else
   local dir="$1"; shift
   [ "$(ls -A "$dir" | sort | tr '\n' ' ')" = "$(printf '%s\n' "$@" | sort | tr '\n' ' ')" ]
@@ -54,7 +45,7 @@ run_writer() {  # run_writer WRITER-LINE TARGET: exit status in $status, stderr 
   local line="$1" target="$2" args=()
   read -r -a words <<<"$line"
   for w in "${words[@]:2}"; do args+=("${w/OUT/$target}"); done
-  "$bin" "${args[@]}" >/dev/null 2>"$tmp/err"
+  "$eldmap" "${args[@]}" >/dev/null 2>"$tmp/err"
   status=$?
 }
 
@@ -65,6 +56,12 @@ mount_tmpfs() {  # mount_tmpfs DIR SIZE
     mounts+=("$1")
 }
 
+# refused TAG DIR NAME: the last run failed, named the file, kept the old one.
+refused() {
+  check "$1: fails, names the file, keeps the old one" \
+    test "$status" -ne 0 -a -n "$(grep -F -- "$3" "$tmp/err")" -a "$(cat "$2/$3")" = "old contents"
+}
+
 for line in "${writers[@]}"; do
   read -r cmd ext _ <<<"$line"
   name="out.$ext"
@@ -73,8 +70,8 @@ for line in "${writers[@]}"; do
   # Baseline: a writable folder gets a complete file and no temporary file.
   mkdir -p "$tmp/ok-$ext" && printf 'old contents\n' > "$tmp/ok-$ext/$name"
   run_writer "$line" "$tmp/ok-$ext/$name"
-  check "$tag: writes a writable folder" test "$status" -eq 0
-  check "$tag: replaces the old file" test "$(head -c 12 "$tmp/ok-$ext/$name" | tr -d '\0')" != "old contents"
+  check "$tag: replaces the old file in a writable folder" \
+    test "$status" -eq 0 -a "$(head -c 12 "$tmp/ok-$ext/$name" | tr -d '\0')" != "old contents"
   check "$tag: leaves no temporary file" only_old_files "$tmp/ok-$ext" "$name"
 
   # A read-only folder (a read-only tmpfs for root, whom permissions do not stop).
@@ -90,9 +87,7 @@ for line in "${writers[@]}"; do
   fi
   if [ $ro_ready -eq 1 ]; then
     run_writer "$line" "$dir/$name"
-    check "$tag: fails in a read-only folder" test "$status" -ne 0
-    check "$tag: the message names the file" names_file "$tmp/err" "$name"
-    check "$tag: the old file is intact" test "$(cat "$dir/$name")" = "old contents"
+    refused "$tag: read-only folder" "$dir" "$name"
   else
     echo "skip: $tag read-only folder (cannot make one here)"
   fi
@@ -102,9 +97,7 @@ for line in "${writers[@]}"; do
   if mount_tmpfs "$dir" 8k; then
     printf 'old contents\n' > "$dir/$name"
     run_writer "$line" "$dir/$name"
-    check "$tag: fails on a full disk" test "$status" -ne 0
-    check "$tag: the message names the file" names_file "$tmp/err" "$name"
-    check "$tag: the old file is intact" test "$(cat "$dir/$name")" = "old contents"
+    refused "$tag: full disk" "$dir" "$name"
     check "$tag: no temporary file is left" only_old_files "$dir" "$name"
   else
     echo "skip: $tag full disk (mounting a tmpfs needs root)"
@@ -112,27 +105,19 @@ for line in "${writers[@]}"; do
 
   # A device that takes no bytes. Root gets a private node, so that a writer
   # that wrongly renames over its target cannot replace the system's /dev/full.
-  dev=""
-  if [ $is_root -eq 1 ]; then
-    mknod "$tmp/full.$ext" c 1 7 2>/dev/null && dev="$tmp/full.$ext"
-  else
-    dev=/dev/full
-  fi
+  dev=/dev/full
+  [ $is_root -eq 1 ] && { mknod "$tmp/full.$ext" c 1 7 2>/dev/null && dev="$tmp/full.$ext" || dev=""; }
   if [ -n "$dev" ]; then
     run_writer "$line" "$dev"
-    check "$tag: fails writing $(basename "$dev")" test "$status" -ne 0
-    check "$tag: the message names $(basename "$dev")" names_file "$tmp/err" "$dev"
-    check "$tag: $(basename "$dev") is still the device" test -c "$dev"
+    check "$tag: fails writing $dev, names it, leaves the device" \
+      test "$status" -ne 0 -a -n "$(grep -F -- "$(basename "$dev")" "$tmp/err")" -a -c "$dev"
   else
     echo "skip: $tag /dev/full (cannot make a device node)"
   fi
 
   # A folder that does not exist: nothing is created on the way.
   run_writer "$line" "$tmp/missing-$ext/$name"
-  check "$tag: fails for a missing folder" test "$status" -ne 0
-  check "$tag: the message names the file" names_file "$tmp/err" "$name"
-  check "$tag: no folder is created" test ! -e "$tmp/missing-$ext"
+  check "$tag: fails for a missing folder, names the file, creates no folder" \
+    test "$status" -ne 0 -a -n "$(grep -F -- "$name" "$tmp/err")" -a ! -e "$tmp/missing-$ext"
 done
-
-echo "$failures failure(s)"
-[ "$failures" -eq 0 ]
+finish

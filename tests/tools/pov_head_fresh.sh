@@ -2,11 +2,8 @@
 # data/ELDmap_POVray_head.def is made by tools/make_pov_head.py from
 # data/atompar2.txt: the checked-in file must be what the tool makes now, and
 # the tool must refuse names that cannot become POV-Ray identifiers.
-set -euo pipefail
-src="${ELD_SOURCE_DIR:?}"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.bash"
+set -e
 
 python3 -B "$src/tools/make_pov_head.py" "$src/data/atompar2.txt" "$tmp/head.def" >/dev/null
 diff -u "$src/data/ELDmap_POVray_head.def" "$tmp/head.def" ||

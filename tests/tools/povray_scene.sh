@@ -3,13 +3,9 @@
 # the shipped header (every atom name of atompar2.txt included) and draw more
 # than the background, with the objects where the offscreen picture has them.
 # A missing header gives a message naming it and no scene file.
-set -euo pipefail
-bin="${ELD_BIN_DIR:?}"
-here="$(cd "$(dirname "$0")" && pwd)"
 command -v povray >/dev/null || { echo "povray is not installed"; exit 77; }
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.bash"
+set -e
 
 python3 "$here/small_blob_map.py" "$tmp/blob.fou"
 python3 "$here/small_blob_map.py" "$tmp/all.fou" --all-atoms "$bin/atompar2.txt"
@@ -20,12 +16,6 @@ povray_render() {
     { tail -n 20 "$tmp/$2.log" >&2; fail "povray failed on $1"; }
   grep -q "Parse Error" "$tmp/$2.log" && fail "parse error in $1"
   return 0
-}
-# count_where FILE GEOMETRY AWK-CONDITION-ON-r,g,b -> number of pixels
-count_where() {
-  convert "$1" -crop "$2" +repage -depth 8 txt:- | tail -n +2 |
-    sed -E 's/.*: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/' |
-    awk "{ r=\$1; g=\$2; b=\$3; if ($3) n++ } END { print n+0 }"
 }
 
 "$bin/eldmap" pov "$tmp/blob.fou" -o "$tmp/blob.pov" --cell
