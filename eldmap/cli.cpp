@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -59,6 +60,25 @@ bool ParseSize(const std::string& text, int& w, int& h) {
     auto b = std::from_chars(a.ptr + 1, end, h);
     if (b.ec != std::errc() || b.ptr != end || b.ptr == a.ptr + 1) return false;
     return w >= 1 && h >= 1 && w <= 16384 && h <= 16384;
+}
+
+// A number that from_chars reads whole, finite also as a 32-bit float (the
+// scene holds the region in floats).
+bool ParseFloat(const char* p, const char* end, double& v) {
+    const auto r = std::from_chars(p, end, v);
+    return r.ec == std::errc() && r.ptr == end && p != end && std::isfinite(static_cast<float>(v));
+}
+
+// X,Y,Z: three such numbers, nothing else.
+bool ParseCentre(const std::string& text, std::array<double, 3>& c) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (int a = 0; a < 3; ++a) {
+        const char* stop = a < 2 ? std::find(p, end, ',') : end;
+        if ((a < 2 && stop == end) || !ParseFloat(p, stop, c[a])) return false;
+        if (a < 2) p = stop + 1;
+    }
+    return true;
 }
 
 }  // namespace
@@ -158,6 +178,39 @@ void AddMaxTriangles(CLI::App& cmd, std::int64_t& max) {
         ->check(CLI::Range(std::int64_t{1}, std::int64_t{2000000000}));
 }
 
+void AddRegionOptions(CLI::App& cmd, RegionOptions& r) {
+    auto radius = [&r](const std::string& t) {
+        if (!ParseFloat(t.data(), t.data() + t.size(), r.radius) || r.radius < 0)
+            throw CLI::ValidationError("--radius needs a distance of at least 0 Angstrom, not '" +
+                                       t + "'");
+    };
+    auto centre = [&r](const std::string& t) {
+        if (!ParseCentre(t, r.centre.emplace()))
+            throw CLI::ValidationError(
+                "--centre-at needs X,Y,Z in Angstrom (e.g. 1.5,-2,0), not '" + t + "'");
+    };
+    CLI::Option* given =
+        cmd.add_option_function<std::string>(
+               "--radius", radius,
+               "only the map within R Angstrom of the centre (default 0: the whole map)")
+            ->type_name("R")
+            ->group(kGroup);
+    cmd.add_option_function<std::string>(
+           "--centre-at,--center-at", centre,
+           "the centre of --radius in scene coordinates (default: the grid's middle)")
+        ->type_name("X,Y,Z")
+        ->group(kGroup)
+        ->needs(given);
+}
+
+void ApplyRegion(SceneState& s, const RegionOptions& r) {
+    const MapGridRecord& g = s.map.MapGrid;
+    s.switches.MapRadius = static_cast<float>(r.radius);
+    for (int a = 0; a < 3; ++a)
+        s.surfaces.RegionCentre[a] = static_cast<float>(
+            r.centre ? (*r.centre)[a] : g.GridOrigin[a] + 0.5 * (g.N(a + 1) - 1) * g.GridStep[a]);
+}
+
 void AddViewOptions(CLI::App& cmd, ViewOptions& o, const std::vector<std::string>& extensions) {
     AddMapArgument(cmd, o.map);
     AddOutputOption(cmd, o.output, extensions, true);
@@ -192,6 +245,7 @@ void AddViewOptions(CLI::App& cmd, ViewOptions& o, const std::vector<std::string
            "leave out the contour map of the first section")
         ->group(kGroup);
     AddMaxTriangles(cmd, o.maxTriangles);
+    AddRegionOptions(cmd, o.region);
     cmd.callback([&o] { RefuseOutputIsInput(o.output, o.map); });
 }
 

@@ -9,8 +9,10 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,18 @@ std::vector<float> LevelsOrDefaults(const std::vector<std::string>& texts, const
 // --max-triangles N (0, the default, means no limit).
 void AddMaxTriangles(CLI::App& cmd, std::int64_t& max);
 
+// --radius R [--centre-at X,Y,Z]: the viewer's map radius. Only the cubes
+// (squares) whose centre lies within R Angstrom of the centre are extracted;
+// R 0 is the whole map. Without --centre-at the centre is the grid's middle.
+struct RegionOptions {
+    double radius = 0;
+    std::optional<std::array<double, 3>> centre;
+};
+void AddRegionOptions(CLI::App& cmd, RegionOptions& r);
+// The open map's region into s.switches.MapRadius and s.surfaces.RegionCentre
+// (32-bit, as the viewer holds them), where every extraction reads it.
+void ApplyRegion(SceneState& s, const RegionOptions& r);
+
 // The options that choose what a view shows (render, pov).
 struct ViewOptions {
     MapInput map;
@@ -81,6 +95,7 @@ struct ViewOptions {
     bool cell = false;
     bool contour = true;
     std::int64_t maxTriangles = 0;
+    RegionOptions region;
 };
 void AddViewOptions(CLI::App& cmd, ViewOptions& o, const std::vector<std::string>& extensions);
 void ApplyViewOptions(SceneState& s, const ViewOptions& o);

@@ -27,13 +27,19 @@ const char kDetails[] =
     "flips y, so x1, y1, x2, y2 are the scene coordinates of the segment's\n"
     "ends. The grey rectangle is the section frame. A level with more than\n"
     "100 000 segments keeps the first 100 000, as the viewer does, with a\n"
-    "warning on stderr.\n";
+    "warning on stderr.\n"
+    "\n"
+    "--radius R keeps the viewer's map radius: only the squares whose centre (at\n"
+    "the section's height) lies within R Angstrom of the --centre-at point (by\n"
+    "default the grid's middle) are contoured, so the lines are the whole\n"
+    "section's lines of those squares, in the same order.\n";
 
 struct Options {
     MapInput map;
     std::string output;
     std::vector<std::string> levels;
     int section = 1;
+    RegionOptions region;
 };
 
 std::string Rgb(const float c[3]) {
@@ -47,6 +53,7 @@ std::string Rgb(const float c[3]) {
 int Run(const Options& o) {
     SceneState s;
     OpenMapForCommand(s, o.map, MapUse::LayerDefaults);
+    ApplyRegion(s, o.region);
     const MapGridRecord& g = s.map.MapGrid;
     if (o.section < 1 || o.section > g.N(3))
         fail("--section " + std::to_string(o.section) + " is outside 1.." + std::to_string(g.N(3)) +
@@ -103,12 +110,15 @@ int Run(const Options& o) {
 
 Command AddContour(CLI::App& parent) {
     auto o = std::make_shared<Options>();
-    CLI::App* cmd = NewCommand(parent, "contour", "MAP [--section K] [--level V]... -o OUT.svg",
+    CLI::App* cmd = NewCommand(parent, "contour",
+                               "MAP [--section K] [--level V]... -o OUT.svg\n"
+                               "                      [--radius R [--centre-at X,Y,Z]]",
                                "the contour map of one section", kDetails);
     AddMapArgument(*cmd, o->map);
     cmd->add_option("--section", o->section, "the section, 1 to N3 (default 1)")->type_name("K");
     AddLevelOption(*cmd, o->levels);
     AddOutputOption(*cmd, o->output, {".svg"}, true);
+    AddRegionOptions(*cmd, o->region);
     cmd->callback([o] { RefuseOutputIsInput(o->output, o->map); });
     return {cmd, [o] { return Run(*o); }};
 }

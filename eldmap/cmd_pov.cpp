@@ -15,7 +15,8 @@ const char kDetails[] =
     "Camera, lights, radii and colours come from ELDmap_POVray_head.def beside\n"
     "the program; the camera frames the picture for any size, e.g.\n"
     "  povray +I OUT.pov +O OUT.png +W564 +H494 -D\n"
-    "(--size is accepted for symmetry with render; the scene does not depend on it.)\n";
+    "(--size is accepted for symmetry with render; the scene does not depend on it.)\n"
+    "--radius R keeps only the map within R Angstrom of --centre-at, as render does.\n";
 
 }  // namespace
 
@@ -26,7 +27,7 @@ Command AddPov(CLI::App& parent) {
     AddViewOptions(*cmd, *o, {".pov"});
     return {cmd, [o] {
                 SceneState s;
-                LoadForView(s, o->map, o->maxTriangles);
+                LoadForView(s, o->map, o->maxTriangles, o->region);
                 ApplyViewOptions(s, *o);
                 WritePovrayScene(s, o->output);
                 return 0;

@@ -21,11 +21,15 @@ namespace {
 const char kDetails[] =
     "Draws the map as the viewer shows it after opening it (one central eye,\n"
     "no stereo), offscreen, and saves the picture: a 24-bit TGA as the viewer\n"
-    "saves it, or PNG, by the output's extension.\n";
+    "saves it, or PNG, by the output's extension.\n"
+    "\n"
+    "--radius R shows only the map within R Angstrom of the --centre-at point (by\n"
+    "default the grid's middle), as the viewer's map radius does: the surface of\n"
+    "the cubes and the contours of the squares whose centre lies within R.\n";
 
 int Run(const ViewOptions& o) {
     SceneState s;
-    LoadForView(s, o.map, o.maxTriangles);
+    LoadForView(s, o.map, o.maxTriangles, o.region);
     ApplyViewOptions(s, o);
     s.program.DisplayMode = StereoMode::NoStereo;
 

@@ -39,7 +39,12 @@ const char kDetails[] =
     "\n"
     "--json prints the level, triangle count and extraction time in milliseconds\n"
     "of each surface; without -o and --json a line per level is printed. The\n"
-    "surfaces have no size limit unless --max-triangles sets one.\n";
+    "surfaces have no size limit unless --max-triangles sets one.\n"
+    "\n"
+    "--radius R keeps the viewer's map radius: only the cubes whose centre lies\n"
+    "within R Angstrom of the --centre-at point (scene coordinates, by default\n"
+    "the grid's middle) are visited, so the surface is the whole map's triangles\n"
+    "of those cubes, in the same order.\n";
 
 struct Options {
     MapInput map;
@@ -48,6 +53,7 @@ struct Options {
     bool weld = false, json = false;
     int repeat = 1;
     std::int64_t maxTriangles = 0;
+    RegionOptions region;
 };
 
 struct LevelSurface {
@@ -204,6 +210,7 @@ void PrintJson(const std::vector<LevelSurface>& surfaces, const Options& o) {
 int Run(const Options& o) {
     SceneState s;
     OpenMapForCommand(s, o.map, MapUse::LayerDefaults, o.maxTriangles);
+    ApplyRegion(s, o.region);
     // The case table is read once, outside the timing, as in a viewer that
     // has already shown a surface.
     ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
@@ -216,7 +223,7 @@ int Run(const Options& o) {
         for (int r = 0; r < o.repeat; ++r) {
             auto t0 = std::chrono::steady_clock::now();
             ExtractSurfaceMesh(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, level,
-                               out.mesh, o.weld, o.maxTriangles);
+                               out.mesh, o.weld, o.maxTriangles, 0, {}, ExtractionRegion(s));
             double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
                     .count();
@@ -249,7 +256,7 @@ Command AddSurface(CLI::App& parent) {
     CLI::App* cmd =
         NewCommand(parent, "surface",
                    "MAP [--level V]... [-o OUT.obj|.ply|.stl] [--weld] [--json] [--repeat N]\n"
-                   "                      [--max-triangles N]",
+                   "                      [--max-triangles N] [--radius R [--centre-at X,Y,Z]]",
                    "iso-surfaces as the viewer extracts them", kDetails);
     AddMapArgument(*cmd, o->map);
     AddLevelOption(*cmd, o->levels);
@@ -260,6 +267,7 @@ Command AddSurface(CLI::App& parent) {
         ->type_name("N")
         ->check(CLI::PositiveNumber);
     AddMaxTriangles(*cmd, o->maxTriangles);
+    AddRegionOptions(*cmd, o->region);
     cmd->callback([o] { RefuseOutputIsInput(o->output, o->map); });
     return {cmd, [o] { return Run(*o); }};
 }

@@ -29,9 +29,11 @@ MapDetails OpenMapForCommand(SceneState& s, const MapInput& in, MapUse use,
     return d;
 }
 
-void LoadForView(SceneState& s, const MapInput& in, std::int64_t maxTriangles) {
+void LoadForView(SceneState& s, const MapInput& in, std::int64_t maxTriangles,
+                 const RegionOptions& region) {
     OpenMapForCommand(s, in, MapUse::LayerDefaults, maxTriangles);
     FindBonds(s);
+    ApplyRegion(s, region);
 
     // Big maps take seconds: show where the extraction is, but only to a
     // person watching (not into logs or test output).

@@ -32,13 +32,15 @@ MapDetails OpenMapForCommand(SceneState& s, const MapInput& in, MapUse use,
                              std::int64_t maxTriangles = 0, const ConvertOptions& convert = {});
 
 // The viewer's map opening and view reset, without windows:
-//  - OpenMapForCommand with the layer defaults, FindBonds, and the extraction
-//    of the visible layers' surfaces and of the contours (ExtractFields);
+//  - OpenMapForCommand with the layer defaults, FindBonds, the region
+//    (ApplyRegion) and the extraction of the visible layers' surfaces and of
+//    the contours within it (ExtractFields);
 //  - the view reset: aspect 1, no drag or spin, scale 1, no translation,
 //    identity orientation, atoms on, cell off, no pick marker, no peaks,
 //    picking "3D", SurfaceStyle 1, the layer-limit presets, SceneListValid 0.
 // DisplayMode is left as it is. Extraction progress goes to stderr when it is
 // a terminal.
-void LoadForView(SceneState& s, const MapInput& in, std::int64_t maxTriangles);
+void LoadForView(SceneState& s, const MapInput& in, std::int64_t maxTriangles,
+                 const RegionOptions& region);
 
 }  // namespace eld::eldmap
