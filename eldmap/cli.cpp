@@ -132,16 +132,13 @@ void AddOutputOption(CLI::App& cmd, std::string& path, const std::vector<std::st
 }
 
 void RefuseOutputIsInput(const std::string& output, const MapInput& in) {
-    RefuseOutputIsInput(output, in.path);
-    if (!in.model.empty()) RefuseOutputIsInput(output, in.model);
-}
-
-void RefuseOutputIsInput(const std::string& output, const std::string& input) {
     struct stat a, b;
-    if (::stat(output.c_str(), &a) == 0 && ::stat(input.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
-        a.st_ino == b.st_ino)
-        throw CLI::ValidationError("'" + output + "' is the input '" + input +
-                                   "' itself; choose another output file");
+    if (output.empty() || ::stat(output.c_str(), &a) != 0) return;
+    for (const std::string& input : {in.path, in.model})
+        if (!input.empty() && ::stat(input.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+            a.st_ino == b.st_ino)
+            throw CLI::ValidationError("'" + output + "' is the input '" + input +
+                                       "' itself; choose another output file");
 }
 
 std::string CheckLevelText(const std::string& text) {

@@ -54,9 +54,9 @@ void AddOutputOption(CLI::App& cmd, std::string& path, const std::vector<std::st
 std::string CheckExtension(const std::string& path, const std::vector<std::string>& extensions);
 // True when path ends in ext ("." included), compared without case.
 bool HasExtension(const std::string& path, const std::string& ext);
-// Throws a usage error when `output` names the same file as `input` (also
-// through links), so that a command never replaces what it reads.
-void RefuseOutputIsInput(const std::string& output, const std::string& input);
+// Throws a usage error when `output` names the same file as the map or the
+// model (also through links), so that a command never replaces what it reads.
+// An empty output (none asked for) passes.
 void RefuseOutputIsInput(const std::string& output, const MapInput& in);
 
 // --level V or --level Nsigma, repeatable; the texts are read by LevelValue

@@ -27,18 +27,21 @@ const char kDetails[] =
     "\n"
     "--model takes the atoms of a structure model: PDB (.pdb, .ent), mmCIF or\n"
     "small-molecule CIF (.cif, .mmcif), also .gz, instead of the cube file's own.\n"
-    "--box cell resamples over the box around the map's cell (the default without\n"
-    "atoms); --box atoms[:M] over the box around the atoms plus M Angstrom\n"
-    "(default 3; the default box of a crystal map with atoms). A map without a\n"
-    "crystal cell (a cube file, or part of a cell with no symmetry to fill it)\n"
-    "keeps its own box; a box outside it is refused.\n"
+    "--box cell takes the box around the map's cell, --box atoms[:M] the box\n"
+    "around the atoms plus M Angstrom (default 3). Without --box: the atoms plus\n"
+    "3 Angstrom when the map covers its whole crystal cell (by itself or through\n"
+    "its space group) and has atoms (its own or --model's); otherwise the cell.\n"
+    "A map without a crystal cell to repeat (a cube file, or part of a cell with\n"
+    "no symmetry to fill it) keeps its own box: its cell is its stored points,\n"
+    "and a box around the atoms that reaches outside them is refused.\n"
     "--scale multiplies every value (the viewer reads values between -10000 and\n"
     "10000); --cap then cuts values above MAX, so that the default layers of an\n"
     "all-electron density show more than the atom cores.\n"
     "\n"
-    "Grids whose axes run along x, y and z are copied point for point; other grids\n"
-    "(non-orthogonal cells) are resampled trilinearly. The cell matrix becomes the\n"
-    "map's CellMatrix, so peaks picked on the result are in fractional coordinates.\n";
+    "A grid whose axes run along x, y and z is copied point for point when the box\n"
+    "is the cell and no --step is given; otherwise (always for a non-orthogonal\n"
+    "cell) the map is resampled trilinearly. The cell matrix becomes the map's\n"
+    "CellMatrix, so peaks picked on the result are in fractional coordinates.\n";
 
 const std::vector<std::string> kOutputs = {".mt1", ".fou", ".grd"};
 
@@ -55,8 +58,7 @@ void Check(Options& o, const CLI::App& cmd) {
     auto usage = [](const std::string& m) { throw CLI::ValidationError("convert: " + m); };
     if (o.files.size() != 2) usage("give an input map and an output file");
     if (std::string bad = CheckExtension(o.files[1], kOutputs); !bad.empty()) usage(bad);
-    RefuseOutputIsInput(o.files[1], o.files[0]);
-    if (!o.model.empty()) RefuseOutputIsInput(o.files[1], o.model);
+    RefuseOutputIsInput(o.files[1], MapInput{o.files[0], o.model});
     if (given("--step") && !(c.Step > 0 && std::isfinite(c.Step)))
         usage("--step needs a positive number of Angstrom");
     if (c.Scale == 0 || !std::isfinite(c.Scale)) usage("--scale needs a non-zero number");
@@ -139,7 +141,8 @@ Command AddConvert(CLI::App& parent) {
     cmd->add_option("--step", o->convert.Step,
                     "resample onto an axis-aligned grid with step S Angstrom")
         ->type_name("S");
-    cmd->add_option("--box", o->box, "the box to resample over: cell, atoms or atoms:MARGIN")
+    cmd->add_option("--box", o->box,
+                    "the box to resample over: cell, atoms or atoms:MARGIN (default: see below)")
         ->type_name("BOX");
     cmd->add_option("--scale", o->convert.Scale, "multiply every density value by F")
         ->type_name("F");

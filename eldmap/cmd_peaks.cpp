@@ -131,7 +131,7 @@ Command AddPeaks(CLI::App& parent) {
         if (!r->out.empty() && r->max > kMaxPeaks)
             throw CLI::ValidationError("peaks: a peak-list file holds at most " +
                                        std::to_string(kMaxPeaks) + " peaks (--max)");
-        if (!r->out.empty()) RefuseOutputIsInput(r->out, r->map);
+        RefuseOutputIsInput(r->out, r->map);
     });
     return {cmd, [r] { return RunPeaks(*r); }};
 }

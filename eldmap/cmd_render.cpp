@@ -3,12 +3,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "eldmap/cli.h"
 #include "eldmap/load.h"
-#include "export/png_file.h"
-#include "export/tga.h"
 #include "gl/gl_setup.h"
 #include "gl/osmesa_context.h"
 #include "gl/read_pixels.h"
@@ -39,11 +36,8 @@ int Run(const ViewOptions& o) {
     unsigned int error = PaintFrame(s, o.width, o.height);
     if (error != 0) std::fprintf(stderr, "eldmap: %s\n", GlErrorWarning(error).c_str());
 
-    std::vector<std::uint8_t> pixels = ReadFramePixelsBgr(o.width, o.height);
-    if (HasExtension(o.output, ".png"))
-        WritePng(o.output, o.width, o.height, pixels.data());
-    else
-        WriteTga(o.output, o.width, o.height, pixels.data());
+    // As File > Save image saves it: PNG by the name, else TGA.
+    SaveImage(o.output, o.width, o.height);
     return 0;
 }
 
