@@ -1,11 +1,26 @@
-// Marching squares in one section.
+// Marching squares in one section; extraction within a map radius (exactly
+// the whole map's triangles and segments whose cube or square centre lies
+// within the radius, in the same order) and the centre of view the region
+// follows; the welded surface of a real map (one vertex per grid edge makes
+// every closed blob one watertight piece).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <numeric>
+#include <ostream>
+#include <utility>
+#include <vector>
 
+#include "mapdata/data_files.h"
+#include "mapdata/read_map.h"
 #include "surface/marching_cubes.h"
 #include "surface/marching_squares.h"
 #include "tests/core/surface_reference.h"
+#include "view/view_control.h"
 
 namespace eld {
 namespace {
@@ -14,7 +29,11 @@ using testing::SetGrid;
 
 struct Seg {
     float x1, y1, x2, y2, z;
+    bool operator==(const Seg&) const = default;
 };
+void PrintTo(const Seg& s, std::ostream* os) {
+    *os << "(" << s.x1 << "," << s.y1 << ")-(" << s.x2 << "," << s.y2 << ") z " << s.z;
+}
 std::vector<Seg> Segments(const SceneState& s, int L) {
     std::vector<Seg> out;
     for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n) {
@@ -31,19 +50,12 @@ TEST(Contour, OnePointAboveGivesTheDiamondInLoopOrder) {
     s.map.DensityGrid.at(3, 3, 2) = 1.0f;
     s.surfaces.ContourLayer = 2;
     ASSERT_TRUE(GenerateContour(s, 0.5f, 2));
-    std::vector<Seg> got = Segments(s, 2);
-    ASSERT_EQ(got.size(), 4u);
     // Squares (2,2) case 4: 2->3; (2,3) case 2: 1->2; (3,2) case 8: 4->3; (3,3) case 1: 1->4.
     // The point sits at (14, 24); crossings halfway along each edge.
-    const Seg expected[4] = {
-        {14, 23, 13, 24, 35}, {13, 24, 14, 25, 35}, {14, 23, 15, 24, 35}, {15, 24, 14, 25, 35}};
-    for (int n = 0; n < 4; ++n) {
-        EXPECT_EQ(got[n].x1, expected[n].x1) << n;
-        EXPECT_EQ(got[n].y1, expected[n].y1) << n;
-        EXPECT_EQ(got[n].x2, expected[n].x2) << n;
-        EXPECT_EQ(got[n].y2, expected[n].y2) << n;
-        EXPECT_EQ(got[n].z, expected[n].z) << n;
-    }
+    EXPECT_EQ(Segments(s, 2), (std::vector<Seg>{{14, 23, 13, 24, 35},
+                                                {13, 24, 14, 25, 35},
+                                                {14, 23, 15, 24, 35},
+                                                {15, 24, 14, 25, 35}}));
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
 }
 
@@ -55,16 +67,8 @@ TEST(Contour, SaddleCutsOffTheTwoCornersAbove) {
     s.map.DensityGrid.at(2, 2, 1) = 1.0f;   // corner 3
     s.map.DensityGrid.at(1, 2, 1) = -1.0f;  // corner 4
     ASSERT_TRUE(GenerateContour(s, 0.0f, 1));
-    std::vector<Seg> got = Segments(s, 1);
-    ASSERT_EQ(got.size(), 2u);
     // Case 5: 1 -> 4 around corner 1, then 2 -> 3 around corner 3; no cross.
-    const Seg expected[2] = {{0.5f, 0, 0, 0.5f, 0}, {1, 0.5f, 0.5f, 1, 0}};
-    for (int n = 0; n < 2; ++n) {
-        EXPECT_EQ(got[n].x1, expected[n].x1) << n;
-        EXPECT_EQ(got[n].y1, expected[n].y1) << n;
-        EXPECT_EQ(got[n].x2, expected[n].x2) << n;
-        EXPECT_EQ(got[n].y2, expected[n].y2) << n;
-    }
+    EXPECT_EQ(Segments(s, 1), (std::vector<Seg>{{0.5f, 0, 0, 0.5f, 0}, {1, 0.5f, 0.5f, 1, 0}}));
 }
 
 // Every one of the 16 square cases with corner values that put each crossing
@@ -95,7 +99,8 @@ TEST(Contour, EveryCaseCutsEachCrossedEdgeWhereItsValuesReachTheLimit) {
                 const int j = (k + 1) % 4;
                 const float ax = X + (ca[k] - 1) * dx, ay = Y + (cb[k] - 1) * dy;
                 const float bx = X + (ca[j] - 1) * dx, by = Y + (cb[j] - 1) * dy;
-                const double t = ax != bx ? (p.x - ax) / double(bx - ax) : (p.y - ay) / double(by - ay);
+                const double t =
+                    ax != bx ? (p.x - ax) / double(bx - ax) : (p.y - ay) / double(by - ay);
                 const bool on = ax != bx ? p.y == ay : p.x == ax;
                 if (on && t >= 0 && t <= 1 &&
                     std::fabs(v[k] + t * (v[j] - v[k]) - limit) < 1e-5 * std::fabs(v[j] - v[k]))
@@ -137,15 +142,11 @@ TEST(Contour, ValuesAtTheLimitAreBelowAndCrossAtTheCorner) {
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
     EXPECT_TRUE(GenerateContour(s, 1.0f, 1));  // all above
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
-    s.map.DensityGrid.at(1, 1, 1) =
-        3.0f;  // corner 1 of square 1 above; its neighbours at the limit
+    // Corner 1 of square 1 above, its neighbours at the limit: t = 1 on edge 1,
+    // the crossing is corner 2.
+    s.map.DensityGrid.at(1, 1, 1) = 3.0f;
     ASSERT_TRUE(GenerateContour(s, 2.0f, 1));
-    std::vector<Seg> got = Segments(s, 1);
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].x1, 4.0f);  // t = 1 on edge 1: the crossing is corner 2
-    EXPECT_EQ(got[0].y1, 0.0f);
-    EXPECT_EQ(got[0].x2, 0.0f);
-    EXPECT_EQ(got[0].y2, 4.0f);
+    EXPECT_EQ(Segments(s, 1), (std::vector<Seg>{{4, 0, 0, 4, 0}}));
 }
 
 TEST(Contour, FlatSectionsHaveNoSquares) {
@@ -215,6 +216,265 @@ TEST(Contour, SectionAndExtractFieldsUseAllThreeLimits) {
     s.layers.LayerLimit[2] = 100.0f;
     ExtractFields(s);
     EXPECT_EQ(s.surfaces.ContourSegmentCount[2], kept);
+}
+
+bool Same(const XYZ* a, const XYZ* b, int n) {
+    return std::memcmp(a, b, n * sizeof(XYZ)) == 0;
+}
+
+// The whole map's triangles of the cubes whose centre lies within r, found by
+// walking the cubes in loop order beside the whole store (each cube owns the
+// next TriangleTable[case][0] triangles).
+std::vector<SurfaceTriangle> FilterSurface(const SceneState& s, const CellTable& t, float limit,
+                                           const std::vector<SurfaceTriangle>& whole,
+                                           const MapRegion& r) {
+    const MapGridRecord& g = s.map.MapGrid;
+    const DensityGridArray& d = s.map.DensityGrid;
+    std::vector<SurfaceTriangle> out;
+    std::size_t at = 0;
+    for (int i = 1; i < g.N(1); ++i)
+        for (int j = 1; j < g.N(2); ++j)
+            for (int k = 1; k < g.N(3); ++k) {
+                const auto& corner = testing::kCorner;
+                int c = 0;
+                for (int n = 0; n < 8; ++n)
+                    c |= IsAboveLimit(limit,
+                                      d.at(i + corner[n][0], j + corner[n][1], k + corner[n][2]))
+                         << n;
+                const int n = c == 0 || c == 255 ? 0 : t.TriangleTable[c][0];
+                const float x0 = g.GridOrigin[0] + float(i - 1) * g.GridStep[0];
+                const float y0 = g.GridOrigin[1] + float(j - 1) * g.GridStep[1];
+                const float z0 = g.GridOrigin[2] + float(k - 1) * g.GridStep[2];
+                const double dx = 0.5 * g.GridStep[0], dy = 0.5 * g.GridStep[1],
+                             dz = 0.5 * g.GridStep[2];
+                const double cx = x0 + dx - r.centre[0], cy = y0 + dy - r.centre[1],
+                             cz = z0 + dz - r.centre[2];
+                if (cx * cx + cy * cy + cz * cz <= r.radius * r.radius)
+                    out.insert(out.end(), whole.begin() + at, whole.begin() + at + n);
+                at += n;
+            }
+    EXPECT_EQ(at, whole.size());
+    return out;
+}
+
+struct RegionCase {
+    int n[3];
+    float step[3];
+    float limit;
+    double centre[3], radius;
+    int threads;
+};
+
+TEST(MapRegion, SurfaceAndContoursAreTheWholeMapsWithinTheRadiusInStoreOrder) {
+    const CellTable table = testing::LoadedCellTable();
+    const RegionCase cases[] = {
+        // Rows longer than one 64-cube word; the sphere cuts rows mid-word.
+        {{14, 17, 150}, {1, 1, 1}, 0.2f, {6.5, 8, 70.3}, 6.2, 1},
+        {{14, 17, 150}, {1, 1, 1}, 0.2f, {6.5, 8, 70.3}, 6.2, 2},
+        // Sphere crossing the grid's faces; a region larger than the map.
+        {{30, 24, 26}, {0.7f, 0.5f, 0.9f}, -0.1f, {0, 11.2, 3}, 9.0, 2},
+        {{30, 24, 26}, {0.7f, 0.5f, 0.9f}, -0.1f, {10, 6, 11}, 1000, 0},
+        // A falling axis, and a radius of about one cube.
+        {{25, 25, 25}, {0.4f, -0.6f, 0.5f}, 0.0f, {5, -7, 6}, 3.5, 0},
+        {{25, 25, 25}, {1, 1, 1}, 0.0f, {12.5, 12.5, 12.5}, 0.9, 0},
+        // Wholly outside.
+        {{20, 20, 20}, {1, 1, 1}, 0.0f, {60, 5, 5}, 10, 0},
+    };
+    for (const RegionCase& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.centre[0]) + " r " +
+                     ::testing::PrintToString(c.radius) + " threads " + std::to_string(c.threads));
+        SceneState s;
+        testing::SetGrid(s, c.n[0], c.n[1], c.n[2], {-1, 2, 0.5f},
+                         {c.step[0], c.step[1], c.step[2]});
+        testing::FillNoise(s, 3);
+        const MapRegion region{{c.centre[0], c.centre[1], c.centre[2]}, c.radius};
+        std::vector<SurfaceTriangle> whole(kMaxTrianglesPerLayer), part(kMaxTrianglesPerLayer);
+        whole.resize(ExtractSurface(s.map.MapGrid, s.map.DensityGrid, table, c.limit, whole.data(),
+                                    kMaxTrianglesPerLayer, c.threads));
+        part.resize(ExtractSurface(s.map.MapGrid, s.map.DensityGrid, table, c.limit, part.data(),
+                                   kMaxTrianglesPerLayer, c.threads, {}, region));
+        const std::vector<SurfaceTriangle> want = FilterSurface(s, table, c.limit, whole, region);
+        ASSERT_EQ(part.size(), want.size());
+        EXPECT_TRUE(Same(part.data()->v, want.data()->v, 3 * int(want.size())));
+        if (c.radius == 1000) {
+            EXPECT_EQ(part.size(), whole.size());
+        }
+
+        // Contours in a middle section: squares centred within the radius.
+        s.surfaces.ContourLayer = static_cast<std::int16_t>(c.n[2] / 2);
+        GenerateContour(s, c.limit, 1);
+        std::vector<ContourSegment> wholeSegs(
+            s.surfaces.ContourSegments[1].begin(),
+            s.surfaces.ContourSegments[1].begin() + s.surfaces.ContourSegmentCount[1]);
+        ASSERT_GT(wholeSegs.size(), 10u);
+        s.switches.MapRadius = static_cast<float>(c.radius);
+        for (int a = 0; a < 3; ++a) s.surfaces.RegionCentre[a] = static_cast<float>(c.centre[a]);
+        const MapRegion stored = ExtractionRegion(s);
+        GenerateContour(s, c.limit, 1);
+        std::vector<ContourSegment> wantSegs;
+        const MapGridRecord& g = s.map.MapGrid;
+        const float z = g.GridOrigin[2] + float(s.surfaces.ContourLayer - 1) * g.GridStep[2];
+        std::size_t at = 0;
+        for (int a = 1; a < c.n[0]; ++a)
+            for (int b = 1; b < c.n[1]; ++b) {
+                int q = 0;
+                const int corner[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+                for (int n = 0; n < 4; ++n)
+                    q |= IsAboveLimit(c.limit,
+                                      s.map.DensityGrid.at(a + corner[n][0], b + corner[n][1],
+                                                           s.surfaces.ContourLayer))
+                         << n;
+                const int n = q == 5 || q == 10 ? 2 : q == 0 || q == 15 ? 0 : 1;
+                const float x = g.GridOrigin[0] + float(a - 1) * g.GridStep[0];
+                const float y = g.GridOrigin[1] + float(b - 1) * g.GridStep[1];
+                if (CentreInRegion(stored, x + 0.5 * g.GridStep[0], y + 0.5 * g.GridStep[1], z))
+                    wantSegs.insert(wantSegs.end(), wholeSegs.begin() + at,
+                                    wholeSegs.begin() + at + n);
+                at += n;
+            }
+        ASSERT_EQ(at, wholeSegs.size());
+        ASSERT_EQ(s.surfaces.ContourSegmentCount[1], int(wantSegs.size()));
+        EXPECT_TRUE(Same(s.surfaces.ContourSegments[1].data()->end, wantSegs.data()->end,
+                         2 * int(wantSegs.size())));
+    }
+}
+
+TEST(MapRegion, TheRegionFollowsTheCentreOfView) {
+    SceneState s;
+    s.view.ViewScale = 2.0f;
+    s.view.ViewTranslation[0] = 3.0f;
+    const float pick[3] = {1.5f, -2.0f, 0.25f};
+    EXPECT_EQ(CentreOfView(s.view).x, -1.5f);  // p drawn at R (T + s p)
+    CentreViewOn(s, pick);
+    const XYZ c = CentreOfView(s.view);
+    EXPECT_EQ(c.x, pick[0]);
+    EXPECT_EQ(c.y, pick[1]);
+    EXPECT_EQ(c.z, pick[2]);
+
+    EXPECT_FALSE(RegionLagsView(s));  // no radius: the whole map, nothing to follow
+    s.switches.MapRadius = 5;
+    EXPECT_TRUE(RegionLagsView(s));
+    CentreRegionOnView(s);
+    EXPECT_FALSE(RegionLagsView(s));
+    EXPECT_EQ(ExtractionRegion(s).centre[1], -2.0);
+    PanView(s, PanKey::Left);
+    EXPECT_TRUE(RegionLagsView(s));
+    CentreRegionOnView(s);
+    s.view.ViewScale = 3.0f;  // a zoom about a panned view moves the centre too
+    EXPECT_TRUE(RegionLagsView(s));
+}
+
+const std::string kMap =
+    std::string(ELD_TEST_DATA) + "/../../data/examples/paracetamol_hydrate.mt1";
+
+struct Sets {
+    std::vector<std::size_t> up;
+    explicit Sets(std::size_t n) : up(n) { std::iota(up.begin(), up.end(), 0); }
+    std::size_t Find(std::size_t a) { return up[a] == a ? a : up[a] = Find(up[a]); }
+    void Join(std::size_t a, std::size_t b) { up[Find(a)] = Find(b); }
+};
+
+// Grid point (i, j, k) from 1, and whether it lies on the grid's border.
+struct Grid {
+    int n1, n2, n3;
+    std::size_t Id(int i, int j, int k) const {
+        return (std::size_t(i - 1) * n2 + (j - 1)) * n3 + (k - 1);
+    }
+    bool Border(int i, int j, int k) const {
+        return i == 1 || j == 1 || k == 1 || i == n1 || j == n2 || k == n3;
+    }
+    // An edge lies in the border when it runs within one of the six faces.
+    bool BorderEdge(std::uint64_t id) const {
+        const int axis = int(id % 3);
+        const std::uint64_t p = id / 3;
+        const int k = int(p % n3) + 1, j = int(p / n3 % n2) + 1, i = int(p / n3 / n2) + 1;
+        return (axis != 0 && (i == 1 || i == n1)) || (axis != 1 && (j == 1 || j == n2)) ||
+               (axis != 2 && (k == 1 || k == n3));
+    }
+};
+
+// Closed pieces of the mesh (joined through shared edge ids). Sides used by
+// other than two triangles must lie in the grid's border: anywhere else they
+// are cracks.
+int ClosedPieces(const SurfaceMesh& m, const Grid& g) {
+    std::map<std::uint64_t, std::size_t> vertex;
+    for (std::uint64_t e : m.edges) vertex.emplace(e, vertex.size());
+    Sets sets(vertex.size());
+    std::map<std::pair<std::uint64_t, std::uint64_t>, int> sides;
+    for (std::size_t n = 0; n < m.edges.size(); n += 3)
+        for (int c = 0; c < 3; ++c) {
+            std::uint64_t a = m.edges[n + c], b = m.edges[n + (c + 1) % 3];
+            sets.Join(vertex[a], vertex[b]);
+            ++sides[{std::min(a, b), std::max(a, b)}];
+        }
+    std::map<std::size_t, bool> closed;
+    for (const auto& [e, v] : vertex) closed.emplace(sets.Find(v), true);
+    for (const auto& [side, uses] : sides) {
+        if (uses == 2) continue;
+        EXPECT_TRUE(g.BorderEdge(side.first) && g.BorderEdge(side.second)) << "crack";
+        closed[sets.Find(vertex[side.first])] = false;
+    }
+    int n = 0;
+    for (const auto& [root, c] : closed) n += c;
+    return n;
+}
+
+// Blobs of grid points above the limit that keep off the border, joined as the
+// case table joins them: across cube faces and their diagonals.
+int InnerBlobs(const SceneState& s, const Grid& g, float limit) {
+    auto above = [&](int i, int j, int k) { return s.map.DensityGrid.at(i, j, k) > limit; };
+    Sets sets(std::size_t(g.n1) * g.n2 * g.n3);
+    for (int i = 1; i <= g.n1; ++i)
+        for (int j = 1; j <= g.n2; ++j)
+            for (int k = 1; k <= g.n3; ++k)
+                for (int a = -1; a <= 1 && above(i, j, k); ++a)
+                    for (int b = -1; b <= 1; ++b)
+                        for (int c = -1; c <= 1; ++c) {
+                            const int I = i + a, J = j + b, K = k + c;
+                            const int d = std::abs(a) + std::abs(b) + std::abs(c);
+                            if (d == 0 || d == 3 || I < 1 || J < 1 || K < 1 || I > g.n1 ||
+                                J > g.n2 || K > g.n3)
+                                continue;
+                            if (above(I, J, K)) sets.Join(g.Id(i, j, k), g.Id(I, J, K));
+                        }
+    std::map<std::size_t, bool> inner;
+    for (int i = 1; i <= g.n1; ++i)
+        for (int j = 1; j <= g.n2; ++j)
+            for (int k = 1; k <= g.n3; ++k)
+                if (above(i, j, k)) {
+                    auto [it, fresh] = inner.emplace(sets.Find(g.Id(i, j, k)), true);
+                    if (g.Border(i, j, k)) it->second = false;
+                }
+    int n = 0;
+    for (const auto& [root, in] : inner) n += in;
+    return n;
+}
+
+TEST(SurfaceWeld, EveryClosedBlobOfARealMapIsOneWatertightPiece) {
+    if (!std::filesystem::exists(kMap)) GTEST_SKIP() << "no example maps";
+    SceneState s;
+    s.program.DataFolder = ELD_BIN_DIR;
+    ReadMapFile(s, kMap);
+    ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
+    const Grid g{s.map.MapGrid.N(1), s.map.MapGrid.N(2), s.map.MapGrid.N(3)};
+    const float range = s.map.MapGrid.DensityMax - s.map.MapGrid.DensityMin;
+    for (float f : {0.05f, 0.1f, 0.3f, 0.5f}) {
+        SCOPED_TRACE(f);
+        const float limit = s.map.MapGrid.DensityMin + f * range;
+        SurfaceMesh mesh, plain;
+        ExtractSurfaceMesh(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit, mesh,
+                           true, 0, 2);
+        ExtractSurfaceMesh(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, limit, plain,
+                           false, 0, 1);
+        // The edge ids come with the store's own triangles in the store's order.
+        ASSERT_EQ(mesh.edges.size(), 3 * mesh.triangles.size());
+        ASSERT_EQ(mesh.triangles.size(), plain.triangles.size());
+        ASSERT_EQ(0, std::memcmp(mesh.triangles.data(), plain.triangles.data(),
+                                 sizeof(SurfaceTriangle) * plain.triangles.size()));
+        const int blobs = InnerBlobs(s, g, limit);
+        EXPECT_GT(blobs, 10);
+        EXPECT_EQ(ClosedPieces(mesh, g), blobs);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Builders of CCP4/MRC and cube files for the conversion tests.
 #pragma once
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
@@ -12,29 +12,41 @@
 #include <string>
 #include <vector>
 
+#include "mapdata/convert_map.h"
+#include "mapdata/eld_error.h"
+#include "tests/core/temp_folder.h"
+
 namespace eld::testing {
 
-// A scratch folder, removed with the object.
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        static int counter = 0;
-        path = std::filesystem::temp_directory_path() /
-               ("eld_convert_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-};
-
-inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+// The map's values are i + 10 j + 100 k at indices (i, j, k) from 0.
+inline void ExpectIndexValues(const ForeignMap& m, const int n[3]) {
+    ASSERT_EQ(m.N[0], n[0]);
+    ASSERT_EQ(m.N[1], n[1]);
+    ASSERT_EQ(m.N[2], n[2]);
+    for (int k = 0; k < n[2]; ++k)
+        for (int j = 0; j < n[1]; ++j)
+            for (int i = 0; i < n[0]; ++i)
+                ASSERT_EQ(m.Values[m.Index(i, j, k)], i + 10 * j + 100 * k)
+                    << "at " << i << "," << j << "," << k;
 }
-inline void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+
+// The scene position of atom n of a converted map: CellMatrix * (f - CellShift).
+inline std::array<double, 3> AtomInScene(const MapForWriting& m, int n) {
+    std::array<double, 3> q{};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            q[i] += double(m.CellMatrix[i][j]) * (m.AtomFractional[n][j] - m.CellShift[j]);
+    return q;
+}
+
+// The message of the EldError f throws, or "accepted".
+inline std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EldError& e) {
+        return e.what();
+    }
+    return "accepted";
 }
 
 // A CCP4 map; the value of a point is given by its indices along a, b, c

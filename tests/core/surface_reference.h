@@ -16,36 +16,24 @@
 
 namespace eld::testing {
 
+// The corners of each edge 1..12, from the lower to the higher coordinate;
+// corner n lies at kCorner[n] steps from the cube's first point.
+constexpr int kEdgeCorners[13][2] = {{0, 0}, {0, 1}, {1, 2}, {3, 2}, {0, 3}, {4, 5}, {5, 6},
+                                     {7, 6}, {4, 7}, {0, 4}, {1, 5}, {3, 7}, {2, 6}};
+constexpr int kCorner[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                               {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+
 inline XYZ ReferenceEdgeVertex(int e, float x0, float y0, float z0, const float* D,
                                const MapGridRecord& g, float limit) {
-    const float dx = g.GridStep[0], dy = g.GridStep[1], dz = g.GridStep[2];
-    switch (e) {
-        case 1:
-            return {x0 + EdgeFraction(D[0], D[1], limit) * dx, y0, z0};
-        case 2:
-            return {x0 + dx, y0 + EdgeFraction(D[1], D[2], limit) * dy, z0};
-        case 3:
-            return {x0 + EdgeFraction(D[3], D[2], limit) * dx, y0 + dy, z0};
-        case 4:
-            return {x0, y0 + EdgeFraction(D[0], D[3], limit) * dy, z0};
-        case 5:
-            return {x0 + EdgeFraction(D[4], D[5], limit) * dx, y0, z0 + dz};
-        case 6:
-            return {x0 + dx, y0 + EdgeFraction(D[5], D[6], limit) * dy, z0 + dz};
-        case 7:
-            return {x0 + EdgeFraction(D[7], D[6], limit) * dx, y0 + dy, z0 + dz};
-        case 8:
-            return {x0, y0 + EdgeFraction(D[4], D[7], limit) * dy, z0 + dz};
-        case 9:
-            return {x0, y0, z0 + EdgeFraction(D[0], D[4], limit) * dz};
-        case 10:
-            return {x0 + dx, y0, z0 + EdgeFraction(D[1], D[5], limit) * dz};
-        case 11:
-            return {x0, y0 + dy, z0 + EdgeFraction(D[3], D[7], limit) * dz};
-        case 12:
-            return {x0 + dx, y0 + dy, z0 + EdgeFraction(D[2], D[6], limit) * dz};
-    }
-    return {};
+    const int a = kEdgeCorners[e][0], b = kEdgeCorners[e][1];
+    const float first[3] = {x0, y0, z0};
+    float p[3];
+    for (int k = 0; k < 3; ++k)
+        p[k] = kCorner[a][k] != kCorner[b][k]
+                   ? first[k] + EdgeFraction(D[a], D[b], limit) * g.GridStep[k]
+               : kCorner[a][k] ? first[k] + g.GridStep[k]
+                               : first[k];
+    return {p[0], p[1], p[2]};
 }
 
 // Every cube in loop order, no capacity.
@@ -59,16 +47,12 @@ inline std::vector<SurfaceTriangle> ReferenceSurface(const MapGridRecord& g,
                 float x0 = g.GridOrigin[0] + static_cast<float>(i - 1) * g.GridStep[0];
                 float y0 = g.GridOrigin[1] + static_cast<float>(j - 1) * g.GridStep[1];
                 float z0 = g.GridOrigin[2] + static_cast<float>(k - 1) * g.GridStep[2];
-                float D[8] = {d.at(i, j, k),
-                              d.at(i + 1, j, k),
-                              d.at(i + 1, j + 1, k),
-                              d.at(i, j + 1, k),
-                              d.at(i, j, k + 1),
-                              d.at(i + 1, j, k + 1),
-                              d.at(i + 1, j + 1, k + 1),
-                              d.at(i, j + 1, k + 1)};
+                float D[8];
                 int cubeCase = 0;
-                for (int n = 0; n < 8; ++n) cubeCase += IsAboveLimit(limit, D[n]) << n;
+                for (int n = 0; n < 8; ++n) {
+                    D[n] = d.at(i + kCorner[n][0], j + kCorner[n][1], k + kCorner[n][2]);
+                    cubeCase += IsAboveLimit(limit, D[n]) << n;
+                }
                 if (cubeCase == 0 || cubeCase == 255) continue;
                 XYZ v[13] = {};
                 for (int m = 1; m <= t.CutEdgeTable[cubeCase][0]; ++m) {

@@ -18,6 +18,22 @@ void Apply(const float m[16], const float v[3], float out[3]) {
     for (int r = 0; r < 3; ++r) out[r] = m[r] * v[0] + m[4 + r] * v[1] + m[8 + r] * v[2];
 }
 
+// v turned by the rotation matrix of quaternion q.
+std::array<float, 3> Turned(const float q[4], std::array<float, 3> v) {
+    float m[16];
+    BuildRotationMatrix(m, q);
+    std::array<float, 3> out;
+    Apply(m, v.data(), out.data());
+    return out;
+}
+
+void ExpectNear(const float* got, std::vector<double> want, double tolerance) {
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], tolerance) << "element " << i;
+}
+
+const float h = static_cast<float>(std::sqrt(0.5));
+
 TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
     // r = 0.8: on the sphere sqrt(r^2 - d^2) inside d = r/sqrt(2), (r^2 / 2) / d outside.
     const double cases[][3] = {
@@ -29,24 +45,15 @@ TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
                 TrackballProjectToSphere(0.8f, edge * 1.0001f, 0.0f), 1e-3);
 }
 
-TEST(TrackballTest, EqualPointsGiveIdentity) {
+TEST(TrackballTest, DragFromCentreToRightEdgeAndEqualPoints) {
     float q[4] = {5, 5, 5, 5};
     Trackball(q, 0.25f, -0.5f, 0.25f, -0.5f);
     EXPECT_EQ(std::vector<float>(q, q + 4), (std::vector<float>{0, 0, 0, 1}));
-}
-
-TEST(TrackballTest, DragFromCentreToRightEdge) {
-    float q[4];
     Trackball(q, 0.0f, 0.0f, 1.0f, 0.0f);
-    // chord |(0,0,0.8) - (1,0,0.32)| = sqrt(1.2304); t = chord / 1.6.
+    // chord |(0,0,0.8) - (1,0,0.32)| = sqrt(1.2304); t = chord / 1.6 = 0.693;
+    // axis (0, -0.8, 0), sin(phi/2) = t.
     const double t = std::sqrt(1.2304) / 1.6;
-    EXPECT_NEAR(t, 0.693, 1e-3);
-    EXPECT_NEAR(q[0], 0.0, 1e-7);
-    EXPECT_NEAR(q[1], -t, 1e-6);  // axis (0, -0.8, 0), sin(phi/2) = t
-    EXPECT_NEAR(q[2], 0.0, 1e-7);
-    EXPECT_NEAR(q[3], std::sqrt(1 - t * t), 1e-6);
-    EXPECT_NEAR(q[3], 0.721, 1e-3);
-    EXPECT_NEAR(2 * std::acos(q[3]), 1.532, 1e-3);
+    ExpectNear(q, {0, -t, 0, std::sqrt(1 - t * t)}, 1e-6);
 }
 
 TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
@@ -60,50 +67,26 @@ TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
     EXPECT_NEAR(ArcSin(0.5f), std::asin(0.5), 1e-12);
 }
 
-TEST(TrackballTest, DragDirectionMatchesRotationSense) {
-    // Dragging right turns the front of the scene (+z) towards +x on screen.
-    float q[4], m[16];
-    Trackball(q, 0.0f, 0.0f, 0.3f, 0.0f);
-    BuildRotationMatrix(m, q);
-    const float front[3] = {0, 0, 1};
-    float out[3];
-    Apply(m, front, out);
-    EXPECT_GT(out[0], 0.1f);
-    EXPECT_NEAR(out[1], 0.0f, 1e-6);
-}
-
 TEST(TrackballTest, AddQuaternionsComposesAndNormalises) {
-    const float h = static_cast<float>(std::sqrt(0.5));
     const float qx[4] = {h, 0, 0, h};  // quarter turn about x
     const float qy[4] = {0, h, 0, h};  // quarter turn about y
     float d[4];
     AddQuaternions(qx, qy, d);  // qy first, then qx
-    float m[16];
-    BuildRotationMatrix(m, d);
     // Same as applying the two matrices in turn.
-    float mx[16], my[16];
-    BuildRotationMatrix(mx, qx);
-    BuildRotationMatrix(my, qy);
-    const float v[3] = {0.3f, -1.2f, 2.0f};
-    float a[3], b[3], c[3];
-    Apply(my, v, a);
-    Apply(mx, a, b);
-    Apply(m, v, c);
-    for (int i = 0; i < 3; ++i) EXPECT_NEAR(b[i], c[i], 1e-5) << i;
+    const auto b = Turned(qx, Turned(qy, {0.3f, -1.2f, 2.0f}));
+    ExpectNear(Turned(d, {0.3f, -1.2f, 2.0f}).data(), {b[0], b[1], b[2]}, 1e-5);
     EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + d[3] * d[3], 1.0, 1e-6);
 
     // Unnormalised input comes out with unit length; dest may be q2.
     float q2[4] = {0, 0, 2, 2};
     const float id[4] = {0, 0, 0, 1};
     AddQuaternions(id, q2, q2);
-    EXPECT_NEAR(q2[2], h, 1e-6);
-    EXPECT_NEAR(q2[3], h, 1e-6);
+    ExpectNear(q2, {0, 0, h, h}, 1e-6);
 }
 
 TEST(TrackballTest, MatrixTurnsVectorsByTheInverseQuaternion) {
     // GL reads the storage transposed, so the matrix applies the conjugate
     // turn: v' = v + 2w(u x v) + 2u x (u x v) with u = -(q0, q1, q2).
-    const float h = static_cast<float>(std::sqrt(0.5));
     const float quats[][4] = {
         {0, 0, 0, 1}, {0, 0, h, h}, {0.1f, 0.2f, 0.3f, 0.927362f}, {-0.5f, 0.5f, 0.5f, 0.5f}};
     const float vs[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.3f, -1.2f, 2.0f}};
@@ -137,11 +120,7 @@ TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     s.view.ViewTranslation[0] = 4;
     s.view.SpinActive = s.view.RotateDragActive = s.view.ZoomDragActive = kTrue;
     SetView(s, Axis::X);
-    const float h = static_cast<float>(std::sqrt(0.5));
-    EXPECT_EQ(s.view.ViewQuaternion[0], 0.0f);
-    EXPECT_EQ(s.view.ViewQuaternion[1], h);
-    EXPECT_EQ(s.view.ViewQuaternion[2], h);
-    EXPECT_EQ(s.view.ViewQuaternion[3], 0.0f);
+    ExpectNear(s.view.ViewQuaternion, {0, h, h, 0}, 0);
     EXPECT_EQ(s.view.ViewScale, 2.5f);
     EXPECT_EQ(s.view.ViewTranslation[0], 0.0f);
     EXPECT_EQ(s.view.SpinActive, kFalse);
@@ -149,21 +128,12 @@ TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     EXPECT_EQ(s.view.ZoomDragActive, kFalse);
 
     // A half turn about (0, 1, 1): y and z swap, x is reversed.
-    float m[16], out[3];
-    BuildRotationMatrix(m, s.view.ViewQuaternion);
-    const float x[3] = {1, 0, 0}, y[3] = {0, 1, 0};
-    Apply(m, x, out);
-    EXPECT_NEAR(out[0], -1.0, 1e-6);
-    Apply(m, y, out);
-    EXPECT_NEAR(out[2], 1.0, 1e-6);
-    EXPECT_NEAR(out[1], 0.0, 1e-6);
-
+    ExpectNear(Turned(s.view.ViewQuaternion, {1, 0, 0}).data(), {-1, 0, 0}, 1e-6);
+    ExpectNear(Turned(s.view.ViewQuaternion, {0, 1, 0}).data(), {0, 0, 1}, 1e-6);
     SetView(s, Axis::Y);
-    EXPECT_EQ(s.view.ViewQuaternion[0], h);
-    EXPECT_EQ(s.view.ViewQuaternion[1], 0.0f);
+    ExpectNear(s.view.ViewQuaternion, {h, 0, h, 0}, 0);
     SetView(s, Axis::Z);
-    EXPECT_EQ(s.view.ViewQuaternion[2], 0.0f);
-    EXPECT_EQ(s.view.ViewQuaternion[1], h);
+    ExpectNear(s.view.ViewQuaternion, {h, h, 0, 0}, 0);
     // Axis names are exact and case-sensitive where a text names an axis.
     EXPECT_EQ(AxisFromText("Y"), Axis::Y);
     EXPECT_FALSE(AxisFromText("x"));
@@ -181,7 +151,6 @@ TEST(ViewControlTest, ResetGivesIdentityAndSpinStepComposes) {
     EXPECT_EQ(s.view.ViewScale, 1.0f);
 
     // Two spin steps of a quarter turn about z make a half turn.
-    const float h = static_cast<float>(std::sqrt(0.5));
     s.view.SpinQuaternion[2] = h;
     s.view.SpinQuaternion[3] = h;
     SpinStep(s);
@@ -197,8 +166,7 @@ TEST(ViewControlTest, RotateDragFromCentreToRightEdge) {
     EXPECT_EQ(s.view.ZoomDragActive, kFalse);
     EXPECT_FALSE(DragMove(s, 200.0f, 50.0f, 200, 100));  // the spin step repaints
     EXPECT_EQ(s.view.SpinActive, kTrue);
-    EXPECT_NEAR(s.view.SpinQuaternion[1], -0.693, 1e-3);
-    EXPECT_NEAR(s.view.SpinQuaternion[3], 0.721, 1e-3);
+    ExpectNear(s.view.SpinQuaternion, {0, -0.693, 0, 0.721}, 1e-3);
     EXPECT_EQ(s.view.DragLastX, 200);
     // The view itself only turns in the spin step.
     EXPECT_EQ(s.view.ViewQuaternion[3], 1.0f);
@@ -270,24 +238,18 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     SceneState s;
     SetView(s, Axis::X);
     PanView(s, PanKey::Up);
-    float m[16], out[3];
-    BuildRotationMatrix(m, s.view.ViewQuaternion);
-    Apply(m, s.view.ViewTranslation, out);
-    EXPECT_NEAR(out[0], 0.0, 1e-6);
-    EXPECT_NEAR(out[1], -0.3, 1e-6);
-    EXPECT_NEAR(out[2], 0.0, 1e-6);
+    const float* t = s.view.ViewTranslation;
+    ExpectNear(Turned(s.view.ViewQuaternion, {t[0], t[1], t[2]}).data(), {0, -0.3, 0}, 1e-6);
 
     // A quarter turn about z: the step is taken from elements 1, 5, 9 of the
     // inverse, which hold (1, 0, 0) here.
     CentreView(s);
-    const float h = static_cast<float>(std::sqrt(0.5));
-    s.view.ViewQuaternion[0] = 0, s.view.ViewQuaternion[1] = 0, s.view.ViewQuaternion[2] = h,
-    s.view.ViewQuaternion[3] = h;
+    const float quarter[4] = {0, 0, h, h};
+    std::copy(quarter, quarter + 4, s.view.ViewQuaternion);
     PanView(s, PanKey::Up);
-    EXPECT_NEAR(s.view.ViewTranslation[0], -0.3, 1e-6);
-    EXPECT_NEAR(s.view.ViewTranslation[1], 0.0, 1e-6);
+    ExpectNear(t, {-0.3, 0, 0}, 1e-6);
     PanView(s, PanKey::Right);  // elements 0, 4, 8: (0, -1, 0)
-    EXPECT_NEAR(s.view.ViewTranslation[1], 0.3, 1e-6);
+    ExpectNear(t, {-0.3, 0.3, 0}, 1e-6);
 }
 
 TEST(ViewControlTest, WheelNotchZoomsAsAShiftDragOverATenthOfTheHeight) {
@@ -307,7 +269,6 @@ TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
     // Whatever the orientation, the view-space shift of the translation (a
     // point of the zero-parallax plane) is the pointer's, 12 units over the
     // smaller window side, y up.
-    const float h = static_cast<float>(std::sqrt(0.5));
     const float n = 1.0f / std::sqrt(1 + 4 + 9 + 16.0f);
     const float turns[][4] = {{0, 0, 0, 1}, {0, h, h, 0}, {0, 0, h, h}, {n, 2 * n, 3 * n, 4 * n}};
     for (const auto& q : turns) {
@@ -315,15 +276,14 @@ TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
             SceneState s;
             for (int i = 0; i < 4; ++i) s.view.ViewQuaternion[i] = q[i];
             s.view.ViewTranslation[0] = 1.0f;
-            float m[16], before[3], after[3];
-            BuildRotationMatrix(m, s.view.ViewQuaternion);
-            Apply(m, s.view.ViewTranslation, before);
+            const float* t = s.view.ViewTranslation;
+            const auto before = Turned(q, {t[0], t[1], t[2]});
             PanByPixels(s, 40.0f, -25.0f, W, H);
-            Apply(m, s.view.ViewTranslation, after);
+            const auto after = Turned(q, {t[0], t[1], t[2]});
             const double unit = 12.0 / std::min(W, H);
-            EXPECT_NEAR(after[0] - before[0], 40 * unit, 1e-5) << q[0] << " " << W;
-            EXPECT_NEAR(after[1] - before[1], 25 * unit, 1e-5) << q[0] << " " << W;
-            EXPECT_NEAR(after[2] - before[2], 0.0, 1e-5) << q[0] << " " << W;
+            SCOPED_TRACE(::testing::Message() << q[0] << " " << W);
+            ExpectNear(after.data(), {before[0] + 40 * unit, before[1] + 25 * unit, before[2]},
+                       1e-5);
         }
     }
 }

@@ -11,25 +11,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/peak_scene.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace eld {
 namespace {
 
 namespace fs = std::filesystem;
-
-SceneState IdentityCell() {
-    SceneState s;
-    s.map.CellMatrix = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    return s;
-}
-
-void AddPeak(SceneState& s, float x, float y, float z) {
-    s.peaks.PeakList[s.peaks.PeakCount][0] = x;
-    s.peaks.PeakList[s.peaks.PeakCount][1] = y;
-    s.peaks.PeakList[s.peaks.PeakCount][2] = z;
-    ++s.peaks.PeakCount;
-}
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -1,16 +1,89 @@
-// Peak search on synthetic Gaussian blobs: refinement between grid points,
-// order and limits, copies by lattice and symmetry, and the pick fallbacks
-// along a ray and in a section.
-#include "mapdata/peak_search.h"
-
+// Peaks: the peak list file byte for byte (line layout, conversion back to
+// fractional coordinates, the six-decimal cut); the peak search on Gaussian
+// blobs (refinement, order, limits, copies by lattice and symmetry, the pick
+// fallbacks along a ray and in a section); Edit > Find Peaks.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "mapdata/map_read_common.h"
+#include "mapdata/peak_finding.h"
+#include "mapdata/peak_list.h"
+#include "mapdata/peak_search.h"
+#include "tests/support/peak_scene.h"
 
 namespace eld {
 namespace {
+
+TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimals) {
+    struct Case {
+        const char* what;
+        Matrix3 cell;
+        float shift[3];
+        std::vector<std::array<float, 3>> peaks;
+        const char* text;
+    };
+    const Matrix3 unit = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    const Case cases[] = {
+        {"none", unit, {0, 0, 0}, {}, ""},
+        {".grd map",
+         unit,
+         {0, 0, 0},
+         {{0.25f, 0.5f, -0.125f}},
+         "ATOM Q  1   X= .25  Y= .5  Z=-.125 \r\n"},
+        {"the cell shift is added",
+         unit,
+         {0.5f, -1, 2},
+         {{0.25f, 0.25f, -0.75f}},
+         "ATOM Q  1   X= .75  Y=-.75  Z= 1.25 \r\n"},
+        // Scene = M * f: the inverse applied row by column gives f = (1, 1, 1).
+        {"an oblique cell",
+         {{{2, 1, 0}, {0, 2, 0}, {0, 0.5f, 1}}},
+         {0, 0, 0},
+         {{3, 2, 1.5f}},
+         "ATOM Q  1   X= 1  Y= 1  Z= 1 \r\n"},
+        // Cut toward minus infinity in double: the float nearest 0.7 lies below it.
+        {"the cut",
+         unit,
+         {0, 0, 0},
+         {{0.1234567f, -0.1234567f, 0.5f}, {0.7f, -0.7f, 3}},
+         "ATOM Q  1   X= .123456  Y=-.123457  Z= .5 \r\nATOM Q  2   X= .699999  Y=-.7  Z= 3 \r\n"},
+    };
+    for (const Case& c : cases) {
+        SceneState s;
+        s.map.CellMatrix = c.cell;
+        for (int a = 0; a < 3; ++a) s.map.CellShift[a] = c.shift[a];
+        for (const auto& p : c.peaks) AddPeak(s, p[0], p[1], p[2]);
+        EXPECT_EQ(PeakListText(s), c.text) << c.what;
+    }
+    // Ten peaks: numbers run from one, two digits keep the layout, CRLF only.
+    SceneState s = IdentityCell();
+    for (int n = 0; n < 10; ++n) AddPeak(s, 1.0f + n, 0.0f, 2.5f);
+    const std::string text = PeakListText(s);
+    EXPECT_EQ(text.rfind("ATOM Q  1   X= 1  Y= 0  Z= 2.5 \r\nATOM Q  2 ", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 37), "\r\nATOM Q  10   X= 10  Y= 0  Z= 2.5 \r\n");
+    EXPECT_EQ(text.size(), 9 * 33 + 35u);
+}
+
+TEST(PeakListText, APeakOnAnAtomGivesTheAtomsCoordinates) {
+    // A monoclinic-like cell and an atom with seven decimals, placed in the
+    // scene the way the readers place atoms: M * (f - shift).
+    SceneState s;
+    const double a = 10.5, b = 7.25, c = 12.0, beta = 1.9;
+    s.map.CellMatrix = {{{float(a), 0, float(c * std::cos(beta))},
+                         {0, float(b), 0},
+                         {0, 0, float(c * std::sin(beta))}}};
+    for (float& v : s.map.CellShift) v = 0.5f;
+    const double f[3] = {0.3141595, 0.2718285, -0.1414215};
+    float p[3];
+    for (int i = 0; i < 3; ++i) {
+        double sum = 0;
+        for (int j = 0; j < 3; ++j) sum += s.map.CellMatrix[i][j] * (f[j] - s.map.CellShift[j]);
+        p[i] = static_cast<float>(sum);
+    }
+    AddPeak(s, p[0], p[1], p[2]);
+    EXPECT_EQ(PeakListText(s), "ATOM Q  1   X= .314159  Y= .271828  Z=-.141422 \r\n");
+}
 
 struct Blob {
     Vec3 c;
@@ -48,7 +121,7 @@ SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4
     return s;
 }
 
-void AddAtom(SceneState& s, const Vec3& p) {
+void AddCarbon(SceneState& s, const Vec3& p) {
     s.map.AtomNames.push_back("C   ");
     s.map.AtomData.push_back({float(p[0]), float(p[1]), float(p[2])});
     s.map.AtomCount = int(s.map.AtomData.size());
@@ -121,7 +194,7 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         SceneState s = BlobMap({{site, 4}, {copy, 3.9}, {partner, 3.5}}, 31, 0.4, -1, c.cell);
-        for (const Vec3& a : c.atoms) AddAtom(s, a);
+        for (const Vec3& a : c.atoms) AddCarbon(s, a);
         const auto peaks = FindPeaks(s, {1.0, 50, c.ops});
         ASSERT_EQ(peaks.size(), c.found);
         EXPECT_LT(Dist(peaks[0].Position, c.first), 0.01);
@@ -185,6 +258,76 @@ TEST(FindPeakInSection, TopOfTheContourRegionUnderThePointer) {
             EXPECT_LT(Dist(*p, kPickBlobs[c.blob].c), 0.1);
         }
     }
+}
+
+// Three Gaussian blobs of heights 4, 3 and 1.5 on a 30^3 grid of step 0.3, in
+// a cubic cell of edge 9 (one period of the grid).
+SceneState ThreeBlobs() {
+    const double c[3][3] = {{2.13, 3.05, 4.4}, {6.3, 2.2, 5.9}, {4.5, 7.1, 1.7}};
+    const double h[3] = {4, 3, 1.5};
+    SceneState s;
+    s.map.DensityGrid.Create(30, 30, 30);
+    s.map.CellMatrix = {{{9, 0, 0}, {0, 9, 0}, {0, 0, 9}}};
+    for (int k = 0; k < 6; ++k) s.map.CellParameters[k] = k < 3 ? 9.0f : 90.0f;
+    for (int a = 0; a < 3; ++a) {
+        s.map.MapGrid.GridPoints[a] = 30;
+        s.map.MapGrid.GridStep[a] = 0.3f;
+    }
+    for (int i = 1; i <= 30; ++i)
+        for (int j = 1; j <= 30; ++j)
+            for (int k = 1; k <= 30; ++k) {
+                const double p[3] = {(i - 1) * 0.3, (j - 1) * 0.3, (k - 1) * 0.3};
+                double v = 0;
+                for (int b = 0; b < 3; ++b) {
+                    double r2 = 0;
+                    for (int a = 0; a < 3; ++a) r2 += std::pow(p[a] - c[b][a], 2);
+                    v += h[b] * std::exp(-r2 / (2 * 0.5 * 0.5));
+                }
+                s.map.DensityGrid.at(i, j, k) = float(v);
+            }
+    s.map.MapGrid.DensityMean = 0.05;
+    s.map.MapGrid.DensityRms = 0.25;
+    return s;
+}
+
+TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) {
+    SceneState s = ThreeBlobs();
+    // Layers 2 (2.0) and 3 (1.0) shown, layer 1 (0.5) not: the level is 1.0.
+    s.layers.LayerLimit[1] = 0.5f, s.layers.LayerLimit[2] = 2.0f, s.layers.LayerLimit[3] = 1.0f;
+    s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
+    // A picked peak at the second blob, one lattice period away.
+    s.peaks.PeakList[0][0] = 6.3f - 9, s.peaks.PeakList[0][1] = 2.2f, s.peaks.PeakList[0][2] = 5.9f;
+    s.peaks.PeakCount = 1;
+    FoundPeaksReport r = AddFoundPeaks(s);
+    EXPECT_EQ(r.layer, 3);
+    EXPECT_EQ(r.added, 2);
+    EXPECT_EQ(r.already, 1);
+    ASSERT_EQ(s.peaks.PeakCount, 3);
+    EXPECT_NEAR(s.peaks.PeakList[1][0], 2.13, 0.01);  // the highest first
+    EXPECT_NEAR(s.peaks.PeakList[2][1], 7.1, 0.01);
+    EXPECT_EQ(FoundPeaksText(s, r),
+              "Find Peaks: 2 peaks above 1 (layer 3, 3.8 \u03c3) added to the peak list, now 3 in "
+              "all; 1 found already listed");
+    // Again: everything is listed already.
+    r = AddFoundPeaks(s);
+    EXPECT_EQ(r.added, 0);
+    EXPECT_EQ(s.peaks.PeakCount, 3);
+
+    // One place left: the highest new peak takes it and the list is full.
+    for (auto& row : s.peaks.PeakList) row[0] = row[1] = row[2] = 8.5f;
+    s.peaks.PeakCount = kMaxPeaks - 1;
+    r = AddFoundPeaks(s);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_TRUE(r.full);
+    EXPECT_EQ(s.peaks.PeakCount, kMaxPeaks);
+    EXPECT_NEAR(s.peaks.PeakList[kMaxPeaks - 1][0], 2.13, 0.01);
+
+    // No layer shown: nothing.
+    s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kFalse;
+    s.peaks.PeakCount = 0;
+    r = AddFoundPeaks(s);
+    EXPECT_EQ(r.layer, 0);
+    EXPECT_EQ(s.peaks.PeakCount, 0);
 }
 
 }  // namespace

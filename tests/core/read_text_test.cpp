@@ -1,5 +1,6 @@
-// Reading what is not a map file: folders, pipes, devices, huge sparse files,
-// grids beyond the float range; and the mean and rms of real maps.
+// Reading text and what is not a map file: the number and line reader of
+// the text formats, level texts; folders, pipes, devices, huge sparse files,
+// grids beyond the float range, large sections; the mean and rms of real maps.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -7,23 +8,160 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <random>
+#include <sstream>
 #include <thread>
 
-#include "convert_test_util.h"
 #include "mapdata/eld_error.h"
 #include "mapdata/input_file.h"
 #include "mapdata/level_text.h"
 #include "mapdata/read_cube.h"
 #include "mapdata/read_map.h"
-#include "read_map_fixtures.h"
+#include "mapdata/text_reader.h"
 #include "surface/marching_cubes.h"
+#include "tests/core/convert_test_util.h"
+#include "tests/core/read_map_fixtures.h"
 
 namespace eld {
 namespace {
+
+using testing::ErrorOf;
+
+std::string MessageOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EldError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
+        return e.what();
+    }
+    ADD_FAILURE() << "no error";
+    return "";
+}
+
+// Reads the text with a script of reads: 'n' ReadNumber, 'l' ReadLine, 'w'
+// ReadWholeNumber, 'f' ReadFloatValue; the results joined by '|'.
+std::string Script(const std::string& text, const std::string& reads) {
+    TextReader in(text, "t.fou");
+    std::string out;
+    for (char r : reads) {
+        char buf[64] = "";
+        // The shortest text that reads back as the same double or float.
+        if (r == 'n') *std::to_chars(buf, buf + 63, in.ReadNumber("a")).ptr = 0;
+        if (r == 'w') *std::to_chars(buf, buf + 63, in.ReadWholeNumber("w")).ptr = 0;
+        if (r == 'f') *std::to_chars(buf, buf + 63, in.ReadFloatValue("v")).ptr = 0;
+        if (!out.empty()) out += '|';
+        if (r != 'l') out += buf;
+        if (r == 'l') (out += '"').append(in.ReadLine("l")) += '"';
+    }
+    return out + (in.AtEnd() ? "|end" : "");
+}
+
+TEST(TextReader, NumbersLinesAndSeparators) {
+    const struct {
+        const char *text, *reads, *want;
+    } cases[] = {
+        // A number at a line end leaves the next line whole; blanks, then CRLF consumed.
+        {"1 2\nrest of it\n3.5   \r\nnext", "nnlnl", "1|2|\"rest of it\"|3.5|\"next\"|end"},
+        // Text after the last number is left for the line read.
+        {"7 8 trailing words\nx", "nnll", "7|8|\"trailing words\"|\"x\"|end"},
+        // One comma is a separator, the line end stays; numbers span blank lines.
+        {"1,2 , 3,\n\n  4\n", "nnnln", "1|2|3|\"\"|4|end"},
+        {"+1.5 -.25 .5e1 1E-2 -3. 2e+2", "nnnnnn", "1.5|-0.25|5|0.01|-3|200|end"},
+        // Too large for a float: infinity, left to the density range test.
+        {"1e50", "f", "inf|end"},
+        {"12 1e3 4.0", "www", "12|1000|4|end"},
+        // Line numbers count every line end form.
+        {"a\r\nb\rc\nd x", "llll", "\"a\"|\"b\"|\"c\"|\"d x\"|end"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Script(c.text, c.reads), c.want) << c.text;
+    TextReader in("a\r\nb\rc\nd x\n,5", "t");
+    for (int k = 0; k < 3; ++k) in.ReadLine("l");
+    EXPECT_EQ(in.Line(), 4);
+    in.ReadLine("l");
+    // ",5": a comma where a number starts is an empty field.
+    EXPECT_NE(MessageOf([&] { in.ReadNumber("the fifth"); }).find("empty field"),
+              std::string::npos);
+    TextReader half("2.5", "t");
+    EXPECT_THROW(half.ReadWholeNumber("n"), EldError);
+}
+
+TEST(TextReader, DensityValuesRoundLikeTheLibraryParser) {
+    // Plain decimals take a shortcut; it must give the library's value.
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> u(-10000.0, 10000.0);
+    std::string text;
+    std::vector<std::string> tokens;
+    for (int k = 0; k < 20000; ++k) {
+        char buf[40];
+        const int decimals = int(rng() % 12);
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, u(rng) / double(1 + rng() % 1000));
+        tokens.push_back(buf);
+        text += buf;
+        text += (k % 7 == 6) ? "\n" : " ";
+    }
+    tokens.push_back("123456789012345678");  // too many digits for the shortcut
+    text += tokens.back();
+    TextReader in(text, "t");
+    for (const std::string& t : tokens)
+        ASSERT_EQ(in.ReadFloatValue("v"), static_cast<float>(std::strtod(t.c_str(), nullptr))) << t;
+    for (const char* bad : {"+-5", "-+5", "--5", "5-", "1.2.3"}) {
+        TextReader b(bad, "t");
+        EXPECT_THROW(b.ReadFloatValue("v"), EldError) << bad;
+        TextReader c(bad, "t");
+        EXPECT_THROW(c.ReadNumber("v"), EldError) << bad;
+    }
+}
+
+TEST(TextReader, TextWhereANumberBelongsNamesFileLineAndToken) {
+    TextReader in("1\n2\n3 4x 5", "maps/x.fou");
+    in.ReadNumber("a");
+    in.ReadNumber("a");
+    in.ReadNumber("a");
+    std::string m = MessageOf([&] { in.ReadNumber("a density value"); });
+    EXPECT_NE(m.find("maps/x.fou: line 3"), std::string::npos) << m;
+    EXPECT_NE(m.find("a density value"), std::string::npos) << m;
+    EXPECT_NE(m.find("\"4x\""), std::string::npos) << m;
+}
+
+TEST(TextReader, NanAndInfinityWordsAreText) {
+    for (const char* word : {"nan", "inf", "-inf", "NaN", "infinity", "+", "-", "."}) {
+        TextReader a(word, "t");
+        EXPECT_THROW(a.ReadNumber("x"), EldError) << word;
+        TextReader b(word, "t");
+        EXPECT_THROW(b.ReadFloatValue("x"), EldError) << word;
+    }
+    TextReader c("1e400", "t");  // beyond double
+    EXPECT_THROW(c.ReadNumber("x"), EldError);
+}
+
+TEST(TextReader, EndOfTextIsReportedAsEndingEarly) {
+    TextReader in("1 \n  \n", "t.grd");
+    in.ReadNumber("a");
+    std::string m = MessageOf([&] { in.ReadNumber("the box size"); });
+    EXPECT_NE(m.find("t.grd: the file ends early (expected the box size)"), std::string::npos) << m;
+    TextReader empty("", "e");
+    EXPECT_THROW(empty.ReadLine("a line"), EldError);
+}
+
+TEST(LeadingNumber, BlanksIgnoredStopsAtTheFirstNonNumber) {
+    const std::pair<const char*, double> cases[] = {
+        {"2.5 x", 2.5}, {" 1 2 ", 12}, {" - 1.5", -1.5}, {"", 0},    {"   ", 0}, {"abc 5", 0},
+        {".5e1z", 5},   {"1e", 1},     {"1.5D2", 150},   {"3-4", 3}, {".", 0}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
+}
+
+TEST(Columns, CountFromOneAndStopAtTheLineEnd) {
+    EXPECT_EQ(Columns("abcdefghij", 3, 5), "cde");
+    EXPECT_EQ(Columns("abcdefghij", 9, 12), "ij");
+    EXPECT_EQ(Columns("abc", 10, 18), "");
+}
 
 struct Outcome {
     std::string message;   // the EldError text, or what went wrong
@@ -88,7 +226,7 @@ TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
     // A 2 GB file of zeros costs no disk; it must be refused from its first
     // bytes, not read whole.
     for (const char* name : {"sparse.mt1", "sparse.fou", "sparse.grd", "sparse.cube"}) {
-        testing::WriteText(dir / name, "");
+        dir.Put(name, "");
         std::filesystem::resize_file(dir / name, 2ull << 30);
     }
     struct Case {
@@ -144,17 +282,10 @@ TEST(ReadRobust, GridsReachingBeyondTheFloatRangeAreRefused) {
         {"big.grd", testmaps::Grd(m, centre, box)}};
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
-        testing::WriteText(dir / name, bytes);
         SceneState s;
-        try {
-            ReadMapFile(s, dir / name);
-            ADD_FAILURE() << "accepted";
-        } catch (const EldError& e) {
-            EXPECT_NE(std::string(e.what()).find(name + ": the grid along axis 1"),
-                      std::string::npos)
-                << e.what();
-            EXPECT_NE(std::string(e.what()).find("beyond the float range"), std::string::npos);
-        }
+        const std::string msg = ErrorOf([&] { ReadMapFile(s, dir.Put(name, bytes)); });
+        EXPECT_NE(msg.find(name + ": the grid along axis 1"), std::string::npos) << msg;
+        EXPECT_NE(msg.find("beyond the float range"), std::string::npos) << msg;
     }
 }
 

@@ -1,24 +1,31 @@
-// Marching cubes on grids whose surfaces are known.
+// Marching cubes: surfaces of grids whose surfaces are known, the fast
+// extraction against the plain cube-by-cube algorithm (the same triangles in
+// the same order, bit for bit, whatever the thread count), the case table.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
+#include <sstream>
 #include <thread>
 #include <tuple>
 
 #include "mapdata/eld_error.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
 
 using testing::SetGrid;
 
-SceneState NewScene() {
+// A scene that reads the shipped case table, its grid n1 x n2 x n3.
+SceneState NewScene(int n1, int n2, int n3, XYZ origin = {0, 0, 0}, XYZ step = {1, 1, 1}) {
     SceneState s;
     s.program.DataFolder = ELD_BIN_DIR;
+    SetGrid(s, n1, n2, n3, origin, step);
     return s;
 }
 
@@ -40,8 +47,7 @@ std::map<std::pair<Key, Key>, int> EdgeUse(const SurfaceTriangle* t, int n) {
 }
 
 TEST(MarchingCubes, SampledSphereLiesAtItsRadiusAndIsClosed) {
-    SceneState s = NewScene();
-    SetGrid(s, 32, 30, 31, {-2, -3, -1}, {1, 1, 1});
+    SceneState s = NewScene(32, 30, 31, {-2, -3, -1});
     const float cx = 13.3f, cy = 11.7f, cz = 14.1f, R = 9.37f;
     for (int i = 1; i <= 32; ++i)
         for (int j = 1; j <= 30; ++j)
@@ -71,8 +77,7 @@ TEST(MarchingCubes, SampledSphereLiesAtItsRadiusAndIsClosed) {
 TEST(MarchingCubes, NoiseSurfaceIsClosedAwayFromTheGridBorder) {
     // Ambiguous faces everywhere: the table must still resolve each face the
     // same way from both cubes.
-    SceneState s = NewScene();
-    SetGrid(s, 20, 22, 24);
+    SceneState s = NewScene(20, 22, 24);
     testing::FillNoise(s, 7);
     GenerateLayerSurface(s, 0.1f, 1);
     const int n = s.surfaces.TriangleCount[1];
@@ -95,7 +100,7 @@ TEST(MarchingCubes, NoiseSurfaceIsClosedAwayFromTheGridBorder) {
 }
 
 TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
-    SceneState s = NewScene();
+    SceneState s = NewScene(1, 1, 1);
     // The bar still walks through slabs without cubes; with N1 = 1 it stays at 0.
     for (auto [n1, n2, n3] : {std::tuple{1, 5, 5}, {5, 1, 5}, {5, 5, 1}}) {
         SetGrid(s, n1, n2, n3);
@@ -139,8 +144,7 @@ TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
 }
 
 TEST(MarchingCubes, CornerExactlyAtTheLimitGivesAVertexOnTheCorner) {
-    SceneState s = NewScene();
-    SetGrid(s, 2, 2, 2, {10, 20, 30}, {2, 4, 8});
+    SceneState s = NewScene(2, 2, 2, {10, 20, 30}, {2, 4, 8});
     s.map.DensityGrid.at(1, 1, 1) = 1.0f;  // corner 0 above
     s.map.DensityGrid.at(2, 1, 1) = 0.0f;  // corner 1 at the limit: t = 1 on edge 1
     s.map.DensityGrid.at(1, 2, 1) = -1.0f;
@@ -167,7 +171,7 @@ void IsolatedPoints(SceneState& s, bool extraCorner) {
 }
 
 TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
-    SceneState s = NewScene();
+    SceneState s = NewScene(1, 1, 1);
     IsolatedPoints(s, false);
     GenerateLayerSurface(s, 0.5f, 1);
     EXPECT_EQ(s.surfaces.TriangleCount[1], kMaxTrianglesPerLayer);
@@ -192,8 +196,7 @@ TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
 }
 
 TEST(MarchingCubes, StaleTrianglesAndInvisibleLayersAreLeftAlone) {
-    SceneState s = NewScene();
-    SetGrid(s, 24, 25, 26);
+    SceneState s = NewScene(24, 25, 26);
     testing::FillSmooth(s, 12, 5);
     s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
     s.layers.LayerLimit[1] = 1.0f;
@@ -228,8 +231,7 @@ TEST(MarchingCubes, StaleTrianglesAndInvisibleLayersAreLeftAlone) {
 }
 
 TEST(MarchingCubes, ProgressCountsTheSlabsOfAxisOne) {
-    SceneState s = NewScene();
-    SetGrid(s, 5, 4, 4);
+    SceneState s = NewScene(5, 4, 4);
     testing::FillNoise(s, 1);
     std::vector<std::pair<int, int>> seen;
     GenerateLayerSurface(s, 0.0f, 2, [&](int L, int p) { seen.push_back({L, p}); });
@@ -270,6 +272,207 @@ TEST(MarchingCubes, MissingTableIsReportedAtTheFirstExtractionOnly) {
     s.map.DensityGrid.at(2, 2, 2) = 1.0f;
     GenerateLayerSurface(s, 0.0f, 1);
     EXPECT_EQ(s.surfaces.TriangleCount[1], 8);
+}
+
+void ExpectSameAsReference(const SceneState& s, const CellTable& table, float limit,
+                           const std::string& what) {
+    std::vector<SurfaceTriangle> ref =
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, table, limit);
+    const int capacity = static_cast<int>(ref.size()) + 64;
+    for (int threads : {1, 2, 3, 7}) {
+        SurfaceTriangle sentinel;
+        sentinel.v[0].x = 1234.5f;
+        std::vector<SurfaceTriangle> out(capacity, sentinel);
+        int n = ExtractSurface(s.map.MapGrid, s.map.DensityGrid, table, limit, out.data(), capacity,
+                               threads);
+        ASSERT_EQ(n, static_cast<int>(ref.size())) << what << ", " << threads << " threads";
+        for (int t = 0; t < n; ++t)
+            ASSERT_EQ(0, std::memcmp(&out[t], &ref[t], sizeof(SurfaceTriangle)))
+                << what << ", " << threads << " threads, triangle " << t;
+        for (int t = n; t < capacity; ++t) ASSERT_EQ(out[t].v[0].x, 1234.5f) << "stale " << t;
+    }
+}
+
+TEST(SurfaceEquivalence, SmoothDensityWithAwkwardOriginAndSteps) {
+    CellTable table = testing::LoadedCellTable();
+    SceneState s;
+    SetGrid(s, 41, 37, 70, {-3.3f, 0.1f, 7.77f}, {0.37f, 0.41f, 0.29f});
+    testing::FillSmooth(s, 25, 11);
+    for (float limit : {0.5f, 2.0f, 6.0f, 9.5f}) ExpectSameAsReference(s, table, limit, "smooth");
+}
+
+TEST(SurfaceEquivalence, NoiseAcrossWordBoundariesOfAxisThree) {
+    CellTable table = testing::LoadedCellTable();
+    for (int n3 : {2, 3, 63, 64, 65, 66, 129}) {
+        SceneState s;
+        SetGrid(s, 9, 6, n3, {0.3f, -0.7f, 1e3f}, {1.1f, 0.9f, 0.013f});
+        testing::FillNoise(s, unsigned(n3));
+        for (float limit : {-0.9f, 0.0f, 0.6f})
+            ExpectSameAsReference(s, table, limit, "noise n3=" + std::to_string(n3));
+    }
+}
+
+TEST(SurfaceEquivalence, ValuesEqualToTheLimitZerosAndSigns) {
+    CellTable table = testing::LoadedCellTable();
+    SceneState s;
+    SetGrid(s, 17, 19, 67, {0, 0, 0}, {0.5f, 0.25f, 3.0f});
+    testing::FillNoise(s, 99, 3);  // only 0, 1 and 2
+    for (float& v : s.map.DensityGrid.values)
+        if (v == 0.0f) v = -0.0f;
+    for (float limit : {0.0f, -0.0f, 1.0f, 2.0f, 0.5f})
+        ExpectSameAsReference(s, table, limit, "levels " + std::to_string(limit));
+    // Extremes of the value range.
+    for (float& v : s.map.DensityGrid.values) v = v == 2.0f ? 10000.0f : v == 1.0f ? -10000.0f : v;
+    ExpectSameAsReference(s, table, 9999.99f, "extremes");
+}
+
+TEST(SurfaceEquivalence, InconsistentTableUsesTheZeroVertex) {
+    // A triangle on an edge the case does not list takes (0, 0, 0); an edge
+    // number outside 1..12 in the cut list computes nothing.
+    CellTable table = testing::LoadedCellTable();
+    table.CutEdgeTable[1][0] = 3;
+    table.CutEdgeTable[1][2] = 13;
+    SceneState s;
+    SetGrid(s, 10, 10, 70, {5, 5, 5}, {1, 1, 1});
+    testing::FillNoise(s, 4);
+    ExpectSameAsReference(s, table, 0.8f, "inconsistent");
+    std::vector<SurfaceTriangle> ref =
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, table, 0.8f);
+    bool zero = false;
+    for (const SurfaceTriangle& t : ref) zero |= t.v[1].x == 0 && t.v[1].y == 0 && t.v[1].z == 0;
+    EXPECT_TRUE(zero) << "the grid has no case 1 cube";
+}
+
+TEST(SurfaceEquivalence, GenerateLayerSurfaceMatchesOnALargerGrid) {
+    SceneState s;
+    s.program.DataFolder = ELD_BIN_DIR;
+    SetGrid(s, 80, 72, 90, {-10, -11, -12}, {0.3f, 0.31f, 0.33f});
+    testing::FillSmooth(s, 60, 2);
+    GenerateLayerSurface(s, 3.0f, 3);
+    std::vector<SurfaceTriangle> ref =
+        testing::ReferenceSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, 3.0f);
+    ASSERT_EQ(s.surfaces.TriangleCount[3], static_cast<int>(ref.size()));
+    ASSERT_GT(ref.size(), 1000u);
+    EXPECT_EQ(0, std::memcmp(s.surfaces.Triangles[3].data(), ref.data(),
+                             ref.size() * sizeof(SurfaceTriangle)));
+}
+
+TEST(CellTable, CutEdgesAreExactlyTheEdgesWhoseCornersDiffer) {
+    CellTable t = testing::LoadedCellTable();
+    for (int c = 0; c < 256; ++c) {
+        std::set<int> expected;
+        for (int e = 1; e <= 12; ++e)
+            if (((c >> testing::kEdgeCorners[e][0]) & 1) !=
+                ((c >> testing::kEdgeCorners[e][1]) & 1))
+                expected.insert(e);
+        std::set<int> cut(&t.CutEdgeTable[c][1], &t.CutEdgeTable[c][1] + t.CutEdgeTable[c][0]);
+        EXPECT_EQ(cut, expected) << "case " << c;
+        EXPECT_EQ(int(cut.size()), t.CutEdgeTable[c][0]) << "case " << c << " lists an edge twice";
+        std::set<int> used(&t.TriangleTable[c][1],
+                           &t.TriangleTable[c][1] + 3 * t.TriangleTable[c][0]);
+        EXPECT_EQ(used, expected) << "case " << c;
+    }
+    EXPECT_EQ(t.TriangleTable[0][0], 0);
+    EXPECT_EQ(t.TriangleTable[255][0], 0);
+    // One corner above or one corner below: one triangle around that corner.
+    for (int n = 0; n < 8; ++n) {
+        EXPECT_EQ(t.TriangleTable[1 << n][0], 1);
+        EXPECT_EQ(t.TriangleTable[255 - (1 << n)][0], 1);
+    }
+}
+
+// The shipped table file's text, with record `c`'s number at position `n`
+// (0-based) replaced by `value` unless n < 0.
+std::string TableText(int c = -1, int n = -1, const std::string& value = "") {
+    std::istringstream in(testing::ReadFile(std::string(ELD_BIN_DIR) + "/cell_table.dat"));
+    std::string line, out;
+    for (int r = 0; std::getline(in, line); ++r) {
+        if (r == c) {
+            std::istringstream fields(line);
+            std::string f, joined;
+            for (int i = 0; std::getline(fields, f, ','); ++i)
+                joined += (i ? "," : "") + (i == n ? value : f);
+            line = joined;
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+TEST(CellTableFile, LineStructureAndSeparatorsDoNotMatter) {
+    testing::TempDir dir;
+    const std::string good = TableText();
+    std::string text = good;
+    for (char& ch : text)
+        if (ch == '\n') ch = ' ';
+    for (std::size_t p = 0; (p = text.find(", ", p)) != std::string::npos; p += 2)
+        text[p + 1] = '\n';
+    CellTable a, b;
+    ReadCellTable(a, dir.Put("a.dat", good));
+    ReadCellTable(b, dir.Put("b.dat", text + "\n garbage after the last record"));
+    EXPECT_EQ(0, std::memcmp(a.TriangleTable, b.TriangleTable, sizeof a.TriangleTable));
+    EXPECT_EQ(0, std::memcmp(a.CutEdgeTable, b.CutEdgeTable, sizeof a.CutEdgeTable));
+    EXPECT_EQ(a.TriangleTable[1][0], 1);
+}
+
+TEST(CellTableFile, BadSeparatorEndsSilentlyNamingFileAndCase) {
+    testing::TempDir dir;
+    std::string path = dir.Put("cell_table.dat", TableText(17, 53, " -98"));
+    CellTable t;
+    try {
+        ReadCellTable(t, path);
+        FAIL() << "no error";
+    } catch (const EldError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::FatalSilent);
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("case 17"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(t.TriangleTable[1][0], 0) << "a failed read must not fill the table";
+}
+
+TEST(CellTableFile, MissingShortOrNonNumericTablesEndTheProgramNamingTheFile) {
+    testing::TempDir dir;
+    std::string missing = dir / "nothing_here.dat";
+    const std::string good = TableText();
+    auto Write = [&](const std::string& text) { return dir.Put("cell_table.dat", text); };
+    auto expectFatal = [](const std::string& path, const std::string& part) {
+        CellTable t;
+        try {
+            ReadCellTable(t, path);
+            ADD_FAILURE() << "no error for " << part;
+        } catch (const EldError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Fatal);
+            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
+        }
+    };
+    expectFatal(missing, "");
+    std::size_t cut = 0;
+    for (int r = 0; r < 100; ++r) cut = good.find('\n', cut) + 1;
+    expectFatal(Write(good.substr(0, cut) + "100, 0, 0"), "case 100");
+    expectFatal(Write(TableText(3, 12, " x")), "case 3");
+    expectFatal(Write(TableText(4, 12, " 40000")), "case 4");
+    expectFatal(Write(TableText(5, 22, " 11")), "case 5");  // 11 triangles
+}
+
+TEST(CellTableFile, NegativeCountsRunTheirLoopsNoTimes) {
+    // One cube whose corners 1 and 2 lie above the limit: case 6, two triangles.
+    testing::TempDir dir;
+    SceneState s;
+    testing::SetGrid(s, 2, 2, 2);
+    s.map.DensityGrid.at(2, 1, 1) = s.map.DensityGrid.at(2, 2, 1) = 1.0f;
+    std::vector<SurfaceTriangle> out(10);
+    auto extract = [&](const std::string& text) {
+        CellTable t;
+        ReadCellTable(t, dir.Put("cell_table.dat", text));
+        return ExtractSurface(s.map.MapGrid, s.map.DensityGrid, t, 0.5f, out.data(), 10, 1);
+    };
+    EXPECT_EQ(extract(TableText()), 2);
+    EXPECT_EQ(extract(TableText(6, 22, " -3")), 0);  // no triangles
+    // No cut edges: the triangles keep the reset vertices at (0, 0, 0).
+    ASSERT_EQ(extract(TableText(6, 9, " -1")), 2);
+    for (int n = 0; n < 2; ++n)
+        for (const XYZ& p : out[n].v) EXPECT_TRUE(p.x == 0 && p.y == 0 && p.z == 0);
 }
 
 }  // namespace

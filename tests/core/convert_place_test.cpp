@@ -1,0 +1,623 @@
+// Converted maps: resampling onto the scene's grid, the three writers against
+// the viewer's own readers, the space group filling a part of the cell, and
+// the bundled example maps.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+
+#include "mapdata/convert_map.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/open_map.h"
+#include "mapdata/read_ccp4.h"
+#include "mapdata/read_map.h"
+#include "mapdata/resample.h"
+#include "mapdata/write_map.h"
+#include "tests/core/convert_test_util.h"
+
+namespace eld {
+namespace {
+
+using namespace testing;
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// A triclinic crystal map over its whole cell, sampled from f(fractional).
+ForeignMap TriclinicMap(double (*f)(const Vec3d&), int n0, int n1, int n2) {
+    const double cell[6] = {8, 9, 10, 80, 105, 115};
+    ForeignMap m;
+    m.SourcePath = "triclinic";
+    m.Cell = OrthogonalisationMatrix(cell);
+    m.N[0] = m.Sampling[0] = n0;
+    m.N[1] = m.Sampling[1] = n1;
+    m.N[2] = m.Sampling[2] = n2;
+    for (bool& p : m.Periodic) p = true;
+    m.Values.resize(static_cast<std::size_t>(n0) * n1 * n2);
+    for (int k = 0; k < n2; ++k)
+        for (int j = 0; j < n1; ++j)
+            for (int i = 0; i < n0; ++i)
+                m.Values[m.Index(i, j, k)] =
+                    static_cast<float>(f({static_cast<double>(i) / n0, static_cast<double>(j) / n1,
+                                          static_cast<double>(k) / n2}));
+    return m;
+}
+
+double Wave(const Vec3d& t) {
+    return std::cos(kTwoPi * t[0]) + 0.5 * std::sin(kTwoPi * (t[1] + t[2])) +
+           0.25 * std::cos(kTwoPi * (t[0] - 2 * t[2]));
+}
+
+Vec3d Fractional(const ForeignMap& m, const MapForWriting& p, int i1, int i2, int i3) {
+    const Vec3d x{p.GridOrigin[0] + (i1 - 1) * p.GridStep[0],
+                  p.GridOrigin[1] + (i2 - 1) * p.GridStep[1],
+                  p.GridOrigin[2] + (i3 - 1) * p.GridStep[2]};
+    return MatVec(Inverse3(m.Cell, "test"), x);
+}
+
+TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
+    const ForeignMap m = TriclinicMap(Wave, 40, 45, 50);
+    const MapForWriting p = PlaceInScene(m, {});
+    // CellMatrix is the orthogonalisation matrix: a along x, b in the xy plane.
+    EXPECT_FLOAT_EQ(p.CellMatrix[0][0], 8.0f);
+    EXPECT_FLOAT_EQ(p.CellMatrix[1][0], 0.0f);
+    EXPECT_FLOAT_EQ(p.CellMatrix[2][0], 0.0f);
+    EXPECT_FLOAT_EQ(p.CellMatrix[2][1], 0.0f);
+    EXPECT_FLOAT_EQ(p.CellShift[0], 0.0f);
+    EXPECT_NEAR(p.CellParameters[4], 105.0f, 1e-3);
+    // About the map's own step; the box covers all eight cell corners.
+    const double step = 0.2;  // 8 / 40, the smallest of the three
+    EXPECT_NEAR(p.GridStep[0], step, 1e-6);
+    for (int corner = 0; corner < 8; ++corner) {
+        const Vec3d c =
+            MatVec(m.Cell, {double(corner & 1), double(corner >> 1 & 1), double(corner >> 2 & 1)});
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_GE(c[a], p.GridOrigin[a] - 1e-4);
+            EXPECT_LE(c[a], p.GridOrigin[a] + (p.N[a] - 1) * p.GridStep[a] + 1e-4);
+        }
+    }
+    double worst = 0, sum = 0;
+    for (int i3 = 1; i3 <= p.N[2]; ++i3)
+        for (int i2 = 1; i2 <= p.N[1]; ++i2)
+            for (int i1 = 1; i1 <= p.N[0]; ++i1) {
+                const double err = std::fabs(p.at(i1, i2, i3) - Wave(Fractional(m, p, i1, i2, i3)));
+                worst = std::max(worst, err);
+                sum += err;
+            }
+    // Trilinear error of a wave with 40-50 samples per period: about 1 %.
+    EXPECT_LT(worst, 0.05);
+    EXPECT_LT(sum / p.Values.size(), 0.01);
+}
+
+TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
+    // A block of 12 x 10 x 9 points of a 30 x 30 x 30 sampling: not periodic.
+    const double cell[6] = {15, 15, 15, 70, 95, 120};
+    ForeignMap m;
+    m.SourcePath = "block";
+    m.Cell = OrthogonalisationMatrix(cell);
+    const int n[3] = {12, 10, 9}, start[3] = {3, -4, 5};
+    auto f = [](const Vec3d& x) { return 2 * x[0] - x[1] + 0.5 * x[2] + 1; };
+    for (int a = 0; a < 3; ++a) {
+        m.N[a] = n[a];
+        m.Start[a] = start[a];
+        m.Sampling[a] = 30;
+    }
+    m.PointZero = {0.7, -0.3, 1.1};
+    m.Values.resize(12 * 10 * 9);
+    for (int k = 0; k < n[2]; ++k)
+        for (int j = 0; j < n[1]; ++j)
+            for (int i = 0; i < n[0]; ++i) {
+                const Vec3d t{(start[0] + i) / 30.0, (start[1] + j) / 30.0, (start[2] + k) / 30.0};
+                const Vec3d c = MatVec(m.Cell, t);
+                m.Values[m.Index(i, j, k)] = static_cast<float>(
+                    f({c[0] + m.PointZero[0], c[1] + m.PointZero[1], c[2] + m.PointZero[2]}));
+            }
+    ConvertOptions o;
+    o.Step = 0.37;
+    const MapForWriting p = PlaceInScene(m, o);
+    EXPECT_FLOAT_EQ(p.GridStep[2], 0.37f);
+    const IndexTransform t = MakeIndexTransform(m);
+    int inside = 0, outside = 0;
+    for (int i3 = 1; i3 <= p.N[2]; ++i3)
+        for (int i2 = 1; i2 <= p.N[1]; ++i2)
+            for (int i1 = 1; i1 <= p.N[0]; ++i1) {
+                const Vec3d x{p.GridOrigin[0] + (i1 - 1) * p.GridStep[0],
+                              p.GridOrigin[1] + (i2 - 1) * p.GridStep[1],
+                              p.GridOrigin[2] + (i3 - 1) * p.GridStep[2]};
+                const Vec3d u = MatVec(t.A, x);
+                bool in = true;
+                for (int a = 0; a < 3; ++a) {
+                    const double ua = u[a] + t.b[a];
+                    in = in && ua > 1e-3 && ua < n[a] - 1 - 1e-3;
+                }
+                if (in) {
+                    ++inside;
+                    ASSERT_NEAR(p.at(i1, i2, i3), f(x), 2e-4 * (1 + std::fabs(f(x))));
+                } else if (p.at(i1, i2, i3) == 0.0f) {
+                    ++outside;
+                }
+            }
+    EXPECT_GT(inside, 200);
+    EXPECT_GT(outside, 200);  // the box corners lie beyond the block
+}
+
+TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
+    ForeignMap m = TriclinicMap(Wave, 20, 20, 20);
+    m.Atoms = {{"C", "", {1.0, 2.0, 3.0}}, {"O", "", {-4.0, 0.5, 7.5}}};
+    ConvertOptions o;
+    o.Box = BoxChoice::Atoms;
+    o.Margin = 2.5;
+    o.Step = 0.5;
+    const MapForWriting p = PlaceInScene(m, o);
+    const double lo[3] = {-6.5, -2.0, 0.5}, hi[3] = {3.5, 4.5, 10.0};
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(p.GridOrigin[a], lo[a], 1e-5);
+        const double end = p.GridOrigin[a] + (p.N[a] - 1) * p.GridStep[a];
+        EXPECT_GE(end, hi[a] - 1e-6);
+        EXPECT_LT(end, hi[a] + 0.5);
+    }
+    // Atoms keep true fractional coordinates of the cell.
+    const Vec3d f = MatVec(Inverse3(m.Cell, "test"), {-4.0, 0.5, 7.5});
+    for (int a = 0; a < 3; ++a) EXPECT_NEAR(p.AtomFractional[1][a], f[a], 1e-6);
+    EXPECT_EQ(p.AtomNames[1], "O   ");
+
+    ForeignMap none = TriclinicMap(Wave, 4, 4, 4);
+    EXPECT_THROW(PlaceInScene(none, o), EldError);
+
+    // An orthogonal cell is copied point for point; a huge box is refused.
+    const double ortho[6] = {4, 5, 6, 90, 90, 90};
+    ForeignMap q = TriclinicMap(Wave, 4, 5, 6);
+    q.Cell = OrthogonalisationMatrix(ortho);
+    EXPECT_TRUE(GridIsAxisAligned(q));
+    EXPECT_FALSE(GridIsAxisAligned(m));
+    const MapForWriting c = PlaceInScene(q, {});
+    EXPECT_EQ(c.Values, q.Values);
+    EXPECT_FLOAT_EQ(c.GridStep[2], 1.0f);
+    // Centred: the grid's middle at the scene origin, atoms at the same place
+    // relative to the grid, fractional coordinates unchanged.
+    o.Centre = true;
+    const MapForWriting centred = PlaceInScene(m, o);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(centred.GridOrigin[a] + 0.5 * (centred.N[a] - 1) * centred.GridStep[a], 0.0,
+                    1e-5);
+        EXPECT_EQ(centred.AtomFractional[1][a], p.AtomFractional[1][a]);
+    }
+    for (int n = 0; n < 2; ++n)
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(AtomInScene(p, n)[i] - p.GridOrigin[i],
+                        AtomInScene(centred, n)[i] - centred.GridOrigin[i], 1e-4);
+    EXPECT_EQ(centred.Values, p.Values);
+
+    ConvertOptions tiny;
+    tiny.Step = 1e-4;
+    EXPECT_THROW(PlaceInScene(q, tiny), EldError);
+}
+
+// 5 x 4 x 3 points (unequal, so swapped axes show), values that need every
+// digit of a float, a skew cell and three atoms.
+MapForWriting SampleMap() {
+    MapForWriting m;
+    m.CellMatrix = {{{7.5f, -1.25f, 0.5f}, {0.0f, 9.0f, -0.75f}, {0.0f, 0.0f, 11.0f}}};
+    const float params[6] = {7.5f, 9.0862f, 11.0369f, 94.1f, 87.4f, 97.9f};
+    std::copy(params, params + 6, m.CellParameters);
+    m.N[0] = 5, m.N[1] = 4, m.N[2] = 3;
+    m.GridOrigin[0] = -1.5f, m.GridOrigin[1] = 0.25f, m.GridOrigin[2] = 2.0f;
+    m.CellShift[0] = 0.125f, m.CellShift[1] = -0.5f, m.CellShift[2] = 0.25f;
+    m.GridStep[0] = 0.3f, m.GridStep[1] = 0.35f, m.GridStep[2] = 0.4f;
+    m.Values.resize(60);
+    for (int i3 = 1; i3 <= 3; ++i3)
+        for (int i2 = 1; i2 <= 4; ++i2)
+            for (int i1 = 1; i1 <= 5; ++i1)
+                m.at(i1, i2, i3) = static_cast<float>(i1 + 10 * i2 + 100 * i3) / 3.0f +
+                                   std::sin(static_cast<float>(i1 * i2 + i3)) * 1e-6f;
+    m.at(2, 3, 1) = -10000.0f;
+    m.at(4, 1, 3) = 10000.0f;
+    m.at(5, 4, 2) = 1.17549435e-30f;
+    m.AtomNames = {"C   ", "Cl  ", "O   "};
+    m.AtomFractional = {{{0.1f, 0.2f, 0.3f}}, {{-0.25f, 1.5f, 0.75f}}, {{0.5f, 0.5f, 0.0f}}};
+    return m;
+}
+
+void ExpectSameValues(const MapForWriting& m, const SceneState& s) {
+    ASSERT_EQ(s.map.MapGrid.N(1), 5);
+    ASSERT_EQ(s.map.MapGrid.N(2), 4);
+    ASSERT_EQ(s.map.MapGrid.N(3), 3);
+    for (int i3 = 1; i3 <= 3; ++i3)
+        for (int i2 = 1; i2 <= 4; ++i2)
+            for (int i1 = 1; i1 <= 5; ++i1)
+                ASSERT_EQ(s.map.DensityGrid.at(i1, i2, i3), m.at(i1, i2, i3))
+                    << i1 << "," << i2 << "," << i3;
+    EXPECT_EQ(s.map.MapGrid.DensityMin, -10000.0f);
+    EXPECT_EQ(s.map.MapGrid.DensityMax, 10000.0f);
+    EXPECT_EQ(s.map.DensityGrid.at(0, 2, 2), 0.0f);
+}
+
+TEST(ConvertWrite, Mt1AndFouReadBackTheSameGridCellAndAtoms) {
+    TempDir dir;
+    const MapForWriting m = SampleMap();
+    for (const char* name : {"round.mt1", "round.fou", "ROUND.FOU"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> warnings;
+        WriteMapFile(m, dir / name, &warnings);
+        EXPECT_TRUE(warnings.empty());
+        SceneState s;
+        ReadMapFile(s, dir / name);
+        ExpectSameValues(m, s);
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_EQ(s.map.MapGrid.GridOrigin[a], m.GridOrigin[a]);
+            EXPECT_EQ(s.map.MapGrid.GridStep[a], m.GridStep[a]);
+            EXPECT_EQ(s.map.CellShift[a], m.CellShift[a]);
+            for (int b = 0; b < 3; ++b) EXPECT_EQ(s.map.CellMatrix[a][b], m.CellMatrix[a][b]);
+        }
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.map.CellParameters[k], m.CellParameters[k]);
+        ASSERT_EQ(s.map.AtomCount, 3);
+        EXPECT_EQ(s.map.AtomNames[1], "Cl  ");
+        EXPECT_EQ(s.map.AtomNames[2], "O   ");
+        for (int n = 0; n < 3; ++n)
+            for (int i = 0; i < 3; ++i)
+                EXPECT_NEAR(s.map.AtomData[n][i], AtomInScene(m, n)[i], 1e-5) << "atom " << n + 1;
+    }
+    // The binary layout: 188 header bytes, 10 before the first section and 14
+    // before each later one, 6 + 8 bytes before the atoms, 58 bytes per atom.
+    EXPECT_EQ(std::filesystem::file_size(dir / "round.mt1"),
+              188u + 10 + 2 * 14 + 60 * 4 + 6 + 8 + 3 * 58);
+}
+
+TEST(ConvertWrite, GrdKeepsTheMapInPlaceRelativeToItsGridAndWarnsAboutNames) {
+    TempDir dir;
+    const MapForWriting m = SampleMap();
+    std::vector<std::string> warnings;
+    WriteMapFile(m, dir / "round.grd", &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("round.grd"), std::string::npos);
+    EXPECT_NE(warnings[0].find("Cl"), std::string::npos);
+
+    SceneState s;
+    ReadMapFile(s, dir / "round.grd");
+    ExpectSameValues(m, s);
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_EQ(s.map.MapGrid.GridOrigin[a], 0.0f);
+        EXPECT_NEAR(s.map.MapGrid.GridStep[a], m.GridStep[a], 1e-6);
+        // Peaks are saved as scene + CellShift: for a point on an atom that is
+        // CellMatrix * fractional, the Cartesian position the atoms are written at.
+        double shift = m.GridOrigin[a];
+        for (int j = 0; j < 3; ++j) shift += double(m.CellMatrix[a][j]) * m.CellShift[j];
+        EXPECT_NEAR(s.map.CellShift[a], shift, 1e-5);
+    }
+    ASSERT_EQ(s.map.AtomCount, 3);
+    EXPECT_EQ(s.map.AtomNames[0], "C   ");
+    EXPECT_EQ(s.map.AtomNames[1], "C   ");  // the first letter only
+    for (int n = 0; n < 3; ++n)
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(s.map.AtomData[n][i], AtomInScene(m, n)[i] - m.GridOrigin[i], 2e-4)
+                << "atom " << n + 1;
+
+    MapForWriting flat = m;
+    flat.N[2] = 1;
+    flat.Values.resize(20);
+    EXPECT_THROW(WriteMapGrd(flat, dir / "flat.grd", nullptr), EldError);
+}
+
+TEST(ConvertWrite, ValuesOutsideTheReadersRangeAndBadNamesAreRefused) {
+    TempDir dir;
+    for (float bad : {10000.5f, -10001.0f, NAN}) {
+        MapForWriting m = SampleMap();
+        m.at(3, 2, 2) = bad;
+        for (const char* name : {"big.mt1", "big.fou", "big.grd"}) {
+            try {
+                WriteMapFile(m, dir / name, nullptr);
+                ADD_FAILURE() << name << " accepted " << bad;
+            } catch (const EldError& e) {
+                const std::string msg = e.what();
+                EXPECT_NE(msg.find(name), std::string::npos) << msg;
+                EXPECT_NE(msg.find("(3, 2, 2)"), std::string::npos) << msg;
+            }
+            EXPECT_FALSE(std::filesystem::exists(dir / name));
+        }
+    }
+    EXPECT_THROW(WriteMapFile(SampleMap(), dir / "map.ccp4", nullptr), EldError);
+    MapForWriting blank = SampleMap();
+    blank.AtomNames[0] = "    ";
+    EXPECT_THROW(WriteMapFou(blank, dir / "blank.fou"), EldError);
+}
+
+// What convert would write must read back: a title with a line break, far-out
+// origins and atoms, a step that needs an unthinkable grid.
+TEST(ConvertWrite, WhatWouldNotReadBackIsRefusedNamingTheSource) {
+    TempDir dir;
+    MapForWriting titled = SampleMap();
+    titled.Title = "converted from two\nlines.cube";
+    for (const char* name : {"t.mt1", "t.fou", "t.grd"}) {
+        WriteMapFile(titled, dir / name, nullptr);
+        SceneState s;
+        ReadMapFile(s, dir / name);
+        ExpectSameValues(titled, s);
+    }
+    MapForWriting far = SampleMap();
+    far.GridOrigin[1] = INFINITY;
+    for (const char* name : {"far.mt1", "far.fou", "far.grd"}) {
+        EXPECT_THROW(WriteMapFile(far, dir / name, nullptr), EldError) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / name));
+    }
+
+    ForeignMap m;
+    m.SourcePath = "in.cube";
+    const double cell[6] = {4, 4, 4, 90, 90, 90};
+    m.Cell = OrthogonalisationMatrix(cell);
+    for (int a = 0; a < 3; ++a) m.N[a] = m.Sampling[a] = 4;
+    m.Values.assign(64, 1.0f);
+    m.Atoms = {{"C", "", {1, 1, 1}}, {"O", "", {1, 5e100, 1}}};
+    auto error = [](const ForeignMap& map, const ConvertOptions& o) {
+        return ErrorOf([&] { PlaceInScene(map, o); });
+    };
+    EXPECT_EQ(error(m, {}).rfind("in.cube: atom 2 (O) lies at 5e+100 Angstrom along axis 2", 0), 0u)
+        << error(m, {});
+    m.Atoms.pop_back();
+    m.CellOrigin = {0, 1e300, 0};
+    EXPECT_NE(error(m, {}).find("in.cube: the grid's origin"), std::string::npos) << error(m, {});
+    m.CellOrigin = {0, 0, 0};
+    ConvertOptions tiny;
+    tiny.Step = 1e-300;
+    EXPECT_NE(error(m, tiny).find("would need 3e+300 points along axis 1"), std::string::npos)
+        << error(m, tiny);
+}
+
+const std::string kMap =
+    std::string(ELD_TEST_DATA) + "/../../tools/realdata/paracetamol_hydrate_dencalc.ccp4";
+const std::string kModel = std::string(ELD_TEST_DATA) + "/models/paracetamol_hydrate.cif";
+
+// The map file read without the program's readers: little-endian floats after
+// the header, axes 1 2 3, the whole cell.
+struct RawMap {
+    int n[3] = {0, 0, 0};
+    int ispg = 0;
+    std::vector<float> v;
+    explicit RawMap(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string b((std::istreambuf_iterator<char>(in)), {});
+        auto word = [&](int w) {
+            std::int32_t x;
+            std::memcpy(&x, b.data() + 4 * (w - 1), 4);
+            return x;
+        };
+        for (int a = 0; a < 3; ++a) n[a] = word(1 + a);
+        EXPECT_EQ(word(4), 2);
+        EXPECT_EQ(word(17) * 100 + word(18) * 10 + word(19), 123);
+        ispg = word(23);
+        v.resize(static_cast<std::size_t>(n[0]) * n[1] * n[2]);
+        std::memcpy(v.data(), b.data() + 1024 + word(24), v.size() * 4);
+    }
+    float at(int i, int j, int k) const {
+        auto wrap = [](int x, int m) { return ((x % m) + m) % m; };
+        return v[wrap(i, n[0]) +
+                 n[0] * (wrap(j, n[1]) + n[1] * static_cast<std::size_t>(wrap(k, n[2])))];
+    }
+    // Trilinear in grid coordinates, wrapping with the cell.
+    double Interpolate(const Vec3d& frac) const {
+        int i0[3];
+        double f[3];
+        for (int a = 0; a < 3; ++a) {
+            const double u = frac[a] * n[a];
+            i0[a] = static_cast<int>(std::floor(u));
+            f[a] = u - i0[a];
+        }
+        double sum = 0;
+        for (int c = 0; c < 8; ++c) {
+            double w = 1;
+            int idx[3];
+            for (int a = 0; a < 3; ++a) {
+                const bool up = c >> a & 1;
+                w *= up ? f[a] : 1 - f[a];
+                idx[a] = i0[a] + up;
+            }
+            sum += w * at(idx[0], idx[1], idx[2]);
+        }
+        return sum;
+    }
+};
+
+TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
+    const RawMap raw(kMap);
+    const ForeignMap full = ReadCcp4Map(kMap);
+    EXPECT_EQ(full.SpaceGroup, "P 1 21/n 1");
+    ASSERT_TRUE(full.AllPeriodic());
+    ASSERT_EQ(full.N[1], 48);
+    for (int k = 0; k < raw.n[2]; ++k)
+        for (int j = 0; j < raw.n[1]; ++j)
+            for (int i = 0; i < raw.n[0]; ++i)
+                ASSERT_EQ(full.Values[full.Index(i, j, k)], raw.at(i, j, k));
+
+    // Half the cell along b and one point more (y from 10/48 to 33/48): the
+    // screw axis along b (y + 1/2) fills the rest.
+    TempDir dir;
+    Ccp4Builder b;
+    b.dims_abc[0] = 20, b.dims_abc[1] = 24, b.dims_abc[2] = 80;
+    b.start_abc[1] = 10;
+    b.sampling[0] = 20, b.sampling[1] = 48, b.sampling[2] = 80;
+    const float cell[6] = {4.5039f, 10.5391f, 17.048f, 90, 96.399f, 90};
+    std::copy(cell, cell + 6, b.cell);
+    b.ispg = raw.ispg;
+    b.value = [&](int i, int j, int k) { return raw.at(i, j + 10, k); };
+    b.Write(dir / "part.ccp4");
+    const ForeignMap part = ReadCcp4Map(dir / "part.ccp4");
+    EXPECT_TRUE(part.AllPeriodic());
+    EXPECT_EQ(part.Values, full.Values);  // every point
+    EXPECT_EQ(part.SpaceGroup, "P 1 21/n 1");
+
+    // Without symmetry (P 1) the part keeps its own box, and a box that
+    // reaches outside it is refused.
+    b.ispg = 1;
+    b.Write(dir / "p1.ccp4");
+    ForeignMap p1 = ReadCcp4Map(dir / "p1.ccp4");
+    EXPECT_FALSE(p1.Periodic[1]);
+    EXPECT_TRUE(p1.Periodic[0]);
+    EXPECT_EQ(p1.N[1], 24);
+    EXPECT_EQ(p1.Start[1], 10);
+    p1.Atoms = {{"O", "O1", MatVec(p1.Cell, {0.5, 0.05, 0.5})}};
+    ConvertOptions atoms;
+    atoms.Box = BoxChoice::Atoms;
+    const std::string msg = ErrorOf([&] { PlaceInScene(p1, atoms); });
+    EXPECT_NE(msg.find("reaches outside the map's grid along axis 2"), std::string::npos) << msg;
+    const MapForWriting own = PlaceInScene(p1, {});  // its own box: y from 10/48 to 33/48
+    const double y0 = 10.5391 * 10 / 48, y1 = 10.5391 * 33 / 48;
+    EXPECT_NEAR(own.GridOrigin[1], y0, 1e-4);
+    EXPECT_LE(own.GridOrigin[1] + (own.N[1] - 1) * own.GridStep[1], y1 + 1e-4);
+}
+
+TEST(ConvertSymmetry, TheDensityAroundEachAtomIsTheMapsAtThatPlace) {
+    const RawMap raw(kMap);
+    SceneState s;
+    s.program.DataFolder = ELD_BIN_DIR;
+    std::vector<std::string> warnings;
+    const MapDetails d = OpenAnyMap(s, kMap, kModel, {}, &warnings);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(d.Format, "ccp4");
+    EXPECT_EQ(d.SpaceGroup, "P 1 21/n 1");
+    ASSERT_EQ(d.Symmetry.size(), 3u);
+    int screws = 0;  // -x+1/2, y+1/2, -z+1/2
+    for (const SymmetryOp& op : d.Symmetry)
+        screws += op.Rotation[0][0] == -1 && op.Rotation[1][1] == 1 && op.Rotation[2][2] == -1 &&
+                  op.Translation == Vec3{0.5, 0.5, 0.5};
+    EXPECT_EQ(screws, 1);
+    ASSERT_TRUE(d.HasCell);
+    EXPECT_NEAR(d.Cell[4], 96.399, 1e-3);
+    // The map's own description: mean 0.447569478, rms about the mean 1.347107447.
+    EXPECT_NEAR(d.Mean, 0.447569478, 1e-6);
+    EXPECT_NEAR(d.Rms, 1.347107447, 1e-6);
+    ASSERT_EQ(s.map.AtomCount, 23);
+    ASSERT_EQ(s.map.AtomLabels.size(), 23u);
+    EXPECT_EQ(s.map.AtomLabels[17], "H9A");
+
+    const Mat3d inv = [&] {
+        Mat3d m;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) m[r][c] = s.map.CellMatrix[r][c];
+        return Inverse3(m, "cell");
+    }();
+    auto fractional = [&](const Vec3d& q) {
+        Vec3d f = MatVec(inv, q);
+        for (int k = 0; k < 3; ++k) f[k] += s.map.CellShift[k];
+        return f;
+    };
+    const MapGridRecord& g = s.map.MapGrid;
+    // The box is the atoms plus 3 Angstrom (to a step): the nearest atoms lie
+    // 3 Angstrom from its faces.
+    double nearest[2][3] = {{1e9, 1e9, 1e9}, {1e9, 1e9, 1e9}};
+    for (int n = 0; n < s.map.AtomCount; ++n) {
+        SCOPED_TRACE(s.map.AtomLabels[n]);
+        int lo[3];
+        for (int a = 0; a < 3; ++a) {
+            const double u = (s.map.AtomData[n][a] - g.GridOrigin[a]) / g.GridStep[a];
+            nearest[0][a] = std::min(nearest[0][a], u * g.GridStep[a]);
+            nearest[1][a] = std::min(nearest[1][a], (g.N(a + 1) - 1 - u) * g.GridStep[a]);
+            lo[a] = static_cast<int>(std::floor(u)) + 1;
+        }
+        // The eight grid points around it hold the map's density at their places.
+        for (int c = 0; c < 8; ++c) {
+            const int i[3] = {lo[0] + (c & 1), lo[1] + (c >> 1 & 1), lo[2] + (c >> 2 & 1)};
+            Vec3d q;
+            for (int a = 0; a < 3; ++a) q[a] = g.GridOrigin[a] + (i[a] - 1) * g.GridStep[a];
+            const double want = raw.Interpolate(fractional(q));
+            EXPECT_NEAR(s.map.DensityGrid.at(i[0], i[1], i[2]), want, 1e-4 * (1 + std::fabs(want)));
+        }
+    }
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(nearest[0][a], 3.0, 1e-4);
+        EXPECT_NEAR(nearest[1][a], 3.0, g.GridStep[a]);
+    }
+}
+
+const std::string kExamples = std::string(ELD_TEST_DATA) + "/../../data/examples/";
+
+SceneState Load(const std::string& name) {
+    SceneState s;
+    ReadMapFile(s, kExamples + name);
+    return s;
+}
+
+// The largest of the eight grid values around a scene position.
+float NearestValues(const SceneState& s, const XYZ& p) {
+    const float q[3] = {p.x, p.y, p.z};
+    int lo[3];
+    for (int a = 0; a < 3; ++a) {
+        lo[a] = static_cast<int>(
+                    std::floor((q[a] - s.map.MapGrid.GridOrigin[a]) / s.map.MapGrid.GridStep[a])) +
+                1;
+        if (lo[a] < 1 || lo[a] >= s.map.MapGrid.N(a + 1)) return -1;
+    }
+    float best = -1e30f;
+    for (int c = 0; c < 8; ++c)
+        best = std::max(best, s.map.DensityGrid.at(lo[0] + (c & 1), lo[1] + (c >> 1 & 1),
+                                                   lo[2] + (c >> 2 & 1)));
+    return best;
+}
+
+XYZ AtomAt(const SceneState& s, int n) {
+    return {s.map.AtomData[n][0], s.map.AtomData[n][1], s.map.AtomData[n][2]};
+}
+
+void ExpectSameMap(const SceneState& a, const SceneState& b) {
+    ASSERT_EQ(a.map.DensityGrid.values.size(), b.map.DensityGrid.values.size());
+    EXPECT_TRUE(a.map.DensityGrid.values == b.map.DensityGrid.values);
+    ASSERT_EQ(a.map.AtomCount, b.map.AtomCount);
+}
+
+// The atoms of a .grd lie where the other formats put them, moved with the grid.
+void ExpectGrdAtomsInPlace(const SceneState& mt1, const SceneState& grd) {
+    for (int n = 0; n < mt1.map.AtomCount; ++n) {
+        for (int a = 0; a < 3; ++a)
+            EXPECT_NEAR(grd.map.AtomData[n][a],
+                        mt1.map.AtomData[n][a] - mt1.map.MapGrid.GridOrigin[a], 2e-4);
+        EXPECT_EQ(grd.map.AtomNames[n][0], mt1.map.AtomNames[n][0]);
+    }
+}
+
+// Each loads in all three formats with the same density, and the atoms sit
+// on their density peaks; the heavy atoms near the map's maximum.
+TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
+    const struct {
+        std::string name;
+        int n[3], atoms;
+        const char* light;     // hydrogen
+        float light_above;     // e/A^3 at a hydrogen
+        float heavy_fraction;  // of the maximum at the other atoms
+    } cases[] = {{"benzene", {82, 88, 41}, 12, "H   ", 1.0f, 0.3f},
+                 {"paracetamol_hydrate", {0, 0, 0}, 23, "H   ", 0.5f, 0.4f}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!std::filesystem::exists(kExamples + c.name + ".mt1")) GTEST_SKIP() << "no examples";
+        const SceneState mt1 = Load(c.name + ".mt1"), fou = Load(c.name + ".fou"),
+                         grd = Load(c.name + ".grd");
+        for (int a = 0; a < 3 && c.n[0]; ++a) EXPECT_EQ(mt1.map.MapGrid.N(a + 1), c.n[a]);
+        ExpectSameMap(mt1, fou);
+        ExpectSameMap(mt1, grd);
+        ExpectGrdAtomsInPlace(mt1, grd);
+        ASSERT_EQ(mt1.map.AtomCount, c.atoms);
+        for (int n = 0; n < c.atoms; ++n) {
+            const float v = NearestValues(mt1, AtomAt(mt1, n));
+            if (mt1.map.AtomNames[n] == c.light)
+                EXPECT_GT(v, c.light_above) << "atom " << n + 1;
+            else
+                EXPECT_GT(v, c.heavy_fraction * mt1.map.MapGrid.DensityMax)
+                    << "atom " << n + 1 << " " << mt1.map.AtomNames[n];
+        }
+    }
+    // Paracetamol: a monoclinic cell, a along x, c tilted in the xz plane; atom
+    // 1 (C1) at fractional (0.5762, 0.6687, 0.15652) of the crystal cell.
+    const SceneState mt1 = Load("paracetamol_hydrate.mt1");
+    EXPECT_NEAR(mt1.map.CellMatrix[0][0], 4.5039f, 1e-4);
+    EXPECT_NEAR(mt1.map.CellMatrix[0][2], -1.900027f, 1e-4);
+    EXPECT_NEAR(mt1.map.CellMatrix[2][2], 16.941789f, 1e-4);
+    EXPECT_EQ(mt1.map.CellMatrix[1][0], 0.0f);
+    const float c1[3] = {0.5762f, 0.6687f, 0.15652f};
+    const XYZ q = FractionalToScene(mt1, c1);
+    EXPECT_NEAR(mt1.map.AtomData[0][0], q.x, 2e-3);
+    EXPECT_NEAR(mt1.map.AtomData[0][1], q.y, 2e-3);
+    EXPECT_NEAR(mt1.map.AtomData[0][2], q.z, 2e-3);
+}
+
+}  // namespace
+}  // namespace eld

@@ -1,0 +1,496 @@
+// The readers of other programs' maps and models: CCP4/MRC (every axis order,
+// byte order, mode, header variant, broken headers), Gaussian cube files,
+// PDB/mmCIF/small-molecule CIF models.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "mapdata/convert_map.h"
+#include "mapdata/eld_error.h"
+#include "mapdata/open_map.h"
+#include "mapdata/read_ccp4.h"
+#include "mapdata/read_cube.h"
+#include "mapdata/read_model.h"
+#include "tests/core/convert_test_util.h"
+
+namespace eld {
+namespace {
+
+using namespace testing;
+
+TEST(ConvertCcp4, EveryAxisOrderGivesTheSameGrid) {
+    TempDir dir;
+    int perm[3] = {1, 2, 3};
+    std::vector<MapForWriting> placed;
+    do {
+        Ccp4Builder b;
+        b.start_abc[0] = 1, b.start_abc[1] = -2, b.start_abc[2] = 0;
+        b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
+        std::copy(perm, perm + 3, b.axis);
+        const std::string path =
+            dir / ("order" + std::to_string(perm[0] * 100 + perm[1] * 10 + perm[2]) + ".ccp4");
+        b.Write(path);
+        const ForeignMap m = ReadCcp4Map(path);
+        SCOPED_TRACE(path);
+        ExpectIndexValues(m, b.dims_abc);
+        EXPECT_EQ(m.Start[0], 1);
+        EXPECT_EQ(m.Start[1], -2);
+        EXPECT_EQ(m.Start[2], 0);
+        placed.push_back(PlaceInScene(m, {}));
+    } while (std::next_permutation(perm, perm + 3));
+    ASSERT_EQ(placed.size(), 6u);
+    for (const MapForWriting& p : placed) {
+        EXPECT_EQ(p.Values, placed[0].Values);
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_EQ(p.N[a], placed[0].N[a]);
+            EXPECT_FLOAT_EQ(p.GridOrigin[a], placed[0].GridOrigin[a]);
+        }
+    }
+    // Cell 6 x 8 x 10 sampled 6, 8, 10: step 1; the start indices move the origin.
+    EXPECT_FLOAT_EQ(placed[0].GridOrigin[0], 1.0f);
+    EXPECT_FLOAT_EQ(placed[0].GridOrigin[1], -2.0f);
+    EXPECT_FLOAT_EQ(placed[0].GridOrigin[2], 0.0f);
+    EXPECT_FLOAT_EQ(placed[0].GridStep[1], 1.0f);
+}
+
+TEST(ConvertCcp4, BothByteOrdersWithOrWithoutAMachineStamp) {
+    TempDir dir;
+    struct Case {
+        bool big;
+        unsigned char stamp;
+        const char* what;
+    } cases[] = {
+        {false, 0x44, "little, stamped"},    {true, 0x11, "big, stamped"},
+        {true, 0x20, "big, unknown stamp"},  {false, 0x11, "little, stamped big"},
+        {true, 0x44, "big, stamped little"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Ccp4Builder b;
+        b.axis[0] = 2, b.axis[1] = 3, b.axis[2] = 1;
+        b.big_endian = c.big;
+        b.stamp = c.stamp;
+        b.cell[0] = 12.5f;
+        const std::string path = dir / "order.map";
+        b.Write(path);
+        const ForeignMap m = ReadCcp4Map(path);
+        ExpectIndexValues(m, b.dims_abc);
+        EXPECT_DOUBLE_EQ(m.Cell[0][0], 12.5);
+    }
+}
+
+TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
+    TempDir dir;
+    for (int mode : {0, 1}) {
+        for (bool big : {false, true}) {
+            SCOPED_TRACE("mode " + std::to_string(mode) + (big ? " big" : " little"));
+            Ccp4Builder b;
+            b.mode = mode;
+            b.big_endian = big;
+            b.value = [mode](int i, int j, int k) {
+                return static_cast<float>(mode == 0 ? i - 2 * j + 7 * k - 20
+                                                    : 100 * i - 300 * j + 97 * k);
+            };
+            const std::string path = dir / "ints.mrc";
+            b.Write(path);
+            const ForeignMap m = ReadCcp4Map(path);
+            for (int k = 0; k < 5; ++k)
+                for (int j = 0; j < 4; ++j)
+                    for (int i = 0; i < 3; ++i)
+                        ASSERT_EQ(m.Values[m.Index(i, j, k)], b.value(i, j, k));
+        }
+    }
+    for (std::array<char, 4> word :
+         {std::array<char, 4>{'M', 'A', 'P', '\0'}, std::array<char, 4>{'\0', '\0', '\0', '\0'}}) {
+        Ccp4Builder b;
+        b.map_word = word;
+        b.nsymbt = 160;
+        b.origin[0] = 5.5f, b.origin[1] = -1, b.origin[2] = 2;
+        const std::string path = dir / "ext.ccp4";
+        b.Write(path);
+        const ForeignMap m = ReadCcp4Map(path);
+        ExpectIndexValues(m, b.dims_abc);
+        const MapForWriting p = PlaceInScene(m, {});
+        EXPECT_FLOAT_EQ(p.GridOrigin[0], 5.5f);
+        EXPECT_FLOAT_EQ(p.GridOrigin[1], -1.0f);
+        EXPECT_FLOAT_EQ(p.GridOrigin[2], 2.0f);
+    }
+    // Origin words and start indices together: the origin places the first point.
+    Ccp4Builder both;
+    both.start_abc[0] = 2, both.start_abc[1] = 3, both.start_abc[2] = 4;
+    both.sampling[0] = 6, both.sampling[1] = 8, both.sampling[2] = 10;
+    both.origin[0] = 40.0f;
+    both.Write(dir / "both.mrc");
+    const MapForWriting p = PlaceInScene(ReadCcp4Map(dir / "both.mrc"), {});
+    EXPECT_FLOAT_EQ(p.GridOrigin[0], 40.0f);
+    EXPECT_FLOAT_EQ(p.GridOrigin[1], 0.0f);
+    EXPECT_FLOAT_EQ(p.GridStep[0], 1.0f);
+}
+
+// Each broken header is refused with a message naming the file and the field.
+TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
+    TempDir dir;
+    struct Case {
+        const char* field;
+        std::function<void(Ccp4Builder&)> spoil;
+        std::function<void(std::vector<unsigned char>&)> spoil_bytes;
+    } cases[] = {
+        {"MODE", [](Ccp4Builder& b) { b.mode = 5; }, nullptr},
+        {"MAPC", [](Ccp4Builder& b) { b.axis[1] = 1; }, nullptr},
+        {"(NR)", nullptr, [](std::vector<unsigned char>& v) { std::memset(&v[4], 0, 4); }},
+        {"(MY)", [](Ccp4Builder& b) { b.sampling[1] = 0; }, nullptr},
+        {"(cell a)", [](Ccp4Builder& b) { b.cell[0] = 0; }, nullptr},
+        {"(cell gamma)", [](Ccp4Builder& b) { b.cell[5] = 180; }, nullptr},
+        {"cell angles", [](Ccp4Builder& b) { b.cell[3] = b.cell[4] = b.cell[5] = 150; }, nullptr},
+        {"(MAP)",
+         [](Ccp4Builder& b) {
+             b.map_word = {'M', 'R', 'C', 'X'};
+         },
+         nullptr},
+        {"NSYMBT", [](Ccp4Builder& b) { b.nsymbt = 0; },
+         [](std::vector<unsigned char>& v) {
+             const std::int32_t n = -8;
+             std::memcpy(&v[92], &n, 4);
+         }},
+        {"truncated", nullptr, [](std::vector<unsigned char>& v) { v.resize(v.size() - 1); }},
+        {"truncated", [](Ccp4Builder& b) { b.nsymbt = 0; },
+         [](std::vector<unsigned char>& v) {
+             const std::int32_t n = 400;  // claims an extended header the file lacks
+             std::memcpy(&v[92], &n, 4);
+         }},
+        {"1024-byte", nullptr, [](std::vector<unsigned char>& v) { v.resize(600); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        Ccp4Builder b;
+        if (c.spoil) c.spoil(b);
+        std::vector<unsigned char> bytes = b.Bytes();
+        if (c.spoil_bytes) c.spoil_bytes(bytes);
+        const std::string path = dir / "broken_map.ccp4";
+        testing::WriteBytes(path, bytes);
+        try {
+            ReadCcp4Map(path);
+            ADD_FAILURE() << "accepted";
+        } catch (const EldError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find("broken_map.ccp4"), std::string::npos) << msg;
+            EXPECT_NE(msg.find(c.field), std::string::npos) << msg;
+        }
+    }
+    EXPECT_THROW(ReadCcp4Map(dir / "missing.ccp4"), EldError);
+    Ccp4Builder b;
+    b.value = [](int i, int j, int k) { return i == 2 && j == 1 && k == 3 ? NAN : 1.0f; };
+    b.Write(dir / "nan.ccp4");
+    const std::string msg = ErrorOf([&] { ReadCcp4Map(dir / "nan.ccp4"); });
+    EXPECT_NE(msg.find("column 3, row 2, section 4"), std::string::npos) << msg;
+}
+
+// Damaged files are refused with EldError or read into a consistent map; they
+// never crash the reader or make it allocate what the file cannot hold.
+TEST(ConvertCcp4, RandomlyDamagedFilesAreRefusedOrReadConsistently) {
+    TempDir dir;
+    const std::vector<unsigned char> good = Ccp4Builder().Bytes();
+    std::uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+    int refused = 0, read = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::vector<unsigned char> bytes = good;
+        const int hits = 1 + next() % 4;
+        for (int h = 0; h < hits; ++h) {
+            // Mostly the words that matter: sizes, mode, starts, sampling, cell, axes.
+            const std::size_t at = next() % 2 ? next() % 96 : next() % bytes.size();
+            bytes[at] = static_cast<unsigned char>(next() >> 24);
+        }
+        if (next() % 8 == 0) bytes.resize(next() % bytes.size());
+        const std::string path = dir / "damaged.ccp4";
+        testing::WriteBytes(path, bytes);
+        try {
+            const ForeignMap m = ReadCcp4Map(path);
+            ASSERT_EQ(m.Values.size(), static_cast<std::size_t>(m.N[0]) * m.N[1] * m.N[2]);
+            ++read;
+        } catch (const EldError& e) {
+            ASSERT_NE(std::string(e.what()).find("damaged.ccp4"), std::string::npos) << e.what();
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 100);
+    EXPECT_GT(read, 20);
+}
+
+// A 3 x 4 x 5 cube whose values are i + 10 j + 100 k, written z fastest with a
+// line break after every z-row, `per_point` values per point.
+std::string SmallCube(int count_sign, const char* atom_line3, const std::string& atoms,
+                      int per_point = 1, const std::string& orbitals = "") {
+    std::string s = "title\nsecond line\n";
+    s += atom_line3;
+    s += "\n";
+    s += std::to_string(3 * count_sign) + " 0.5 0 0\n";
+    s += std::to_string(4 * count_sign) + " 0 0.25 0\n";
+    s += std::to_string(5 * count_sign) + " 0 0 0.2\n";
+    s += atoms + orbitals;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 4; ++j) {
+            for (int k = 0; k < 5; ++k)
+                for (int v = 0; v < per_point; ++v) {
+                    s += ' ';
+                    s += std::to_string(v == 0 ? i + 10 * j + 100 * k : -999);
+                    s += ".0E+00";
+                }
+            s += "\n";
+        }
+    return s;
+}
+
+const char kTwoAtoms[] = "6 0.0 1.0 2.0 3.0\n17 0.0 1.5 2.0 2.2\n";
+
+TEST(ConvertCube, BohrCubeGivesAngstromGridValuesAndNamedAtoms) {
+    TempDir dir;
+    dir.Put("small.cube", SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms));
+    const ForeignMap m = ReadCubeMap(dir / "small.cube");
+    const int n[3] = {3, 4, 5};
+    ExpectIndexValues(m, n);
+    const double b = kBohrInAngstrom;
+    EXPECT_NEAR(m.Cell[0][0], 3 * 0.5 * b, 1e-12);
+    EXPECT_NEAR(m.Cell[1][1], 4 * 0.25 * b, 1e-12);
+    EXPECT_NEAR(m.CellOrigin[2], 3.0 * b, 1e-12);
+    ASSERT_EQ(m.Atoms.size(), 2u);
+    EXPECT_EQ(m.Atoms[1].Element, "Cl");
+    EXPECT_NEAR(m.Atoms[1].Cartesian[2], 2.2 * b, 1e-12);
+
+    const MapForWriting p = PlaceInScene(m, {});
+    EXPECT_EQ(p.Values, m.Values);  // axis-aligned: copied as it is
+    EXPECT_FLOAT_EQ(p.GridStep[0], static_cast<float>(0.5 * b));
+    // The scene is the cube's own Cartesian frame: the grid starts at the
+    // cube's origin and CellShift is minus the origin's fractional coordinates.
+    EXPECT_FLOAT_EQ(p.GridOrigin[0], static_cast<float>(1.0 * b));
+    EXPECT_FLOAT_EQ(p.GridOrigin[2], static_cast<float>(3.0 * b));
+    EXPECT_NEAR(p.CellShift[0], -1.0 / 1.5, 1e-6);
+    EXPECT_NEAR(p.CellShift[1], -2.0 / 1.0, 1e-6);
+    EXPECT_NEAR(p.CellShift[2], -3.0 / 1.0, 1e-6);
+    ASSERT_EQ(p.AtomNames.size(), 2u);
+    EXPECT_EQ(p.AtomNames[0], "C   ");
+    EXPECT_EQ(p.AtomNames[1], "Cl  ");
+    // Fractional in the box spanned by the grid, measured from the cube's origin.
+    EXPECT_NEAR(p.AtomFractional[1][0], (1.5 - 1.0) / 1.5, 1e-6);
+    EXPECT_NEAR(p.AtomFractional[1][1], (2.0 - 2.0) / 1.0, 1e-6);
+    EXPECT_NEAR(p.AtomFractional[1][2], (2.2 - 3.0) / 1.0, 1e-6);
+    EXPECT_FLOAT_EQ(p.CellMatrix[0][0], static_cast<float>(1.5 * b));
+    EXPECT_FLOAT_EQ(p.CellMatrix[0][1], 0.0f);
+}
+
+TEST(ConvertCube, AngstromUnitsOrbitalFilesAndSeveralValuesPerPoint) {
+    TempDir dir;
+    dir.Put("a.cube", SmallCube(-1, "2 1.0 2.0 3.0", kTwoAtoms));
+    const ForeignMap a = ReadCubeMap(dir / "a.cube");
+    EXPECT_DOUBLE_EQ(a.Cell[0][0], 1.5);
+    EXPECT_DOUBLE_EQ(a.Atoms[1].Cartesian[0], 1.5);
+
+    // Negative atom count: an orbital line follows the atoms; the first of each
+    // point's values is kept.
+    dir.Put("orb.cub", SmallCube(1, "-2 1.0 2.0 3.0", kTwoAtoms, 2, "2 11 12\n"));
+    const ForeignMap o = ReadCubeMap(dir / "orb.cub");
+    ASSERT_EQ(o.Atoms.size(), 2u);
+    EXPECT_EQ(o.Values[o.Index(2, 3, 4)], 432);
+    EXPECT_EQ(o.Values[o.Index(1, 0, 2)], 201);
+
+    dir.Put("nval.cube", SmallCube(1, "2 1.0 2.0 3.0 3", kTwoAtoms, 3));
+    const ForeignMap n = ReadCubeMap(dir / "nval.cube");
+    EXPECT_EQ(n.Values[n.Index(2, 3, 4)], 432);
+    EXPECT_EQ(n.Values[n.Index(0, 1, 0)], 10);
+}
+
+TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {
+    TempDir dir;
+    struct Case {
+        std::string text;
+        const char* expect;
+    } cases[] = {
+        {SmallCube(1, "2 1.0 2.0", kTwoAtoms), "line 3"},
+        {SmallCube(1, "2 1.0 2.0 3.0", "0 0.0 1.0 2.0 3.0\n6 0 1 1 1\n"), "atomic number 0"},
+        {SmallCube(1, "2 1.0 2.0 3.0", "6 0.0 1.0 two 3.0\n6 0 1 1 1\n"), "'two"},
+        {SmallCube(1, "2.5 1.0 2.0 3.0", kTwoAtoms), "atom count"},
+        {"t\nt\n1 0 0 0\n3 0.5 0 0\n-4 0 0.25 0\n5 0 0 0.2\n", "mix"},
+        {"t\nt\n1 0 0 0\n0 0.5 0 0\n4 0 0.25 0\n5 0 0 0.2\n", "point count of the first grid axis"},
+        {"t\nt\n1 0 0 0\n3 0.5 0 0\n4 0.5 0 0\n5 0 0 0.2\n6 0 0 0 0\n", "singular"},
+        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms).substr(0, 200), "ends after 10 density values"},
+        {"t\nt\n", "line 3"},
+        {"t\nt\n1 0 0 0\n30000 0.5 0 0\n30000 0 0.5 0\n30000 0 0 0.2\n6 0 0 0 0\n1 2 3\n",
+         "(27000000000000 points) needs more density values than the file of 70 bytes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expect);
+        dir.Put("bad_density.cube", c.text);
+        try {
+            ReadCubeMap(dir / "bad_density.cube");
+            ADD_FAILURE() << "accepted";
+        } catch (const EldError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find("bad_density.cube"), std::string::npos) << msg;
+            EXPECT_NE(msg.find(c.expect), std::string::npos) << msg;
+        }
+    }
+}
+
+// The real benzene density (all-electron, 82 x 88 x 41 points of 0.2 bohr): the
+// converted map must put every carbon atom on its density peak.
+TEST(ConvertCube, RealBenzeneDensityPeaksSitOnTheCarbonAtoms) {
+    const std::string xz =
+        std::string(ELD_TEST_DATA) + "/../../tools/realdata/benzene_psi4_density.cube.xz";
+    if (!std::filesystem::exists(xz)) GTEST_SKIP() << "no " << xz;
+    TempDir dir;
+    const std::string cube = dir / "benzene.cube";
+    if (std::system(("xz -dc '" + xz + "' > '" + cube + "'").c_str()) != 0) GTEST_SKIP() << "no xz";
+    const ForeignMap m = ReadCubeMap(cube);
+    ASSERT_EQ(m.N[0], 82);
+    ASSERT_EQ(m.N[1], 88);
+    ASSERT_EQ(m.N[2], 41);
+    const MapForWriting p = PlaceInScene(m, {});
+    ASSERT_EQ(p.AtomNames.size(), 12u);
+
+    float max = 0;
+    double mean = 0;
+    for (float v : p.Values) {
+        max = std::max(max, v);
+        mean += v;
+    }
+    mean /= p.Values.size();
+    int carbons = 0;
+    for (std::size_t n = 0; n < p.AtomNames.size(); ++n) {
+        // Scene position of the atom and the grid cell around it.
+        const auto q = AtomInScene(p, int(n));
+        int lo[3];
+        for (int i = 0; i < 3; ++i) {
+            lo[i] = static_cast<int>(std::floor((q[i] - p.GridOrigin[i]) / p.GridStep[i])) + 1;
+            ASSERT_GE(lo[i], 1);
+            ASSERT_LT(lo[i], p.N[i]);
+        }
+        float nearest = 0;
+        for (int c = 0; c < 8; ++c)
+            nearest = std::max(nearest,
+                               p.at(lo[0] + (c & 1), lo[1] + (c >> 1 & 1), lo[2] + (c >> 2 & 1)));
+        if (p.AtomNames[n] == "C   ") {
+            ++carbons;
+            EXPECT_GT(nearest, 0.3f * max) << "carbon " << n + 1;
+        } else {
+            EXPECT_EQ(p.AtomNames[n], "H   ");
+            EXPECT_GT(nearest, 10 * mean) << "hydrogen " << n + 1;
+            EXPECT_LT(nearest, 0.05f * max) << "hydrogen " << n + 1;
+        }
+    }
+    EXPECT_EQ(carbons, 6);
+}
+
+const std::string kModels = std::string(ELD_TEST_DATA) + "/models/";
+
+// tests/data/models holds one model (paracetamol hydrate, P 1 21/n 1) written
+// by tools/realdata/json_to_models.py as PDB, mmCIF and small-molecule CIF.
+TEST(ConvertModel, PdbMmcifAndSmallMoleculeCifGiveTheSameAtoms) {
+    const StructureModel pdb = ReadModelFile(kModels + "paracetamol_hydrate.pdb");
+    EXPECT_EQ(pdb.Format, "PDB");
+    ASSERT_EQ(pdb.Atoms.size(), 23u);
+    EXPECT_EQ(pdb.SpaceGroup, "P 1 21/n 1");
+    EXPECT_EQ(pdb.Atoms[0].Label, "C1");
+    EXPECT_EQ(pdb.Atoms[2].Element, "H");  // hydrogens are kept
+    EXPECT_EQ(pdb.Atoms[20].Label, "O1W");
+    for (const char* name :
+         {"paracetamol_hydrate.mmcif", "paracetamol_hydrate.cif", "paracetamol_hydrate.cif.gz"}) {
+        SCOPED_TRACE(name);
+        const StructureModel m = ReadModelFile(kModels + name);
+        EXPECT_EQ(m.Format, std::string(name).find(".mmcif") != std::string::npos
+                                ? "mmCIF"
+                                : "small-molecule CIF");
+        ASSERT_TRUE(m.HasCell);
+        EXPECT_EQ(m.SpaceGroup, "P 1 21/n 1");
+        for (int k = 0; k < 6; ++k) EXPECT_NEAR(m.Cell[k], pdb.Cell[k], 5e-3);
+        ASSERT_EQ(m.Atoms.size(), pdb.Atoms.size());
+        for (std::size_t n = 0; n < m.Atoms.size(); ++n) {
+            EXPECT_EQ(m.Atoms[n].Label, pdb.Atoms[n].Label);
+            EXPECT_EQ(m.Atoms[n].Element, pdb.Atoms[n].Element);
+            // PDB keeps 3 decimals of Cartesian, the CIF 5 of fractional.
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(m.Atoms[n].Cartesian[k], pdb.Atoms[n].Cartesian[k], 2e-3)
+                    << m.Atoms[n].Label;
+        }
+    }
+}
+
+TEST(ConvertModel, FilesThatAreNoModelsAreRefusedNamingTheFile) {
+    TempDir dir;
+    dir.Put("empty.cif",
+            "data_x\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n"
+            "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n");
+    dir.Put("broken.cif", "data_x\nloop_\n_a\n'unclosed\n");
+    dir.Put("text.pdb", "this is not a model\nat all\n");
+    dir.Put("xx.cif",
+            "data_x\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n"
+            "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n"
+            "loop_\n_atom_site_label\n_atom_site_type_symbol\n_atom_site_fract_x\n"
+            "_atom_site_fract_y\n_atom_site_fract_z\nQ1 Xx 0.1 0.2 0.3\n");
+    dir.Put("nocell.cif",
+            "data_x\nloop_\n_atom_site_label\n_atom_site_fract_x\n_atom_site_fract_y\n"
+            "_atom_site_fract_z\nC1 0.1 0.2 0.3\n");
+    dir.Put("far.pdb",
+            "HETATM    1  C1  MOL A   1       1e300   7.048   2.652  1.00  0.00"
+            "           C\n");
+    std::filesystem::create_directory(dir / "folder.pdb");
+    const struct {
+        std::string file, says;
+    } cases[] = {
+        {"empty.cif", "no atoms"},
+        {"broken.cif", "broken.cif"},
+        {"text.pdb", "no atoms"},
+        {"xx.cif", "(Q1) has no known element"},
+        {"nocell.cif", "no _cell_length"},
+        {"far.pdb", "not a position within 1e6"},
+        {"folder.pdb", "folder"},
+        {"missing.cif", "cannot open the model file"},
+        {"model.xyz", "not a model file name"},
+    };
+    for (const auto& c : cases) {
+        const std::string msg = ErrorOf([&] { ReadModelFile(dir / c.file); });
+        EXPECT_NE(msg.find(c.file), std::string::npos) << msg;
+        EXPECT_NE(msg.find(c.says), std::string::npos) << msg;
+    }
+    // An element the viewer's atom table lacks.
+    const std::vector<AtomTypeRow> table =
+        ReadAtomParameters(std::string(ELD_BIN_DIR) + "/atompar2.txt");
+    const std::vector<ForeignAtom> atoms = {{"C", "C1", {}}, {"D", "D1", {}}, {"Og", "X9", {}}};
+    EXPECT_EQ(ErrorOf([&] { CheckElementsKnown(atoms, table, "m.cif"); }),
+              "m.cif: atom 3 (X9) is the element 'Og', which atompar2.txt does not list");
+}
+
+TEST(ConvertModel, ModelAtomsGetFractionalCoordinatesOfTheMapCell) {
+    const StructureModel model = ReadModelFile(kModels + "paracetamol_hydrate.cif");
+    ForeignMap map;
+    map.SourcePath = "map";
+    map.CrystalCell = true;
+    map.Cell = OrthogonalisationMatrix(model.Cell);
+    for (int a = 0; a < 3; ++a) map.N[a] = map.Sampling[a] = 4;
+    for (bool& p : map.Periodic) p = true;
+    map.Values.assign(64, 1.0f);
+    std::vector<std::string> warnings;
+    UseModelAtoms(map, model, "model.cif", &warnings);
+    EXPECT_TRUE(warnings.empty());
+    const MapForWriting p = PlaceInScene(map, {});
+    ASSERT_EQ(p.AtomNames.size(), 23u);
+    EXPECT_EQ(p.AtomLabels[20], "O1W");
+    EXPECT_EQ(p.AtomNames[20], "O   ");
+    // C1 at fractional (0.5762, 0.6687, 0.15652) in the file.
+    EXPECT_NEAR(p.AtomFractional[0][0], 0.5762, 1e-5);
+    EXPECT_NEAR(p.AtomFractional[0][2], 0.15652, 1e-5);
+
+    // A model from another cell is still placed by its Cartesian coordinates,
+    // with a warning naming the model file.
+    StructureModel other = model;
+    other.Cell[0] += 0.2;
+    UseModelAtoms(map, other, "other.cif", &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("other.cif: the model's cell"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace eld

@@ -1,0 +1,496 @@
+// Export: the atomically replaced file, the TGA picture, the POV-Ray scene
+// text and file, and the shipped POV-Ray header.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <regex>
+#include <vector>
+
+#include "export/atomic_file.h"
+#include "export/povray.h"
+#include "export/tga.h"
+#include "mapdata/atoms.h"
+#include "mapdata/data_files.h"
+#include "mapdata/eld_error.h"
+#include "surface/layer_properties.h"
+#include "tests/core/temp_folder.h"
+
+namespace eld {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+
+// The message of the EldError f throws, or "accepted".
+std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EldError& e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TEST(AtomicFile, NewAndReplacedFilesKeepThePermissionsAndLeaveNoTemporary) {
+    TempDir dir;
+    const std::string p = dir / "a.txt";
+    AtomicWrite(p, std::string("hello\r\n", 7));
+    EXPECT_EQ(ReadFile(p), std::string("hello\r\n", 7));
+    ::chmod(p.c_str(), 0640);
+    AtomicWrite(p, "new");
+    EXPECT_EQ(ReadFile(p), "new");
+    struct stat st;
+    ASSERT_EQ(::stat(p.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(dir.Count(), 1);
+    // A symbolic link stays a link and its file is replaced.
+    fs::create_symlink(p, dir / "link.txt");
+    AtomicWrite(dir / "link.txt", "linked");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadFile(p), "linked");
+    EXPECT_EQ(dir.Count(), 2);
+}
+
+TEST(AtomicFile, RootReplacingAnotherOwnersReadOnlyFileKeepsOwnerGroupAndMode) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+    TempDir dir;
+    const std::string p = dir.Put("theirs.txt", "old");
+    ASSERT_EQ(::chown(p.c_str(), 1234, 5678), 0);
+    ::chmod(p.c_str(), 0444);
+    AtomicWrite(p, "new");
+    struct stat st;
+    ASSERT_EQ(::stat(p.c_str(), &st), 0);
+    EXPECT_EQ(ReadFile(p), "new");
+    EXPECT_EQ(st.st_uid, 1234u);
+    EXPECT_EQ(st.st_gid, 5678u);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+}
+
+TEST(AtomicFile, PiecewiseWritesArriveInOrderAndAnAbandonedWriteLeavesTheOldFile) {
+    TempDir dir;
+    const std::string p = dir.Put("big.bin", "old");
+    std::string expect;
+    {
+        AtomicFile f(p);
+        for (int i = 0; i < 50000; ++i) {
+            std::string piece = std::to_string(i) + ",";
+            f.write(piece);
+            expect += piece;
+        }
+        std::string block(200000, 'x');  // one write above the buffer size
+        f.write(block.data(), block.size());
+        expect += block + "end";
+        f.write("end");
+        EXPECT_EQ(ReadFile(p), "old");
+        AtomicFile abandoned(p);  // destroyed without commit, as when the writer throws
+        abandoned.write("half of the new con");
+        f.commit();
+    }
+    EXPECT_EQ(ReadFile(p), expect);
+    EXPECT_EQ(dir.Count(), 1);
+}
+
+TEST(AtomicFile, FailuresNameTheFileAndKeepTheOldOne) {
+    TempDir dir;
+    // A file-size limit makes write() fail half way, like a full disk, and works
+    // also for root (who ignores folder permissions).
+    const std::string p = dir.Put("keep.tga", "old picture");
+    struct rlimit old_limit;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 100000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ErrorKind kind = ErrorKind::Fatal;
+    std::string what = ErrorOf([&] {
+        try {
+            AtomicWrite(p, std::string(300000, 'p'));
+        } catch (const EldError& e) {
+            kind = e.kind();
+            throw;
+        }
+    });
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_NE(what.find(p), std::string::npos) << what;
+    EXPECT_EQ(kind, ErrorKind::Recoverable);
+    EXPECT_EQ(ReadFile(p), "old picture");
+    EXPECT_EQ(dir.Count(), 1);
+
+    const std::string missing = dir / "no_such_folder/x.pov";
+    what = ErrorOf([&] { AtomicWrite(missing, "x"); });
+    EXPECT_NE(what.find(missing), std::string::npos) << what;
+    EXPECT_NE(ErrorOf([&] { AtomicWrite(dir.path.string(), "x"); }), "accepted");
+    EXPECT_TRUE(fs::is_directory(dir.path));
+    // A device cannot be replaced by a rename: it is written directly.
+    EXPECT_NO_THROW(AtomicWrite("/dev/null", "discarded"));
+    EXPECT_THROW(AtomicWrite("/dev/full", std::string(10, 'x')), EldError);
+    struct stat st;
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));
+
+    if (::geteuid() == 0) return;  // root writes into read-only folders and files
+    for (bool folder : {true, false}) {
+        if (folder)
+            fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
+        else
+            ::chmod(p.c_str(), 0444);
+        EXPECT_THROW(AtomicWrite(p, "new"), EldError) << folder;
+        fs::permissions(dir.path, fs::perms::owner_all);
+        EXPECT_EQ(ReadFile(p), "old picture");
+        EXPECT_EQ(dir.Count(), 1);
+    }
+}
+
+TEST(Tga, HeaderFieldsAndSizesInTwoBytes) {
+    const std::array<std::uint8_t, 18> expect = {0, 0, 2, 0,   0, 0,   0, 24, 0,
+                                                 0, 0, 0, 128, 2, 224, 1, 24, 0};
+    EXPECT_EQ(TgaHeader(640, 480), expect);
+    const int sizes[][6] = {{256, 1, 0, 1, 1, 0}, {65535, 513, 255, 255, 1, 2}};
+    for (const auto& c : sizes) {
+        const auto h = TgaHeader(c[0], c[1]);
+        EXPECT_EQ(std::vector<int>(h.begin() + 12, h.begin() + 16), std::vector<int>(c + 2, c + 6))
+            << c[0];
+    }
+}
+
+TEST(Tga, PixelsAreStoredBlueGreenRedInUnpaddedRowsAndFailuresKeepTheOldFile) {
+    TempDir dir;
+    // 641 pixels wide: 1923 bytes per row, not a multiple of four.
+    const int w = 641, h = 2;
+    std::vector<std::uint8_t> rgb(w * h * 3, 0);
+    rgb[0] = 255;                          // bottom-left pixel pure red
+    rgb[(w * 1 + (w - 1)) * 3 + 1] = 200;  // top-right pixel green
+    SwapRedBlue(rgb.data(), w * h);
+    WriteTga(dir / "red.tga", w, h, rgb.data());
+    const std::string bytes = ReadFile(dir / "red.tga");
+    ASSERT_EQ(bytes.size(), 18u + 641u * 2u * 3u);
+    EXPECT_EQ(bytes.substr(12, 2), "\x81\x02");
+    EXPECT_EQ(bytes.substr(18, 3), std::string("\0\0\xff", 3));
+    // The second row starts right after 1923 bytes of the first.
+    EXPECT_EQ(bytes.substr(18 + 1923 + 640 * 3, 3), std::string("\0\xc8\0", 3));
+
+    const std::string p = dir.Put("keep.tga", "old");
+    EXPECT_THROW(WriteTga("/dev/full", 4, 4, rgb.data()), EldError);
+    const std::string what = ErrorOf([&] { WriteTga(p, 70000, 1, rgb.data()); });
+    EXPECT_NE(what.find(p), std::string::npos) << what;  // too wide for the header
+    EXPECT_THROW(WriteTga(p, 0, 4, rgb.data()), EldError);
+    EXPECT_EQ(ReadFile(p), "old");
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    // Every line must end in CR LF; a bare LF is a fault.
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t lf = text.find('\n', start);
+        EXPECT_NE(lf, std::string::npos) << "last line without an end";
+        if (lf == std::string::npos) break;
+        EXPECT_TRUE(lf > start && text[lf - 1] == '\r')
+            << "bare LF after: " << text.substr(start, lf - start);
+        out.push_back(text.substr(start, lf - start - 1));
+        start = lf + 1;
+    }
+    return out;
+}
+
+XYZ P(float x, float y, float z) {
+    return XYZ{x, y, z};
+}
+
+// A scene with everything switched off; each test switches on what it needs.
+SceneState EmptyScene() {
+    SceneState s;
+    s.map.MapFileName = "maps/small.fou";
+    s.switches.ShowAtoms = kFalse;
+    s.switches.ShowContourMap = kFalse;
+    s.switches.ShowCell = kFalse;
+    s.switches.SurfaceStyle = 2;
+    for (int L = 1; L <= 3; ++L) s.layers.LayerVisible[L] = kFalse;
+    return s;
+}
+
+std::string Text(const SceneState& s, const std::string& header = "") {
+    PovSink out;
+    WritePovrayText(out, s, header);
+    return out.text;
+}
+
+const std::vector<std::string> kIdentityMatrix = {"matrix <",           " 1  ,  0  ,  0  , ",
+                                                  " 0  ,  1  ,  0  , ", " 0  ,  0  ,  1  , ",
+                                                  " 0  ,  0  ,  0 ",    ">"};
+
+TEST(PovrayText, EmptyPartsGiveCommentsHeaderUnionsMatrixAndMirror) {
+    SceneState s = EmptyScene();
+    s.layers.LayerVisible[1] = kTrue;
+    s.layers.LayerVisible[3] = kTrue;
+    s.surfaces.Triangles[1] = {{P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)}};
+    s.surfaces.TriangleCount[1] = 1;
+    s.surfaces.TriangleCount[3] = 0;
+    s.surfaces.Triangles[2] = {{P(5, 5, 5), P(6, 5, 5), P(5, 6, 5)}};  // layer 2 is off
+    s.surfaces.TriangleCount[2] = 1;
+    std::vector<std::string> expect = {"// Original ELD map filename:",
+                                       "// maps/small.fou",
+                                       "#declare cylRadius = 0.02;",
+                                       "",
+                                       "union {",
+                                       "union {",
+                                       "union {",
+                                       "cylinder{< 0 , 0 , 0 >,< 1 , 0 , 0 >,cylRadius}",
+                                       "cylinder{< 1 , 0 , 0 >,< 0 , 1 , 0 >,cylRadius}",
+                                       "cylinder{< 0 , 1 , 0 >,< 0 , 0 , 0 >,cylRadius}",
+                                       "pigment { color Level1Color }",
+                                       "}",
+                                       "union {",
+                                       "pigment { color Level3Color }",
+                                       "}"};
+    expect.insert(expect.end(), kIdentityMatrix.begin(), kIdentityMatrix.end());
+    expect.insert(expect.end(), {"}", "scale <1,1,-1>", "}"});
+    EXPECT_EQ(Lines(Text(s, "#declare cylRadius = 0.02;\r\n\r\n")), expect);
+}
+
+TEST(PovrayText, DegenerateTriangleLosesOnlyItsZeroLengthEdge) {
+    SceneState s = EmptyScene();
+    s.layers.LayerVisible[2] = kTrue;
+    s.surfaces.Triangles[2] = {{P(1, 1, 1), P(1, 1, 1), P(2, 1, 1)}};
+    s.surfaces.TriangleCount[2] = 1;
+    PovSink tri;
+    WriteTriangleGridPov(tri, s);
+    EXPECT_EQ(Lines(tri.text), (std::vector<std::string>{
+                                   "union {", "cylinder{< 1 , 1 , 1 >,< 2 , 1 , 1 >,cylRadius}",
+                                   "cylinder{< 2 , 1 , 1 >,< 1 , 1 , 1 >,cylRadius}",
+                                   "pigment { color Level2Color }", "}"}));
+}
+
+TEST(PovrayText, WebStyleDrawsSpokesFromTheCentroidInOrder) {
+    SceneState s = EmptyScene();
+    s.switches.SurfaceStyle = 1;
+    s.layers.LayerVisible[1] = kTrue;
+    s.surfaces.Triangles[1] = {{P(0, 0, 0), P(3, 0, 0), P(0, 3, 0)},
+                               {P(9, 9, 9), P(9, 9, 9), P(9, 9, 9)}};
+    s.surfaces.TriangleCount[1] = 1;  // the second triangle is stale and must not appear
+    auto lines = Lines(Text(s));
+    std::vector<std::string> body(lines.begin() + 4, lines.begin() + 10);
+    EXPECT_EQ(body, (std::vector<std::string>{"union {",
+                                              "cylinder{< 0 , 0 , 0 >,< 1 , 1 , 0 >,cylRadius}",
+                                              "cylinder{< 1 , 1 , 0 >,< 3 , 0 , 0 >,cylRadius}",
+                                              "cylinder{< 1 , 1 , 0 >,< 0 , 3 , 0 >,cylRadius}",
+                                              "pigment { color Level1Color }", "}"}));
+}
+
+TEST(PovrayText, ContourUnionsForEveryLimitAndTheSectionFrame) {
+    SceneState s = EmptyScene();
+    s.switches.ShowContourMap = kTrue;
+    s.layers.LayerVisible[2] = kFalse;  // still gets its contour union
+    s.surfaces.ContourSegments[2] = {{P(.5f, 0, 2), P(.5f, -1.5f, 2)}};
+    s.surfaces.ContourSegmentCount[2] = 1;
+    const float points[3] = {11, 5, 7}, origin[3] = {-1, 0, 1}, step[3] = {0.5f, 0.25f, 0.5f};
+    for (int a = 0; a < 3; ++a) {
+        s.map.MapGrid.GridPoints[a] = points[a];
+        s.map.MapGrid.GridOrigin[a] = origin[a];
+        s.map.MapGrid.GridStep[a] = step[a];
+    }
+    s.surfaces.ContourLayer = 3;  // z = 2 * 0.5 + 1 = 2
+    PovSink out;
+    WriteContourMapPov(out, s);
+    EXPECT_EQ(
+        Lines(out.text),
+        (std::vector<std::string>{
+            "union {", "pigment { color Level1Color }", "}", "union {",
+            "cylinder{< .5 , 0 , 2 >,< .5 ,-1.5 , 2 >,cylRadius}", "pigment { color Level2Color }",
+            "}", "union {", "pigment { color Level3Color }", "}", "union {",
+            "cylinder{<-1 , 0 , 2 >,< 4 , 0 , 2 >,cylRadius}",
+            "cylinder{< 4 , 0 , 2 >,< 4 , 1 , 2 >,cylRadius}",
+            "cylinder{< 4 , 1 , 2 >,<-1 , 1 , 2 >,cylRadius}",
+            "cylinder{<-1 , 1 , 2 >,<-1 , 0 , 2 >,cylRadius}", "pigment { color Gray40 }", "}"}));
+}
+
+TEST(PovrayText, AtomSphereAndBondUnion) {
+    SceneState s = EmptyScene();
+    s.switches.ShowAtoms = kTrue;
+    s.map.AtomCount = 2;
+    s.map.AtomNames = {"C   ", "O1  "};
+    s.map.AtomData = {{1, 2, -3}, {1.25f, 2, -3}};
+    s.map.BondList = {{0, 1}};
+    s.map.BondCount = 1;
+    PovSink out;
+    WriteAtomsPov(out, s);
+    EXPECT_EQ(Lines(out.text),
+              (std::vector<std::string>{
+                  "sphere {< 1 , 2 ,-3 >,AtomRadiusForC    pigment { color ColorForC   }}",
+                  "sphere {< 1.25 , 2 ,-3 >,AtomRadiusForO1   pigment { color ColorForO1  }}",
+                  "union {", "cylinder{< 1 , 2 ,-3 >,< 1.25 , 2 ,-3 >,bondcylRadius}",
+                  "pigment { color Gray }", "}"}));
+}
+
+TEST(PovrayText, CellHasTwelveEdgesInCornerOrder) {
+    SceneState s = EmptyScene();
+    s.switches.ShowCell = kTrue;
+    const float c[8][3] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0},
+                           {0, 0, 2}, {2, 0, 2}, {2, 2, 2}, {0, 2, 2}};
+    for (int i = 0; i < 8; ++i) s.map.CellCorners[i] = P(c[i][0], c[i][1], c[i][2]);
+    PovSink out;
+    WriteCellPov(out, s);
+    auto lines = Lines(out.text);
+    ASSERT_EQ(lines.size(), 15u);
+    EXPECT_EQ(lines[1], "cylinder{< 0 , 0 , 0 >,< 2 , 0 , 0 >,cylRadius}");   // 1-2
+    EXPECT_EQ(lines[4], "cylinder{< 0 , 2 , 0 >,< 0 , 0 , 0 >,cylRadius}");   // 4-1
+    EXPECT_EQ(lines[8], "cylinder{< 0 , 2 , 2 >,< 0 , 0 , 2 >,cylRadius}");   // 8-5
+    EXPECT_EQ(lines[9], "cylinder{< 0 , 0 , 0 >,< 0 , 0 , 2 >,cylRadius}");   // 1-5
+    EXPECT_EQ(lines[12], "cylinder{< 0 , 2 , 0 >,< 0 , 2 , 2 >,cylRadius}");  // 4-8
+    EXPECT_EQ(lines[13], "pigment { color Gray80 }");
+}
+
+TEST(PovrayMatrix, IdentityViewWithTranslationAndAHalfTurn) {
+    SceneState s = EmptyScene();
+    const float t[3] = {1.5f, -2, .25f};
+    std::copy(t, t + 3, s.view.ViewTranslation);
+    auto lines = Lines(Text(s));
+    std::vector<std::string> block(lines.end() - 9, lines.end() - 3);
+    EXPECT_EQ(block,
+              (std::vector<std::string>{"matrix <", " 1  ,  0  ,  0  , ", " 0  ,  1  ,  0  , ",
+                                        " 0  ,  0  ,  1  , ", " 1.5  , -2  ,  .25 ", ">"}));
+    // Looking along z (a half turn about (1,1,0)) with scale 2: x and y swap,
+    // z flips; the translation is turned but not scaled.
+    float h = std::sqrt(0.5f);
+    float q[4] = {h, h, 0, 0};
+    std::copy(q, q + 4, s.view.ViewQuaternion);
+    s.view.ViewScale = 2;
+    float m[16];
+    ModelViewFromView(s, m);
+    const float expect[16] = {0, 2, 0, 0, 2, 0, 0, 0, 0, 0, -2, 0, -2, 1.5f, -.25f, 1};
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expect[i], 1e-6) << "element " << i;
+}
+
+TEST(PovraySegment, ThresholdIsATenThousandth) {
+    EXPECT_TRUE(SegmentLongEnough(0, 0, 0, 0.0001f, 0, 0));
+    EXPECT_FALSE(SegmentLongEnough(0, 0, 0, 0.00009f, 0, 0));
+    EXPECT_FALSE(SegmentLongEnough(3, 4, 5, 3, 4, 5));
+    EXPECT_TRUE(SegmentLongEnough(0, 0, 0, 0.00006f, 0.00006f, 0.00006f));  // ~0.000104
+}
+
+TEST(PovrayFile, HeaderIsCopiedUpToItsEndLineWithCrLf) {
+    TempDir dir;
+    SceneState s = EmptyScene();
+    s.program.DataFolder = dir.path.string();
+    const struct {
+        const char* header;
+        std::vector<std::string> lines;  // from the third line on
+    } cases[] = {
+        {"camera { }\nlight_source { <0,0,-20> color rgb 1 }\r\n//END OF FILE\nnot copied\n",
+         {"camera { }", "light_source { <0,0,-20> color rgb 1 }", "union {"}},
+        {"//END OF FILE\r\n#declare cylRadius = 1;\r\n", {"union {"}},
+    };
+    for (const auto& c : cases) {
+        dir.Put(kPovrayHeaderName, c.header);
+        WritePovrayScene(s, dir / "scene.pov");
+        const auto lines = Lines(ReadFile(dir / "scene.pov"));
+        ASSERT_GE(lines.size(), 2 + c.lines.size());
+        EXPECT_EQ(lines[1], "// maps/small.fou");
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.begin() + 2 + c.lines.size()),
+                  c.lines);
+    }
+    // A big scene streams to the file in pieces, the same bytes as in memory.
+    s.layers.LayerVisible[1] = kTrue;
+    s.surfaces.Triangles[1].assign(30000, {P(0, 0, 0), P(1, 0, 0), P(0, 1, 0)});
+    s.surfaces.TriangleCount[1] = 30000;
+    WritePovrayScene(s, dir / "big.pov");
+    const std::string text = ReadFile(dir / "big.pov");
+    EXPECT_EQ(text, Text(s));
+    EXPECT_EQ(Lines(text).size(), 2u + 2u + 1u + 90000u + 2u + 6u + 3u);
+}
+
+TEST(PovrayFile, BadHeaderNamesItsFileAndLeavesTheOldSceneAlone) {
+    TempDir dir;
+    SceneState s = EmptyScene();
+    s.program.DataFolder = dir.path.string();
+    const std::string out = dir.Put("scene.pov", "old scene"), header = dir / kPovrayHeaderName;
+    std::string what = ErrorOf([&] { WritePovrayScene(s, out); });  // missing
+    EXPECT_NE(what.find(header), std::string::npos) << what;
+    dir.Put(kPovrayHeaderName, "camera { }\r\n// END OF FILE\r\n//end of file\r\n");
+    what = ErrorOf([&] { WritePovrayScene(s, out); });  // near misses only
+    EXPECT_NE(what.find(header), std::string::npos) << what;
+    EXPECT_NE(what.find("//END OF FILE"), std::string::npos) << what;
+    EXPECT_EQ(ReadFile(out), "old scene");
+    EXPECT_EQ(dir.Count(), 2);  // scene and header only
+}
+
+// The shipped POV-Ray header must define every identifier a scene can use, with
+// the radii and colours the viewer draws.
+struct Declared {
+    std::map<std::string, std::string> values;  // identifier -> text after '='
+};
+
+Declared ReadHeader() {
+    // Only the part before the end line is copied into scenes, so only that
+    // part counts.
+    std::string text = ReadPovrayHeader(DataFilePath(ELD_BIN_DIR, kPovrayHeaderName));
+    Declared d;
+    std::regex decl(R"(#declare\s+(\w+)\s*=\s*([^;]*);)");
+    for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
+        d.values[(*it)[1]] = (*it)[2];
+    return d;
+}
+
+// "rgb <r, g, b>" or "rgb v" -> three numbers.
+bool ParseRgb(const std::string& text, float rgb[3]) {
+    std::smatch m;
+    if (std::regex_match(
+            text, m, std::regex(R"(rgb\s*<\s*([-.\d]+)\s*,\s*([-.\d]+)\s*,\s*([-.\d]+)\s*>)"))) {
+        for (int i = 0; i < 3; ++i) rgb[i] = std::stof(m[i + 1]);
+        return true;
+    }
+    if (std::regex_match(text, m, std::regex(R"(rgb\s+([-.\d]+))"))) {
+        rgb[0] = rgb[1] = rgb[2] = std::stof(m[1]);
+        return true;
+    }
+    return false;
+}
+
+TEST(PovHead, EveryAtomNameHasTheViewersRadiusAndColour) {
+    Declared d = ReadHeader();
+    auto table = ReadAtomParameters(DataFilePath(ELD_BIN_DIR, "atompar2.txt"));
+    ASSERT_GT(table.size(), 10u);
+    for (const auto& row : table) {
+        std::string name = row.TypeName;
+        // A scene appends the stored name, blanks and all; POV-Ray ends the
+        // identifier at the first blank.
+        std::string id = name.substr(0, name.find(' '));
+        ASSERT_FALSE(id.empty()) << "name '" << name << "'";
+        auto r = d.values.find("AtomRadiusFor" + id);
+        ASSERT_NE(r, d.values.end()) << "AtomRadiusFor" << id;
+        EXPECT_FLOAT_EQ(std::stof(r->second), AtomRadius(name)) << id;
+        auto c = d.values.find("ColorFor" + id);
+        ASSERT_NE(c, d.values.end()) << "ColorFor" << id;
+        float rgb[3], want[3];
+        ASSERT_TRUE(ParseRgb(c->second, rgb)) << c->second;
+        AtomColour(name, want);
+        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], want[i]) << id << " component " << i;
+    }
+}
+
+TEST(PovHead, SceneIdentifiersAndLayerColoursAreDefined) {
+    Declared d = ReadHeader();
+    for (const char* id : {"cylRadius", "bondcylRadius", "Gray40", "Gray80", "Gray"})
+        EXPECT_TRUE(d.values.count(id)) << id;
+    SceneState s;
+    SetLayersProperites(s, 0.0f, 1.0f);
+    for (int L = 1; L <= 3; ++L) {
+        std::string id = "Level" + std::to_string(L) + "Color";
+        ASSERT_TRUE(d.values.count(id)) << id;
+        float rgb[3];
+        ASSERT_TRUE(ParseRgb(d.values[id], rgb)) << d.values[id];
+        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], s.layers.SurfaceColour[L][i]) << id;
+    }
+}
+
+}  // namespace
+}  // namespace eld
