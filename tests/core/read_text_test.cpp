@@ -111,12 +111,6 @@ TEST(TextReader, DensityValuesRoundLikeTheLibraryParser) {
     TextReader in(text, "t");
     for (const std::string& t : tokens)
         ASSERT_EQ(in.ReadFloatValue("v"), static_cast<float>(std::strtod(t.c_str(), nullptr))) << t;
-    for (const char* bad : {"+-5", "-+5", "--5", "5-", "1.2.3"}) {
-        TextReader b(bad, "t");
-        EXPECT_THROW(b.ReadFloatValue("v"), EldError) << bad;
-        TextReader c(bad, "t");
-        EXPECT_THROW(c.ReadNumber("v"), EldError) << bad;
-    }
 }
 
 TEST(TextReader, TextWhereANumberBelongsNamesFileLineAndToken) {
@@ -130,8 +124,9 @@ TEST(TextReader, TextWhereANumberBelongsNamesFileLineAndToken) {
     EXPECT_NE(m.find("\"4x\""), std::string::npos) << m;
 }
 
-TEST(TextReader, NanAndInfinityWordsAreText) {
-    for (const char* word : {"nan", "inf", "-inf", "NaN", "infinity", "+", "-", "."}) {
+TEST(TextReader, NanAndInfinityWordsAndMisplacedSignsAreText) {
+    for (const char* word : {"nan", "inf", "-inf", "NaN", "infinity", "+", "-", ".", "+-5", "-+5",
+                             "--5", "5-", "1.2.3"}) {
         TextReader a(word, "t");
         EXPECT_THROW(a.ReadNumber("x"), EldError) << word;
         TextReader b(word, "t");
