@@ -59,7 +59,7 @@ class FrameTest : public ::testing::Test {
     SceneState s_;
 };
 
-TEST_F(FrameTest, BackgroundIsTheClearColour) {
+TEST_F(FrameTest, BackgroundIsTheClearColourAndModeNothingDrawsNothing) {
     s_.view.ClearColour[0] = 0.2f;
     s_.view.ClearColour[1] = 0.4f;
     s_.view.ClearColour[2] = 0.6f;
@@ -69,6 +69,10 @@ TEST_F(FrameTest, BackgroundIsTheClearColour) {
     s_.view.ClearColour[0] = s_.view.ClearColour[1] = s_.view.ClearColour[2] = 0;
     Paint();
     EXPECT_TRUE(Black(3, 3));
+    s_.view.ClearColour[1] = 1;
+    s_.program.DisplayMode = StereoMode::Nothing;
+    Paint();
+    EXPECT_TRUE(Black(3, 3)) << "not even cleared";
 }
 
 TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColour) {
@@ -295,16 +299,6 @@ TEST_F(FrameTest, PendingErrorIsReportedOnceBeforeTheFrameIsDrawn) {
     EXPECT_EQ(reported, std::vector<unsigned>{GL_INVALID_ENUM});
 }
 
-TEST_F(FrameTest, OtherDisplayModesDrawNothing) {
-    s_.view.ClearColour[1] = 1;
-    Paint();
-    EXPECT_TRUE(Is(10, 10, 0, 1, 0));
-    s_.view.ClearColour[1] = 0;
-    s_.program.DisplayMode = StereoMode::Nothing;
-    Paint();
-    EXPECT_TRUE(Is(10, 10, 0, 1, 0));  // not even cleared
-}
-
 TEST_F(FrameTest, PaintFollowsASizeChange) {
     gl_.Resize(200, 100);
     PaintFrame(s_, 200, 100);
@@ -337,27 +331,10 @@ TEST_F(FrameTest, LineWidthsByDisplayMode) {
         glGetFloatv(GL_LINE_WIDTH, &w);
         EXPECT_EQ(w, c.width) << "case " << n++;
     }
-    EXPECT_EQ(SurfaceLineWidth(StereoMode::StereoInterlaced), 2.0f);
-    EXPECT_EQ(SurfaceLineWidth(StereoMode::NoStereo), 1.0f);
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
 
-TEST_F(FrameTest, CentredBoxRestoresTheMatrix) {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glRotatef(30, 1, 2, 3);
-    glTranslatef(5, -7, 2);
-    GLfloat before[16], after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    DrawCentredBox(0.3, 1000.0, -2.5);
-    DrawCube(0.3);
-    DrawBox(0, 1, 1);  // degenerate: nothing fails
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
+TEST_F(FrameTest, BoxesCoverTheirExtentAndRestoreTheMatrix) {
     // An unlit box from (0, 0, 0) to (3, 3, 1), seen from the front, covers
     // pixels 50..75 on both axes; its front face has normal +z.
     glDisable(GL_LIGHTING);
@@ -371,6 +348,17 @@ TEST_F(FrameTest, BoxFacesCoverTheirExtent) {
     GLfloat n[4];
     glGetFloatv(GL_CURRENT_NORMAL, n);
     EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current
+
+    glRotatef(30, 1, 2, 3);
+    glTranslatef(5, -7, 2);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    DrawCentredBox(0.3, 1000.0, -2.5);
+    DrawCube(0.3);
+    DrawBox(0, 1, 1);  // degenerate: nothing fails
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {

@@ -115,31 +115,28 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
     OsMesaContext gl(200, 100);
     SceneState s;
     s.program.DisplayMode = StereoMode::NoStereo;
-    ResizeFrame(s, 200, 100);
-    EXPECT_FLOAT_EQ(s.view.AspectX, 2.0f);
-    EXPECT_FLOAT_EQ(s.view.AspectY, 1.0f);
-    GLint vp[4];
-    glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_EQ(vp[2], 200);
-    EXPECT_EQ(vp[3], 100);
+    // The smaller side spans 12 units; a minimised window is 1 x 1 (no
+    // division by zero).
+    const struct {
+        int w, h, vw, vh;
+        float ax, ay;
+    } cases[] = {{200, 100, 200, 100, 2, 1}, {100, 300, 100, 300, 1, 3}, {80, 80, 80, 80, 1, 1},
+                 {0, 50, 1, 1, 1, 1}};
+    for (const auto& c : cases) {
+        ResizeFrame(s, c.w, c.h);
+        GLint vp[4];
+        glGetIntegerv(GL_VIEWPORT, vp);
+        EXPECT_EQ(vp[2], c.vw) << c.w << "x" << c.h;
+        EXPECT_EQ(vp[3], c.vh) << c.w << "x" << c.h;
+        EXPECT_EQ(s.view.AspectX, c.ax) << c.w << "x" << c.h;
+        EXPECT_EQ(s.view.AspectY, c.ay) << c.w << "x" << c.h;
+    }
     // The wider window shows 24 x 12 units at the zero-parallax plane.
+    ResizeFrame(s, 200, 100);
     Kamera(s, Eye::CentralEye);
     const auto corner = Project(Projection(), 12, 6, 0);
     EXPECT_NEAR(corner[0], 1.0, 1e-5);
     EXPECT_NEAR(corner[1], 1.0, 1e-5);
-
-    ResizeFrame(s, 100, 300);
-    EXPECT_FLOAT_EQ(s.view.AspectX, 1.0f);
-    EXPECT_FLOAT_EQ(s.view.AspectY, 3.0f);
-    ResizeFrame(s, 80, 80);
-    EXPECT_EQ(s.view.AspectX, 1.0f);
-    EXPECT_EQ(s.view.AspectY, 1.0f);
-    ResizeFrame(s, 0, 50);  // minimised: 1 x 1, no division by zero
-    glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_EQ(vp[2], 1);
-    EXPECT_EQ(vp[3], 1);
-    EXPECT_EQ(s.view.AspectX, 1.0f);
-    EXPECT_EQ(s.view.AspectY, 1.0f);
 }
 
 TEST(StereoTest, InterlaceLineCount) {
