@@ -147,8 +147,17 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
 }
 
 TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
+    // 40 000 small triangles far to the side, then the blob: its triangles
+    // carry names above 32 767.
+    auto& tri = s_.surfaces.Triangles[2];
+    for (int i = 0; i < 40000; ++i)
+        tri.push_back({{{-5.9f, -5.9f, 0}, {-5.8f, -5.9f, 0}, {-5.9f, -5.8f, 0}}});
     AddBox(2, {0, -1, -1}, {2, 1, 1});
     OnlyVisible(2);
+    glEnable(GL_DEPTH_TEST);
+    GLint proj_depth = 0, mv_depth = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &proj_depth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &mv_depth);
     // Over the lower-right half of the front face: triangle (x0,y0),(x1,y0),(x1,y1).
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
     EXPECT_TRUE(dialogs_.messages.empty());
@@ -161,7 +170,23 @@ TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
     EXPECT_NEAR(s_.peaks.PickedPoint[1], (-1 + 1 + 1) / 3.0f, 1e-5);
     // Beside the blob: no crossing, nothing picked, no message.
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(-3), MouseY(3)));
+    EXPECT_FALSE(PickOnSection(s_, MouseX(5), MouseY(5), -1, 1, -1, 1, 0));
     EXPECT_TRUE(dialogs_.messages.empty());
+
+    // The picks leave the matrices and the render mode as they were, and the
+    // depth test off.
+    GLint v = 0;
+    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &v);
+    EXPECT_EQ(v, proj_depth);
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &v);
+    EXPECT_EQ(v, mv_depth);
+    glGetIntegerv(GL_RENDER_MODE, &v);
+    EXPECT_EQ(v, GL_RENDER);
+    glGetIntegerv(GL_MATRIX_MODE, &v);
+    EXPECT_EQ(v, GL_MODELVIEW);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(PickingTest, SurfaceThroughTwoBlobsInLinePicksNothing) {
@@ -205,19 +230,6 @@ TEST_F(PickingTest, SurfaceNeedsExactlyOneVisibleLayer) {
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, mx, my));
 }
 
-TEST_F(PickingTest, LayersBeyondSixteenBitNamesArePicked) {
-    // 40 000 small triangles far to the side, then the blob: its triangles
-    // carry names above 32 767.
-    auto& tri = s_.surfaces.Triangles[1];
-    for (int i = 0; i < 40000; ++i)
-        tri.push_back({{{-5.9f, -5.9f, 0}, {-5.8f, -5.9f, 0}, {-5.9f, -5.8f, 0}}});
-    AddBox(1, {0, -1, -1}, {2, 1, 1});
-    OnlyVisible(1);
-    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], 4 / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.peaks.PickedPoint[2], 0.0f, 1e-6);
-}
-
 // The selection pass with every triangle of the layer sent, as reference for
 // the picker, which leaves out triangles that cannot reach the pick region.
 std::vector<std::uint32_t> AllTriangleHits(const SceneState& s, float X, float Y, int layer) {
@@ -256,29 +268,6 @@ TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
             if (!all.empty()) ++hit;
         }
     EXPECT_GT(hit, compared / 4) << "the shell fills much of the window";
-}
-
-TEST_F(PickingTest, PickLeavesMatricesAndRenderModeAsTheyWereAndDepthTestOff) {
-    AddBox(1, {0, -1, -1}, {2, 1, 1});
-    OnlyVisible(1);
-    glEnable(GL_DEPTH_TEST);
-    GLint proj_depth = 0, mv_depth = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &proj_depth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &mv_depth);
-    ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
-    EXPECT_FALSE(PickOnSection(s_, MouseX(5), MouseY(5), -1, 1, -1, 1, 0));
-    GLint v = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &v);
-    EXPECT_EQ(v, proj_depth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &v);
-    EXPECT_EQ(v, mv_depth);
-    glGetIntegerv(GL_RENDER_MODE, &v);
-    EXPECT_EQ(v, GL_RENDER);
-    glGetIntegerv(GL_MATRIX_MODE, &v);
-    EXPECT_EQ(v, GL_MODELVIEW);
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // Gaussian blobs of width 0.35 on a grid of step 0.16 (their surfaces at 0.7

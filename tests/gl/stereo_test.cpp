@@ -94,21 +94,17 @@ TEST(StereoTest, KameraSetsEachEyesProjection) {
     EXPECT_LT(rn[0], -0.01);
     EXPECT_GT(ln[0], 0.01);
     EXPECT_NEAR(rn[0], -ln[0], 1e-6);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-TEST(StereoTest, PickingEyeMultipliesOntoTheCurrentMatrix) {
-    OsMesaContext gl(64, 64);
-    SceneState s;
-    glMatrixMode(GL_PROJECTION);
+    // The picking eye multiplies onto the current matrix and selects none itself.
     glLoadIdentity();
     glScalef(2, 3, 1);
-    glMatrixMode(GL_MODELVIEW);  // the picking eye selects no matrix itself
+    glMatrixMode(GL_MODELVIEW);
     glMatrixMode(GL_PROJECTION);
     Kamera(s, Eye::CentralEyePicking);
     const Mat scale{2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     ExpectMatrixNear(Projection(),
                      Multiply(scale, FrustumThenTranslate(-2, 2, -2, 2, 7.5, 37.5, 0, 0, -22.5)));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(StereoTest, ResizeSetsAspectFactors) {

@@ -5,7 +5,7 @@
 # without a question, Save POVRAY file, About and Help kept when chosen again);
 # File > Open of an unreadable map (reported, the shown map stays) and of a
 # second map; "x" turns the view, "h" shows the closed control panel; About
-# and Help; "q" ends with status 0.
+# and Help; Escape ends with status 0.
 . "$(dirname "$0")/gui_lib.bash"
 gui_require_display
 
@@ -149,4 +149,4 @@ sleep 0.5
 gui_menu h h
 sleep 0.5
 [ "$(gui_find_window '^Help$' 5)" = "$help" ] || fail "Help > Help rebuilt the open window"
-gui_quit q
+gui_quit Escape

@@ -50,19 +50,13 @@ class HelpText : public ::testing::Test {
     fs::path dir_;
 };
 
-TEST_F(HelpText, EveryLineEndsWithCrLfAlsoTheLastOne) {
+TEST_F(HelpText, EveryLineEndsWithCrLfAlsoTheLastOneAndAMissingReadmeIsNamed) {
     WriteReadme("first\nsecond line\nthird");
     EXPECT_EQ(ReadHelpText(dir_.string()), "first\r\nsecond line\r\nthird\r\n");
     WriteReadme("dos\r\nfile\r\n\r\nend\r\n");
     EXPECT_EQ(ReadHelpText(dir_.string()), "dos\r\nfile\r\n\r\nend\r\n");
-}
-
-TEST_F(HelpText, EmptyReadmeGivesEmptyText) {
     WriteReadme("");
     EXPECT_EQ(ReadHelpText(dir_.string()), "");
-}
-
-TEST_F(HelpText, MissingReadmeIsNamedInTheText) {
     const std::string text = ReadHelpText((dir_ / "nowhere").string());
     EXPECT_NE(text.find("readme.txt"), std::string::npos) << text;
     EXPECT_NE(text.find("nowhere"), std::string::npos) << text;

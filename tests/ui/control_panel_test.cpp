@@ -2,6 +2,7 @@
 // boxes and the Z layer bounds, without any widget.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -76,17 +77,12 @@ TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
 }
 
 TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {
-    EXPECT_EQ(LeadingNumber("1.25"), 1.25);
-    EXPECT_EQ(LeadingNumber("  -0.5abc"), -0.5);
-    EXPECT_EQ(LeadingNumber(".75"), 0.75);
-    EXPECT_EQ(LeadingNumber("+3"), 3.0);
-    EXPECT_EQ(LeadingNumber("2.5e2 e/A^3"), 250.0);
-    EXPECT_EQ(LeadingNumber("7e"), 7.0);
-    EXPECT_EQ(LeadingNumber("12,5"), 12.0) << "only '.' separates decimals";
-    EXPECT_EQ(LeadingNumber("abc"), 0.0);
-    EXPECT_EQ(LeadingNumber(""), 0.0);
-    EXPECT_EQ(LeadingNumber("-"), 0.0);
-    EXPECT_EQ(LeadingNumber("."), 0.0);
+    // Only '.' separates decimals; no number at all reads as 0.
+    const std::pair<const char*, double> cases[] = {
+        {"1.25", 1.25}, {"  -0.5abc", -0.5}, {".75", 0.75}, {"+3", 3.0}, {"2.5e2 e/A^3", 250.0},
+        {"7e", 7.0},    {"12,5", 12.0},      {"abc", 0.0},  {"", 0.0},   {"-", 0.0},
+        {".", 0.0}};
+    for (auto [text, want] : cases) EXPECT_EQ(LeadingNumber(text), want) << text;
 }
 
 TEST(ControlPanelText, ReadPanelControlsClampsTypedLimitsAndTheZLayer) {
@@ -127,14 +123,10 @@ TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
 }
 
 TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
-    EXPECT_EQ(ContourLayerStep(1, -1, 15), 1);
-    EXPECT_EQ(ContourLayerStep(15, +1, 15), 15);
-    EXPECT_EQ(ContourLayerStep(7, -1, 15), 6);
-    EXPECT_EQ(ContourLayerStep(7, +1, 15), 8);
-    EXPECT_EQ(ContourLayerFromText("-4", 15), 1);
-    EXPECT_EQ(ContourLayerFromText("15", 15), 15);
-    EXPECT_EQ(ContourLayerFromText("16", 15), 15);
-    EXPECT_EQ(ContourLayerFromText("100000", 15), 15) << "no 16-bit overflow";
+    for (auto [from, step, want] : {std::array{1, -1, 1}, {15, +1, 15}, {7, -1, 6}, {7, +1, 8}})
+        EXPECT_EQ(ContourLayerStep(from, step, 15), want) << from << " " << step;
+    for (auto [text, want] : {std::pair{"-4", 1}, {"15", 15}, {"16", 15}, {"100000", 15}})
+        EXPECT_EQ(ContourLayerFromText(text, 15), want) << text << " (no 16-bit overflow)";
 }
 
 TEST(ControlPanelText, LabelsAndRoundTrippingLimitText) {

@@ -230,12 +230,6 @@ TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
     EXPECT_EQ(s_.layers.LayerLimit[2], 2.0f);
 }
 
-}  // namespace
-}  // namespace eld
-
-namespace eld {
-namespace {
-
 // The "+" and "-" keys of the main window write only the Z-layer box: a limit
 // typed but not yet applied must survive.
 TEST_F(PanelWidgets, ShowContourLayerKeepsUnappliedEdits) {
@@ -247,12 +241,6 @@ TEST_F(PanelWidgets, ShowContourLayerKeepsUnappliedEdits) {
     panel_.Destroy();
     panel_.ShowContourLayer();  // no window: nothing to write, no crash
 }
-
-}  // namespace
-}  // namespace eld
-
-namespace eld {
-namespace {
 
 // The density range boxes show the whole number, exponent included: the text
 // reads back as the same float and fits the box (measured in the box's font,

@@ -4,7 +4,8 @@
 # back; a wheel notch zooms as much as a Shift+drag over a tenth of the height,
 # "c" undoes it, and a middle-button drag moves the scene with the pointer.
 # The control panel opens beside the main window. Ctrl+arrow pans, Ctrl+S,
-# Ctrl+O and Ctrl+Q are the menu's.
+# Ctrl+O and Ctrl+Q are the menu's. Then a peak picked in 2D and saved, and
+# Ctrl+Q with the peak pending asks for the file again.
 . "$(dirname "$0")/gui_lib.bash"
 gui_require_display
 
@@ -86,7 +87,7 @@ near "$(get "$m" even_x)" "$(python3 -c "import sys; print(float(sys.argv[1]) + 
 
 # Keys with Ctrl: an arrow still pans (0.3 units: 0.3 * 494 / 12 pixels in the
 # zero-parallax plane, 22.5/20 times that at the blob), Ctrl+S and Ctrl+O are
-# the menu's Save peak list and Open ELD map, Ctrl+Q quits.
+# the menu's Save peak list and Open ELD map.
 x1=$(get "$m" even_x)
 gui_key "$win" ctrl+Right
 sleep 0.5
@@ -106,4 +107,69 @@ measure
 near "$(get "$m" even_x)" "$x0" 1.5 || fail "Ctrl+O did not open the map afresh: $m"
 rows_differ && fail "File > Open leaves the plain picture: $m"
 
-gui_quit ctrl+q
+
+# Picking a peak end to end: 2D picking chosen in the control panel, a right
+# click in the contour section, Yes to the question, the peak list saved and
+# checked line by line. The blob's grid: 20 points from -2.85 in steps of 0.3
+# on every axis, the third axis shifted by 2.5; identity cell matrix and no
+# cell shift, so the file holds scene coordinates.
+panel=$(gui_find_window '^Control Panel$' 10)
+[ -n "$panel" ] || fail "no control panel after File > Open"
+# Away from the main window, so clicks land on the panel.
+xdotool windowmove --sync "$panel" 700 40
+xdotool windowactivate --sync "$panel" 2>/dev/null
+sleep 0.3
+# Option4, "2D", inside the "Picking" frame.
+xdotool mousemove --window "$panel" 96 289
+sleep 0.1
+xdotool click 1
+sleep 0.3
+
+# A right click at the middle of the view: the section spans -2.85..2.85 in x
+# and y, so the middle lies in it.
+xdotool windowactivate --sync "$win" 2>/dev/null
+xdotool mousemove --window "$win" 282 270
+sleep 0.2
+xdotool click 3
+gui_box "Add this peak to pek list?"  # Return: the second button, Yes
+
+# File > Save peak list: the dialog starts with newatoms.dat in the working folder.
+gui_menu f s
+gui_save "$tmp/newatoms.dat"
+
+# One CRLF line; x and y the centre of the 0.057-wide subdivision under the
+# mouse (within two subdivisions of the middle), z the height of a grid section.
+python3 - "$tmp/newatoms.dat" <<'PY' || fail "peak file: $(cat -A "$tmp/newatoms.dat")"
+import re, sys
+data = open(sys.argv[1], "rb").read().decode("ascii")
+assert data.endswith("\r\n") and data.count("\n") == 1, "one CRLF line"
+num = r"([ -])(\d*\.?\d+) "
+m = re.fullmatch(r"ATOM Q  1   X=" + num + r" Y=" + num + r" Z=" + num + "\r\n", data)
+assert m, "line layout"
+x, y, z = (float(m.group(2 * k + 2)) * (-1 if m.group(2 * k + 1) == "-" else 1) for k in range(3))
+step = 5.7 / 100
+for v in (x, y):
+    assert abs(v) < 2 * step, v
+    k = (v + 2.85) / step - 0.5  # a subdivision centre, cut to six decimals
+    assert abs(k - round(k)) < 1e-3, v
+layer = (z - (2.5 - 2.85)) / 0.3 + 1
+assert abs(layer - round(layer)) < 1e-4 and 1 <= round(layer) <= 20, z
+print("peak line:", data.strip())
+PY
+cp "$tmp/newatoms.dat" "$tmp/first.dat"
+rm "$tmp/newatoms.dat"
+
+# Ctrl+Q with the peak still pending: the program asks for the file first
+# and writes the same bytes.
+for _ in 1 2 3; do
+  gui_key "$win" ctrl+q
+  [ -n "$(gui_find_window '^Choose File$' 5)" ] && break
+done
+kill -0 "$pid" 2>/dev/null || fail "the program ended before the peak was saved"
+gui_save "$tmp/newatoms.dat"
+gui_wait_exit "$pid" 20
+st=$GUI_STATUS
+pid=""
+[ "$st" = 0 ] || fail "exit status after saving at the end: $st"
+cmp -s "$tmp/first.dat" "$tmp/newatoms.dat" || fail "the second save differs from the first"
+echo "PASS"
