@@ -14,6 +14,7 @@
 #include "gl/primitives.h"
 #include "render/scene.h"
 #include "surface/marching_cubes.h"
+#include "tests/core/surface_reference.h"
 
 namespace eld {
 namespace {
@@ -123,10 +124,7 @@ TEST_F(FrameTest, SpiderGridDrawsSpokesFromTheCentroid) {
 
 TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
     s_.switches.ShowContourMap = kTrue;
-    s_.map.MapGrid.GridPoints[0] = s_.map.MapGrid.GridPoints[1] = s_.map.MapGrid.GridPoints[2] = 5;
-    s_.map.MapGrid.GridOrigin[0] = s_.map.MapGrid.GridOrigin[1] = -3.06f;
-    s_.map.MapGrid.GridOrigin[2] = 0;
-    s_.map.MapGrid.GridStep[0] = s_.map.MapGrid.GridStep[1] = s_.map.MapGrid.GridStep[2] = 1.53f;
+    testing::SetGrid(s_, 5, 5, 5, {-3.06f, -3.06f, 0}, {1.53f, 1.53f, 1.53f});
     s_.surfaces.ContourLayer = 1;
     // A segment of limit 2 along row 50; limits are drawn whatever the layer switches say.
     s_.surfaces.ContourSegments[2].push_back(ContourSegment{{{-2, 0.06f, 0}, {2, 0.06f, 0}}});
@@ -207,12 +205,7 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
 
 TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
     s_.program.DataFolder = ELD_BIN_DIR;
-    s_.map.MapGrid.GridPoints[0] = s_.map.MapGrid.GridPoints[1] = s_.map.MapGrid.GridPoints[2] = 5;
-    for (int a = 0; a < 3; ++a) {
-        s_.map.MapGrid.GridOrigin[a] = -4;
-        s_.map.MapGrid.GridStep[a] = 2;
-    }
-    s_.map.DensityGrid.Create(5, 5, 5);
+    testing::SetGrid(s_, 5, 5, 5, {-4, -4, -4}, {2, 2, 2});
     s_.map.DensityGrid.at(3, 3, 3) = 1;  // one blob around the origin
     s_.layers.LayerLimit[1] = 0.5f;
     s_.layers.LayerVisible[1] = kTrue;

@@ -11,6 +11,7 @@
 #include "render/frame.h"
 #include "surface/marching_cubes.h"
 #include "gl/osmesa_context.h"
+#include "tests/core/surface_reference.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace eld {
@@ -121,15 +122,7 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
 }
 
 TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
-    s_.map.MapGrid.GridPoints[0] = 11;
-    s_.map.MapGrid.GridPoints[1] = 21;
-    s_.map.MapGrid.GridPoints[2] = 5;
-    s_.map.MapGrid.GridOrigin[0] = -1;
-    s_.map.MapGrid.GridOrigin[1] = 2;
-    s_.map.MapGrid.GridOrigin[2] = -3;
-    s_.map.MapGrid.GridStep[0] = 0.5f;
-    s_.map.MapGrid.GridStep[1] = 0.25f;
-    s_.map.MapGrid.GridStep[2] = 1.5f;
+    testing::SetGrid(s_, 11, 21, 5, {-1, 2, -3}, {0.5f, 0.25f, 1.5f});
     s_.surfaces.ContourLayer = 3;
     const SectionRectangle r = SectionPickRectangle(s_);
     EXPECT_EQ(r.x_low, -1.0f);
@@ -275,12 +268,8 @@ TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
 void FillBlobMap(SceneState& s, const std::vector<Vec3>& centres, float limit) {
     const int n = 40;
     const double step = 0.16, origin = -3.1;
-    s.map.DensityGrid.Create(n, n, n);
-    for (int a = 0; a < 3; ++a) {
-        s.map.MapGrid.GridPoints[a] = n;
-        s.map.MapGrid.GridOrigin[a] = float(origin);
-        s.map.MapGrid.GridStep[a] = float(step);
-    }
+    const float o = float(origin), d = float(step);
+    testing::SetGrid(s, n, n, n, {o, o, o}, {d, d, d});
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
             for (int k = 1; k <= n; ++k) {

@@ -7,32 +7,19 @@ Prints one line of key=value pairs:
   even_x, odd_x      mean x of the layer-coloured pixels on even and odd rows
 Standard library only.
 """
+import re
 import sys
 
 LAYER = {"green": (25, 178, 25), "blue": (25, 25, 178), "red": (178, 25, 25)}
 
 
 def read_ppm(data):
-    # P6 header: magic, width, height, maxval, each separated by whitespace.
-    if not data.startswith(b"P6"):
+    # P6 header from ImageMagick: magic, width, height, maxval, one whitespace.
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+\d+\s", data)
+    if not m:
         sys.exit("analyse_shot: no PPM picture on stdin")
-    fields, pos = [], 0
-    while len(fields) < 4:
-        if pos >= len(data):
-            sys.exit("analyse_shot: truncated PPM header")
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos)
-            continue
-        end = pos
-        while end < len(data) and not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    w, h = int(fields[1]), int(fields[2])
-    return w, h, data[pos:pos + w * h * 3]
+    w, h = int(m.group(1)), int(m.group(2))
+    return w, h, data[m.end():m.end() + w * h * 3]
 
 
 def main():

@@ -19,30 +19,17 @@ import math, sys
 path, zc = sys.argv[1], float(sys.argv[2])
 n, step = 20, 0.3
 half = (n - 1) * step / 2
-origin = (-half, -half, zc - half)
-sig = (0.8, 1.3, 0.8)
-out = ["blob test map", "written by the GUI test"]
-out.append("1 0 0 0 1 0 0 0 1 0 0 0  cell matrix, shift")
-out.append("1 1 1 90 90 90  cell")
-for a in range(3):
-    out.append("%g %g 0 0  axis %d" % (origin[a], step, a + 1))
+o = (-half, -half, zc - half)
+at = lambda i, a: o[a] + (i - 1) * step  # grid point i along axis a
+out = ["blob test map", "written by the GUI test", "1 0 0 0 1 0 0 0 1 0 0 0  cell matrix, shift",
+       "1 1 1 90 90 90  cell"] + ["%g %g 0 0  axis %d" % (o[a], step, a + 1) for a in range(3)]
 out.append("%d %d %d" % (n, n, n))
 for i3 in range(1, n + 1):
-    out.append(" section %d" % i3)
-    out.append("%d" % i3)
-    vals = []
-    z = origin[2] + (i3 - 1) * step - zc
-    for i1 in range(1, n + 1):
-        x = origin[0] + (i1 - 1) * step
-        for i2 in range(1, n + 1):
-            y = origin[1] + (i2 - 1) * step
-            r2 = (x / sig[0]) ** 2 + (y / sig[1]) ** 2 + (z / sig[2]) ** 2
-            vals.append("%.5f" % (10.0 * math.exp(-r2 / 2)))
-    for k in range(0, len(vals), 10):
-        out.append(" ".join(vals[k:k + 10]))
-out.append(" atoms")
-out.append("0 14")
-open(path, "w").write("\n".join(out) + "\n")
+    vals = ["%.5f" % (10.0 * math.exp(-((at(i1, 0) / 0.8) ** 2 + (at(i2, 1) / 1.3) ** 2
+                                        + ((at(i3, 2) - zc) / 0.8) ** 2) / 2))
+            for i1 in range(1, n + 1) for i2 in range(1, n + 1)]
+    out += [" section %d" % i3, "%d" % i3] + [" ".join(vals[k:k + 10]) for k in range(0, len(vals), 10)]
+open(path, "w").write("\n".join(out + [" atoms", "0 14"]) + "\n")
 PY
 }
 
