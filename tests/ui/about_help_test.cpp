@@ -1,10 +1,10 @@
 // What the about and help windows show, apart from the windows.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "tests/core/temp_folder.h"
 #include "ui/about_window.h"
 #include "ui/help_window.h"
 
@@ -39,15 +39,9 @@ TEST(AboutWindow, DriverStrings) {
 
 class HelpText : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("eld_help_test_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    void WriteReadme(const std::string& bytes) {
-        std::ofstream(dir_ / "readme.txt", std::ios::binary) << bytes;
-    }
-    fs::path dir_;
+    void WriteReadme(const std::string& bytes) { tmp_.Put("readme.txt", bytes); }
+    testing::TempDir tmp_;
+    const fs::path dir_ = tmp_.path;
 };
 
 TEST_F(HelpText, EveryLineEndsWithCrLfAlsoTheLastOneAndAMissingReadmeIsNamed) {

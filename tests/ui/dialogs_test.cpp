@@ -10,11 +10,9 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -23,6 +21,7 @@
 #include "app/app.h"
 #include "mapdata/command_line.h"
 #include "mapdata/peak_list.h"
+#include "tests/core/temp_folder.h"
 #include "ui/fltk_dialogs.h"
 
 namespace eld {
@@ -108,9 +107,9 @@ TEST(FileDialogs, EveryFilterShowsItsNameOnceAndListsItsFiles) {
     }
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the chooser";
 
-    const fs::path dir = fs::temp_directory_path() / ("eld_filter_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    for (const std::string& name : all) std::ofstream(dir / name) << "x";
+    const testing::TempDir tmp;
+    const fs::path dir = tmp.path;
+    for (const std::string& name : all) tmp.Put(name, "x");
     for (const Case& c : cases) {
         ChooserProbe probe(ToFltkFilter(c.filter));
         ASSERT_EQ(probe.Count(), static_cast<int>(c.entries.size())) << c.filter;
@@ -122,7 +121,6 @@ TEST(FileDialogs, EveryFilterShowsItsNameOnceAndListsItsFiles) {
             EXPECT_EQ(probe.Listed(i, dir), c.entries[i].listed) << c.entries[i].name;
         }
     }
-    fs::remove_all(dir);
 }
 
 // What a modal box showed: its visible buttons and its icon.

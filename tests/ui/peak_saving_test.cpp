@@ -5,12 +5,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "tests/core/temp_folder.h"
 #include "tests/support/peak_scene.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -19,26 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream o;
-    o << in.rdbuf();
-    return o.str();
-}
-
 class TempDir : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("eld_peak_test_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
+    testing::TempDir tmp_;
+    const fs::path dir_ = tmp_.path;
 };
-
 using SavePeakListTest = TempDir;
 
 TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
@@ -53,7 +37,7 @@ TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
     EXPECT_EQ(d.default_names[0], "newatoms.dat");
     EXPECT_EQ(d.filters[0], "Peak data file (*.dat)|*.dat|All files (*.*)|*.*");
     EXPECT_TRUE(d.messages.empty());
-    EXPECT_EQ(ReadAll(file),
+    EXPECT_EQ(testing::ReadFile(file),
               "ATOM Q  1   X= .25  Y= .5  Z=-.125 \r\n"
               "ATOM Q  2   X= 1  Y= 2  Z= 3 \r\n");
     EXPECT_EQ(s.peaks.PeakCount, 2) << "saving does not clear the list";
@@ -68,27 +52,21 @@ TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtO
     d.file_answers = {a.string(), b.string(), a.string()};
     ASSERT_TRUE(SavePeakList(s, d));
     ASSERT_TRUE(SavePeakList(s, d));
-    EXPECT_EQ(ReadAll(a), ReadAll(b));
+    EXPECT_EQ(testing::ReadFile(a), testing::ReadFile(b));
     // Clear Peaks forgets the rows without erasing them; one new pick.
     s.peaks.PeakCount = 0;
     AddPeak(s, 4.0f, 5.0f, 6.0f);
     ASSERT_TRUE(SavePeakList(s, d));
-    EXPECT_EQ(ReadAll(a), "ATOM Q  1   X= 4  Y= 5  Z= 6 \r\n") << "the old file is replaced";
+    EXPECT_EQ(testing::ReadFile(a), "ATOM Q  1   X= 4  Y= 5  Z= 6 \r\n") << "the old file is replaced";
 }
 
-TEST_F(SavePeakListTest, CancelledDialogWritesNothing) {
+TEST_F(SavePeakListTest, CancelWritesNothingAndAFileInAMissingFolderIsNamed) {
     SceneState s = IdentityCell();
     AddPeak(s, 1.0f, 1.0f, 1.0f);
     ScriptedDialogs d;  // no answer queued: cancel
     EXPECT_FALSE(SavePeakList(s, d));
     EXPECT_TRUE(d.messages.empty());
     EXPECT_TRUE(fs::is_empty(dir_));
-}
-
-TEST_F(SavePeakListTest, FileInAMissingFolderIsReportedNamingTheFile) {
-    SceneState s = IdentityCell();
-    AddPeak(s, 1.0f, 1.0f, 1.0f);
-    ScriptedDialogs d;
     const std::string file = (dir_ / "no_such_folder" / "newatoms.dat").string();
     d.file_answers.push_back(file);
     EXPECT_FALSE(SavePeakList(s, d));
@@ -123,11 +101,8 @@ TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
     EXPECT_FALSE(written);
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].find("newatoms.dat"), std::string::npos) << d.messages[0];
-    EXPECT_EQ(ReadAll(file), old);
-    // No temporary file is left beside it.
-    int entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(testing::ReadFile(file), old);
+    EXPECT_EQ(tmp_.Count(), 1) << "no temporary file is left beside it";
 }
 
 TEST_F(TempDir, UnsavedPeaksAreKeptBesideTheMapOrInTheCurrentFolder) {
@@ -145,7 +120,7 @@ TEST_F(TempDir, UnsavedPeaksAreKeptBesideTheMapOrInTheCurrentFolder) {
     const std::string beside = (dir_ / "maps" / "blob.recovered-peaks.dat").string();
     EXPECT_EQ(RecoveredPeaksPath(s.map.MapFileName), beside);
     ASSERT_EQ(KeepUnsavedPeaks(u), beside);
-    EXPECT_EQ(ReadAll(beside), PeakLine(1, {1, 2, 3}) + "\r\n") << "only the unsaved peak";
+    EXPECT_EQ(testing::ReadFile(beside), PeakLine(1, {1, 2, 3}) + "\r\n") << "only the unsaved peak";
     EXPECT_EQ(KeepUnsavedPeaks(u), "") << "kept once";
 
     // A map folder that cannot take the file: the current folder.
@@ -158,7 +133,7 @@ TEST_F(TempDir, UnsavedPeaksAreKeptBesideTheMapOrInTheCurrentFolder) {
     const std::string kept = KeepUnsavedPeaks(u);
     fs::current_path(cwd);
     EXPECT_EQ(kept, "blob.recovered-peaks.dat");
-    EXPECT_EQ(ReadAll(dir_ / kept), PeakListText(s)) << "all three after ForgetPeaks";
+    EXPECT_EQ(testing::ReadFile(dir_ / kept), PeakListText(s)) << "all three after ForgetPeaks";
 }
 
 }  // namespace
