@@ -46,28 +46,22 @@ sleep 0.5
 # atom's copy inside the grid, in the central eye's projection of the view
 # along Z: the view turns scene (x, y, z) into (y, x, -z); the eye sits 22.5
 # in front of the plane z = 0, which shows +-6 units across the smaller side.
-python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$WIDTH" $((HEIGHT - 25)) >"$tmp/targets" <<'PY' ||
+/usr/bin/python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$WIDTH" $((HEIGHT - 25)) >"$tmp/targets" <<'PY' ||
 import itertools, json, sys
+import numpy as np
 info = json.load(open(sys.argv[1]))
 W, H = int(sys.argv[3]), int(sys.argv[4])
-M = info["cell_matrix"]
-o, st, n = info["origin"], info["step"], info["grid_points"]
-def solve(m, p):  # Cramer's rule
-    det = lambda a: (a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1])
-                     - a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0])
-                     + a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]))
-    d = det(m)
-    return [det([[p[r] if c == k else m[r][c] for c in range(3)] for r in range(3)]) / d
-            for k in range(3)]
+M = np.array(info["cell_matrix"])
+o, st, n = (np.array(info[k]) for k in ("origin", "step", "grid_points"))
 for line in open(sys.argv[2]):
     if line.startswith("#"):
         continue
     name, *xyz = line.split()
-    f = solve(M, [float(v) for v in xyz])
+    f = np.linalg.solve(M, np.array(xyz, dtype=float))
     for s in itertools.product((-1, 0, 1), repeat=3):
-        p = [sum(M[r][c] * (f[c] + s[c]) for c in range(3)) for r in range(3)]
+        p = M @ (f + s)
         # Two grid steps clear of the grid's faces: the whole blob is there.
-        if any(not (o[a] + 2 * st[a] < p[a] < o[a] + (n[a] - 3) * st[a]) for a in range(3)):
+        if not np.all((o + 2 * st < p) & (p < o + (n - 3) * st)):
             continue
         sx, sy, depth = p[1], p[0], -p[2]
         k = 22.5 / (22.5 - depth)
@@ -163,21 +157,18 @@ echo "${report#eldview: }"
 added=$(sed -n 's/^eldview: Find Peaks: \([0-9]*\) peaks\{0,1\} above .*, now \([0-9]*\) in all$/\1 \2/p' <<<"$report")
 [ "$added" = "3 3" ] || fail "Find Peaks: $report"
 save_peaks
-python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$tmp/newatoms.dat" <<'PY' || fail "found peaks"
-import json, re, sys
-M = json.load(open(sys.argv[1]))["cell_matrix"]
-def frac_dist(f, p):  # nearest lattice copy of fractional f to Cartesian p
-    best = 1e9
-    for s in [(a, b, c) for a in (-1, 0, 1) for b in (-1, 0, 1) for c in (-1, 0, 1)]:
-        q = [sum(M[r][k] * (f[k] + s[k]) for k in range(3)) for r in range(3)]
-        best = min(best, sum((q[a] - p[a]) ** 2 for a in range(3)) ** 0.5)
-    return best
-peaks = [[float(v) for v in re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", l)] for l in open(sys.argv[3])]
+/usr/bin/python3 - "$tmp/info.json" "$data/removed_atoms.txt" "$tmp/newatoms.dat" <<'PY' || fail "found peaks"
+import itertools, json, re, sys
+import numpy as np
+M = np.array(json.load(open(sys.argv[1]))["cell_matrix"])
+peaks = [np.array(re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", l), dtype=float) for l in open(sys.argv[3])]
 for line in open(sys.argv[2]):
     if line.startswith("#"):
         continue
     name, *p = line.split()
-    d = min(frac_dist(f, [float(v) for v in p]) for f in peaks)
+    # The nearest lattice copy of a peak (fractional) to the atom (Cartesian).
+    d = min(np.linalg.norm(M @ (f + s) - np.array(p, dtype=float))
+            for f in peaks for s in itertools.product((-1, 0, 1), repeat=3))
     print("%s: found peak %.3f A away" % (name, d))
     assert d < 0.3, name
 PY
