@@ -22,8 +22,7 @@ only_old_files() {  # the folder holds exactly the files named, nothing else
 # Inputs: a small map with two density blobs, and a Gaussian cube of 20^3 points.
 python3 "$src/tests/tools/small_blob_map.py" "$tmp/blob.fou" >/dev/null
 {
-  printf 'no lost files\ndensity\n    1 0.0 0.0 0.0\n'
-  for a in 1 2 3; do printf '   20 %s\n' "$( [ $a = 1 ] && echo '0.3 0 0'; [ $a = 2 ] && echo '0 0.3 0'; [ $a = 3 ] && echo '0 0 0.3')"; done
+  printf 'no lost files\ndensity\n    1 0.0 0.0 0.0\n   20 0.3 0 0\n   20 0 0.3 0\n   20 0 0 0.3\n'
   printf '    6 6.0 3.0 3.0 3.0\n'
   awk 'BEGIN { for (i = 0; i < 8000; i++) printf "%13.5E%s", (i % 97) / 97.0, (i % 6 == 5) ? "\n" : " "; print "" }'
 } > "$tmp/in.cube"
@@ -76,16 +75,9 @@ for line in "${writers[@]}"; do
 
   # A read-only folder (a read-only tmpfs for root, whom permissions do not stop).
   dir="$tmp/ro-$ext"
-  ro_ready=0
-  if [ $is_root -eq 1 ]; then
-    if mount_tmpfs "$dir" 1m; then
-      printf 'old contents\n' > "$dir/$name"
-      mount -o remount,ro "$dir" 2>/dev/null && ro_ready=1
-    fi
-  else
-    mkdir -p "$dir" && printf 'old contents\n' > "$dir/$name" && chmod a-w "$dir" && ro_ready=1
-  fi
-  if [ $ro_ready -eq 1 ]; then
+  if { [ $is_root -eq 1 ] && mount_tmpfs "$dir" 1m && printf 'old contents\n' > "$dir/$name" &&
+    mount -o remount,ro "$dir" 2>/dev/null; } || { [ $is_root -eq 0 ] && mkdir -p "$dir" &&
+    printf 'old contents\n' > "$dir/$name" && chmod a-w "$dir"; }; then
     run_writer "$line" "$dir/$name"
     refused "$tag: read-only folder" "$dir" "$name"
   else
