@@ -118,21 +118,18 @@ TEST_F(PanelWidgets, TogglesAndOptionsChangeTheStateWithoutRedrawing) {
     EXPECT_EQ(s_.SceneListValid, 1);
 }
 
-TEST_F(PanelWidgets, SliderSetsTheLimitAndItsText) {
-    auto* bar = C<Fl_Scrollbar>("HScroll1");
-    bar->value(16384);
-    bar->do_callback();
-    const float expected = static_cast<float>(16384.0 / 32767.0 * 4.0 - 1.0);
-    EXPECT_EQ(s_.layers.LayerLimit[1], expected);
-    EXPECT_EQ(Text("Limit1"), FloatText(expected));
-    EXPECT_TRUE(host_.calls.empty());
-}
-
-TEST_F(PanelWidgets, SigmaBesideEachLimitFollowsSliderTypingAndApply) {
+TEST_F(PanelWidgets, SlidersSetLimitsAndTheSigmaBesideFollowsSliderTypingAndApply) {
     s_.map.MapGrid.DensityMean = 0.2;
     s_.map.MapGrid.DensityRms = 0.5;
     panel_.Load();
     EXPECT_STREQ(C("Sigma3")->label(), "1.6 \u03c3");  // limit 1.0
+    auto* first = C<Fl_Scrollbar>("HScroll1");
+    first->value(16384);
+    first->do_callback();
+    const float expected = static_cast<float>(16384.0 / 32767.0 * 4.0 - 1.0);
+    EXPECT_EQ(s_.layers.LayerLimit[1], expected);
+    EXPECT_EQ(Text("Limit1"), FloatText(expected));
+    EXPECT_TRUE(host_.calls.empty()) << "a slider does not redraw";
     auto* bar = C<Fl_Scrollbar>("HScroll3");
     bar->value(kSliderMax);  // DensityMax 3
     bar->do_callback();
@@ -158,7 +155,7 @@ TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
     EXPECT_TRUE(host_.calls.empty()) << "no redraw";
 }
 
-TEST_F(PanelWidgets, ZButtonsStepWithinOneToNz) {
+TEST_F(PanelWidgets, ZButtonsStepWithinOneToNzAndAxisButtonsActAtOnce) {
     for (int i = 0; i < 20; ++i) C("Command3")->do_callback();
     EXPECT_EQ(s_.surfaces.ContourLayer, 12);
     EXPECT_EQ(Text("Text6"), "12");
@@ -166,9 +163,7 @@ TEST_F(PanelWidgets, ZButtonsStepWithinOneToNz) {
     EXPECT_EQ(s_.surfaces.ContourLayer, 1);
     EXPECT_EQ(Text("Text6"), "1");
     EXPECT_TRUE(host_.calls.empty());
-}
-
-TEST_F(PanelWidgets, AxisButtonsActAtOnce) {
+    // The axis buttons act at once.
     C("ForceAxisX")->do_callback();
     C("ForceAxesY")->do_callback();
     C("ForceAxisZ")->do_callback();
