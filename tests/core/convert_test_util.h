@@ -14,7 +14,7 @@
 
 #include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
-#include "tests/core/temp_folder.h"
+#include "tests/core/test_util.h"
 
 namespace eld::testing {
 
@@ -37,16 +37,6 @@ inline std::array<double, 3> AtomInScene(const MapForWriting& m, int n) {
         for (int j = 0; j < 3; ++j)
             q[i] += double(m.CellMatrix[i][j]) * (m.AtomFractional[n][j] - m.CellShift[j]);
     return q;
-}
-
-// The message of the EldError f throws, or "accepted".
-inline std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EldError& e) {
-        return e.what();
-    }
-    return "accepted";
 }
 
 // A CCP4 map; the value of a point is given by its indices along a, b, c

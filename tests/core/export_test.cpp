@@ -20,24 +20,16 @@
 #include "mapdata/data_files.h"
 #include "mapdata/eld_error.h"
 #include "surface/layer_properties.h"
-#include "tests/core/temp_folder.h"
+#include "tests/core/test_util.h"
 
 namespace eld {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
+using testing::ExpectError;
 using testing::ReadFile;
 using testing::TempDir;
-
-// The message of the EldError f throws, or "accepted".
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EldError& e) {
-        return e.what();
-    }
-    return "accepted";
-}
 
 TEST(AtomicFile, NewAndReplacedFilesKeepThePermissionsAndLeaveNoTemporary) {
     TempDir dir;
@@ -109,25 +101,14 @@ TEST(AtomicFile, FailuresNameTheFileAndKeepTheOldOne) {
     struct rlimit small = old_limit;
     small.rlim_cur = 100000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    ErrorKind kind = ErrorKind::Fatal;
-    std::string what = ErrorOf([&] {
-        try {
-            AtomicWrite(p, std::string(300000, 'p'));
-        } catch (const EldError& e) {
-            kind = e.kind();
-            throw;
-        }
-    });
+    ExpectError([&] { AtomicWrite(p, std::string(300000, 'p')); }, ErrorKind::Recoverable, {p});
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_handler);
-    EXPECT_NE(what.find(p), std::string::npos) << what;
-    EXPECT_EQ(kind, ErrorKind::Recoverable);
     EXPECT_EQ(ReadFile(p), "old picture");
     EXPECT_EQ(dir.Count(), 1);
 
     const std::string missing = dir / "no_such_folder/x.pov";
-    what = ErrorOf([&] { AtomicWrite(missing, "x"); });
-    EXPECT_NE(what.find(missing), std::string::npos) << what;
+    ExpectError([&] { AtomicWrite(missing, "x"); }, ErrorKind::Recoverable, {missing});
     EXPECT_NE(ErrorOf([&] { AtomicWrite(dir.path.string(), "x"); }), "accepted");
     EXPECT_TRUE(fs::is_directory(dir.path));
     // A device cannot be replaced by a rename: it is written directly.

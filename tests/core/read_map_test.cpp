@@ -12,7 +12,7 @@
 
 #include "mapdata/eld_error.h"
 #include "tests/core/read_map_fixtures.h"
-#include "tests/core/temp_folder.h"
+#include "tests/core/test_util.h"
 
 namespace eld {
 namespace {
@@ -32,14 +32,10 @@ std::string Grd(const TestMap& m) {
 std::string ErrorOf(Reader reader, std::string_view bytes, ErrorKind kind,
                     const std::string& name = "m.mt1") {
     SceneState s;
-    try {
-        reader(s, bytes, name);
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), kind) << e.what();
-        return e.what();
-    }
-    ADD_FAILURE() << "read without error";
-    return "";
+    const testing::Caught c = testing::Catch([&] { reader(s, bytes, name); });
+    EXPECT_TRUE(c.thrown);
+    EXPECT_EQ(c.kind, kind) << c.what;
+    return c.what;
 }
 
 // Byte offset of the value (i1, i2, i3) in a map built by testmaps::Mt1.
@@ -428,13 +424,8 @@ TEST(ReadMapFile, ChoosesTheReaderAndKeepsTheOldMapOnFailure) {
     EXPECT_EQ(s.map.BondCount, 0);  // bonds of the old atoms are gone
     EXPECT_TRUE(s.map.BondList.empty());
 
-    try {
-        ReadMapFile(s, dir / "missing.mt1");
-        ADD_FAILURE();
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
-        EXPECT_NE(std::string(e.what()).find("missing.mt1"), std::string::npos) << e.what();
-    }
+    testing::ExpectError([&] { ReadMapFile(s, dir / "missing.mt1"); }, ErrorKind::Recoverable,
+                         {"missing.mt1"});
     EXPECT_THROW(ReadMapFile(s, dir.Put("x.Mt1", testmaps::Mt1(m))), EldError);
     EXPECT_THROW(ReadMapFile(s, dir.path.string() + "/"), EldError);
 

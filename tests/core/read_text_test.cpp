@@ -35,14 +35,10 @@ namespace {
 using testing::ErrorOf;
 
 std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
-        return e.what();
-    }
-    ADD_FAILURE() << "no error";
-    return "";
+    const testing::Caught c = testing::Catch(f);
+    EXPECT_TRUE(c.thrown);
+    EXPECT_EQ(c.kind, ErrorKind::Recoverable) << c.what;
+    return c.what;
 }
 
 // Reads the text with a script of reads: 'n' ReadNumber, 'l' ReadLine, 'w'

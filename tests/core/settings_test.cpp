@@ -15,7 +15,7 @@
 #include "mapdata/number_field.h"
 #include "mapdata/presets.h"
 #include "surface/layer_properties.h"
-#include "tests/core/temp_folder.h"
+#include "tests/core/test_util.h"
 
 namespace eld {
 namespace {
@@ -88,13 +88,9 @@ TEST(Atoms, NamesMatchExactlyAndUnknownNamesEndTheProgram) {
     AtomScene a(kCarbonTable);
     a.Add("C   ", 0, 0, 0);
     a.Add("c   ", 1.5f, 0, 0);
-    try {
-        FindBonds(a.s);
-        ADD_FAILURE();
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-        EXPECT_STREQ(e.what(), "I do not know this atom name: c   ");
-    }
+    const testing::Caught c = testing::Catch([&] { FindBonds(a.s); });
+    EXPECT_EQ(c.kind, ErrorKind::Fatal);
+    EXPECT_EQ(c.what, "I do not know this atom name: c   ");
     // A line that ends right after a short name gives a short type name,
     // which no four-character atom name equals.
     a.dir.Put("atompar2.txt",
@@ -113,13 +109,7 @@ TEST(Atoms, BlankSecondLineMissingOrUnendedTable) {
     a.dir.Put("atompar2.txt", "h\n" + TypeLine(1, 77, "0.1", "C   "));
     EXPECT_THROW(FindBonds(a.s), EldError);
     std::filesystem::remove(a.dir / "atompar2.txt");
-    try {
-        FindBonds(a.s);
-        ADD_FAILURE();
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
-        EXPECT_NE(std::string(e.what()).find("atompar2.txt"), std::string::npos) << e.what();
-    }
+    testing::ExpectError([&] { FindBonds(a.s); }, ErrorKind::Recoverable, {"atompar2.txt"});
 }
 
 TEST(Atoms, TypeNumbersAreRowNumbers) {
@@ -223,14 +213,8 @@ TEST(Presets, FourLinesPerPresetLeadingNumbers) {
     }
     // Eleven lines: an error naming the file, and the presets are emptied.
     dir.Put("layer_limit_presets.txt", "a\n1\n2\n3\nb\n4\n5\n6\nc\n7\n8");
-    try {
-        LoadLayerLimitPresets(s);
-        ADD_FAILURE();
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Recoverable);
-        EXPECT_NE(std::string(e.what()).find("layer_limit_presets.txt"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("11 lines"), std::string::npos) << e.what();
-    }
+    testing::ExpectError([&] { LoadLayerLimitPresets(s); }, ErrorKind::Recoverable,
+                         {"layer_limit_presets.txt", "11 lines"});
     for (const auto& q : p) {
         EXPECT_EQ(q.Description, "");
         EXPECT_EQ(q.Limit[0], 0.0);

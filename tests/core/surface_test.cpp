@@ -14,7 +14,7 @@
 #include "mapdata/eld_error.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
-#include "tests/core/temp_folder.h"
+#include "tests/core/test_util.h"
 
 namespace eld {
 namespace {
@@ -176,14 +176,9 @@ TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
     GenerateLayerSurface(s, 0.5f, 1);
     EXPECT_EQ(s.surfaces.TriangleCount[1], kMaxTrianglesPerLayer);
     IsolatedPoints(s, true);
-    try {
-        GenerateLayerSurface(s, 0.5f, 1);
-        FAIL() << "400 001 triangles accepted";
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-        EXPECT_STREQ(e.what(),
-                     "Sorry, to complicated scene, Number of reguired triangles > 1 200 000");
-    }
+    const testing::Caught c = testing::Catch([&] { GenerateLayerSurface(s, 0.5f, 1); });
+    EXPECT_EQ(c.kind, ErrorKind::Fatal);
+    EXPECT_EQ(c.what, "Sorry, to complicated scene, Number of reguired triangles > 1 200 000");
     for (int threads : {1, 2, 3}) {
         std::vector<SurfaceTriangle> store(kMaxTrianglesPerLayer + 1);
         EXPECT_THROW(ExtractSurface(s.map.MapGrid, s.map.DensityGrid, s.surfaces.CellTables, 0.5f,
@@ -261,12 +256,8 @@ TEST(MarchingCubes, MissingTableIsReportedAtTheFirstExtractionOnly) {
     SceneState s;
     s.program.DataFolder = ::testing::TempDir() + "/no_such_folder";
     SetGrid(s, 3, 3, 3);
-    try {
-        GenerateLayerSurface(s, 0.0f, 1);
-        FAIL();
-    } catch (const EldError& e) {
-        EXPECT_NE(std::string(e.what()).find("cell_table.dat"), std::string::npos);
-    }
+    EXPECT_NE(testing::ErrorOf([&] { GenerateLayerSurface(s, 0.0f, 1); }).find("cell_table.dat"),
+              std::string::npos);
     s.surfaces.CellTables = testing::LoadedCellTable();
     s.surfaces.CellTables.CellTableLoaded = true;  // read once: the folder is not looked at again
     s.map.DensityGrid.at(2, 2, 2) = 1.0f;
@@ -419,14 +410,8 @@ TEST(CellTableFile, BadSeparatorEndsSilentlyNamingFileAndCase) {
     testing::TempDir dir;
     std::string path = dir.Put("cell_table.dat", TableText(17, 53, " -98"));
     CellTable t;
-    try {
-        ReadCellTable(t, path);
-        FAIL() << "no error";
-    } catch (const EldError& e) {
-        EXPECT_EQ(e.kind(), ErrorKind::FatalSilent);
-        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find("case 17"), std::string::npos) << e.what();
-    }
+    testing::ExpectError([&] { ReadCellTable(t, path); }, ErrorKind::FatalSilent,
+                         {path, "case 17"});
     EXPECT_EQ(t.TriangleTable[1][0], 0) << "a failed read must not fill the table";
 }
 
@@ -437,14 +422,7 @@ TEST(CellTableFile, MissingShortOrNonNumericTablesEndTheProgramNamingTheFile) {
     auto Write = [&](const std::string& text) { return dir.Put("cell_table.dat", text); };
     auto expectFatal = [](const std::string& path, const std::string& part) {
         CellTable t;
-        try {
-            ReadCellTable(t, path);
-            ADD_FAILURE() << "no error for " << part;
-        } catch (const EldError& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::Fatal);
-            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(part), std::string::npos) << e.what();
-        }
+        testing::ExpectError([&] { ReadCellTable(t, path); }, ErrorKind::Fatal, {path, part});
     };
     expectFatal(missing, "");
     std::size_t cut = 0;

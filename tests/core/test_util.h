@@ -1,13 +1,18 @@
-// A fresh scratch folder, removed with the object, with small file helpers.
+// Scratch folders, small file helpers and the error a call ends with.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "mapdata/eld_error.h"
 
 namespace eld::testing {
 
@@ -42,6 +47,32 @@ inline std::string ReadFile(const std::string& p) {
 inline void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// The EldError a call ends with; `what` is "accepted" if it ends without one.
+struct Caught {
+    std::string what = "accepted";
+    ErrorKind kind = ErrorKind::Recoverable;
+    bool thrown = false;
+};
+inline Caught Catch(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const EldError& e) {
+        return {e.what(), e.kind(), true};
+    }
+    return {};
+}
+inline std::string ErrorOf(const std::function<void()>& f) {
+    return Catch(f).what;
+}
+// f must end with an EldError of this kind whose message holds every part.
+inline void ExpectError(const std::function<void()>& f, ErrorKind kind,
+                        std::initializer_list<std::string> parts) {
+    const Caught c = Catch(f);
+    EXPECT_TRUE(c.thrown) << "accepted";
+    EXPECT_EQ(int(c.kind), int(kind)) << c.what;
+    for (const std::string& part : parts) EXPECT_NE(c.what.find(part), std::string::npos) << c.what;
 }
 
 }  // namespace eld::testing
