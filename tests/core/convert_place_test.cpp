@@ -61,11 +61,9 @@ TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
     const ForeignMap m = TriclinicMap(Wave, 40, 45, 50);
     const MapForWriting p = PlaceInScene(m, {});
     // CellMatrix is the orthogonalisation matrix: a along x, b in the xy plane.
-    EXPECT_FLOAT_EQ(p.CellMatrix[0][0], 8.0f);
-    EXPECT_FLOAT_EQ(p.CellMatrix[1][0], 0.0f);
-    EXPECT_FLOAT_EQ(p.CellMatrix[2][0], 0.0f);
-    EXPECT_FLOAT_EQ(p.CellMatrix[2][1], 0.0f);
-    EXPECT_FLOAT_EQ(p.CellShift[0], 0.0f);
+    ExpectNear(p.CellMatrix[0], {8}, 1e-6);
+    ExpectNear(std::array{p.CellMatrix[1][0], p.CellMatrix[2][0], p.CellMatrix[2][1]}, {0, 0, 0});
+    ExpectNear(p.CellShift, {0, 0, 0});
     EXPECT_NEAR(p.CellParameters[4], 105.0f, 1e-3);
     // About the map's own step; the box covers all eight cell corners.
     const double step = 0.2;  // 8 / 40, the smallest of the three
@@ -600,9 +598,7 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
     EXPECT_EQ(mt1.map.CellMatrix[1][0], 0.0f);
     const float c1[3] = {0.5762f, 0.6687f, 0.15652f};
     const XYZ q = FractionalToScene(mt1, c1);
-    EXPECT_NEAR(mt1.map.AtomData[0][0], q.x, 2e-3);
-    EXPECT_NEAR(mt1.map.AtomData[0][1], q.y, 2e-3);
-    EXPECT_NEAR(mt1.map.AtomData[0][2], q.z, 2e-3);
+    ExpectNear(mt1.map.AtomData[0], {q.x, q.y, q.z}, 2e-3);
 }
 
 }  // namespace

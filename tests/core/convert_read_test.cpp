@@ -36,9 +36,7 @@ TEST(ConvertCcp4, EveryAxisOrderGivesTheSameGrid) {
         const ForeignMap m = ReadCcp4Map(path);
         SCOPED_TRACE(path);
         ExpectIndexValues(m, b.dims_abc);
-        EXPECT_EQ(m.Start[0], 1);
-        EXPECT_EQ(m.Start[1], -2);
-        EXPECT_EQ(m.Start[2], 0);
+        ExpectNear(m.Start, {1, -2, 0});
         placed.push_back(PlaceInScene(m, {}));
     } while (std::next_permutation(perm, perm + 3));
     ASSERT_EQ(placed.size(), 6u);
@@ -50,10 +48,8 @@ TEST(ConvertCcp4, EveryAxisOrderGivesTheSameGrid) {
         }
     }
     // Cell 6 x 8 x 10 sampled 6, 8, 10: step 1; the start indices move the origin.
-    EXPECT_FLOAT_EQ(placed[0].GridOrigin[0], 1.0f);
-    EXPECT_FLOAT_EQ(placed[0].GridOrigin[1], -2.0f);
-    EXPECT_FLOAT_EQ(placed[0].GridOrigin[2], 0.0f);
-    EXPECT_FLOAT_EQ(placed[0].GridStep[1], 1.0f);
+    ExpectNear(placed[0].GridOrigin, {1, -2, 0}, 1e-6);
+    ExpectNear(placed[0].GridStep, {1, 1, 1}, 1e-6);
 }
 
 TEST(ConvertCcp4, BothByteOrdersWithOrWithoutAMachineStamp) {
@@ -97,10 +93,9 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
             const std::string path = dir / "ints.mrc";
             b.Write(path);
             const ForeignMap m = ReadCcp4Map(path);
-            for (int k = 0; k < 5; ++k)
-                for (int j = 0; j < 4; ++j)
-                    for (int i = 0; i < 3; ++i)
-                        ASSERT_EQ(m.Values[m.Index(i, j, k)], b.value(i, j, k));
+            for (int x = 0; x < 60; ++x)
+                ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
+                          b.value(x % 3, x / 3 % 4, x / 12));
         }
     }
     for (std::array<char, 4> word :
@@ -114,9 +109,7 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
         const ForeignMap m = ReadCcp4Map(path);
         ExpectIndexValues(m, b.dims_abc);
         const MapForWriting p = PlaceInScene(m, {});
-        EXPECT_FLOAT_EQ(p.GridOrigin[0], 5.5f);
-        EXPECT_FLOAT_EQ(p.GridOrigin[1], -1.0f);
-        EXPECT_FLOAT_EQ(p.GridOrigin[2], 2.0f);
+        ExpectNear(p.GridOrigin, {5.5, -1, 2}, 1e-6);
     }
     // Origin words and start indices together: the origin places the first point.
     Ccp4Builder both;
@@ -125,8 +118,7 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
     both.origin[0] = 40.0f;
     both.Write(dir / "both.mrc");
     const MapForWriting p = PlaceInScene(ReadCcp4Map(dir / "both.mrc"), {});
-    EXPECT_FLOAT_EQ(p.GridOrigin[0], 40.0f);
-    EXPECT_FLOAT_EQ(p.GridOrigin[1], 0.0f);
+    ExpectNear(p.GridOrigin, {40, 0}, 1e-6);
     EXPECT_FLOAT_EQ(p.GridStep[0], 1.0f);
 }
 
@@ -261,16 +253,11 @@ TEST(ConvertCube, BohrCubeGivesAngstromGridValuesAndNamedAtoms) {
     // cube's origin and CellShift is minus the origin's fractional coordinates.
     EXPECT_FLOAT_EQ(p.GridOrigin[0], static_cast<float>(1.0 * b));
     EXPECT_FLOAT_EQ(p.GridOrigin[2], static_cast<float>(3.0 * b));
-    EXPECT_NEAR(p.CellShift[0], -1.0 / 1.5, 1e-6);
-    EXPECT_NEAR(p.CellShift[1], -2.0 / 1.0, 1e-6);
-    EXPECT_NEAR(p.CellShift[2], -3.0 / 1.0, 1e-6);
-    ASSERT_EQ(p.AtomNames.size(), 2u);
-    EXPECT_EQ(p.AtomNames[0], "C   ");
-    EXPECT_EQ(p.AtomNames[1], "Cl  ");
+    ExpectNear(p.CellShift, {-1.0 / 1.5, -2.0 / 1.0, -3.0 / 1.0}, 1e-6);
+    EXPECT_EQ(p.AtomNames, (std::vector<std::string>{"C   ", "Cl  "}));
     // Fractional in the box spanned by the grid, measured from the cube's origin.
-    EXPECT_NEAR(p.AtomFractional[1][0], (1.5 - 1.0) / 1.5, 1e-6);
-    EXPECT_NEAR(p.AtomFractional[1][1], (2.0 - 2.0) / 1.0, 1e-6);
-    EXPECT_NEAR(p.AtomFractional[1][2], (2.2 - 3.0) / 1.0, 1e-6);
+    ExpectNear(p.AtomFractional[1], {(1.5 - 1.0) / 1.5, (2.0 - 2.0) / 1.0, (2.2 - 3.0) / 1.0},
+               1e-6);
     EXPECT_FLOAT_EQ(p.CellMatrix[0][0], static_cast<float>(1.5 * b));
     EXPECT_FLOAT_EQ(p.CellMatrix[0][1], 0.0f);
 }

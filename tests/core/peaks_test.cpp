@@ -263,28 +263,8 @@ TEST(FindPeakInSection, TopOfTheContourRegionUnderThePointer) {
 // Three Gaussian blobs of heights 4, 3 and 1.5 on a 30^3 grid of step 0.3, in
 // a cubic cell of edge 9 (one period of the grid).
 SceneState ThreeBlobs() {
-    const double c[3][3] = {{2.13, 3.05, 4.4}, {6.3, 2.2, 5.9}, {4.5, 7.1, 1.7}};
-    const double h[3] = {4, 3, 1.5};
-    SceneState s;
-    s.map.DensityGrid.Create(30, 30, 30);
-    s.map.CellMatrix = {{{9, 0, 0}, {0, 9, 0}, {0, 0, 9}}};
-    for (int k = 0; k < 6; ++k) s.map.CellParameters[k] = k < 3 ? 9.0f : 90.0f;
-    for (int a = 0; a < 3; ++a) {
-        s.map.MapGrid.GridPoints[a] = 30;
-        s.map.MapGrid.GridStep[a] = 0.3f;
-    }
-    for (int i = 1; i <= 30; ++i)
-        for (int j = 1; j <= 30; ++j)
-            for (int k = 1; k <= 30; ++k) {
-                const double p[3] = {(i - 1) * 0.3, (j - 1) * 0.3, (k - 1) * 0.3};
-                double v = 0;
-                for (int b = 0; b < 3; ++b) {
-                    double r2 = 0;
-                    for (int a = 0; a < 3; ++a) r2 += std::pow(p[a] - c[b][a], 2);
-                    v += h[b] * std::exp(-r2 / (2 * 0.5 * 0.5));
-                }
-                s.map.DensityGrid.at(i, j, k) = float(v);
-            }
+    SceneState s = BlobMap({{{2.13, 3.05, 4.4}, 4}, {{6.3, 2.2, 5.9}, 3}, {{4.5, 7.1, 1.7}, 1.5}},
+                           30, 0.3, 0, 9);
     s.map.MapGrid.DensityMean = 0.05;
     s.map.MapGrid.DensityRms = 0.25;
     return s;

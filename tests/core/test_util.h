@@ -49,6 +49,16 @@ inline void WriteBytes(const std::string& path, const std::vector<unsigned char>
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// got[0], got[1], ... against want, each within the tolerance (0: exactly).
+template <class T>
+void ExpectNear(const T& got, std::initializer_list<double> want, double tolerance = 0) {
+    int k = 0;
+    for (double w : want) {
+        EXPECT_NEAR(got[k], w, tolerance) << "element " << k;
+        ++k;
+    }
+}
+
 // The EldError a call ends with; `what` is "accepted" if it ends without one.
 struct Caught {
     std::string what = "accepted";
