@@ -5,82 +5,53 @@
 namespace eld {
 namespace {
 
-TEST(CommandLine, ArgumentsJoinedBySingleBlanksWithoutTheProgramName) {
+TEST(CommandLine, SwitchesAreStrippedFromTheFrontInTheirOrder) {
     const char* argv[] = {"eldview", "-StereoHW", "my map.mt1"};
-    EXPECT_EQ(JoinArguments(3, argv), "-StereoHW my map.mt1");
+    EXPECT_EQ(JoinArguments(3, argv), "-StereoHW my map.mt1");  // without the program name
     EXPECT_EQ(JoinArguments(1, argv), "");
-}
-
-TEST(CommandLine, StereoSwitchesAreStrippedFromTheFront) {
+    using enum StereoMode;
     const struct {
         const char* text;
         StereoMode mode;
         const char* file;  // empty: the dialog is shown
+        bool no_stereo = false;
+        float radius = 0;
+        bool bad_radius = false;
     } cases[] = {
-        {"maps/x.fou", StereoMode::NoStereo, "maps/x.fou"},
-        {"-StereoHW a.mt1", StereoMode::StereoHW, "a.mt1"},
-        {"-StereoHW -StereoInterlaced b.grd", StereoMode::StereoInterlaced, "b.grd"},
-        {"-StereoHWxc.fou", StereoMode::StereoHW, "c.fou"},  // any one separator
-        {"-StereoHW", StereoMode::StereoHW, ""},
-        {"-StereoHW ", StereoMode::StereoHW, ""},
-        {"-StereoInterlaced", StereoMode::StereoInterlaced, ""},
-        {"", StereoMode::NoStereo, ""},
-        {"-StereoInterlaced -StereoHW x.grd", StereoMode::StereoInterlaced, "-StereoHW x.grd"},
-        {"-stereohw a.mt1", StereoMode::NoStereo, "-stereohw a.mt1"},  // case-sensitive
+        {"maps/x.fou", NoStereo, "maps/x.fou"},
+        {"-StereoHW a.mt1", StereoHW, "a.mt1"},
+        {"-StereoHW -StereoInterlaced b.grd", StereoInterlaced, "b.grd"},
+        {"-StereoHWxc.fou", StereoHW, "c.fou"},  // any one separator
+        {"-StereoHW", StereoHW, ""},
+        {"-StereoHW ", StereoHW, ""},
+        {"-StereoInterlaced", StereoInterlaced, ""},
+        {"", NoStereo, ""},
+        {"-StereoInterlaced -StereoHW x.grd", StereoInterlaced, "-StereoHW x.grd"},
+        {"-stereohw a.mt1", NoStereo, "-stereohw a.mt1"},  // case-sensitive
+        // -NoStereo is stripped after the other switches.
+        {"-NoStereo a.mt1", NoStereo, "a.mt1", true},
+        {"-StereoHW -StereoInterlaced -NoStereo b.grd", StereoInterlaced, "b.grd", true},
+        {"-NoStereo", NoStereo, "", true},
+        {"-NoStereo -StereoHW c.fou", NoStereo, "-StereoHW c.fou", true},  // only in that order
+        {"-nostereo e.mt1", NoStereo, "-nostereo e.mt1"},
+        {"maps/-NoStereo.fou", NoStereo, "maps/-NoStereo.fou"},
+        // -MapRadius before or after the stereo switches.
+        {"-MapRadius 12.5 a.mt1", NoStereo, "a.mt1", false, 12.5f},
+        {"-StereoInterlaced -MapRadius 8 my map.fou", StereoInterlaced, "my map.fou", false, 8},
+        {"-MapRadius 0 -StereoHW b.grd", StereoHW, "b.grd"},
+        {"-MapRadius 8", NoStereo, "", false, 8},
+        {"-StereoHW -NoStereo -MapRadius 5 c.fou", StereoHW, "c.fou", true, 5},
+        {"-MapRadius x a.mt1", NoStereo, "a.mt1", false, 0, true},
+        {"-MapRadius -3 a.mt1", NoStereo, "a.mt1", false, 0, true},
+        {"a.mt1 -MapRadius 3", NoStereo, "a.mt1 -MapRadius 3"},
     };
     for (const auto& c : cases) {
         const CommandLineChoice choice = ParseCommandText(c.text);
         EXPECT_EQ(choice.DisplayMode, c.mode) << c.text;
         EXPECT_EQ(choice.FileText, c.file) << c.text;
-    }
-}
-
-TEST(CommandLine, NoStereoIsStrippedAfterTheOtherSwitches) {
-    struct Case {
-        const char* text;
-        const char* file;
-        bool no_stereo;
-    };
-    const Case cases[] = {
-        {"-NoStereo a.mt1", "a.mt1", true},
-        {"-StereoHW -StereoInterlaced -NoStereo b.grd", "b.grd", true},
-        {"-NoStereo", "", true},
-        {"-NoStereo -StereoHW c.fou", "-StereoHW c.fou", true},  // only the order above
-        {"-StereoHW d.mt1", "d.mt1", false},
-        {"-nostereo e.mt1", "-nostereo e.mt1", false},
-        {"maps/-NoStereo.fou", "maps/-NoStereo.fou", false},
-    };
-    for (const Case& c : cases) {
-        CommandLineChoice choice = ParseCommandText(c.text);
-        EXPECT_EQ(choice.FileText, c.file) << c.text;
         EXPECT_EQ(choice.NoStereo, c.no_stereo) << c.text;
-    }
-}
-
-TEST(CommandLine, MapRadiusBeforeOrAfterTheStereoSwitches) {
-    struct Row {
-        const char* text;
-        float radius;
-        bool bad;
-        StereoMode mode;
-        const char* file;
-    } rows[] = {
-        {"-MapRadius 12.5 a.mt1", 12.5f, false, StereoMode::NoStereo, "a.mt1"},
-        {"-StereoInterlaced -MapRadius 8 my map.fou", 8, false, StereoMode::StereoInterlaced,
-         "my map.fou"},
-        {"-MapRadius 0 -StereoHW b.grd", 0, false, StereoMode::StereoHW, "b.grd"},
-        {"-MapRadius 8", 8, false, StereoMode::NoStereo, ""},
-        {"-StereoHW -NoStereo -MapRadius 5 c.fou", 5, false, StereoMode::StereoHW, "c.fou"},
-        {"-MapRadius x a.mt1", 0, true, StereoMode::NoStereo, "a.mt1"},
-        {"-MapRadius -3 a.mt1", 0, true, StereoMode::NoStereo, "a.mt1"},
-        {"a.mt1 -MapRadius 3", 0, false, StereoMode::NoStereo, "a.mt1 -MapRadius 3"},
-    };
-    for (const Row& r : rows) {
-        const CommandLineChoice c = ParseCommandText(r.text);
-        EXPECT_EQ(c.MapRadius, r.radius) << r.text;
-        EXPECT_EQ(c.BadMapRadius, r.bad) << r.text;
-        EXPECT_EQ(c.DisplayMode, r.mode) << r.text;
-        EXPECT_EQ(c.FileText, r.file) << r.text;
+        EXPECT_EQ(choice.MapRadius, c.radius) << c.text;
+        EXPECT_EQ(choice.BadMapRadius, c.bad_radius) << c.text;
     }
 }
 
@@ -96,9 +67,6 @@ TEST(MapExtension, LastThreeCharactersAllLowerOrAllUpperCase) {
     for (const auto& [name, kind] : cases) EXPECT_EQ(MapKindOf(name), kind) << name;
     EXPECT_EQ(MapExtension("\"my maps/a.mt1\""), "t1\"");  // a quoted path fails
     EXPECT_EQ(MapExtension("ab"), "ab");
-}
-
-TEST(CommandLine, TitleAndFilterTexts) {
     EXPECT_EQ(WindowTitleFor("/d/x.grd"), "Visualized file: /d/x.grd");
     EXPECT_STREQ(kMapFileFilter,
                  "ELD map files (*.mt1,*.fou,*.grd)|*.mt1;*.fou;*.grd|All files (*.*)|*.*");

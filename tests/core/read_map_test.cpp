@@ -152,8 +152,11 @@ TEST(ReadMt1, SpoiledFilesEndWithTheRightKindAndMessage) {
          "Your input data looks strange, ELD < -10000", true},
         {nullptr, put(fixed(value), kInf), ErrorKind::Fatal, "", false},
         {nullptr, put(fixed(value), kNaN), ErrorKind::Recoverable, "m.mt1|(2, 3, 2)", false},
-        {nullptr, put(fixed(38 + 4 * 4), kNaN), ErrorKind::Recoverable, "m.mt1", false},  // M(2,2)
-        {nullptr, put(fixed(122 + 4), kInf), ErrorKind::Recoverable, "m.mt1", false},     // step 1
+        {nullptr, put(fixed(38 + 4 * 4), kNaN), ErrorKind::Recoverable, "m.mt1|the cell matrix",
+         false},  // M(2,2)
+        {nullptr, put(fixed(38 + 4 * 9 + 4), kInf), ErrorKind::Recoverable, "the cell shift",
+         false},
+        {nullptr, put(fixed(122 + 4), kInf), ErrorKind::Recoverable, "the grid step", false},
         {nullptr, put(atom_x, kNaN), ErrorKind::Recoverable, "m.mt1", false},
         // M(1,1) large: the placed atom overflows.
         {nullptr,
@@ -163,6 +166,7 @@ TEST(ReadMt1, SpoiledFilesEndWithTheRightKindAndMessage) {
          },
          ErrorKind::Recoverable, "m.mt1", false},
         {[](TestMap& m) { m.words_per_atom = 13; }, nullptr, ErrorKind::FatalSilent, "", false},
+        {[](TestMap& m) { m.words_per_atom = 15; }, nullptr, ErrorKind::FatalSilent, "", false},
         {[](TestMap& m) { m.words_per_atom = 13, m.atoms = {}; }, nullptr, ErrorKind::FatalSilent,
          "", false},
         {nullptr, axis2(0), ErrorKind::Recoverable, "axis 2 is 0", false},
@@ -175,9 +179,9 @@ TEST(ReadMt1, SpoiledFilesEndWithTheRightKindAndMessage) {
              for (int a = 0; a < 3; ++a) SetInt(b, counts + 4 * a, 32766);
          },
          ErrorKind::Recoverable, "32766 x 32766 x 32766", false},
-        // An atom count beyond the limit, and one the file cannot hold.
-        {nullptr, atoms(32767), ErrorKind::Recoverable, "32767", false},
-        {nullptr, atoms(1000), ErrorKind::Recoverable, "1000", false},
+        // An atom count beyond the limit, and one more than the file holds.
+        {nullptr, atoms(32767), ErrorKind::Recoverable, "32767; at most 32766", false},
+        {nullptr, atoms(2), ErrorKind::Recoverable, "announces 2", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);

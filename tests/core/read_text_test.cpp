@@ -266,9 +266,12 @@ TEST(ReadRobust, GridsReachingBeyondTheFloatRangeAreRefused) {
     for (float& v : m.origin) v = 3e38f;
     for (float& v : m.step) v = 3e38f;
     const float centre[3] = {0, 0, 0}, box[3] = {3e38f, 3e38f, 3e38f};
-    m.n[0] = 3;  // .grd step = 3e38 / 2, still 3e38 * 3 / 2 at the end
+    m.n[0] = 3;                  // .grd step = 3e38 / 2, still 3e38 * 3 / 2 at the end
+    testmaps::TestMap back = m;  // the far end comes back into range, the span does not
+    back.origin[0] = -3e38f, back.step[0] = 1.5e38f;
     const std::pair<std::string, std::string> files[] = {
         {"big.mt1", testmaps::Mt1(m)},
+        {"back.mt1", testmaps::Mt1(back)},
         {"big.fou", testmaps::Fou(m)},
         {"big.grd", testmaps::Grd(m, centre, box)}};
     for (const auto& [name, bytes] : files) {
