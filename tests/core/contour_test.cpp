@@ -20,7 +20,7 @@
 #include "surface/marching_cubes.h"
 #include "surface/marching_squares.h"
 #include "tests/core/surface_reference.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 #include "view/view_control.h"
 
 namespace eld {

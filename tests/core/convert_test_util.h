@@ -14,7 +14,7 @@
 
 #include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld::testing {
 

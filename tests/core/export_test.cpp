@@ -20,7 +20,7 @@
 #include "mapdata/data_files.h"
 #include "mapdata/eld_error.h"
 #include "surface/layer_properties.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "mapdata/eld_error.h"
 #include "tests/core/read_map_fixtures.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {

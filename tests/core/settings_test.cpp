@@ -15,7 +15,7 @@
 #include "mapdata/number_field.h"
 #include "mapdata/presets.h"
 #include "surface/layer_properties.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {

@@ -14,7 +14,7 @@
 #include "mapdata/eld_error.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
-#include "tests/core/test_util.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld {
 namespace {
