@@ -131,11 +131,13 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
         std::function<void(std::vector<unsigned char>&)> spoil_bytes;
     } cases[] = {
         {"MODE", [](Ccp4Builder& b) { b.mode = 5; }, nullptr},
-        {"MAPC", [](Ccp4Builder& b) { b.axis[1] = 1; }, nullptr},
+        {"MAPR is not part of a permutation", [](Ccp4Builder& b) { b.axis[1] = 1; }, nullptr},
         {"(NR)", nullptr, [](std::vector<unsigned char>& v) { std::memset(&v[4], 0, 4); }},
         {"(MY)", [](Ccp4Builder& b) { b.sampling[1] = 0; }, nullptr},
         {"(cell a)", [](Ccp4Builder& b) { b.cell[0] = 0; }, nullptr},
         {"(cell gamma)", [](Ccp4Builder& b) { b.cell[5] = 180; }, nullptr},
+        {"(NRSTART)", [](Ccp4Builder& b) { b.start_abc[1] = 10000001; }, nullptr},
+        {"(origin)", [](Ccp4Builder& b) { b.origin[2] = NAN; }, nullptr},
         {"cell angles", [](Ccp4Builder& b) { b.cell[3] = b.cell[4] = b.cell[5] = 150; }, nullptr},
         {"(MAP)",
          [](Ccp4Builder& b) {
@@ -144,7 +146,7 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
          nullptr},
         {"NSYMBT", [](Ccp4Builder& b) { b.nsymbt = 0; },
          [](std::vector<unsigned char>& v) {
-             const std::int32_t n = -8;
+             const std::int32_t n = -1;
              std::memcpy(&v[92], &n, 4);
          }},
         {"truncated", nullptr, [](std::vector<unsigned char>& v) { v.resize(v.size() - 1); }},
@@ -172,38 +174,6 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
     b.Write(dir / "nan.ccp4");
     const std::string msg = ErrorOf([&] { ReadCcp4Map(dir / "nan.ccp4"); });
     EXPECT_NE(msg.find("column 3, row 2, section 4"), std::string::npos) << msg;
-}
-
-// Damaged files are refused with EldError or read into a consistent map; they
-// never crash the reader or make it allocate what the file cannot hold.
-TEST(ConvertCcp4, RandomlyDamagedFilesAreRefusedOrReadConsistently) {
-    TempDir dir;
-    const std::vector<unsigned char> good = Ccp4Builder().Bytes();
-    std::uint32_t seed = 12345;
-    auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
-    int refused = 0, read = 0;
-    for (int round = 0; round < 400; ++round) {
-        std::vector<unsigned char> bytes = good;
-        const int hits = 1 + next() % 4;
-        for (int h = 0; h < hits; ++h) {
-            // Mostly the words that matter: sizes, mode, starts, sampling, cell, axes.
-            const std::size_t at = next() % 2 ? next() % 96 : next() % bytes.size();
-            bytes[at] = static_cast<unsigned char>(next() >> 24);
-        }
-        if (next() % 8 == 0) bytes.resize(next() % bytes.size());
-        const std::string path = dir / "damaged.ccp4";
-        testing::WriteBytes(path, bytes);
-        try {
-            const ForeignMap m = ReadCcp4Map(path);
-            ASSERT_EQ(m.Values.size(), static_cast<std::size_t>(m.N[0]) * m.N[1] * m.N[2]);
-            ++read;
-        } catch (const EldError& e) {
-            ASSERT_NE(std::string(e.what()).find("damaged.ccp4"), std::string::npos) << e.what();
-            ++refused;
-        }
-    }
-    EXPECT_GT(refused, 100);
-    EXPECT_GT(read, 20);
 }
 
 // A 3 x 4 x 5 cube whose values are i + 10 j + 100 k, written z fastest with a
