@@ -184,6 +184,15 @@ gui_menu() {
   xdotool key "$2"
 }
 
+# gui_click WINDOW X Y [BUTTON]: activates the window and clicks at X, Y in it.
+gui_click() {
+  xdotool windowactivate --sync "$1" 2>/dev/null
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.2
+  xdotool click "${4:-1}"
+  sleep 0.3
+}
+
 # gui_box MESSAGE: a message box comes up, the text went to stderr, and
 # Return closes the box.
 gui_box() {

@@ -16,18 +16,8 @@ panel=$(gui_find_window '^Control Panel$' 10)
 
 # Layer 1 alone (Check2 and Check3 off, Apply), the panel out of the way.
 xdotool windowmove --sync "$panel" 820 560
-xdotool windowactivate --sync "$panel" 2>/dev/null
-sleep 0.3
-for y in 120 152; do
-  xdotool mousemove --window "$panel" 24 $y
-  sleep 0.1
-  xdotool click 1
-  sleep 0.3
-done
-xdotool mousemove --window "$panel" 180 448
-sleep 0.1
-xdotool click 1
-sleep 1
+for xy in "24 120" "24 152" "180 448"; do gui_click "$panel" $xy; done
+sleep 0.7
 
 # A wide window shows more along the screen's x axis; the view along Z puts
 # the map's y there, so every blob is in the picture.

@@ -117,20 +117,10 @@ panel=$(gui_find_window '^Control Panel$' 10)
 [ -n "$panel" ] || fail "no control panel after File > Open"
 # Away from the main window, so clicks land on the panel.
 xdotool windowmove --sync "$panel" 700 40
-xdotool windowactivate --sync "$panel" 2>/dev/null
-sleep 0.3
-# Option4, "2D", inside the "Picking" frame.
-xdotool mousemove --window "$panel" 96 289
-sleep 0.1
-xdotool click 1
-sleep 0.3
-
+gui_click "$panel" 96 289  # Option4, "2D", inside the "Picking" frame
 # A right click at the middle of the view: the section spans -2.85..2.85 in x
 # and y, so the middle lies in it.
-xdotool windowactivate --sync "$win" 2>/dev/null
-xdotool mousemove --window "$win" 282 270
-sleep 0.2
-xdotool click 3
+gui_click "$win" 282 270 3
 gui_box "Add this peak to pek list?"  # Return: the second button, Yes
 
 # File > Save peak list: the dialog starts with newatoms.dat in the working folder.

@@ -33,10 +33,7 @@ gui_box "You do not have any peaks"
 # (A click right after the window manager re-activates the window can be
 # lost under Xvfb; try a few times.)
 for _ in 1 2 3; do
-  xdotool windowactivate --sync "$win" 2>/dev/null
-  xdotool mousemove --window "$win" 280 270
-  sleep 0.3
-  xdotool click 3
+  gui_click "$win" 280 270 3
   [ -n "$(gui_find_window '^eldview$' 3)" ] && break
 done
 gui_box "Exactly 1 layer must be used for 3D ELD map picking  !!"
