@@ -62,11 +62,13 @@ gui_wait_exit() {
 }
 
 # Answers every message box of the program (title "eldview") with Return
-# until process $1 ends, for at most $2 seconds.
+# until process $1 ends, for at most $2 seconds. A box that goes away while
+# the key is sent can leave Return held down on the X server, where the next
+# program's first dialog would take it: it is let go at the end.
 gui_answer_boxes() {
   local pid=$1 limit=${2:-20} i w
   for i in $(seq $((limit * 5))); do
-    kill -0 "$pid" 2>/dev/null || return 0
+    kill -0 "$pid" 2>/dev/null || { xdotool keyup Return 2>/dev/null; return 0; }
     w=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
     if [ -n "$w" ]; then
       xdotool windowactivate --sync "$w" 2>/dev/null
@@ -137,7 +139,7 @@ gui_measure_view() {
 gui_start_test() {
   tmp=$(mktemp -d)
   pid=""
-  trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
+  trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; xdotool keyup Return 2>/dev/null; rm -rf "$tmp"' EXIT
 }
 fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
 
