@@ -161,8 +161,9 @@ TEST(Tga, PixelsAreStoredBlueGreenRedInUnpaddedRowsAndFailuresKeepTheOldFile) {
 
     const std::string p = dir.Put("keep.tga", "old");
     EXPECT_THROW(WriteTga("/dev/full", 4, 4, rgb.data()), EldError);
-    const std::string what = ErrorOf([&] { WriteTga(p, 70000, 1, rgb.data()); });
-    EXPECT_NE(what.find(p), std::string::npos) << what;  // too wide for the header
+    const std::vector<std::uint8_t> wide(65536 * 3);  // one pixel too wide for the header
+    const std::string what = ErrorOf([&] { WriteTga(p, 65536, 1, wide.data()); });
+    EXPECT_NE(what.find(p), std::string::npos) << what;
     EXPECT_THROW(WriteTga(p, 0, 4, rgb.data()), EldError);
     EXPECT_EQ(ReadFile(p), "old");
 }
