@@ -172,6 +172,12 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     const MapForWriting c = PlaceInScene(q, {});
     EXPECT_EQ(c.Values, q.Values);
     EXPECT_FLOAT_EQ(c.GridStep[2], 1.0f);
+    ConvertOptions capped;  // scaled, then cut at the cap
+    capped.Scale = 2;
+    capped.Cap = 0.5;
+    const MapForWriting k = PlaceInScene(q, capped);
+    for (std::size_t v = 0; v < q.Values.size(); ++v)
+        ASSERT_EQ(k.Values[v], std::min(2 * q.Values[v], 0.5f)) << v;
     // Centred: the grid's middle at the scene origin, atoms at the same place
     // relative to the grid, fractional coordinates unchanged.
     o.Centre = true;

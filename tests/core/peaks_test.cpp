@@ -272,6 +272,8 @@ SceneState ThreeBlobs() {
 
 TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) {
     SceneState s = ThreeBlobs();
+    const float shift[3] = {0.1f, 0.2f, 0.3f};  // cancels in every distance
+    std::copy(shift, shift + 3, s.map.CellShift);
     // Layers 2 (2.0) and 3 (1.0) shown, layer 1 (0.5) not: the level is 1.0.
     s.layers.LayerLimit[1] = 0.5f, s.layers.LayerLimit[2] = 2.0f, s.layers.LayerLimit[3] = 1.0f;
     s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
