@@ -11,6 +11,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "eld_version.h"
 #include "eldmap/text.h"
@@ -255,46 +256,68 @@ void ApplyViewOptions(SceneState& s, const ViewOptions& o) {
     InvalidateScene(s);
 }
 
-int RunCommandLine(int argc, char** argv) {
+CommandLine NewCommandLine() {
     static constexpr AddCommand kCommands[] = {AddInfo, AddSurface, AddContour, AddRender,
                                                AddPov,  AddConvert, AddPeaks};
-    CLI::App app(
+    CommandLine line;
+    line.app = std::make_unique<CLI::App>(
         "Batch work on electron-density maps with the viewer's own core.\n\n"
         "MAP is a .mt1, .fou or .grd file, a CCP4/MRC map (.ccp4, .map, .mrc, also\n"
         "gzipped) or a Gaussian cube (.cube, .cub); every command that reads a map\n"
         "takes --model MODEL, the atoms of a structure model.\n",
         "eldmap");
+    CLI::App& app = *line.app;
     app.formatter(std::make_shared<HelpFormatter>());
     app.set_version_flag("--version", std::string("eldmap ") + ELD_VERSION);
     app.require_subcommand(1);
     app.footer("'eldmap COMMAND --help' tells more.");
     app.option_defaults()->group(kGroup);
-    std::vector<Command> commands;
-    for (AddCommand add : kCommands) commands.push_back(add(app));
+    for (AddCommand add : kCommands) line.commands.push_back(add(app));
+    return line;
+}
+
+ParsedLine ParseCommandLine(CommandLine& line, int argc, const char* const* argv) {
+    ParsedLine parsed;
     try {
-        app.parse(argc, argv);
+        line.app->parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(e);
+        if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            std::ostringstream out, err;
+            parsed.status = line.app->exit(e, out, err);
+            parsed.out = out.str();
+            return parsed;
+        }
         std::string hint = "eldmap";
-        for (const Command& c : commands)
+        for (const Command& c : line.commands)
             if (c.app->parsed()) hint += " " + c.app->get_name();
-        Error(std::string(e.what()) + " (see " + hint + " --help)");
-        return 2;
+        parsed.error = std::string(e.what()) + " (see " + hint + " --help)";
+        return parsed;
     }
-    for (const Command& c : commands) {
+    for (const Command& c : line.commands) {
         if (!c.app->parsed()) continue;
         const CLI::Option* map = c.app->get_option_no_throw("MAP");
         if (map && map->count() == 0) {
-            Error("no map given (see eldmap " + c.app->get_name() + " --help)");
-            return 2;
+            parsed.error = "no map given (see eldmap " + c.app->get_name() + " --help)";
+            return parsed;
         }
-        try {
-            return c.run();
-        } catch (const std::exception& e) {
-            return Error(e.what());
-        }
+        parsed.command = &c;
+        parsed.status = 0;
+        return parsed;
     }
-    return 2;
+    return parsed;
+}
+
+int RunCommandLine(int argc, char** argv) {
+    CommandLine line = NewCommandLine();
+    const ParsedLine parsed = ParseCommandLine(line, argc, argv);
+    std::fputs(parsed.out.c_str(), stdout);
+    if (!parsed.error.empty()) Error(parsed.error);
+    if (!parsed.command) return parsed.status;
+    try {
+        return parsed.command->run();
+    } catch (const std::exception& e) {
+        return Error(e.what());
+    }
 }
 
 }  // namespace eld::eldmap

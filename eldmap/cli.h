@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -99,6 +100,26 @@ struct ViewOptions {
 };
 void AddViewOptions(CLI::App& cmd, ViewOptions& o, const std::vector<std::string>& extensions);
 void ApplyViewOptions(SceneState& s, const ViewOptions& o);
+
+// The parser with every command added. CLI::App cannot move, hence the pointer.
+struct CommandLine {
+    std::unique_ptr<CLI::App> app;
+    std::vector<Command> commands;
+};
+CommandLine NewCommandLine();
+
+// What parsing alone decided: the command to run, or none and the status
+// eldmap ends with (0 after --help or --version, 2 after a usage error) with
+// the text for stdout (help, version) or the usage error for stderr.
+struct ParsedLine {
+    const Command* command = nullptr;
+    int status = 2;
+    std::string out;
+    std::string error;
+};
+// Parses without running anything: CLI11's parse errors become a status here,
+// anything else thrown escapes.
+ParsedLine ParseCommandLine(CommandLine& line, int argc, const char* const* argv);
 
 // The whole command line: parses, runs the chosen command, returns the status.
 int RunCommandLine(int argc, char** argv);
