@@ -35,6 +35,23 @@ std::string PovNumber(float v) {
     return NumberField(v);
 }
 
+// The map name in a line comment: a control character (a line end above all)
+// would end the comment and leave the rest of the name as scene text, so each
+// becomes \xNN.
+std::string CommentText(const std::string& name) {
+    std::string text;
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7f) {
+            text += c;
+            continue;
+        }
+        static const char kHex[] = "0123456789ABCDEF";
+        text += {'\\', 'x', kHex[u >> 4], kHex[u & 15]};
+    }
+    return text;
+}
+
 }  // namespace
 
 void PovSink::Put(std::string_view piece) {
@@ -229,7 +246,7 @@ void WriteModelMatrix(PovSink& out, const float m[16]) {
 
 void WritePovrayText(PovSink& out, const SceneState& s, const std::string& header_text) {
     out.Line("// Original ELD map filename:");
-    out.Line("// " + s.map.MapFileName);
+    out.Line("// " + CommentText(s.map.MapFileName));
     CopyPovrayHeader(out, header_text);
     out.Line("union {");
     out.Line("union {");

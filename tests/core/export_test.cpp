@@ -239,6 +239,13 @@ TEST(PovrayText, EmptyPartsGiveCommentsHeaderUnionsMatrixAndMirror) {
     EXPECT_EQ(Lines(Text(s, "#declare cylRadius = 0.02;\r\n\r\n")), expect);
 }
 
+TEST(PovrayText, ControlCharactersInTheMapNameStayInItsComment) {
+    SceneState s = EmptyScene();
+    const char name[] = "a\nunion{\r\x1b[2J\x7f\0\tb.fou";
+    s.map.MapFileName = std::string(name, sizeof name - 1);
+    EXPECT_EQ(Lines(Text(s))[1], "// a\\x0Aunion{\\x0D\\x1B[2J\\x7F\\x00\\x09b.fou");
+}
+
 TEST(PovrayText, DegenerateTriangleLosesOnlyItsZeroLengthEdge) {
     SceneState s = EmptyScene();
     s.layers.LayerVisible[2] = kTrue;
