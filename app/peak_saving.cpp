@@ -10,7 +10,13 @@ namespace eld {
 
 bool SavePeakList(SceneState& s, Dialogs& dialogs) {
     // Convert before asking, so the file holds the list as it was when chosen.
-    const std::string text = PeakListText(s);
+    std::string text;
+    try {
+        text = PeakListText(s);
+    } catch (const EldError& e) {
+        dialogs.Message(e.what());  // a peak no file can hold: no file to ask for
+        return false;
+    }
     const std::string path = dialogs.SaveFile(kPeakListDefaultName, kPeakListFilter);
     if (path.empty()) return false;
     try {
@@ -24,8 +30,15 @@ bool SavePeakList(SceneState& s, Dialogs& dialogs) {
 
 void NotePeakAdded(UnsavedPeaks& u, const SceneState& s) {
     u.text.clear();
-    for (int n = u.savedCount; n < s.peaks.PeakCount; ++n)
-        u.text += PeakLine(n - u.savedCount + 1, PeakFractional(s, n)) + "\r\n";
+    int number = 0;
+    for (int n = u.savedCount; n < s.peaks.PeakCount; ++n) {
+        try {
+            u.text += PeakLine(number + 1, PeakFractional(s, n)) + "\r\n";
+            ++number;
+        } catch (const EldError&) {
+            // Not finite: the save reports it; a kept file could not hold it either.
+        }
+    }
     u.mapFileName = s.map.MapFileName;
 }
 

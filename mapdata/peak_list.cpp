@@ -33,6 +33,11 @@ std::array<float, 3> PeakFractional(const SceneState& s, int n) {
 }
 
 std::string PeakLine(int number, const std::array<float, 3>& f) {
+    for (int i = 0; i < 3; ++i)
+        if (!std::isfinite(f[i]))
+            fail("peak " + std::to_string(number) + ": its fractional " + "XYZ"[i] +
+                 " coordinate is " + (std::isnan(f[i]) ? "nan" : "inf") +
+                 ", which a peak-list file cannot hold; the peak list was not written");
     std::string line = "ATOM Q ";
     // The peak number is a whole number in the same sign/blank frame.
     line += ' ' + std::to_string(number) + ' ';
@@ -57,6 +62,5 @@ std::string PeakListText(const SceneState& s) {
 void WritePeakListFile(const std::string& path, const std::string& text) {
     AtomicWrite(path, text);
 }
-
 
 }  // namespace eld

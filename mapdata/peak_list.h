@@ -19,10 +19,12 @@ inline constexpr const char* kPeakListFilter = "Peak data file (*.dat)|*.dat|All
 std::array<float, 3> PeakFractional(const SceneState& s, int n);
 
 // One line, without its line end. `number` is the 1-based peak number.
+// Throws EldError (Recoverable) naming the peak when a coordinate is inf or nan
+// (a cell matrix without an inverse gives them): no reader takes such a line.
 std::string PeakLine(int number, const std::array<float, 3>& f);
 
 // The whole file: PeakCount lines numbered from 1, each ending in "\r\n".
-// Empty when PeakCount is 0.
+// Empty when PeakCount is 0. Throws as PeakLine.
 std::string PeakListText(const SceneState& s);
 
 // Writes `text` to `path` through a temporary file in the same folder that is

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
+#include "mapdata/eld_error.h"
 #include "mapdata/map_read_common.h"
 #include "mapdata/peak_finding.h"
 #include "mapdata/peak_list.h"
@@ -63,6 +65,25 @@ TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimals) {
     EXPECT_EQ(text.rfind("ATOM Q  1   X= 1  Y= 0  Z= 2.5 \r\nATOM Q  2 ", 0), 0u) << text;
     EXPECT_EQ(text.substr(text.size() - 37), "\r\nATOM Q  10   X= 10  Y= 0  Z= 2.5 \r\n");
     EXPECT_EQ(text.size(), 9 * 33 + 35u);
+}
+
+TEST(PeakListText, APeakThatIsNotFiniteIsRefusedNamingIt) {
+    SceneState inf = IdentityCell(), singular = IdentityCell();
+    AddPeak(inf, 0.25f, 0.5f, -0.125f);
+    AddPeak(inf, 0.0f, 3e38f, 0.0f);
+    inf.map.CellShift[1] = 3e38f;  // the float sum overflows for peak 2 only
+    singular.map.CellMatrix[2] = {0, 0, 0};
+    AddPeak(singular, 1.0f, 2.0f, 3.0f);
+    for (const auto& [s, message] :
+         {std::pair{inf, "peak 2: its fractional Y coordinate is inf"},
+          std::pair{singular, "peak 1: its fractional X coordinate is nan"}}) {
+        try {
+            PeakListText(s);
+            ADD_FAILURE() << "no refusal of " << message;
+        } catch (const EldError& e) {
+            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(PeakListText, APeakOnAnAtomGivesTheAtomsCoordinates) {

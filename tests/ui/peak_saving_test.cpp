@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -72,6 +73,18 @@ TEST_F(SavePeakListTest, CancelWritesNothingAndAFileInAMissingFolderIsNamed) {
     EXPECT_FALSE(SavePeakList(s, d));
     ASSERT_EQ(d.messages.size(), 1u);
     EXPECT_NE(d.messages[0].find(file), std::string::npos) << d.messages[0];
+}
+
+TEST_F(SavePeakListTest, PeakThatIsNotFiniteIsReportedAndNothingIsAskedOrWritten) {
+    SceneState s = IdentityCell();
+    AddPeak(s, 1.0f, 1.0f, NAN);
+    ScriptedDialogs d;
+    d.file_answers.push_back((dir_ / "newatoms.dat").string());
+    EXPECT_FALSE(SavePeakList(s, d));
+    EXPECT_TRUE(d.default_names.empty()) << "no file to ask for";
+    ASSERT_EQ(d.messages.size(), 1u);
+    EXPECT_NE(d.messages[0].find("peak 1: its fractional X coordinate is nan"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
