@@ -29,8 +29,10 @@ void Require(bool ok, const char* what) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> args{"eldmap", ""};
     for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) args.emplace_back();
-        else args.back().push_back(static_cast<char>(data[i]));
+        if (data[i] == 0)
+            args.emplace_back();
+        else
+            args.back().push_back(static_cast<char>(data[i]));
     }
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
