@@ -1,17 +1,13 @@
 // Reading a 200 x 200 x 200 map in each format from memory (the parsers) and
 // from a file (with the read of the file). Reports MB/s of map file.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <bit>
 #include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "bench/map_files.h"
 #include "mapdata/input_file.h"
 #include "mapdata/read_map.h"
 
@@ -19,18 +15,7 @@ namespace {
 
 constexpr int kN = 200;
 
-float Value(int i1, int i2, int i3) {
-    return 50.0f * std::sin(0.1f * i1) * std::cos(0.13f * i2) + 0.01f * float(i3);
-}
-
-void PutFloat(std::string& b, float v) {
-    std::uint32_t u;
-    std::memcpy(&u, &v, 4);
-    for (int k = 0; k < 4; ++k) b += char((u >> (8 * k)) & 0xFF);
-}
-void PutInt(std::string& b, std::int32_t v) {
-    PutFloat(b, std::bit_cast<float>(v));
-}
+using eld::bench::Value;
 
 // Values as a map program writes them: fixed decimals, several per line.
 void PutText(std::string& t, float v, int& col) {
@@ -42,23 +27,8 @@ void PutText(std::string& t, float v, int& col) {
 }
 
 std::string Mt1() {
-    std::string b(38, '\0');
-    for (float v : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) PutFloat(b, v);
-    b.append(6, '\0');
-    for (int k = 0; k < 6; ++k) PutFloat(b, 10.0f);
-    b.append(6, '\0');
-    for (int a = 0; a < 3; ++a)
-        for (float v : {0.0f, 0.05f, 0.0f, 0.0f}) PutFloat(b, v);
-    b.append(6, '\0');
-    for (int a = 0; a < 3; ++a) PutInt(b, kN);
-    for (int i3 = 1; i3 <= kN; ++i3) {
-        b.append(i3 == 1 ? 10 : 14, '\0');
-        for (int i1 = 1; i1 <= kN; ++i1)
-            for (int i2 = 1; i2 <= kN; ++i2) PutFloat(b, Value(i1, i2, i3));
-    }
-    b.append(6, '\0');
-    PutInt(b, 0);
-    PutInt(b, 14);
+    std::string b;
+    eld::bench::WriteMt1(kN, 0.05f, [&b](const std::string& part) { b += part; });
     return b;
 }
 
@@ -108,9 +78,7 @@ BENCHMARK(BM_ReadMapBuffer)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecon
 void BM_ReadMapFile(benchmark::State& state) {
     const int f = int(state.range(0));
     const std::string& b = Bytes(f);
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("eld_bench_" + std::to_string(::getpid()) + "." + (kNames[f] + 2)))
-                                 .string();
+    const std::string path = eld::bench::ScratchPath(std::string(".") + (kNames[f] + 2));
     std::ofstream(path, std::ios::binary) << b;
     for (auto _ : state) {
         eld::SceneState s;
@@ -127,9 +95,7 @@ BENCHMARK(BM_ReadMapFile)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
 // from parsing.
 void BM_ReadFileChunks(benchmark::State& state) {
     const std::string& b = Bytes(1);
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("eld_bench_" + std::to_string(::getpid())))
-            .string();
+    const std::string path = eld::bench::ScratchPath("");
     std::ofstream(path, std::ios::binary) << b;
     std::string chunk(1 << 20, '\0');
     for (auto _ : state) {

@@ -8,10 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <bit>
 #include <chrono>
-#include <cmath>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -19,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/map_files.h"
 #include "mapdata/read_map.h"
 
 namespace {
@@ -26,38 +24,9 @@ namespace {
 constexpr int kN = 512;
 std::string g_self;
 
-void PutFloat(std::string& b, float v) {
-    const auto u = std::bit_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) b += char((u >> (8 * k)) & 0xFF);
-}
-void PutInt(std::string& b, std::int32_t v) {
-    PutFloat(b, std::bit_cast<float>(v));
-}
-
-// Written one section at a time so the parent stays small.
 void WriteMt1(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
-    std::string b(38, '\0');
-    for (float v : {1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f}) PutFloat(b, v);
-    b.append(6, '\0');
-    for (int k = 0; k < 6; ++k) PutFloat(b, 10.0f);
-    b.append(6, '\0');
-    for (int a = 0; a < 3; ++a)
-        for (float v : {0.0f, 0.02f, 0.0f, 0.0f}) PutFloat(b, v);
-    b.append(6, '\0');
-    for (int a = 0; a < 3; ++a) PutInt(b, kN);
-    for (int i3 = 1; i3 <= kN; ++i3) {
-        b.append(i3 == 1 ? 10 : 14, '\0');
-        for (int i1 = 1; i1 <= kN; ++i1)
-            for (int i2 = 1; i2 <= kN; ++i2)
-                PutFloat(b, 50.0f * std::sin(0.1f * i1) * std::cos(0.13f * i2) + 0.01f * i3);
-        out << b;
-        b.clear();
-    }
-    b.append(6, '\0');
-    PutInt(b, 0);
-    PutInt(b, 14);
-    out << b;
+    eld::bench::WriteMt1(kN, 0.02f, [&out](const std::string& b) { out << b; });
 }
 
 // The child: one read, its time in microseconds on stdout.
@@ -72,9 +41,7 @@ int ReadChild(const char* path) {
 }
 
 void BM_ReadMt1PeakMemory(benchmark::State& state) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("eld_bench_mem_" + std::to_string(::getpid()) + ".mt1"))
-                                 .string();
+    const std::string path = eld::bench::ScratchPath("_mem.mt1");
     WriteMt1(path);
     const double file_bytes = double(std::filesystem::file_size(path));
     double ratio = 0, mbps = 0, cpu_mbps = 0;
