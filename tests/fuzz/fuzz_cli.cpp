@@ -2,7 +2,8 @@
 // the argument list: (a) eldmap's own parser with every command parses it and
 // nothing runs: CLI11's parse errors are usage errors (status 2), anything else
 // escaping is a finding; (b) the viewer's rule reads the same arguments joined
-// as one text (ParseCommandText).
+// as one text (ParseCommandText). Not in targets.h, as core_tests does not
+// link eldmap: a finding gets its regression test beside eldmap's own tests.
 //
 // fuzz-needs: ParseCommandText
 // fuzz-eldmap: eldmap's sources but main.cpp are linked in.
