@@ -96,15 +96,20 @@ void ReadCcp4Values(std::string_view normalised, const Ccp4Layout& h, const std:
                      " (MX, MY, MZ); that is too large to fill "
                      "with the symmetry");
             gemmi::check_grid_factors(sg, {h.Sampling[0], h.Sampling[1], h.Sampling[2]});
-            gemmi::Ccp4<float> full = map;
-            full.setup(NAN, gemmi::MapSetup::Full);
-            expanded = true;
-            for (float v : full.grid.data)
-                if (std::isnan(v)) {
-                    expanded = false;
-                    break;
-                }
-            if (expanded) map = std::move(full);
+            // Each operation copies the stored points once: with fewer than
+            // cell / stored operations points stay empty, and the expansion
+            // (up to 64M points) would only be thrown away.
+            if (cell_points <= static_cast<double>(sg->operations().order()) * stored) {
+                gemmi::Ccp4<float> full = map;
+                full.setup(NAN, gemmi::MapSetup::Full);
+                expanded = true;
+                for (float v : full.grid.data)
+                    if (std::isnan(v)) {
+                        expanded = false;
+                        break;
+                    }
+                if (expanded) map = std::move(full);
+            }
         }
         if (!expanded) map.setup(NAN, gemmi::MapSetup::ReorderOnly);
     } catch (const EldError&) {
