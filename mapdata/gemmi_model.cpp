@@ -1,9 +1,9 @@
-// Structure models through gemmi: PDB, mmCIF and small-molecule CIF.
+// Structure models through gemmi: mmCIF and small-molecule CIF here, PDB in
+// gemmi_pdb.cpp.
 #include <cctype>
 #include <cmath>
 #include <gemmi/cif.hpp>
 #include <gemmi/mmcif.hpp>
-#include <gemmi/pdb.hpp>
 #include <gemmi/smcif.hpp>
 
 #include "mapdata/eld_error.h"
@@ -53,6 +53,8 @@ void AddAtom(StructureModel& m, const std::string& name, gemmi::Element el,
     m.Atoms.push_back({el.name(), label, {pos.x, pos.y, pos.z}});
 }
 
+}  // namespace
+
 void TakeStructure(StructureModel& m, const gemmi::Structure& st, const std::string& name) {
     SetCell(m, st.cell, st.find_spacegroup(), st.spacegroup_hm);
     if (st.models.empty()) return;
@@ -61,6 +63,8 @@ void TakeStructure(StructureModel& m, const gemmi::Structure& st, const std::str
             for (const gemmi::Atom& atom : res.atoms)
                 AddAtom(m, name, atom.element, atom.name, atom.pos);
 }
+
+namespace {
 
 void ReadCif(StructureModel& m, std::string_view bytes, const std::string& name) {
     gemmi::cif::Document doc = gemmi::cif::read_memory(bytes.data(), bytes.size(), name.c_str());
@@ -123,14 +127,7 @@ StructureModel ReadModelBuffer(std::string_view bytes, const std::string& name) 
     StructureModel m;
     try {
         if (kind == ModelKind::Pdb) {
-            m.Format = "PDB";
-            // PDB files are ASCII. gemmi 0.5.7 shifts record-name chars as
-            // signed values, so a byte above 0x7F there is undefined
-            // behaviour; such bytes become '?'.
-            std::string ascii(bytes);
-            for (char& c : ascii)
-                if (static_cast<unsigned char>(c) > 0x7F) c = '?';
-            TakeStructure(m, gemmi::read_pdb_from_memory(ascii.data(), ascii.size(), name), name);
+            ReadPdbModel(m, bytes, name);
         } else {
             ReadCif(m, bytes, name);
         }
