@@ -12,32 +12,35 @@ namespace eld {
 
 namespace {
 
-// gemmi keeps SSBOND, LINK and CISPEP records (its test: the first four
-// characters, any case) for the connections, which the viewer never uses.
-bool ConnectionRecord(std::string_view line) {
-    if (line.size() < 4) return false;
+// The records the viewer takes something from: atoms, the cell and space
+// group, and what orders them into models. gemmi tests record names by their
+// first four (TER, END: three) characters in any case.
+bool RecordToKeep(std::string_view line) {
     std::string head(line.substr(0, 4));
     for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return head == "SSBO" || head == "LINK" || head == "CISP";
+    for (const char* name : {"ATOM", "HETA", "CRYS", "MODE", "ENDM"})
+        if (head == name) return true;
+    return head.compare(0, 3, "TER") == 0 || head.compare(0, 3, "END") == 0;
 }
 
 }  // namespace
 
 void ReadPdbModel(StructureModel& m, std::string_view bytes, const std::string& name) {
     m.Format = "PDB";
-    // gemmi 0.5.7 shifts record-name chars as signed values, undefined
-    // before C++20 for a byte above 0x7F: such bytes (PDB files are ASCII)
-    // become '?'. NUL bytes become blanks, so that gemmi's lines are the
-    // lines seen here. Connection records are left out (their line stays,
-    // empty, for gemmi's line numbers): gemmi reads an SSBOND distance in
-    // columns 74-78 even when the line ends before column 78.
+    // gemmi 0.5.7 reads records the viewer never uses with faults of its own
+    // (an SSBOND distance read past the end of a short line, a 10-digit DBREF
+    // number overflowing int): only the records above reach it, the others
+    // stay as empty lines so that its line numbers hold. It shifts
+    // record-name chars as signed values, undefined before C++20 for a byte
+    // above 0x7F: such bytes (PDB files are ASCII) become '?'. NUL bytes
+    // become blanks, so that gemmi's lines are the lines seen here.
     std::string ascii;
     ascii.reserve(bytes.size());
     for (std::size_t start = 0; start < bytes.size();) {
         const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
         const std::string_view line = bytes.substr(start, end - start);
         start = end;
-        if (ConnectionRecord(line)) {
+        if (!RecordToKeep(line)) {
             ascii += line.back() == '\n' ? "\n" : "";
             continue;
         }
