@@ -5,8 +5,9 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 #include "gl/gl_setup.h"
@@ -36,10 +37,10 @@ class FrameTest : public ::testing::Test {
         s_.surfaces.Triangles[L].push_back(SurfaceTriangle{{a, b, c}});
         s_.surfaces.TriangleCount[L] = static_cast<int>(s_.surfaces.Triangles[L].size());
         s_.layers.LayerVisible[L] = kTrue;
-        s_.layers.SurfaceColour[L][0] = r;
-        s_.layers.SurfaceColour[L][1] = g;
-        s_.layers.SurfaceColour[L][2] = bl;
+        Set(s_.layers.SurfaceColour[L], {r, g, bl});
     }
+    // Set(s_.view.ViewQuaternion, {0, 1, 0, 0}): the first values of a state array.
+    static void Set(float* to, std::initializer_list<float> v) { std::ranges::copy(v, to); }
 
     unsigned Paint() { return PaintFrame(s_, 100, 100); }
 
@@ -61,13 +62,11 @@ class FrameTest : public ::testing::Test {
 };
 
 TEST_F(FrameTest, BackgroundIsTheClearColourAndModeNothingDrawsNothing) {
-    s_.view.ClearColour[0] = 0.2f;
-    s_.view.ClearColour[1] = 0.4f;
-    s_.view.ClearColour[2] = 0.6f;
+    Set(s_.view.ClearColour, {0.2f, 0.4f, 0.6f});
     EXPECT_EQ(Paint(), 0u);
     EXPECT_TRUE(Is(3, 3, 0.2f, 0.4f, 0.6f));
     EXPECT_TRUE(Is(97, 60, 0.2f, 0.4f, 0.6f));
-    s_.view.ClearColour[0] = s_.view.ClearColour[1] = s_.view.ClearColour[2] = 0;
+    Set(s_.view.ClearColour, {0, 0, 0});
     Paint();
     EXPECT_TRUE(Black(3, 3));
     s_.view.ClearColour[1] = 1;
@@ -95,14 +94,12 @@ TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColourThroughTheSceneList) {
 
     // The display list is replayed until the scene changes: a change of
     // colour that nobody announced leaves red.
-    s_.layers.SurfaceColour[1][0] = 0;
-    s_.layers.SurfaceColour[1][1] = 1;
+    Set(s_.layers.SurfaceColour[1], {0, 1});
     Paint();
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));
     // A rotation only re-runs the view transform: a half turn about y keeps
     // the edge on row 24, still red.
-    s_.view.ViewQuaternion[1] = 1;
-    s_.view.ViewQuaternion[3] = 0;
+    Set(s_.view.ViewQuaternion, {0, 1, 0, 0});
     Paint();
     EXPECT_EQ(s_.SceneListValid, 1);
     EXPECT_TRUE(Is(50, 24, 1, 0, 0));
@@ -166,9 +163,7 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     s_.switches.ShowAtoms = kTrue;
     s_.map.AtomCount = 2;
     s_.map.AtomNames = {"O   ", "O   "};
-    s_.map.AtomData.resize(2);
-    s_.map.AtomData[0] = {-3, 0.06f, 0};
-    s_.map.AtomData[1] = {3, 0.06f, 0};
+    s_.map.AtomData = {{-3, 0.06f, 0}, {3, 0.06f, 0}};
     s_.map.BondList = {Bond{0, 1}};
     s_.map.BondCount = 1;
     Paint();
@@ -181,15 +176,11 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     s_.switches.ShowPickMarker = kTrue;
     s_.peaks.PickedPoint[1] = 3;
     s_.peaks.PeakCount = 1;
-    s_.peaks.PeakList[0][0] = 0;
-    s_.peaks.PeakList[0][1] = -3;
+    Set(s_.peaks.PeakList[0], {0, -3});
     s_.SceneListValid = 0;
     Paint();
     EXPECT_TRUE(Black(50, 50));
-    const std::uint8_t* marker = gl_.Pixel(50, 75);
-    EXPECT_GT(marker[0], 200);  // white, lit face on
-    EXPECT_GT(marker[1], 200);
-    EXPECT_GT(marker[2], 200);
+    for (int c = 0; c < 3; ++c) EXPECT_GT(gl_.Pixel(50, 75)[c], 200);  // the marker: white, lit face on
     const std::uint8_t* peak = gl_.Pixel(50, 25);
     EXPECT_GT(peak[0], 100);
     EXPECT_GE(peak[0], peak[2]);  // orange, or white at the highlight
@@ -226,20 +217,16 @@ TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
 }
 
 TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
-    recalcModelView(s_);
-    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
-    s_.view.ViewScale = std::nextafter(1.0f, 2.0f);
-    recalcModelView(s_);
-    EXPECT_TRUE(glIsEnabled(GL_NORMALIZE));
-    s_.view.ViewScale = 1.0f;
-    recalcModelView(s_);
-    EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
+    for (float scale : {1.0f, std::nextafter(1.0f, 2.0f), 1.0f}) {
+        s_.view.ViewScale = scale;
+        recalcModelView(s_);
+        EXPECT_EQ(glIsEnabled(GL_NORMALIZE) != 0, scale != 1.0f) << scale;
+    }
 
     // R T S: scale first, then translate (unscaled), then rotate.
     s_.view.ViewScale = 2;
     s_.view.ViewTranslation[0] = 1;
-    s_.view.ViewQuaternion[2] = static_cast<float>(std::sqrt(0.5));  // quarter turn about z
-    s_.view.ViewQuaternion[3] = static_cast<float>(std::sqrt(0.5));
+    Set(s_.view.ViewQuaternion, {0, 0, std::sqrt(0.5f), std::sqrt(0.5f)});  // quarter turn about z
     recalcModelView(s_);
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
@@ -357,9 +344,7 @@ TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
     TriangleGrid(s_);
     GLfloat c[4];
     glGetFloatv(GL_CURRENT_COLOR, c);
-    EXPECT_EQ(c[0], 0.25f);
-    EXPECT_EQ(c[1], 0.5f);
-    EXPECT_EQ(c[2], 0.75f);
+    EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{0.25f, 0.5f, 0.75f}));
 }
 
 TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
@@ -370,9 +355,7 @@ TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
     Paint();
     const int front = gl_.Pixel(50, 50)[0];
     EXPECT_GT(front, 200);
-    const float h = static_cast<float>(std::sqrt(0.5));
-    s_.view.ViewQuaternion[1] = h;
-    s_.view.ViewQuaternion[3] = h;
+    Set(s_.view.ViewQuaternion, {0, std::sqrt(0.5f), 0, std::sqrt(0.5f)});
     Paint();
     EXPECT_NEAR(gl_.Pixel(50, 50)[0], front, 3);
 }

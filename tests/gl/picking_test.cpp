@@ -6,6 +6,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "render/frame.h"
@@ -54,6 +56,10 @@ class PickingTest : public ::testing::Test {
 
     void OnlyVisible(int layer) {
         for (int L = 1; L <= 3; ++L) s_.layers.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
+    }
+    void Turn(float x, float y, float z) {  // to the unit quaternion (x, y, z, w)
+        std::ranges::copy(std::array{x, y, z, std::sqrt(1 - x * x - y * y - z * z)},
+                          s_.view.ViewQuaternion);
     }
 
     OsMesaContext gl_;
@@ -125,11 +131,8 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
     testing::SetGrid(s_, 11, 21, 5, {-1, 2, -3}, {0.5f, 0.25f, 1.5f});
     s_.surfaces.ContourLayer = 3;
     const SectionRectangle r = SectionPickRectangle(s_);
-    EXPECT_EQ(r.x_low, -1.0f);
-    EXPECT_EQ(r.x_high, 4.0f);
-    EXPECT_EQ(r.y_low, 2.0f);
-    EXPECT_EQ(r.y_high, 7.0f);
-    EXPECT_EQ(r.z, 0.0f);
+    EXPECT_EQ((std::array{r.x_low, r.x_high, r.y_low, r.y_high, r.z}),
+              (std::array{-1.0f, 4.0f, 2.0f, 7.0f, 0.0f}));
 
     // PickByMode "2D" uses it: a click at scene (1.6, 3.1) finds that quad.
     s_.switches.PickingMode = PickMode::Section2D;
@@ -189,8 +192,7 @@ TEST_F(PickingTest, SurfaceThroughTwoBlobsInLinePicksNothing) {
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(-0.2f)));
     EXPECT_TRUE(dialogs_.messages.empty());
     // Turned a quarter about y, the two boxes stand side by side: one is picked.
-    s_.view.ViewQuaternion[1] = std::sqrt(0.5f);
-    s_.view.ViewQuaternion[3] = std::sqrt(0.5f);
+    Turn(0, std::sqrt(0.5f), 0);
     EXPECT_TRUE(PickOnSurface(s_, dialogs_, MouseX(3.0f), MouseY(-0.2f)));
     // Between the box's x faces, inside one of the two boxes.
     EXPECT_NEAR(s_.peaks.PickedPoint[0], 0.0f, 1e-5);
@@ -245,9 +247,7 @@ TEST_F(PickingTest, LeavingOutFarTrianglesChangesNoHit) {
             tri.push_back({{at(i, j), at(i + 1, j + 1), at(i, j + 1)}});
         }
     s_.surfaces.TriangleCount[2] = static_cast<int>(tri.size());
-    s_.view.ViewQuaternion[0] = 0.3f;
-    s_.view.ViewQuaternion[1] = 0.5f;
-    s_.view.ViewQuaternion[3] = std::sqrt(1 - 0.09f - 0.25f);
+    Turn(0.3f, 0.5f, 0);
     s_.view.ViewTranslation[0] = 0.7f;
     s_.view.ViewScale = 2.5f;
     int compared = 0, hit = 0;
@@ -270,16 +270,14 @@ void FillBlobMap(SceneState& s, const std::vector<Vec3>& centres, float limit) {
     const double step = 0.16, origin = -3.1;
     const float o = float(origin), d = float(step);
     testing::SetGrid(s, n, n, n, {o, o, o}, {d, d, d});
+    auto at = [&](int i) { return origin + (i - 1) * step; };
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
             for (int k = 1; k <= n; ++k) {
-                const int idx[3] = {i, j, k};
                 double v = 0;
                 for (const Vec3& c : centres) {
-                    double r2 = 0;
-                    for (int a = 0; a < 3; ++a)
-                        r2 += std::pow(origin + (idx[a] - 1) * step - c[a], 2);
-                    v += 1.5 * std::exp(-r2 / (2 * 0.35 * 0.35));
+                    const double r = std::hypot(at(i) - c[0], at(j) - c[1], at(k) - c[2]);
+                    v += 1.5 * std::exp(-r * r / (2 * 0.35 * 0.35));
                 }
                 s.map.DensityGrid.at(i, j, k) = float(v);
             }
@@ -297,9 +295,7 @@ TEST_F(PickingTest, ClicksAtTheMiddleOfBlobsFindTheirPeaks) {
     const std::vector<Vec3> blobs = {{0.53, -0.71, 0.22}, {-1.37, 1.11, -0.9}, {1.9, 1.3, 1.05},
                                      {-1.2, 1.0, 1.2}};
     FillBlobMap(s_, blobs, 0.7f);
-    s_.view.ViewQuaternion[0] = 0.2f;
-    s_.view.ViewQuaternion[1] = -0.3f;
-    s_.view.ViewQuaternion[3] = std::sqrt(1 - 0.04f - 0.09f);
+    Turn(0.2f, -0.3f, 0);
     s_.view.ViewScale = 1.6f;
     int clicks = 0, hits = 0, by_rule = 0;
     for (const Vec3& c : blobs) {

@@ -37,18 +37,12 @@ TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRed) {
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     auto px = eld::ReadFramePixelsBgr(w, h);
     ASSERT_EQ(px.size(), static_cast<std::size_t>(w) * h * 3);
-    // First row in the buffer is the bottom one: red as 0, 0, 255.
-    EXPECT_EQ(px[0], 0);
-    EXPECT_EQ(px[1], 0);
-    EXPECT_EQ(px[2], 255);
-    std::size_t last_of_row0 = (w - 1) * 3;
-    EXPECT_EQ(px[last_of_row0 + 2], 255);
-    // Second row starts exactly 1923 bytes in and is blue: 255, 0, 0.
-    EXPECT_EQ(px[1923], 255);
-    EXPECT_EQ(px[1924], 0);
-    EXPECT_EQ(px[1925], 0);
-    EXPECT_EQ(px.back() - 0, 0);  // top-right pixel's red byte
-    EXPECT_EQ(px[px.size() - 3], 255);
+    // Byte and value: the first row in the buffer is the bottom one, red as 0,
+    // 0, 255; the second starts exactly 1923 bytes in and is blue, 255, 0, 0.
+    const std::size_t last = px.size() - 1, bytes[][2] = {
+        {0, 0}, {1, 0}, {2, 255}, {(w - 1) * 3 + 2, 255}, {1923, 255}, {1924, 0}, {1925, 0},
+        {last - 2, 255}, {last, 0}};
+    for (auto [i, v] : bytes) EXPECT_EQ(px[i], v) << "byte " << i;
 }
 
 TEST(ReadPixels, SaveImageChoosesPngByTheNameOnly) {

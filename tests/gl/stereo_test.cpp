@@ -122,10 +122,8 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
         ResizeFrame(s, c.w, c.h);
         GLint vp[4];
         glGetIntegerv(GL_VIEWPORT, vp);
-        EXPECT_EQ(vp[2], c.vw) << c.w << "x" << c.h;
-        EXPECT_EQ(vp[3], c.vh) << c.w << "x" << c.h;
-        EXPECT_EQ(s.view.AspectX, c.ax) << c.w << "x" << c.h;
-        EXPECT_EQ(s.view.AspectY, c.ay) << c.w << "x" << c.h;
+        EXPECT_EQ((std::array{vp[2], vp[3]}), (std::array{c.vw, c.vh})) << c.w << "x" << c.h;
+        EXPECT_EQ((std::array{s.view.AspectX, s.view.AspectY}), (std::array{c.ax, c.ay})) << c.w;
     }
     // The wider window shows 24 x 12 units at the zero-parallax plane.
     ResizeFrame(s, 200, 100);

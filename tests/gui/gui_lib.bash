@@ -11,27 +11,9 @@ gui_require_display() {
   done
 }
 
-# Writes a small .fou map: an ellipsoidal density blob (sigma 0.8, 1.3, 0.8)
-# on a 20^3 grid with step 0.3, centred at (0, 0, ZC), and no atoms.
-gui_write_blob_map() {
-  python3 - "$1" "${2:-2.5}" <<'PY'
-import math, sys
-path, zc = sys.argv[1], float(sys.argv[2])
-n, step = 20, 0.3
-half = (n - 1) * step / 2
-o = (-half, -half, zc - half)
-at = lambda i, a: o[a] + (i - 1) * step  # grid point i along axis a
-out = ["blob test map", "written by the GUI test", "1 0 0 0 1 0 0 0 1 0 0 0  cell matrix, shift",
-       "1 1 1 90 90 90  cell"] + ["%g %g 0 0  axis %d" % (o[a], step, a + 1) for a in range(3)]
-out.append("%d %d %d" % (n, n, n))
-for i3 in range(1, n + 1):
-    vals = ["%.5f" % (10.0 * math.exp(-((at(i1, 0) / 0.8) ** 2 + (at(i2, 1) / 1.3) ** 2
-                                        + ((at(i3, 2) - zc) / 0.8) ** 2) / 2))
-            for i1 in range(1, n + 1) for i2 in range(1, n + 1)]
-    out += [" section %d" % i3, "%d" % i3] + [" ".join(vals[k:k + 10]) for k in range(0, len(vals), 10)]
-open(path, "w").write("\n".join(out + [" atoms", "0 14"]) + "\n")
-PY
-}
+# gui_write_blob_map FILE [ZC]: a .fou map of one ellipsoidal blob (widths 0.8,
+# 1.3, 0.8) on a 20^3 grid with step 0.3, centred at (0, 0, ZC), and no atoms.
+gui_write_blob_map() { /usr/bin/python3 "$ELD_SOURCE_DIR/tests/tools/mt1_grid.py" ellipsoid "$@"; }
 
 # Prints the id of the first visible window whose title matches the regular
 # expression, waiting up to $2 seconds (default 20). A search stops at once
@@ -46,28 +28,29 @@ gui_find_window() {
   done
 }
 
-# Waits until process $1 (a child of this shell) has ended, at most $2
-# seconds; sets GUI_STATUS to its exit status, or to "timeout".
+# Waits until the viewer ($pid) has ended, at most $1 seconds; sets GUI_STATUS
+# to its exit status (and clears pid), or to "timeout".
 gui_wait_exit() {
-  local pid=$1 limit=${2:-20} i
+  local i
   GUI_STATUS=timeout
-  for i in $(seq $((limit * 10))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      GUI_STATUS=$?
-      return
-    fi
+  for i in $(seq $(($1 * 10))); do
+    kill -0 "$pid" 2>/dev/null || { wait "$pid"; GUI_STATUS=$?; pid=""; return; }
     sleep 0.1
   done
 }
+# gui_ends STATUS SECONDS WHAT: the viewer ends within SECONDS with STATUS.
+gui_ends() {
+  gui_wait_exit "$2"
+  [ "$GUI_STATUS" = "$1" ] || fail "$3: exit status $GUI_STATUS, expected $1"
+}
 
 # Answers every message box of the program (title "eldview") with Return
-# until process $1 ends, for at most $2 seconds. A box that goes away while
+# until the viewer ends, for at most $1 seconds. A box that goes away while
 # the key is sent can leave Return held down on the X server, where the next
 # program's first dialog would take it: it is let go at the end.
 gui_answer_boxes() {
-  local pid=$1 limit=${2:-20} i w
-  for i in $(seq $((limit * 5))); do
+  local i w
+  for i in $(seq $(($1 * 5))); do
     kill -0 "$pid" 2>/dev/null || { xdotool keyup Return 2>/dev/null; return 0; }
     w=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
     if [ -n "$w" ]; then
@@ -106,17 +89,6 @@ gui_close_box() {
   [ -z "$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null)" ]
 }
 
-# Presses key $3 in window $1 until process $2 has ended (a few tries, for a
-# key lost by Xvfb); sets GUI_STATUS like gui_wait_exit.
-gui_quit_with() {
-  local w=$1 pid=$2 key=$3 i
-  for i in 1 2 3; do
-    gui_key "$w" "$key"
-    gui_wait_exit "$pid" 8
-    [ "$GUI_STATUS" != timeout ] && return
-  done
-}
-
 # Prints the measurements of analyse_shot.py for the GL area of window $1
 # (below its 25-pixel menu bar). The screen is captured whole and cropped:
 # capturing a single window that goes away meanwhile can hang the X server.
@@ -133,47 +105,43 @@ gui_measure_view() {
   return $rc
 }
 
-# Every test's frame: a scratch folder $tmp (the viewer's stderr goes to
-# $tmp/err), the viewer's process id $pid killed at exit, and fail MESSAGE,
-# which prints the message and the viewer's stderr and ends the test.
-gui_start_test() {
-  tmp=$(mktemp -d)
-  pid=""
-  trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; xdotool keyup Return 2>/dev/null; rm -rf "$tmp"' EXIT
-}
+# fail MESSAGE prints the message and the viewer's stderr ($tmp/err) and ends the test.
 fail() { echo "FAIL: $*" >&2; cat "$tmp/err" >&2 2>/dev/null; exit 1; }
+# gui_expect VAR REGEX SECONDS MESSAGE: the id of the window titled REGEX goes
+# to VAR; the test fails when none comes up in time.
+gui_expect() { printf -v "$1" %s "$(gui_find_window "$2" "$3")"; [ -n "${!1}" ] || fail "$4"; }
 
-# gui_start TITLE ARGUMENTS...: starts the viewer in $tmp (so that its file
-# dialogs start there) and waits for the main window "Visualized file: TITLE"
-# (a regular expression), whose id goes to $win.
+# gui_launch ARGUMENTS...: starts the viewer in $tmp (so that its file dialogs
+# start there), its stderr in $tmp/err, its process id in $pid.
+gui_launch() { (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" & pid=$!; }
+
+# gui_start TITLE ARGUMENTS...: launches the viewer and waits for the main
+# window "Visualized file: TITLE" (a regular expression), whose id goes to $win.
 gui_start() {
   local title=$1
   shift
-  (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" &
-  pid=$!
-  win=$(gui_find_window "^Visualized file: $title\$" "${GUI_WAIT:-45}")
-  [ -n "$win" ] || fail "no main window titled 'Visualized file: $title'"
+  gui_launch "$@"
+  gui_expect win "^Visualized file: $title\$" "${GUI_WAIT:-45}" "no main window titled 'Visualized file: $title'"
 }
 
-# gui_quit KEY: the key ends the viewer with status 0; the test passes.
+# gui_quit KEY: the key (again, when Xvfb lost it) ends the viewer with status
+# 0; the test passes.
 gui_quit() {
-  gui_quit_with "$win" "$pid" "$1"
-  local st=$GUI_STATUS
-  pid=""
-  [ "$st" = 0 ] || fail "exit status after $1: $st"
+  for _ in 1 2 3; do
+    gui_key "$win" "$1"
+    gui_wait_exit 8
+    [ "$GUI_STATUS" != timeout ] && break
+  done
+  [ "$GUI_STATUS" = 0 ] || fail "exit status after $1: $GUI_STATUS"
   echo "PASS"
 }
 
 # gui_exits_1 ARGUMENTS...: the viewer started with these arguments answers
 # its message boxes and ends with status 1.
 gui_exits_1() {
-  (cd "$tmp" && exec "$ELD_BIN_DIR/eldview" "$@") 2>"$tmp/err" &
-  pid=$!
-  gui_answer_boxes "$pid" 30
-  gui_wait_exit "$pid" 5
-  local st=$GUI_STATUS
-  pid=""
-  [ "$st" = 1 ] || fail "eldview $*: exit status $st, expected 1"
+  gui_launch "$@"
+  gui_answer_boxes 30
+  gui_ends 1 5 "eldview $*"
 }
 
 # gui_menu MENU ITEM: picks an item of the main window's menu bar with the
@@ -207,8 +175,7 @@ gui_box() {
 # does not appear (a key lost under load), saves under the default name.
 gui_save() {
   local chooser i
-  chooser=$(gui_find_window '^Choose File$' 10)
-  [ -n "$chooser" ] || fail "no file dialog for $1"
+  gui_expect chooser '^Choose File$' 10 "no file dialog for $1"
   for i in 1 2 3; do
     xdotool windowactivate --sync "$chooser" 2>/dev/null
     sleep 0.5
@@ -237,4 +204,7 @@ near() { python3 -c "import sys; a, b, t = map(float, sys.argv[1:]); sys.exit(ab
 rows_differ() { ! near "$(get "$m" even_x)" "$(get "$m" odd_x)" 1.5; }
 
 set -u
-gui_start_test
+# Every test's scratch folder; the viewer still running at the end is killed.
+tmp=$(mktemp -d)
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; xdotool keyup Return 2>/dev/null; rm -rf "$tmp"' EXIT

@@ -45,6 +45,5 @@ gui_require_display
 map="$ex/benzene.mt1"
 "$p/bin/eldview" "$map" 2>"$tmp/err" &
 pid=$!
-win=$(gui_find_window "^Visualized file: $map\$" 45)
-[ -n "$win" ] || fail "the installed eldview shows no window for $map"
+gui_expect win "^Visualized file: $map\$" 45 "the installed eldview shows no window for $map"
 gui_quit q

@@ -11,8 +11,7 @@ data="$ELD_TEST_DATA/difference"
 cp "$data/paracetamol_diff.mt1" "$tmp/diff.mt1"
 "$ELD_BIN_DIR/eldmap" info "$tmp/diff.mt1" --json >"$tmp/info.json" || fail "eldmap info"
 gui_start diff.mt1 diff.mt1
-panel=$(gui_find_window '^Control Panel$' 10)
-[ -n "$panel" ] || fail "no control panel"
+gui_expect panel '^Control Panel$' 10 "no control panel"
 
 # Layer 1 alone (Check2 and Check3 off, Apply), the panel out of the way.
 xdotool windowmove --sync "$panel" 820 560

@@ -9,31 +9,21 @@ gui_require_display
 # 300^3 grid points: each layer takes a noticeable time to extract, while a
 # few Gaussian atoms keep the surfaces small.
 map="$tmp/big.mt1"
-/usr/bin/python3 - "$ELD_SOURCE_DIR/tests/tools" "$map" <<'PY' || fail "cannot write the map"
-import sys
-sys.path.insert(0, sys.argv[1])
-import numpy as np
-from mt1_grid import write_mt1, smooth_grid
-g = smooth_grid(300, 25, 7)
-g *= np.float32(10.0) / g.max()
-write_mt1(sys.argv[2], g, step=(0.05, 0.05, 0.05))
-PY
+PYTHONPATH="$ELD_SOURCE_DIR/tests/tools" /usr/bin/python3 -c "import sys, numpy as np, mt1_grid as m
+g = m.smooth_grid(300, 25, 7); g *= np.float32(10.0) / g.max(); m.write_mt1(sys.argv[1], g, step=(0.05,) * 3)" \
+  "$map" || fail "cannot write the map"
 
 GUI_WAIT=60 gui_start "$map" "$map"
 gui_key "$win" h
-panel=$(gui_find_window '^Control Panel$' 10)
-[ -n "$panel" ] || fail "no control panel"
+gui_expect panel '^Control Panel$' 10 "no control panel"
 
 # Waits until no progress window has been seen for two seconds.
 settle() {
   local quiet=0
   for _ in $(seq 300); do
-    if [ -n "$(xdotool search --onlyvisible --name '^ELD map processing progress' 2>/dev/null)" ]; then
-      quiet=0
-    else
+    xdotool search --onlyvisible --name '^ELD map processing progress' >/dev/null 2>&1 && quiet=0 ||
       quiet=$((quiet + 1))
-      [ "$quiet" -ge 20 ] && return 0
-    fi
+    [ "$quiet" -ge 20 ] && return 0
     sleep 0.1
   done
   fail "the extraction does not end"
@@ -53,12 +43,7 @@ sleep 0.3
 # The burst: every click after the first Apply arrives while it extracts.
 apply
 sleep 0.05
-preset 1
-apply
-preset 2
-apply
-preset 3
-apply
+for n in 1 2 3; do preset $n; apply; done
 settle
 kill -0 "$pid" 2>/dev/null || fail "the viewer ended during the clicks"
 save_scene "$tmp/burst.pov"

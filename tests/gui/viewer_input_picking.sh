@@ -20,8 +20,7 @@ toggle_stereo() {
 }
 
 # The control panel opens beside the main window, not over its picture.
-panel=$(gui_find_window '^Control Panel$' 10)
-[ -n "$panel" ] || fail "no control panel"
+gui_expect panel '^Control Panel$' 10 "no control panel"
 geometry() { xdotool getwindowgeometry --shell "$1" | tr '\n' ' '; }
 python3 - "$(geometry "$win")" "$(geometry "$panel")" <<'PY' || fail "the control panel covers the main window"
 import sys
@@ -113,8 +112,7 @@ rows_differ && fail "File > Open leaves the plain picture: $m"
 # checked line by line. The blob's grid: 20 points from -2.85 in steps of 0.3
 # on every axis, the third axis shifted by 2.5; identity cell matrix and no
 # cell shift, so the file holds scene coordinates.
-panel=$(gui_find_window '^Control Panel$' 10)
-[ -n "$panel" ] || fail "no control panel after File > Open"
+gui_expect panel '^Control Panel$' 10 "no control panel after File > Open"
 # Away from the main window, so clicks land on the panel.
 xdotool windowmove --sync "$panel" 700 40
 gui_click "$panel" 96 289  # Option4, "2D", inside the "Picking" frame
@@ -157,9 +155,6 @@ for _ in 1 2 3; do
 done
 kill -0 "$pid" 2>/dev/null || fail "the program ended before the peak was saved"
 gui_save "$tmp/newatoms.dat"
-gui_wait_exit "$pid" 20
-st=$GUI_STATUS
-pid=""
-[ "$st" = 0 ] || fail "exit status after saving at the end: $st"
+gui_ends 0 20 "saving at the end"
 cmp -s "$tmp/first.dat" "$tmp/newatoms.dat" || fail "the second save differs from the first"
 echo "PASS"

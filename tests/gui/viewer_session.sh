@@ -121,8 +121,7 @@ echo "after x: $m"
 [ "$h2" -lt $((w2 * 5 / 4)) ] || fail "x did not turn the view: $m"
 
 # The control panel came up with the map; closed, the "h" key shows it again.
-panel=$(gui_find_window '^Control Panel$' 10)
-[ -n "$panel" ] || fail "no control panel after loading"
+gui_expect panel '^Control Panel$' 10 "no control panel after loading"
 gui_key "$panel" alt+F4
 for _ in $(seq 20); do
   [ -z "$(xdotool search --onlyvisible --name '^Control Panel$' 2>/dev/null)" ] && break
@@ -134,11 +133,9 @@ gui_key "$win" h
 [ -n "$(gui_find_window '^Control Panel$' 10)" ] || fail "h does not show the control panel"
 # Last, as they may cover the main window.
 gui_menu h a
-about=$(gui_find_window '^About$' 10)
-[ -n "$about" ] || fail "Help > About shows no About window"
+gui_expect about '^About$' 10 "Help > About shows no About window"
 gui_menu h h
-help=$(gui_find_window '^Help$' 10)
-[ -n "$help" ] || fail "Help > Help shows no Help window"
+gui_expect help '^Help$' 10 "Help > Help shows no Help window"
 # Chosen again while open, both are the same windows, not rebuilt ones.
 gui_menu h a
 sleep 0.5

@@ -8,27 +8,18 @@
 gui_require_display
 
 # No argument: the open dialog; cancelling it ends the program.
-(cd "$tmp" && exec "$ELD_BIN_DIR/eldview") 2>"$tmp/err" &
-pid=$!
-chooser=$(gui_find_window '^Choose File$' 30)
-[ -n "$chooser" ] || fail "no open dialog without a file name"
-xdotool windowactivate --sync "$chooser" 2>/dev/null
-sleep 0.3
-xdotool key Escape
-gui_answer_boxes "$pid" 20
-gui_wait_exit "$pid" 5
-st=$GUI_STATUS
-pid=""
-[ "$st" = 1 ] || fail "cancelled open dialog: exit status $st, expected 1"
+gui_launch
+gui_expect chooser '^Choose File$' 30 "no open dialog without a file name"
+gui_key "$chooser" Escape
+gui_answer_boxes 20
+gui_ends 1 5 "cancelled open dialog"
 grep -qx "eldview: No input given !!" "$tmp/err" || fail "no 'No input given !!'"
 
 # The "-StereoHW" switch alone leaves no file name either.
-(cd "$tmp" && exec "$ELD_BIN_DIR/eldview" -StereoHW) 2>"$tmp/err" &
-pid=$!
-[ -n "$(gui_find_window '^Choose File$' 30)" ] || fail "-StereoHW alone shows no open dialog"
+gui_launch -StereoHW
+gui_expect chooser '^Choose File$' 30 "-StereoHW alone shows no open dialog"
 kill "$pid"
-wait "$pid" 2>/dev/null
-pid=""
+gui_wait_exit 5
 
 # A value above 10000 is strange data.
 gui_write_blob_map "$tmp/hot.fou"

@@ -6,50 +6,20 @@
 # A 3 x 2 x 2 grid, value(i1,i2,i3) = i1*100 + i2*10 + i3 - 150; cell a=10,
 # b=10, c=10 (diagonal matrix), shift 0; atoms C (0,0,0), C (0.154,0,0) and
 # O (0.154,0.123,0): bonds C-C and C-O, not C...O.
-python3 - "$tmp" <<'PY'
-import struct, sys
+$py - "$tmp" <<'PY'
+import sys, numpy as np, mt1_grid as m
 d = sys.argv[1]
 n = (3, 2, 2)
-val = lambda i1, i2, i3: i1 * 100 + i2 * 10 + i3 - 150.0
+v = np.fromfunction(lambda i1, i2, i3: (i1 + 1) * 100 + (i2 + 1) * 10 + i3 + 1 - 150.0, n)
 atoms = [("C", 0.0, 0.0, 0.0), ("C", 0.154, 0.0, 0.0), ("O", 0.154, 0.123, 0.0)]
-m = [10, 0, 0, 0, 10, 0, 0, 0, 10]
-b = bytearray(b"\xee" * 38)
-b += struct.pack("<9f", *m) + struct.pack("<3f", 0, 0, 0) + b"\xee" * 6
-b += struct.pack("<6f", 10, 10, 10, 90, 90, 90) + b"\xee" * 6
-for a in range(3):
-    b += struct.pack("<4f", 0.5 * a, 1.0, 0, 0)
-b += b"\xee" * 6 + struct.pack("<3i", *n)
-for i3 in range(1, n[2] + 1):
-    b += b"\xee" * (10 if i3 == 1 else 14)
-    for i1 in range(1, n[0] + 1):
-        for i2 in range(1, n[1] + 1):
-            b += struct.pack("<f", val(i1, i2, i3))
-b += b"\xee" * 6 + struct.pack("<2i", len(atoms), 14)
-for name, x, y, z in atoms:
-    b += b"\xee\xee" + name.ljust(4).encode() + struct.pack("<3f", 0, 0, 0)
-    b += struct.pack("<3f", x, y, z) + struct.pack("<7f", *([0] * 7))
-open(d + "/small.mt1", "wb").write(b)
-
-t = "title\ntitle\n" + " ".join(map(str, m)) + " 0 0 0  cell\n10 10 10 90 90 90 cell\n"
-for a in range(3):
-    t += "%g, 1.0, 0, 0 axis\n" % (0.5 * a)
-t += "%d %d %d\n" % n
-for i3 in range(1, n[2] + 1):
-    t += "section\n%d\n" % i3
-    for i1 in range(1, n[0] + 1):
-        t += " ".join("%g" % val(i1, i2, i3) for i2 in range(1, n[1] + 1)) + "\n"
-t += "atoms\n%d 14\n" % len(atoms)
-for name, x, y, z in atoms:
-    t += "%s\n0 0 0 %g %g %g 0 0 0 0 0 0 0\n" % (name, x, y, z)
-open(d + "/small.fou", "w").write(t)
-
+grid = dict(origin=(0, 0.5, 1), matrix=(10, 0, 0, 0, 10, 0, 0, 0, 10), cell=(10, 10, 10), atoms=atoms)
+m.write_mt1(d + "/small.mt1", v, fill=0xEE, **grid)  # the record markers are skipped
+m.write_fou(d + "/small.fou", v, fmt="%g", **grid)
 g = "t1\nt2\nt3\nt4\n%d %d %d\n0 0 0\n2 1 1\nnext\n%d\n" % (n + (len(atoms),))
 for name, x, y, z in atoms:
     g += name.ljust(9) + "%9.4f %9.4f %9.4f\n" % (x * 10, y * 10, z * 10)
-g += "v\nv\nv\n"
-for i3 in range(1, n[2] + 1):
-    for i2 in range(1, n[1] + 1):
-        g += " ".join("%g" % val(i1, i2, i3) for i1 in range(1, n[0] + 1)) + "\n"
+g += "v\nv\nv\n" + "".join(" ".join("%g" % x for x in v[:, i2, i3]) + "\n"
+                          for i3 in range(n[2]) for i2 in range(n[1]))
 open(d + "/small.grd", "w").write(g)
 PY
 

@@ -6,7 +6,7 @@
 . "$(dirname "$0")/lib.bash"
 set -e
 
-python3 "$here/small_blob_map.py" "$tmp/blob.fou"
+$py "$here/mt1_grid.py" blob "$tmp/blob.fou"
 
 # Default size is the viewer's start window, 564 x 494.
 "$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/a.tga"

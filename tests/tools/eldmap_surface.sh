@@ -7,7 +7,7 @@
 set -e
 $py -c 'import numpy, vtk' || fail "numpy or VTK missing: run tools/install_deps.sh test"
 
-PYTHONPATH="$here" $py - "$tmp/smooth.mt1" <<'PY'
+$py - "$tmp/smooth.mt1" <<'PY'
 import sys, mt1_grid
 mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(36, 12, 5), (-1.5, 2.25, 0.1), (0.5, 0.45, 0.55))
 PY
@@ -105,7 +105,7 @@ PY
 
 # The same counts as an independent implementation: VTK's flying edges uses the
 # published case table, whose bits mean "below", so it runs on the negated grid.
-PYTHONPATH="$here" $py - "$tmp/two.json" <<'PY' || fail "VTK counts"
+$py - "$tmp/two.json" <<'PY' || fail "VTK counts"
 import json, sys, numpy as np, mt1_grid, vtk
 from vtk.util import numpy_support
 g = mt1_grid.smooth_grid(36, 12, 5)
@@ -168,7 +168,7 @@ a, b = (json.loads(x)["surfaces"][0] for x in sys.argv[1:])
 assert a["level"] == b["level"] == 2.5 and a["triangles"] == b["triangles"], (a, b)
 PY
 # --level N sigma is mean + N rms of the map.
-PYTHONPATH="$here" $py - "$("$bin/eldmap" surface "$map" --level 3sigma --level=-0.5sigma --json)" <<'PY' || fail "sigma levels"
+$py - "$("$bin/eldmap" surface "$map" --level 3sigma --level=-0.5sigma --json)" <<'PY' || fail "sigma levels"
 import json, sys, numpy as np, mt1_grid
 g = mt1_grid.smooth_grid(36, 12, 5).astype(np.float64)
 want = [g.mean() + n * np.sqrt(((g - g.mean()) ** 2).mean()) for n in (3, -0.5)]
@@ -177,7 +177,7 @@ assert all(abs(a - b) <= 1e-4 * abs(b) for a, b in zip(got, want)), (got, want)
 PY
 
 # No cap in batch work: a noise grid needs far more than the viewer's 400 000.
-PYTHONPATH="$here" $py "$here/mt1_grid.py" noise 80 "$tmp/noise.mt1"
+$py "$here/mt1_grid.py" noise 80 "$tmp/noise.mt1"
 "$bin/eldmap" surface "$tmp/noise.mt1" --level 0.5 --json > "$tmp/noise.json"
 $py -c 'import json,sys; n=json.load(open(sys.argv[1]))["surfaces"][0]["triangles"]; assert n > 400000, n' \
   "$tmp/noise.json" || fail "surface capped"
@@ -198,7 +198,7 @@ PY
 
 # Only valid files: no inf in any writer (a grid whose extent overflows float),
 # names made safe in the PLY header, JSON and on the terminal.
-PYTHONPATH="$here" $py - "$tmp/huge.mt1" <<'PY'
+$py - "$tmp/huge.mt1" <<'PY'
 import sys, mt1_grid
 mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(12, 3, 5), (0, 0, 0), (1e38, 1, 1))
 PY

@@ -6,8 +6,10 @@ eldmap="$bin/eldmap"
 src="${ELD_SOURCE_DIR:?}"
 here="$src/tests/tools"
 real="$src/tools/realdata"
-# Debian's interpreter: numpy and VTK come from the test group of install_deps.sh.
+# Debian's interpreter: numpy and VTK come from the test group of install_deps.sh;
+# mt1_grid.py (the map writers) is importable.
 py=/usr/bin/python3
+export PYTHONPATH="$here"
 tmp="$(mktemp -d)"
 trap 'chmod -R u+w "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
 failures=0

@@ -20,7 +20,7 @@ only_old_files() {  # the folder holds exactly the files named, nothing else
 }
 
 # Inputs: a small map with two density blobs, and a Gaussian cube of 20^3 points.
-python3 "$src/tests/tools/small_blob_map.py" "$tmp/blob.fou" >/dev/null
+$py "$here/mt1_grid.py" blob "$tmp/blob.fou"
 {
   printf 'no lost files\ndensity\n    1 0.0 0.0 0.0\n   20 0.3 0 0\n   20 0 0.3 0\n   20 0 0 0.3\n'
   printf '    6 6.0 3.0 3.0 3.0\n'

@@ -7,8 +7,8 @@ command -v povray >/dev/null || { echo "povray is not installed"; exit 77; }
 . "$(dirname "$0")/lib.bash"
 set -e
 
-python3 "$here/small_blob_map.py" "$tmp/blob.fou"
-python3 "$here/small_blob_map.py" "$tmp/all.fou" --all-atoms "$bin/atompar2.txt"
+$py "$here/mt1_grid.py" blob "$tmp/blob.fou"
+$py "$here/mt1_grid.py" blob "$tmp/all.fou" "$bin/atompar2.txt"
 
 # povray SCENE OUT.png W H: renders headless; fails on any parse error.
 povray_render() {
@@ -52,7 +52,7 @@ pov_green=$(count_where "$tmp/blob.png" 160x120+0+0 'g > r + 40 && g > b + 40')
 
 # Every atom name of atompar2.txt has its identifiers in the header.
 "$bin/eldmap" pov "$tmp/all.fou" -o "$tmp/all.pov" --no-contour --style triangle --view x
-want=$(python3 -B -c "import sys; sys.path.insert(0, '$here'); import small_blob_map as m; print(len(m.atom_names('$bin/atompar2.txt')))")
+want=$($py -B -c "import mt1_grid as m; print(len(m.atom_names('$bin/atompar2.txt')))")
 names=$(grep -c '^sphere ' "$tmp/all.pov")
 [ "$names" -eq "$want" ] && [ "$want" -gt 0 ] || fail "$names atom spheres for $want names"
 povray_render all.pov all.png 80 60
