@@ -180,7 +180,8 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     s_.SceneListValid = 0;
     Paint();
     EXPECT_TRUE(Black(50, 50));
-    for (int c = 0; c < 3; ++c) EXPECT_GT(gl_.Pixel(50, 75)[c], 200);  // the marker: white, lit face on
+    // The marker: white, lit face on.
+    for (int c = 0; c < 3; ++c) EXPECT_GT(gl_.Pixel(50, 75)[c], 200);
     const std::uint8_t* peak = gl_.Pixel(50, 25);
     EXPECT_GT(peak[0], 100);
     EXPECT_GE(peak[0], peak[2]);  // orange, or white at the highlight

@@ -31,76 +31,52 @@ for out in a.obj w.obj a.ply w.ply a.stl; do
 done
 
 $py - "$tmp" <<'PY' || fail "mesh files"
-import json, struct, sys
+import json, sys, numpy as np
 t = sys.argv[1]
 counts = [s["triangles"] for s in json.load(open(t + "/two.json"))["surfaces"]]
 assert counts[0] > counts[1] > 0, counts
 
-def obj(path):
-    groups, verts, cur = [], [], None
-    for line in open(path):
-        p = line.split()
-        if not p or p[0] == "#": continue
-        if p[0] == "o": cur = []; groups.append((p[1], cur))
-        elif p[0] == "v": verts.append(tuple(struct.unpack("<f", struct.pack("<f", float(x)))[0] for x in p[1:]))
-        elif p[0] == "f": cur.append(tuple(verts[int(i) - 1] for i in p[1:]))
-    return groups, len(verts)
+def obj(path):  # [[group, faces]], the faces' corners (n x 3 x 3), the v lines
+    groups, verts, faces, kinds = [], [], [], ""
+    for p in map(str.split, open(path)):
+        kinds += p[0] if p and p[0] in "vf" else ""
+        if p and p[0] == "o": groups.append([p[1], 0])
+        elif p and p[0] == "v": verts.append(p[1:])
+        elif p and p[0] == "f": faces.append(p[1:]); groups[-1][1] += 1
+    f = np.array(faces, dtype=int) - 1
+    return groups, np.array(verts, dtype=float).astype(np.float32)[f], len(verts), kinds, f
 
-plain, nv = obj(t + "/a.obj")
-assert [g[0] for g in plain] == ["level_1", "level_2"], [g[0] for g in plain]
-assert [len(g[1]) for g in plain] == counts, ([len(g[1]) for g in plain], counts)
+groups, flat, nv, kinds, f = obj(t + "/a.obj")
+assert groups == [["level_1", counts[0]], ["level_2", counts[1]]], (groups, counts)
 assert nv == 3 * sum(counts)
 # Store order: every f line uses the three v lines just before it.
-lines = [l for l in open(t + "/a.obj") if l[0] in "vf"]
-for k in range(0, len(lines), 4):
-    n = k // 4 * 3
-    assert lines[k + 3].split() == ["f", str(n + 1), str(n + 2), str(n + 3)], lines[k + 3]
+assert kinds == "vvvf" * sum(counts) and (f.ravel() == np.arange(nv)).all()
 # A triangle lies in one cube: its corners are at most one grid step apart.
-steps = (0.5, 0.45, 0.55)
-for _, faces in plain:
-    for f in faces:
-        for a in range(3):
-            c = [p[a] for p in f]
-            assert max(c) - min(c) <= steps[a] * 1.0001, f
+assert (np.ptp(flat, axis=1) <= np.array([0.5, 0.45, 0.55]) * 1.0001).all()
 # Welding shares one vertex per grid edge; neighbouring cubes place it a few
 # ulps apart, so the welded faces match the store's within that.
-def near(fa, fb):
-    return len(fa) == len(fb) and all(abs(x - y) <= 1e-5 for ta, tb in zip(fa, fb)
-                                      for pa, pb in zip(ta, tb) for x, y in zip(pa, pb))
-welded, nw = obj(t + "/w.obj")
-assert all(near(w[1], p[1]) for w, p in zip(welded, plain)), "welded faces differ"
-assert nw < nv / 3, (nw, nv)
+near = lambda a, b: a.shape == b.shape and np.abs(a - b).max() <= 1e-5
+wgroups, welded, nw, _, _ = obj(t + "/w.obj")
+assert wgroups == groups and near(welded, flat) and nw < nv / 3, (wgroups, nw, nv)
 
 def ply(path):
-    data = open(path, "rb").read()
-    head, body = data.split(b"end_header\n", 1)
+    head, body = open(path, "rb").read().split(b"end_header\n", 1)
     h = head.decode().splitlines()
-    nvert = int([l for l in h if l.startswith("element vertex")][0].split()[2])
-    nface = int([l for l in h if l.startswith("element face")][0].split()[2])
-    vs = [struct.unpack_from("<3f", body, 12 * i) for i in range(nvert)]
-    off = 12 * nvert
-    faces = []
-    for i in range(nface):
-        n, a, b, c = struct.unpack_from("<BIII", body, off + 13 * i)
-        assert n == 3
-        faces.append((vs[a], vs[b], vs[c]))
-    assert off + 13 * nface == len(body)
-    return faces, nvert, [l for l in h if l.startswith("comment level_")]
-flat = [f for g in plain for f in g[1]]
+    nv, nf = (int(next(l for l in h if l.startswith("element " + e)).split()[2]) for e in ("vertex", "face"))
+    faces = np.frombuffer(body, [("n", "u1"), ("i", "<u4", 3)], nf, 12 * nv)
+    assert (faces["n"] == 3).all() and 12 * nv + 13 * nf == len(body)
+    return np.frombuffer(body, "<f4", 3 * nv).reshape(-1, 3)[faces["i"]], nv, [l for l in h if l.startswith("comment level_")]
 pf, pn, comments = ply(t + "/a.ply")
-assert pf == flat and pn == 3 * len(flat), "PLY differs from OBJ"
+assert pf.shape == flat.shape and (pf == flat).all() and pn == nv, "PLY differs from OBJ"
 assert comments[1].split()[4:7] == ["faces", str(counts[0]), "count"], comments
 wf, wn, _ = ply(t + "/w.ply")
 assert near(wf, flat) and wn == nw, "welded PLY differs"
 
 data = open(t + "/a.stl", "rb").read()
-(n,) = struct.unpack_from("<I", data, 80)
+n = int(np.frombuffer(data, "<u4", 1, 80)[0])
 assert n == len(flat) and len(data) == 84 + 50 * n
-for i in range(n):
-    rec = struct.unpack_from("<12fH", data, 84 + 50 * i)
-    tri = (tuple(rec[3:6]), tuple(rec[6:9]), tuple(rec[9:12]))
-    assert tri == flat[i], i
-    assert rec[12] == (1 if i < counts[0] else 2)
+rec = np.frombuffer(data, [("normal", "<f4", 3), ("v", "<f4", (3, 3)), ("level", "<u2")], n, 84)
+assert (rec["v"] == flat).all() and (rec["level"] == np.repeat([1, 2], counts)).all()
 PY
 
 # The same counts as an independent implementation: VTK's flying edges uses the

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "ui/control_panel_logic.h"
 
@@ -22,33 +23,34 @@ SceneState MapWithRange(float dmin, float dmax, int nz = 20) {
 }
 
 TEST(ControlPanelSlider, PositionMapsLinearlyOntoTheDensityRange) {
-    SceneState s = MapWithRange(0.0f, 1.0f);
     // Just over one half: the position is divided by 32767, not 32768.
-    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 16384), static_cast<float>(16384.0 / 32767.0));
-    EXPECT_GT(LimitFromSliderPosition(s.map.MapGrid, 16384), 0.5f);
-    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 0), 0.0f);
-    EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 32767), 1.0f);
-
-    SceneState t = MapWithRange(-2.0f, 6.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 0), -2.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 32767), 6.0f);
-    EXPECT_EQ(LimitFromSliderPosition(t.map.MapGrid, 8192),
-              static_cast<float>(8192.0 / 32767 * 8 - 2));
+    const MapGridRecord g = MapWithRange(0.0f, 1.0f).map.MapGrid;
+    EXPECT_GT(LimitFromSliderPosition(g, 16384), 0.5f);
+    const MapGridRecord h = MapWithRange(-2.0f, 6.0f).map.MapGrid;
+    const struct {
+        const MapGridRecord& g;
+        int position;
+        float limit;
+    } cases[] = {{g, 16384, static_cast<float>(16384.0 / 32767.0)},
+                 {g, 0, 0.0f},
+                 {g, 32767, 1.0f},
+                 {h, 0, -2.0f},
+                 {h, 32767, 6.0f},
+                 {h, 8192, static_cast<float>(8192.0 / 32767 * 8 - 2)}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LimitFromSliderPosition(c.g, c.position), c.limit) << c.position;
 }
 
 TEST(ControlPanelSlider, LimitGivesTheNearestPositionWithinTheSlider) {
-    SceneState s = MapWithRange(-2.0f, 6.0f);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, -2.0f), 0);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 6.0f), 32767);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 2.0f), 16384);  // 16383.5 rounds to even
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 0.0f), 8192);   // 8191.75
+    const MapGridRecord g = MapWithRange(-2.0f, 6.0f).map.MapGrid;
+    // 16383.5 rounds to even, 8191.75 up; limits outside the range (not yet
+    // clamped) keep the slider at its ends.
+    for (auto [limit, position] : {std::pair{-2.0f, 0}, {6.0f, 32767}, {2.0f, 16384}, {0.0f, 8192},
+                                   {100.0f, 32767}, {-100.0f, 0}})
+        EXPECT_EQ(SliderPositionFromLimit(g, limit), position) << limit;
     // Positions round-trip through the limit they set.
     for (int p : {1, 77, 16383, 20000, 32766})
-        EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, LimitFromSliderPosition(s.map.MapGrid, p)),
-                  p);
-    // Limits outside the range (not yet clamped) keep the slider at its ends.
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 100.0f), 32767);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, -100.0f), 0);
+        EXPECT_EQ(SliderPositionFromLimit(g, LimitFromSliderPosition(g, p)), p);
 }
 
 TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
@@ -63,17 +65,14 @@ TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
 
 TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
     SceneState s = MapWithRange(-1.5f, 4.0f);
-    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, 9.0f), 4.0f);
-    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, -9.0f), -1.5f);
-    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, 0.25f), 0.25f);
-    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, std::numeric_limits<float>::quiet_NaN()), -1.5f);
-    EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, std::numeric_limits<float>::infinity()), 4.0f);
-
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (auto [v, want] : {std::pair{9.0f, 4.0f}, {-9.0f, -1.5f}, {0.25f, 0.25f}, {nan, -1.5f},
+                           {std::numeric_limits<float>::infinity(), 4.0f}})
+        EXPECT_EQ(ClampToDensityRange(s.map.MapGrid, v), want) << v;
     ApplyLimits(s, 10.0, -10.0, 1.25);
-    EXPECT_EQ(s.layers.LayerLimit[1], 4.0f);
-    EXPECT_EQ(s.layers.LayerLimit[2], -1.5f);
-    EXPECT_EQ(s.layers.LayerLimit[3], 1.25f);
-    EXPECT_EQ(s.layers.LayerLimit[0], 0.0f) << "slot 0 is not a layer";
+    EXPECT_EQ(std::vector<float>(s.layers.LayerLimit, s.layers.LayerLimit + 4),
+              (std::vector<float>{0.0f, 4.0f, -1.5f, 1.25f}))
+        << "slot 0 is not a layer";
 }
 
 TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {

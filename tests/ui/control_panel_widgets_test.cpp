@@ -9,8 +9,9 @@
 // After gtest: the X11 headers it pulls in define None.
 #include <FL/fl_draw.H>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
-
 #include <string>
 #include <vector>
 
@@ -39,12 +40,8 @@ class PanelWidgets : public ::testing::Test {
         s_.map.MapGrid.DensityMin = -1.0f;
         s_.map.MapGrid.DensityMax = 3.0f;
         s_.map.MapGrid.GridPoints[2] = 12;
-        s_.layers.LayerLimit[1] = -0.6f;
-        s_.layers.LayerLimit[2] = 0.2f;
-        s_.layers.LayerLimit[3] = 1.0f;
-        s_.layers.LayerVisible[1] = kTrue;
-        s_.layers.LayerVisible[2] = kTrue;
-        s_.layers.LayerVisible[3] = kFalse;
+        std::ranges::copy(std::array{0.0f, -0.6f, 0.2f, 1.0f}, s_.layers.LayerLimit);
+        std::ranges::copy(std::array{kTrue, kTrue, kFalse}, s_.layers.LayerVisible + 1);
         s_.surfaces.ContourLayer = 4;
         s_.SceneListValid = 1;
         s_.layers.LayerLimitPresets[0] = {{0.5, 1.5, 9.0}, "light atoms"};
@@ -78,23 +75,20 @@ class PanelWidgets : public ::testing::Test {
 
 TEST_F(PanelWidgets, LoadFillsEveryControlFromTheState) {
     EXPECT_STREQ(panel_.window()->label(), "Control Panel");
-    EXPECT_EQ(Text("Text1"), "-1");
-    EXPECT_EQ(Text("Text2"), "3");
+    for (auto [name, text] : {std::pair{"Text1", "-1"}, {"Text2", "3"}, {"Text6", "4"}})
+        EXPECT_EQ(Text(name), text) << name;
     EXPECT_EQ(Text("Limit1"), FloatText(-0.6f));
-    EXPECT_EQ(Text("Text6"), "4");
-    EXPECT_STREQ(C("Label7")->label(), "<1,12>");
-    EXPECT_EQ(C<Fl_Button>("Check1")->value(), 1);
-    EXPECT_EQ(C<Fl_Button>("Check3")->value(), 0);
-    EXPECT_EQ(C<Fl_Button>("Option1")->value(), 1);
-    EXPECT_EQ(C<Fl_Button>("Option3")->value(), 1);
-    EXPECT_EQ(C<Fl_Button>("Option4")->value(), 0);
+    for (auto [name, on] : {std::pair{"Check1", 1}, {"Check3", 0}, {"Option1", 1}, {"Option3", 1},
+                            {"Option4", 0}})
+        EXPECT_EQ(C<Fl_Button>(name)->value(), on) << name;
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll2")->value(), SliderPositionFromLimit(s_.map.MapGrid, 0.2f));
-    EXPECT_STREQ(C("Preset2")->tooltip(), "heavy atoms");
-    EXPECT_STREQ(C("Check1")->label(), "Layer1");
-    EXPECT_STREQ(C("Check2")->label(), "Layer 2");
-    EXPECT_STREQ(C("Check6")->tooltip(), "show lattice cell");
-    EXPECT_STREQ(C("Command2")->tooltip(), "-1 contour hight");
-    EXPECT_STREQ(C("ForceAxesY")->tooltip(), "Force viewing along Y axes");
+    for (auto [name, label] :
+         {std::pair{"Label7", "<1,12>"}, {"Check1", "Layer1"}, {"Check2", "Layer 2"}})
+        EXPECT_STREQ(C(name)->label(), label);
+    for (auto [name, tip] :
+         {std::pair{"Preset2", "heavy atoms"}, {"Check6", "show lattice cell"},
+          {"Command2", "-1 contour hight"}, {"ForceAxesY", "Force viewing along Y axes"}})
+        EXPECT_STREQ(C(name)->tooltip(), tip);
     EXPECT_TRUE(host_.calls.empty()) << "loading changes nothing";
 }
 
