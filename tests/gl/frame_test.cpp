@@ -1,5 +1,6 @@
 // Frames drawn offscreen: where the scene's pieces land, the display-list
-// cache, the model-view state and the interlaced stereo rows.
+// cache, the model-view state (also as the scene file has it) and the
+// interlaced stereo rows.
 #include "render/frame.h"
 
 #include <GL/gl.h>
@@ -10,12 +11,14 @@
 #include <initializer_list>
 #include <vector>
 
+#include "export/povray.h"
 #include "gl/gl_setup.h"
 #include "gl/osmesa_context.h"
 #include "gl/primitives.h"
 #include "render/scene.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
+#include "view/trackball.h"
 
 namespace eld {
 namespace {
@@ -56,6 +59,13 @@ class FrameTest : public ::testing::Test {
         return ::testing::AssertionSuccess();
     }
     bool Black(int x, int y) { return Is(x, y, 0, 0, 0); }
+    struct Px {
+        int x, y;
+        float r = 0, g = 0, b = 0;  // black unless given
+    };
+    void Pixels(std::initializer_list<Px> want) {
+        for (const Px& p : want) EXPECT_TRUE(Is(p.x, p.y, p.r, p.g, p.b));
+    }
 
     OsMesaContext gl_;
     SceneState s_;
@@ -64,8 +74,7 @@ class FrameTest : public ::testing::Test {
 TEST_F(FrameTest, BackgroundIsTheClearColourAndModeNothingDrawsNothing) {
     Set(s_.view.ClearColour, {0.2f, 0.4f, 0.6f});
     EXPECT_EQ(Paint(), 0u);
-    EXPECT_TRUE(Is(3, 3, 0.2f, 0.4f, 0.6f));
-    EXPECT_TRUE(Is(97, 60, 0.2f, 0.4f, 0.6f));
+    Pixels({{3, 3, 0.2f, 0.4f, 0.6f}, {97, 60, 0.2f, 0.4f, 0.6f}});
     Set(s_.view.ClearColour, {0, 0, 0});
     Paint();
     EXPECT_TRUE(Black(3, 3));
@@ -83,12 +92,9 @@ TEST_F(FrameTest, TriangleGridDrawsEdgesInTheLayerColourThroughTheSceneList) {
     s_.layers.LayerVisible[2] = kFalse;
     EXPECT_FALSE(glIsList(kSceneList));
     Paint();
-    EXPECT_TRUE(Is(50, 24, 1, 0, 0));  // lower edge
-    EXPECT_TRUE(Is(30, 24, 1, 0, 0));
-    EXPECT_TRUE(Black(50, 41));  // centroid: no spokes in this style
-    EXPECT_TRUE(Black(50, 58));
-    EXPECT_TRUE(Black(40, 58));  // where the hidden layer would be
-    EXPECT_TRUE(Black(50, 80));  // above the apex
+    // The lower edge; no spokes at the centroid in this style, nothing where the
+    // hidden layer would be (40, 58) nor above the apex.
+    Pixels({{50, 24, 1, 0, 0}, {30, 24, 1, 0, 0}, {50, 41}, {50, 58}, {40, 58}, {50, 80}});
     EXPECT_TRUE(glIsList(kSceneList));
     EXPECT_EQ(s_.SceneListValid, 1);
 
@@ -113,10 +119,8 @@ TEST_F(FrameTest, SpiderGridDrawsSpokesFromTheCentroid) {
     // Shifted by 0.06 so the vertical spoke runs through column 50's centre.
     AddTriangle(3, {-2.94f, -3.06f, 0}, {3.06f, -3.06f, 0}, {0.06f, 3, 0}, 0, 0, 1);
     Paint();
-    EXPECT_TRUE(Is(50, 41, 0, 0, 1));  // centroid
-    EXPECT_TRUE(Is(50, 60, 0, 0, 1));  // spoke to the apex
-    EXPECT_TRUE(Black(50, 24));        // the edges themselves are not drawn
-    EXPECT_TRUE(Black(30, 24));
+    // The centroid and the spoke to the apex; the edges themselves are not drawn.
+    Pixels({{50, 41, 0, 0, 1}, {50, 60, 0, 0, 1}, {50, 24}, {30, 24}});
 }
 
 TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
@@ -129,19 +133,15 @@ TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
     s_.layers.ContourColour[2][1] = 1;
     s_.layers.LayerVisible[2] = kFalse;
     Paint();
-    EXPECT_TRUE(Is(50, 50, 0, 1, 0));
-    EXPECT_TRUE(Is(50, 24, 0.7f, 0.7f, 0.7f));  // frame, bottom edge
-    EXPECT_TRUE(Is(75, 50, 0.7f, 0.7f, 0.7f));  // frame, right edge
-    EXPECT_TRUE(Black(79, 50));
+    // The segment, the frame's bottom and right edges.
+    Pixels({{50, 50, 0, 1, 0}, {50, 24, 0.7f, 0.7f, 0.7f}, {75, 50, 0.7f, 0.7f, 0.7f}, {79, 50}});
 
     // Section 3 lies 3.06 nearer the viewer, so the frame appears larger.
     s_.surfaces.ContourLayer = 3;
     s_.surfaces.ContourSegmentCount[2] = 0;
     s_.SceneListValid = 0;
     Paint();
-    EXPECT_TRUE(Is(79, 50, 0.7f, 0.7f, 0.7f));
-    EXPECT_TRUE(Black(75, 50));
-    EXPECT_TRUE(Black(50, 50));
+    Pixels({{79, 50, 0.7f, 0.7f, 0.7f}, {75, 50}, {50, 50}});
 }
 
 TEST_F(FrameTest, CellEdgesAreGrey) {
@@ -151,12 +151,10 @@ TEST_F(FrameTest, CellEdgesAreGrey) {
                             {-c, -c, -3}, {c, -c, -3}, {c, c, -3}, {-c, c, -3}};
     for (int i = 0; i < 8; ++i) s_.map.CellCorners[i] = corners[i];
     Paint();
-    EXPECT_TRUE(Is(50, 24, 0.5f, 0.5f, 0.5f));
-    EXPECT_TRUE(Is(24, 50, 0.5f, 0.5f, 0.5f));
-    EXPECT_TRUE(Black(50, 50));
     // The far face (z = -3) is smaller on screen: its edge x = 3.06 is at
     // 3.06 / 6 * 22.5 / 25.5, column 72.
-    EXPECT_TRUE(Is(72, 50, 0.5f, 0.5f, 0.5f));
+    Pixels({{50, 24, 0.5f, 0.5f, 0.5f}, {24, 50, 0.5f, 0.5f, 0.5f}, {50, 50},
+            {72, 50, 0.5f, 0.5f, 0.5f}});
 }
 
 TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
@@ -191,8 +189,7 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     s_.switches.ShowPickMarker = kFalse;
     s_.SceneListValid = 0;
     Paint();
-    EXPECT_TRUE(Black(50, 75));
-    EXPECT_TRUE(Black(50, 25));
+    Pixels({{50, 75}, {50, 25}});
 }
 
 TEST_F(FrameTest, ExtractedFieldsAreDrawnAtTheNextFrame) {
@@ -235,6 +232,19 @@ TEST_F(FrameTest, NormalizeOnlyWhenScaled) {
     const float x = m[0] + m[12], y = m[1] + m[13];
     EXPECT_NEAR(std::hypot(x, y), 3.0, 1e-5);
     EXPECT_NEAR(std::fabs(y), 3.0, 1e-5);
+}
+
+// The scene file's matrix is the one the screen uses.
+TEST_F(FrameTest, PovrayMatrixIsTheModelViewOfATurnedScaledShiftedView) {
+    Trackball(s_.view.ViewQuaternion, 0.1f, -0.2f, 0.7f, 0.4f);  // off every axis
+    Set(s_.view.ViewTranslation, {0.9f, -1.2f, 3.3f});
+    s_.view.ViewScale = 1.7f;
+    recalcModelView(s_);
+    float gl[16], core[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, gl);
+    ModelViewFromView(s_, core);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(core[i], gl[i], 1e-5f) << "element " << i;
+    EXPECT_GT(std::abs(core[1]), 0.01f);  // really turned
 }
 
 TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
@@ -316,8 +326,7 @@ TEST_F(FrameTest, BoxesCoverTheirExtentAndRestoreTheMatrix) {
     recalcModelView(s_);
     glColor3f(0, 1, 1);
     DrawBox(3, 3, 1);
-    EXPECT_TRUE(Is(60, 60, 0, 1, 1));
-    EXPECT_TRUE(Black(45, 60));
+    Pixels({{60, 60, 0, 1, 1}, {45, 60}});
     GLfloat n[4];
     glGetFloatv(GL_CURRENT_NORMAL, n);
     EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current

@@ -131,17 +131,13 @@ TEST(LineArrays, PictureIsTheImmediateModePictureInEveryModeAndStyle) {
             s.switches.SurfaceStyle = style;
             InitDefaultState();
             ResizeFrame(s, kW, kH);
-            std::vector<std::uint8_t> want[2], got[2];
-            for (int frame = 0; frame < 2; ++frame) {  // recording, then replay
-                if (frame == 0) InvalidateScene(s);
-                PaintFrame(s, kW, kH, ImmediateContent);
-                want[frame] = Pixels();
-            }
-            for (int frame = 0; frame < 2; ++frame) {
-                if (frame == 0) InvalidateScene(s);
-                PaintFrame(s, kW, kH);
-                got[frame] = Pixels();
-            }
+            std::vector<std::uint8_t> want[2], got[2];  // recording, then replay
+            for (SceneContentFn content : {ImmediateContent, DrawSceneContent})
+                for (int frame = 0; frame < 2; ++frame) {
+                    if (frame == 0) InvalidateScene(s);
+                    PaintFrame(s, kW, kH, content);
+                    (content == ImmediateContent ? want : got)[frame] = Pixels();
+                }
             for (int frame = 0; frame < 2; ++frame) {
                 EXPECT_EQ(Differences(want[frame], got[frame]), 0) << "frame " << frame;
                 EXPECT_GT(Differences(want[frame], std::vector<std::uint8_t>(want[frame].size())),

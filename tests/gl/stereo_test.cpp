@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "gl/gl_setup.h"
 #include "gl/osmesa_context.h"
@@ -134,11 +136,10 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
 }
 
 TEST(StereoTest, InterlaceLineCount) {
-    EXPECT_EQ(InterlaceLineRows(1).size(), 1u);
-    EXPECT_EQ(InterlaceLineRows(9).size(), 5u);
-    EXPECT_EQ(InterlaceLineRows(10).size(), 6u);
-    EXPECT_EQ(InterlaceLineRows(10).back(), 10);
-    EXPECT_EQ(InterlaceLineRows(9).back(), 8);
+    for (auto [h, count, last] : {std::tuple{1, 1u, 0}, {9, 5u, 8}, {10, 6u, 10}}) {
+        EXPECT_EQ(InterlaceLineRows(h).size(), count) << h;
+        EXPECT_EQ(InterlaceLineRows(h).back(), last) << h;
+    }
 }
 
 // Stencil 1 exactly on the even rows, across the full width.
@@ -183,19 +184,15 @@ TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
 }
 
 TEST(GlSetupTest, PixelFormatsAndTexts) {
-    const auto none = PixelFormatFor(StereoMode::NoStereo);
-    ASSERT_TRUE(none);
-    EXPECT_TRUE(none->rgb && none->double_buffer && none->depth);
-    EXPECT_FALSE(none->stencil || none->stereo);
-    const auto hw = PixelFormatFor(StereoMode::StereoHW);
-    ASSERT_TRUE(hw);
-    EXPECT_TRUE(hw->stereo);
-    EXPECT_FALSE(hw->stencil);
-    const auto il = PixelFormatFor(StereoMode::StereoInterlaced);
-    ASSERT_TRUE(il);
-    EXPECT_TRUE(il->stencil);
-    EXPECT_GE(il->stencil_bits, 1);
-    EXPECT_FALSE(il->stereo);
+    for (auto [mode, stencil, stereo] :
+         {std::tuple{StereoMode::NoStereo, false, false}, {StereoMode::StereoHW, false, true},
+          {StereoMode::StereoInterlaced, true, false}}) {
+        const auto f = PixelFormatFor(mode);
+        ASSERT_TRUE(f) << Text(mode);
+        EXPECT_TRUE(f->rgb && f->double_buffer && f->depth) << Text(mode);
+        EXPECT_EQ(std::pair(f->stencil, f->stereo), std::pair(stencil, stereo)) << Text(mode);
+        EXPECT_GE(f->stencil_bits, stencil ? 1 : 0) << Text(mode);
+    }
     EXPECT_FALSE(PixelFormatFor(StereoMode::Nothing));
 
     EXPECT_EQ(FatalErrorText(kNoPixelFormatMessage),
@@ -208,10 +205,8 @@ TEST(GlSetupTest, DefaultState) {
     OsMesaContext gl(8, 8);
     glClearColor(1, 1, 1, 1);
     InitDefaultState();
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    for (GLenum on : {GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHTING, GL_LIGHT0})
+        EXPECT_TRUE(glIsEnabled(on)) << on;
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     GLint func;
     glGetIntegerv(GL_DEPTH_FUNC, &func);

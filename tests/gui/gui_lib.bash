@@ -2,10 +2,7 @@
 
 # Skip (exit 77) when there is no display to draw on.
 gui_require_display() {
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "SKIP: DISPLAY is not set" >&2
-    exit 77
-  fi
+  [ -n "${DISPLAY:-}" ] || { echo "SKIP: DISPLAY is not set" >&2; exit 77; }
   for tool in xdotool import convert python3; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing" >&2; exit 77; }
   done
@@ -15,10 +12,9 @@ gui_require_display() {
 # 1.3, 0.8) on a 20^3 grid with step 0.3, centred at (0, 0, ZC), and no atoms.
 gui_write_blob_map() { /usr/bin/python3 "$ELD_SOURCE_DIR/tests/tools/mt1_grid.py" ellipsoid "$@"; }
 
-# Prints the id of the first visible window whose title matches the regular
-# expression, waiting up to $2 seconds (default 20). A search stops at once
-# when a window goes away while it is looked at (the progress window comes
-# and goes with every layer); it is started again until the time is up.
+# gui_find_window REGEX [SECONDS]: the id of the first visible window titled REGEX
+# within SECONDS (20). A search stops when a window goes away while it is looked
+# at (the progress window comes and goes), so it is started again until then.
 gui_find_window() {
   local end=$((SECONDS + ${2:-20})) w
   while [ "$SECONDS" -lt "$end" ]; do
@@ -53,24 +49,18 @@ gui_answer_boxes() {
   for i in $(seq $(($1 * 5))); do
     kill -0 "$pid" 2>/dev/null || { xdotool keyup Return 2>/dev/null; return 0; }
     w=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
-    if [ -n "$w" ]; then
-      xdotool windowactivate --sync "$w" 2>/dev/null
-      xdotool key --window "$w" Return 2>/dev/null
-    fi
+    [ -z "$w" ] || { xdotool windowactivate --sync "$w" 2>/dev/null; xdotool key --window "$w" Return 2>/dev/null; }
     sleep 0.2
   done
 }
 
-# Activates window $1 (the window manager gives it the keyboard) and presses
-# the keys that follow.
+# gui_key WINDOW KEYS...: activates the window (it gets the keyboard), presses the keys.
 gui_key() {
-  local w=$1
-  shift
-  xdotool windowactivate --sync "$w" 2>/dev/null
+  xdotool windowactivate --sync "$1" 2>/dev/null
   sleep 0.2
   # No modifier left down by an earlier key sequence.
   xdotool keyup Alt_L Alt_R Control_L Control_R Shift_L Shift_R 2>/dev/null
-  xdotool key "$@"
+  xdotool key "${@:2}"
 }
 
 # Answers the program's message box (title "eldview") with Return, again
@@ -99,7 +89,7 @@ gui_measure_view() {
   shot=$(mktemp --suffix=.png)
   timeout 20 import -window root "$shot" || { rm -f "$shot"; return 1; }
   convert "$shot" -crop "${WIDTH}x$((HEIGHT - 25))+${X}+$((Y + 25))" +repage ppm:- |
-    timeout 60 python3 "$(dirname "${BASH_SOURCE[0]}")/analyse_shot.py"
+    timeout 60 /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/analyse_shot.py"
   local rc=$?
   rm -f "$shot"
   return $rc
@@ -124,8 +114,7 @@ gui_start() {
   gui_expect win "^Visualized file: $title\$" "${GUI_WAIT:-45}" "no main window titled 'Visualized file: $title'"
 }
 
-# gui_quit KEY: the key (again, when Xvfb lost it) ends the viewer with status
-# 0; the test passes.
+# gui_quit KEY: the key (again when Xvfb lost it) ends the viewer with 0; PASS.
 gui_quit() {
   for _ in 1 2 3; do
     gui_key "$win" "$1"
@@ -136,22 +125,27 @@ gui_quit() {
   echo "PASS"
 }
 
-# gui_exits_1 ARGUMENTS...: the viewer started with these arguments answers
-# its message boxes and ends with status 1.
+# gui_exits_1 ARGUMENTS...: so started, the viewer's boxes are answered, it ends with 1.
 gui_exits_1() {
   gui_launch "$@"
   gui_answer_boxes 30
   gui_ends 1 5 "eldview $*"
 }
 
-# gui_menu MENU ITEM: picks an item of the main window's menu bar with the
-# keyboard (Alt + the menu's access key, then the item's).
+# gui_menu MENU ITEM: picks a menu item of $win with the keys Alt+MENU, then ITEM.
 gui_menu() {
   xdotool windowactivate --sync "$win" 2>/dev/null
   sleep 0.3
   xdotool key "alt+$1"
   sleep 0.4
   xdotool key "$2"
+}
+
+# gui_dialog MENU ITEM: the menu item brings up a file dialog, ready for keys.
+gui_dialog() {
+  gui_menu "$1" "$2"
+  gui_expect chooser '^Choose File$' 10 "no file dialog after the menu keys $1 $2"
+  sleep 0.3
 }
 
 # gui_click WINDOW X Y [BUTTON]: activates the window and clicks at X, Y in it.
@@ -163,8 +157,7 @@ gui_click() {
   sleep 0.3
 }
 
-# gui_box MESSAGE: a message box comes up, the text went to stderr, and
-# Return closes the box.
+# gui_box MESSAGE: a message box comes up, the text went to stderr, Return closes it.
 gui_box() {
   [ -n "$(gui_find_window '^eldview$' 10)" ] || fail "no message box for: $1"
   grep -qxF "eldview: $1" "$tmp/err" || fail "message '$1' not reported"

@@ -42,9 +42,7 @@ info = json.load(open(sys.argv[1]))
 W, H = int(sys.argv[3]), int(sys.argv[4])
 M = np.array(info["cell_matrix"])
 o, st, n = (np.array(info[k]) for k in ("origin", "step", "grid_points"))
-for line in open(sys.argv[2]):
-    if line.startswith("#"):
-        continue
+for line in (l for l in open(sys.argv[2]) if l[0] != "#"):
     name, *xyz = line.split()
     f = np.linalg.solve(M, np.array(xyz, dtype=float))
     for s in itertools.product((-1, 0, 1), repeat=3):
@@ -108,30 +106,20 @@ save_peaks() {
 }
 save_peaks
 
-python3 - "$tmp/info.json" "$tmp/targets" "$tmp/clicks" "$tmp/newatoms.dat" <<'PY' || fail "picks"
+/usr/bin/python3 - "$tmp/info.json" "$tmp/targets" "$tmp/clicks" "$tmp/newatoms.dat" <<'PY' || fail "picks"
 import json, re, sys
-M = json.load(open(sys.argv[1]))["cell_matrix"]
-targets = {}
-for line in open(sys.argv[2]):
-    name, _, _, *p = line.split()
-    targets[name] = [float(v) for v in p]
-peaks = []
-for line in open(sys.argv[4]):
-    f = [float(v) for v in re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", line)]
-    peaks.append([sum(M[r][c] * f[c] for c in range(3)) for r in range(3)])
-hits, clicks, k = {}, {}, 0
-for line in open(sys.argv[3]):
-    name, result = line.split()
-    clicks[name] = clicks.get(name, 0) + 1
-    if result == "found":
-        p, t = peaks[k], targets[name]
-        k += 1
-        if sum((p[a] - t[a]) ** 2 for a in range(3)) ** 0.5 < 0.3:
-            hits[name] = hits.get(name, 0) + 1
-assert k == len(peaks), "%d confirmed, %d in the file" % (k, len(peaks))
-for name in clicks:
-    print("%s: %d of %d clicks found the peak" % (name, hits.get(name, 0), clicks[name]))
-    assert hits.get(name, 0) >= 0.9 * clicks[name], name
+import numpy as np
+M = np.array(json.load(open(sys.argv[1]))["cell_matrix"])
+targets = {l.split()[0]: np.float64(l.split()[3:]) for l in open(sys.argv[2])}
+clicks = [l.split() for l in open(sys.argv[3])]
+peaks = [M @ np.float64(re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", l)) for l in open(sys.argv[4])]
+found = [name for name, result in clicks if result == "found"]
+assert len(found) == len(peaks), "%d confirmed, %d in the file" % (len(found), len(peaks))
+hits = [name for name, p in zip(found, peaks) if np.linalg.norm(p - targets[name]) < 0.3]
+for name in dict.fromkeys(name for name, _ in clicks):
+    n = sum(c == name for c, _ in clicks)
+    print("%s: %d of %d clicks found the peak" % (name, hits.count(name), n))
+    assert hits.count(name) >= 0.9 * n, name
 PY
 
 # Edit > Clear Peaks, then Edit > Find Peaks: one peak per left-out atom, as
@@ -151,9 +139,7 @@ import itertools, json, re, sys
 import numpy as np
 M = np.array(json.load(open(sys.argv[1]))["cell_matrix"])
 peaks = [np.array(re.findall(r"[XYZ]=\s*(-?\d*\.?\d+)", l), dtype=float) for l in open(sys.argv[3])]
-for line in open(sys.argv[2]):
-    if line.startswith("#"):
-        continue
+for line in (l for l in open(sys.argv[2]) if l[0] != "#"):
     name, *p = line.split()
     # The nearest lattice copy of a peak (fractional) to the atom (Cartesian).
     d = min(np.linalg.norm(M @ (f + s) - np.array(p, dtype=float))

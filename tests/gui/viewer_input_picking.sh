@@ -131,10 +131,9 @@ python3 - "$tmp/newatoms.dat" <<'PY' || fail "peak file: $(cat -A "$tmp/newatoms
 import re, sys
 data = open(sys.argv[1], "rb").read().decode("ascii")
 assert data.endswith("\r\n") and data.count("\n") == 1, "one CRLF line"
-num = r"([ -])(\d*\.?\d+) "
-m = re.fullmatch(r"ATOM Q  1   X=" + num + r" Y=" + num + r" Z=" + num + "\r\n", data)
+m = re.fullmatch(r"ATOM Q  1   X=([ -]\d*\.?\d+)  Y=([ -]\d*\.?\d+)  Z=([ -]\d*\.?\d+) \r\n", data)
 assert m, "line layout"
-x, y, z = (float(m.group(2 * k + 2)) * (-1 if m.group(2 * k + 1) == "-" else 1) for k in range(3))
+x, y, z = map(float, m.groups())
 step = 5.7 / 100
 for v in (x, y):
     assert abs(v) < 2 * step, v
@@ -144,8 +143,7 @@ layer = (z - (2.5 - 2.85)) / 0.3 + 1
 assert abs(layer - round(layer)) < 1e-4 and 1 <= round(layer) <= 20, z
 print("peak line:", data.strip())
 PY
-cp "$tmp/newatoms.dat" "$tmp/first.dat"
-rm "$tmp/newatoms.dat"
+mv "$tmp/newatoms.dat" "$tmp/first.dat"
 
 # Ctrl+Q with the peak still pending: the program asks for the file first
 # and writes the same bytes.

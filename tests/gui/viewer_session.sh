@@ -20,9 +20,9 @@ sleep 1
 measure
 before=$m
 echo "first frame: $m"
-for colour in green blue red; do
-  [ "$(get "$m" "$colour")" -ge 20 ] || fail "layer colour $colour missing: $m"
-done
+# colours SHOT WHERE: the three layer colours, each in 20 pixels or more.
+colours() { for c in green blue red; do [ "$(get "$1" $c)" -ge 20 ] || fail "no $c $2: $1"; done; }
+colours "$m" "in the first frame"
 # The blob lies 2.5 units in front of the zero-parallax plane: the eyes see it
 # shifted sideways against each other, one eye on even rows, one on odd rows.
 rows_differ || fail "even and odd rows show the same picture: $m"
@@ -42,15 +42,11 @@ gui_box "Exactly 1 layer must be used for 3D ELD map picking  !!"
 gui_menu f i
 gui_save "$tmp/ELD_picture.tga"
 [ "$(identify -format '%w %h' "$tmp/ELD_picture.tga")" = "564 494" ] || fail "picture size"
-shot=$(convert "$tmp/ELD_picture.tga" ppm:- | python3 "$(dirname "$0")/analyse_shot.py")
+shot=$(convert "$tmp/ELD_picture.tga" ppm:- | /usr/bin/python3 "$(dirname "$0")/analyse_shot.py")
 echo "saved picture: $shot"
-for colour in green blue red; do
-  [ "$(get "$shot" "$colour")" -ge 20 ] || fail "layer colour $colour missing in the saved picture: $shot"
-done
+colours "$shot" "in the saved picture"
 # The same picture as PNG: the name's extension, edited in place, chooses the format.
-gui_menu f i
-[ -n "$(gui_find_window "^Choose File$" 10)" ] || fail "no save dialog for the PNG image"
-sleep 0.3
+gui_dialog f i
 xdotool key End BackSpace BackSpace BackSpace
 xdotool type --delay 50 png
 xdotool key Return
@@ -63,9 +59,7 @@ diff=$(compare -metric AE "$tmp/from_tga.png" "$tmp/ELD_picture.png" null: 2>&1)
 [ "$diff" = 0 ] || fail "PNG and TGA of the same picture differ in $diff pixels"
 # Saving over the file just written asks nothing more: the name was chosen.
 touch -d 2000-01-01 "$tmp/ELD_picture.tga"
-gui_menu f i
-[ -n "$(gui_find_window "^Choose File$" 10)" ] || fail "no save dialog for the second image"
-sleep 0.3
+gui_dialog f i
 xdotool key Return
 for _ in $(seq 30); do [ "$tmp/ELD_picture.tga" -nt "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
 [ -z "$(gui_find_window '^eldview$' 2)" ] || fail "saving over an existing file asks a question"
@@ -80,9 +74,7 @@ grep -q "pigment { color Level1Color }" "$tmp/VXN_pov.pov" || fail "no layer 1 i
 
 # File > Open: type NAME into the open dialog (it starts in the working folder).
 open_map() {
-  gui_menu f o
-  [ -n "$(gui_find_window '^Choose File$' 10)" ] || fail "no open dialog"
-  sleep 0.3
+  gui_dialog f o
   xdotool type --delay 30 "$1"
   sleep 0.3
   xdotool key Return

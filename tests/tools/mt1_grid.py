@@ -1,17 +1,9 @@
 #!/usr/bin/env python3
 """Writes density grids as the viewer's .mt1 (binary) and .fou (text) maps, so
 that other programs can be run on exactly the grid eldmap reads. Needs numpy.
-
-values has shape (N1, N2, N3): values[i1 - 1, i2 - 1, i3 - 1] is grid point
-(i1, i2, i3); atoms are (name, x, y, z), fractional. Grids of the tests and
-benchmarks: smooth_grid (a sum of Gaussian atoms, peak 10), noise_grid (uniform
-in [0, 1)), gaussians (given blobs). As a program:
-    mt1_grid.py smooth|noise N OUT.mt1
-    mt1_grid.py blob OUT.fou [ATOMPAR2]   13^3 points from -3 (step 0.5), blobs
-        of 10 at the origin and 3 at (1.2, 0, 0), atoms C and O there, CR LF
-        lines; with ATOMPAR2 one atom of every name in it, along a line
-    mt1_grid.py ellipsoid OUT.fou [ZC]    20^3 points (step 0.3) round (0, 0, ZC),
-        a blob of 10 with widths 0.8, 1.3, 0.8, no atoms
+values[i1 - 1, i2 - 1, i3 - 1] is grid point (i1, i2, i3); atoms are (name, x, y,
+z), fractional. As a program (the maps of the tests, see __main__):
+    mt1_grid.py smooth|noise N OUT.mt1 | blob OUT.fou [ATOMPAR2] | ellipsoid OUT.fou [ZC]
 """
 import math
 import struct
@@ -81,6 +73,7 @@ def atom_names(path):
 
 
 def smooth_grid(n, atoms, seed):
+    """A sum of Gaussian atoms of peak 10 at random places."""
     rng = np.random.default_rng(seed)
     grid = np.zeros((n, n, n), dtype=np.float32)
     idx = np.arange(n, dtype=np.float32)
@@ -88,13 +81,10 @@ def smooth_grid(n, atoms, seed):
         c = rng.random(3) * n
         sigma = 1.2 + 1.8 * rng.random()
         r = int(np.ceil(4 * sigma))
-        lo = [max(0, int(c[d]) - r) for d in range(3)]
-        hi = [min(n, int(c[d]) + r + 1) for d in range(3)]
-        x = (idx[lo[0]:hi[0]] - c[0]) ** 2
-        y = (idx[lo[1]:hi[1]] - c[1]) ** 2
-        z = (idx[lo[2]:hi[2]] - c[2]) ** 2
+        box = tuple(slice(max(0, int(c[d]) - r), min(n, int(c[d]) + r + 1)) for d in range(3))
+        x, y, z = ((idx[box[d]] - c[d]) ** 2 for d in range(3))
         r2 = x[:, None, None] + y[None, :, None] + z[None, None, :]
-        grid[lo[0]:hi[0], lo[1]:hi[1], lo[2]:hi[2]] += (10.0 * np.exp(-r2 / (2 * sigma * sigma))).astype(np.float32)
+        grid[box] += (10.0 * np.exp(-r2 / (2 * sigma * sigma))).astype(np.float32)
     return grid
 
 
@@ -104,6 +94,10 @@ def noise_grid(n, seed):
 
 if __name__ == "__main__":
     kind, args = sys.argv[1], sys.argv[2:]
+    # blob: 13^3 points from -3 (step 0.5), blobs of 10 at the origin and 3 at
+    # (1.2, 0, 0), atoms C and O there, CR LF lines; with ATOMPAR2 one atom of
+    # every name in it, along a line. ellipsoid: 20^3 points (step 0.3) round
+    # (0, 0, ZC), a blob of 10 with widths 0.8, 1.3, 0.8, no atoms.
     if kind == "blob":
         atoms = [("C", 0, 0, 0), ("O", 1.2, 0, 0)]
         if len(args) > 1:

@@ -23,14 +23,14 @@ class TempDir : public ::testing::Test {
   protected:
     testing::TempDir tmp_;
     const fs::path dir_ = tmp_.path;
+    SceneState s = IdentityCell();
+    ScriptedDialogs d;  // no answer queued: cancel
 };
 using SavePeakListTest = TempDir;
 
 TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
-    SceneState s = IdentityCell();
     AddPeak(s, 0.25f, 0.5f, -0.125f);
     AddPeak(s, 1.0f, 2.0f, 3.0f);
-    ScriptedDialogs d;
     const fs::path file = dir_ / "peaks.dat";
     d.file_answers.push_back(file.string());
     EXPECT_TRUE(SavePeakList(s, d));
@@ -45,10 +45,8 @@ TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
 }
 
 TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtOne) {
-    SceneState s = IdentityCell();
     AddPeak(s, 0.25f, 0.5f, -0.125f);
     AddPeak(s, 1.0f, 2.0f, 3.0f);
-    ScriptedDialogs d;
     const fs::path a = dir_ / "a.dat", b = dir_ / "b.dat";
     d.file_answers = {a.string(), b.string(), a.string()};
     ASSERT_TRUE(SavePeakList(s, d));
@@ -62,9 +60,7 @@ TEST_F(SavePeakListTest, SavingTwiceWritesTheSameLinesAndAClearedListRestartsAtO
 }
 
 TEST_F(SavePeakListTest, CancelWritesNothingAndAFileInAMissingFolderIsNamed) {
-    SceneState s = IdentityCell();
     AddPeak(s, 1.0f, 1.0f, 1.0f);
-    ScriptedDialogs d;  // no answer queued: cancel
     EXPECT_FALSE(SavePeakList(s, d));
     EXPECT_TRUE(d.messages.empty());
     EXPECT_TRUE(fs::is_empty(dir_));
@@ -93,9 +89,7 @@ TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
     const fs::path file = dir_ / "newatoms.dat";
     const std::string old = "ATOM Q  1   X= 9  Y= 9  Z= 9 \r\n";
     { std::ofstream(file, std::ios::binary) << old; }
-    SceneState s = IdentityCell();
     for (int n = 0; n < 50; ++n) AddPeak(s, 0.125f * n, 0.5f, 0.25f);
-    ScriptedDialogs d;
     d.file_answers.push_back(file.string());
 
     struct sigaction ignore {
@@ -119,7 +113,6 @@ TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
 }
 
 TEST_F(TempDir, UnsavedPeaksAreKeptBesideTheMapOrInTheCurrentFolder) {
-    SceneState s = IdentityCell();
     fs::create_directories(dir_ / "maps");
     s.map.MapFileName = (dir_ / "maps" / "blob.fou").string();
     UnsavedPeaks u;

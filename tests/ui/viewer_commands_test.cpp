@@ -1,5 +1,7 @@
-// The main window's own commands, driven through their handlers. Tests that
-// build FLTK windows need a display and are skipped without one.
+// The main window's own commands, driven through their handlers, and its GL
+// window mode. Tests that build FLTK windows need a display and are skipped
+// without one.
+#include <FL/Enumerations.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
@@ -51,6 +53,20 @@ TEST_F(ViewerCommands, StereoToggleSwitchesTheModeTheMenuTickAndTheAboutLabel) {
         ASSERT_NE(a.about->window(), nullptr);
         EXPECT_TRUE(Has(Labels(a.about->window()), mode)) << mode;
     }
+}
+
+TEST(GlWindowMode, ClosestFormatAndNoErrorWhenStencilOrStereoIsMissing) {
+    const PixelFormatRequest interlaced = *PixelFormatFor(StereoMode::StereoInterlaced);
+    const PixelFormatRequest hardware = *PixelFormatFor(StereoMode::StereoHW);
+    const int base = FL_RGB | FL_DOUBLE | FL_DEPTH;
+    auto any = [](int) { return true; };
+    auto without = [](int bits) { return [bits](int m) { return (m & bits) == 0; }; };
+    EXPECT_EQ(GlWindowMode(interlaced, any), base | FL_STENCIL);
+    EXPECT_EQ(GlWindowMode(hardware, any), base | FL_STEREO);
+    EXPECT_EQ(GlWindowMode(interlaced, without(FL_STENCIL)), base);
+    EXPECT_EQ(GlWindowMode(hardware, without(FL_STEREO)), base);
+    EXPECT_EQ(GlWindowMode(interlaced, without(FL_DEPTH)), int(FL_RGB));
+    EXPECT_EQ(GlWindowMode(interlaced, [](int) { return false; }), 0);
 }
 
 }  // namespace
