@@ -29,15 +29,9 @@ Mat Multiply(const Mat& a, const Mat& b) {
 // glFrustum times glTranslate, written out from the textbook matrices.
 Mat FrustumThenTranslate(double l, double r, double b, double t, double n, double f, double tx,
                          double ty, double tz) {
-    Mat fr{};
-    fr[0] = 2 * n / (r - l);
-    fr[5] = 2 * n / (t - b);
-    fr[8] = (r + l) / (r - l);
-    fr[9] = (t + b) / (t - b);
-    fr[10] = -(f + n) / (f - n);
-    fr[11] = -1;
-    fr[14] = -2 * f * n / (f - n);
-    Mat tr{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1};
+    const Mat fr{2 * n / (r - l), 0, 0, 0, 0, 2 * n / (t - b), 0, 0, (r + l) / (r - l),
+                 (t + b) / (t - b), -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    const Mat tr{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1};
     return Multiply(fr, tr);
 }
 
@@ -215,11 +209,9 @@ TEST(GlSetupTest, DefaultState) {
     glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
     EXPECT_EQ(v[0], 50.0f);
     glGetLightfv(GL_LIGHT0, GL_POSITION, v);
-    EXPECT_EQ(v[2], 100.0f);
-    EXPECT_EQ(v[3], 0.0f);
+    EXPECT_EQ(std::pair(v[2], v[3]), std::pair(100.0f, 0.0f));
     glGetFloatv(GL_COLOR_CLEAR_VALUE, v);
-    EXPECT_EQ(v[0], 0.0f);
-    EXPECT_EQ(v[3], 0.0f);
+    EXPECT_EQ(std::pair(v[0], v[3]), std::pair(0.0f, 0.0f));
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# cmake --install into a scratch prefix, then, from outside the source tree:
-# every installed file is there, the desktop entry and the MIME types reach the
-# caches a file manager reads, the installed eldmap finds its data in
-# ../share/eldview (info and pov on an installed example), eldview answers
-# --help and --version on stdout, refuses a missing display in one line, and
-# starts on an installed example under the test's X server and quits with q.
+# cmake --install into a scratch prefix; from outside the source tree: every file
+# is there, the desktop entry and MIME types reach the caches, the installed eldmap
+# finds its data (info, pov), eldview answers --help and --version, refuses a
+# missing display in one line, and starts on an installed example and quits.
 . "$(dirname "$0")/gui_lib.bash"
 
 p="$tmp/prefix"

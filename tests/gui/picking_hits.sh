@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# Picking on a difference map: one layer shown, the view along Z in a wide
-# window, ten right clicks (one pixel of jitter) at the middle of each blob
-# that an atom left out of the model leaves; each question is answered Yes and
-# must not cover the marker, and at least 9 of every 10 clicks must give a
-# peak within 0.3 A of the left-out atom. Then Edit > Find Peaks lists exactly
-# those atoms' peaks.
+# Picking on a difference map: one layer, the view along Z in a wide window, ten
+# right clicks (one pixel of jitter) at each blob an atom left out of the model
+# leaves; each question (answered Yes) keeps clear of the marker, 9 of 10 clicks
+# give a peak within 0.3 A of the atom. Edit > Find Peaks lists exactly those.
 . "$(dirname "$0")/gui_lib.bash"
 gui_require_display
 data="$ELD_TEST_DATA/difference"
@@ -69,17 +67,12 @@ while read -r name tx ty _; do
     dx=${j%,*} dy=${j#*,}
     before=$(wc -l <"$tmp/err")
     xdotool windowactivate --sync "$win" 2>/dev/null
-    xdotool mousemove --window "$win" $((tx + dx)) $((ty + dy))
-    sleep 0.1
-    xdotool click 3
+    xdotool mousemove --window "$win" $((tx + dx)) $((ty + dy)) sleep 0.1 click 3
     result=""
     for _ in $(seq 60); do
       box=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
-      if [ -n "$box" ]; then result=found; break; fi
-      if tail -n +$((before + 1)) "$tmp/err" | grep -q '^eldview: nothing picked'; then
-        result=nothing
-        break
-      fi
+      [ -n "$box" ] && { result=found; break; }
+      tail -n +$((before + 1)) "$tmp/err" | grep -q '^eldview: nothing picked' && { result=nothing; break; }
       sleep 0.1
     done
     [ -n "$result" ] || fail "click at $name gave neither a question nor a reason"
@@ -88,10 +81,9 @@ while read -r name tx ty _; do
       eval "$(xdotool getmouselocation --shell)"
       mx=$X my=$Y
       eval "$(xdotool getwindowgeometry --shell "$box")"
-      if [ $((mx + 8)) -ge "$X" ] && [ $((mx - 8)) -le $((X + WIDTH)) ] &&
-        [ $((my + 8)) -ge $((Y - 20)) ] && [ $((my - 8)) -le $((Y + HEIGHT)) ]; then
+      [ $((mx + 8)) -ge "$X" ] && [ $((mx - 8)) -le $((X + WIDTH)) ] && [ $((my + 8)) -ge $((Y - 20)) ] &&
+        [ $((my - 8)) -le $((Y + HEIGHT)) ] &&
         fail "the question covers the marker at $mx,$my: box ${WIDTH}x$HEIGHT at $X,$Y"
-      fi
       gui_close_box || fail "the question does not close"
     fi
     echo "$name $result" >>"$tmp/clicks"

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The plain picture and the view gestures: -NoStereo draws one picture (even
-# and odd rows alike), View > Interlaced stereo switches to the stereo pair and
-# back; a wheel notch zooms as much as a Shift+drag over a tenth of the height,
-# "c" undoes it, and a middle-button drag moves the scene with the pointer.
-# The control panel opens beside the main window. Ctrl+arrow pans, Ctrl+S,
-# Ctrl+O and Ctrl+Q are the menu's. Then a peak picked in 2D and saved, and
-# Ctrl+Q with the peak pending asks for the file again.
+# The plain picture and the view gestures: -NoStereo draws one picture, View >
+# Interlaced stereo switches to the pair and back; a wheel notch zooms as much as
+# a Shift+drag over a tenth of the height, "c" undoes it, a middle drag moves the
+# scene with the pointer. The panel opens beside the main window; Ctrl+arrow
+# pans; Ctrl+S, Ctrl+O, Ctrl+Q are the menu's; a 2D pick saved, and Ctrl+Q with
+# the peak pending asks for the file again.
 . "$(dirname "$0")/gui_lib.bash"
 gui_require_display
 

@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# One session on a small blob map: the three layer colours in interlaced stereo
-# (the two eyes on alternate rows); the menus (Save peak list without peaks,
-# a 3D pick with three layers, Save image as TGA, as PNG and again over the TGA
-# without a question, Save POVRAY file, About and Help kept when chosen again);
-# File > Open of an unreadable map (reported, the shown map stays) and of a
-# second map; "x" turns the view, "h" shows the closed control panel; About
-# and Help; Escape ends with status 0.
+# One session on a small blob map: the layer colours in interlaced stereo (eyes
+# on alternate rows); Save peak list without peaks, a 3D pick with three layers,
+# Save image as TGA, PNG and over the TGA without a question, Save POVRAY file;
+# File > Open of an unreadable map (reported, the map stays) and of a second map;
+# "x" turns the view, "h" shows the closed panel; About and Help kept; Escape.
 . "$(dirname "$0")/gui_lib.bash"
 gui_require_display
 
@@ -115,12 +113,9 @@ echo "after x: $m"
 # The control panel came up with the map; closed, the "h" key shows it again.
 gui_expect panel '^Control Panel$' 10 "no control panel after loading"
 gui_key "$panel" alt+F4
-for _ in $(seq 20); do
-  [ -z "$(xdotool search --onlyvisible --name '^Control Panel$' 2>/dev/null)" ] && break
-  sleep 0.2
-done
-[ -z "$(xdotool search --onlyvisible --name '^Control Panel$' 2>/dev/null)" ] ||
-  fail "the control panel does not close"
+shown() { xdotool search --onlyvisible --name '^Control Panel$' >/dev/null 2>&1; }
+for _ in $(seq 20); do shown || break; sleep 0.2; done
+shown && fail "the control panel does not close"
 gui_key "$win" h
 [ -n "$(gui_find_window '^Control Panel$' 10)" ] || fail "h does not show the control panel"
 # Last, as they may cover the main window.
@@ -129,10 +124,7 @@ gui_expect about '^About$' 10 "Help > About shows no About window"
 gui_menu h h
 gui_expect help '^Help$' 10 "Help > Help shows no Help window"
 # Chosen again while open, both are the same windows, not rebuilt ones.
-gui_menu h a
-sleep 0.5
-[ "$(gui_find_window '^About$' 5)" = "$about" ] || fail "Help > About rebuilt the open window"
-gui_menu h h
-sleep 0.5
-[ "$(gui_find_window '^Help$' 5)" = "$help" ] || fail "Help > Help rebuilt the open window"
+again() { gui_menu h "$1"; sleep 0.5; [ "$(gui_find_window "^$2\$" 5)" = "$3" ] || fail "Help > $2 rebuilt its window"; }
+again a About "$about"
+again h Help "$help"
 gui_quit Escape

@@ -29,13 +29,12 @@ sys.exit(0 if len(peaks) == 3 and found == set(removed) else 1)
 PY
 }
 
-"$eldmap" peaks "$map" --json > "$tmp/peaks.json"
-check "the three removed atoms come first, each within 0.1 A, once" removed_first
-"$eldmap" peaks "$map" --model "$data/paracetamol_model.pdb" --json > "$tmp/peaks.json"
-check "the same with the model's atom names" removed_first
-"$eldmap" peaks "$data/paracetamol_diff.ccp4" --model "$data/paracetamol_model.pdb" --json \
-  > "$tmp/peaks.json"
-check "the same from the CCP4 map" removed_first
+# The map alone, with the model's atom names, and the CCP4 map.
+for args in "$map" "$map --model $data/paracetamol_model.pdb" \
+  "$data/paracetamol_diff.ccp4 --model $data/paracetamol_model.pdb"; do
+  "$eldmap" peaks $args --json > "$tmp/peaks.json"
+  check "$args: the three removed atoms come first, each within 0.1 A, once" removed_first
+done
 
 # The calculated map itself in P 1 21/n 1 with the asymmetric unit as model:
 # its 12 atoms heavier than hydrogen, each once (not four times) and on the atom.
@@ -54,9 +53,10 @@ out="$("$eldmap" peaks "$map")"
 check "text: header and three peaks" test "$(count "$out")" -eq 3
 check "text: rank, height, sigma, fractional, atom, distance" \
   contains "$out" "   1      21.95   64.82   1.223649   0.391984   0.203802  H     0.943"
-check "--min 60sigma keeps the two oxygens" test "$(count "$("$eldmap" peaks "$map" --min 60sigma)")" -eq 2
-check "--min 19 (a density value) keeps them too" test "$(count "$("$eldmap" peaks "$map" --min 19)")" -eq 2
-check "--max 1 keeps the highest" test "$(count "$("$eldmap" peaks "$map" --max 1 --min 1)")" -eq 1
+# --min N sigma and --min V (a density value) keep the two oxygens; --max 1 the highest.
+for case in "2 --min 60sigma" "2 --min 19" "1 --max 1 --min 1"; do
+  check "peaks $case" test "$(count "$("$eldmap" peaks "$map" ${case#* })")" -eq "${case%% *}"
+done
 
 "$eldmap" peaks "$map" --json -o "$tmp/newatoms.dat" > "$tmp/peaks.json"
 check "-o writes the peaks' fractional coordinates as a peak-list file" \

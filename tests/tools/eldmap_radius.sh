@@ -10,11 +10,8 @@ set -e
 # Noise cuts nearly every cube; the grid's middle is a cube centre, so with
 # R 1.5 cubes lie exactly at R (kept: within means <=).
 map="$tmp/noise.mt1"
-$py - "$map" <<'PY'
-import sys, numpy as np, mt1_grid
-g = np.random.default_rng(4).random((14, 12, 10), dtype=np.float32)
-mt1_grid.write_mt1(sys.argv[1], g, (-2, 1, 0.5), (0.5, 0.75, 1))
-PY
+$py -c "import numpy as np, mt1_grid as m
+m.write_mt1('$map', np.random.default_rng(4).random((14, 12, 10), dtype=np.float32), (-2, 1, 0.5), (0.5, 0.75, 1))"
 run() { "$eldmap" surface "$map" --level 0.5 -o "$tmp/$1.obj" "${@:2}" &&
   "$eldmap" contour "$map" --section 4 --level 0.5 -o "$tmp/$1.svg" "${@:2}"; }
 run whole

@@ -7,11 +7,8 @@
 set -e
 $py -c 'import numpy, vtk' || fail "numpy or VTK missing: run tools/install_deps.sh test"
 
-$py - "$tmp/smooth.mt1" <<'PY'
-import sys, mt1_grid
-mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(36, 12, 5), (-1.5, 2.25, 0.1), (0.5, 0.45, 0.55))
-PY
 map="$tmp/smooth.mt1"
+$py -c "import mt1_grid as m; m.write_mt1('$map', m.smooth_grid(36, 12, 5), (-1.5, 2.25, 0.1), (0.5, 0.45, 0.55))"
 
 # Default levels: the three layer limits, each with some triangles.
 "$bin/eldmap" surface "$map" --json > "$tmp/default.json"
@@ -171,10 +168,7 @@ PY
 
 # Only valid files: no inf in any writer (a grid whose extent overflows float),
 # names made safe in the PLY header, JSON and on the terminal.
-$py - "$tmp/huge.mt1" <<'PY'
-import sys, mt1_grid
-mt1_grid.write_mt1(sys.argv[1], mt1_grid.smooth_grid(12, 3, 5), (0, 0, 0), (1e38, 1, 1))
-PY
+$py -c "import mt1_grid as m; m.write_mt1('$tmp/huge.mt1', m.smooth_grid(12, 3, 5), (0, 0, 0), (1e38, 1, 1))"
 for o in x.obj x.ply x.stl c.svg s.pov; do
   cmd=surface; [ "$o" = c.svg ] && cmd=contour; [ "$o" = s.pov ] && cmd=pov
   "$bin/eldmap" $cmd "$tmp/huge.mt1" -o "$tmp/huge_$o" 2>/dev/null && fail "$o with inf written"

@@ -1,19 +1,11 @@
 #!/usr/bin/env bash
-# Every file eldmap writes is written whole or not at all. Each writer (surface
-# meshes, contour SVG, rendered TGA/PNG, POV-Ray scene, converted maps) is run
-# against targets that cannot be written: a read-only folder, a full disk (a
-# tiny tmpfs), a device that reports "no space" (/dev/full) and a missing folder.
-# Each time eldmap must fail with a message naming the file, leave the old file
-# byte for byte as it was, and leave no temporary file behind.
-# Cases this user cannot set up (mounts and device nodes need root) are skipped.
+# Every file eldmap writes is written whole or not at all: each writer is run
+# against a read-only folder, a full disk (a tiny tmpfs), a device that reports
+# "no space" and a missing folder, and must fail naming the file, keep the old
+# file byte for byte and leave no temporary file. What needs root is skipped.
 . "$(dirname "$0")/lib.bash"
 mounts=()
-cleanup() {
-  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done
-  chmod -R u+w "$tmp" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'for m in "${mounts[@]}"; do umount "$m" 2>/dev/null; done; chmod -R u+w "$tmp" 2>/dev/null; rm -rf "$tmp"' EXIT
 only_old_files() {  # the folder holds exactly the files named, nothing else
   local dir="$1"; shift
   [ "$(ls -A "$dir" | sort | tr '\n' ' ')" = "$(printf '%s\n' "$@" | sort | tr '\n' ' ')" ]

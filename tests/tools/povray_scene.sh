@@ -42,8 +42,7 @@ for size in 160x120 90x160; do
   read -r -a b <<<"$(bbox "$tmp/pov_$size.png")"
   [ "${a[0]}" -gt 10 ] || fail "$size: GL picture nearly empty (${a[*]})"
   for i in 0 1 2 3; do
-    d=$((a[i] - b[i]))
-    [ "${d#-}" -le 1 ] || fail "$size: GL box ${a[*]} but POV-Ray box ${b[*]}"
+    d=$((a[i] - b[i])) && [ "${d#-}" -le 1 ] || fail "$size: GL box ${a[*]} but POV-Ray box ${b[*]}"
   done
 done
 # Layer 1's green outer surface shows in POV-Ray's colours too.

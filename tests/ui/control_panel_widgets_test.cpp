@@ -60,6 +60,9 @@ class PanelWidgets : public ::testing::Test {
         return static_cast<T*>(w);
     }
     std::string Text(const char* name) { return C<Fl_Input>(name)->value(); }
+    std::vector<float> Limits() const {
+        return {s_.layers.LayerLimit + 1, s_.layers.LayerLimit + 4};
+    }
     // A click on a check box or option: the widget changes its own value,
     // then runs its callback.
     void Click(const char* name) {
@@ -143,9 +146,7 @@ TEST_F(PanelWidgets, SlidersSetLimitsAndTheSigmaBesideFollowsSliderTypingAndAppl
 
 TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
     C("Preset2")->do_callback();
-    EXPECT_EQ(s_.layers.LayerLimit[1], -1.0f) << "clamped to DensityMin";
-    EXPECT_EQ(s_.layers.LayerLimit[2], 0.25f);
-    EXPECT_EQ(s_.layers.LayerLimit[3], 2.75f);
+    EXPECT_EQ(Limits(), (std::vector<float>{-1.0f, 0.25f, 2.75f})) << "-5 clamped to DensityMin";
     EXPECT_EQ(Text("Limit1"), "-1");
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll3")->value(), SliderPositionFromLimit(s_.map.MapGrid, 2.75f));
@@ -168,18 +169,14 @@ TEST_F(PanelWidgets, ZButtonsStepWithinOneToNzAndAxisButtonsActAtOnce) {
 }
 
 TEST_F(PanelWidgets, ApplyReadsTheBoxesThenExtractsAndRepaints) {
-    C<Fl_Input>("Limit1")->value("7.5");
-    C<Fl_Input>("Limit2")->value("abc");
-    C<Fl_Input>("Limit3")->value("1.25 e/A3");
-    C<Fl_Input>("Text6")->value("0");
+    for (auto [name, text] :
+         {std::pair{"Limit1", "7.5"}, {"Limit2", "abc"}, {"Limit3", "1.25 e/A3"}, {"Text6", "0"}})
+        C<Fl_Input>(name)->value(text);
     C("Command1")->do_callback();
-    EXPECT_EQ(s_.layers.LayerLimit[1], 3.0f);
-    EXPECT_EQ(s_.layers.LayerLimit[2], 0.0f);
-    EXPECT_EQ(s_.layers.LayerLimit[3], 1.25f);
-    EXPECT_EQ(Text("Limit1"), "3");
-    EXPECT_EQ(Text("Limit2"), "0");
+    EXPECT_EQ(Limits(), (std::vector<float>{3.0f, 0.0f, 1.25f}));
+    for (auto [name, text] : {std::pair{"Limit1", "3"}, {"Limit2", "0"}, {"Text6", "1"}})
+        EXPECT_EQ(Text(name), text) << name;
     EXPECT_EQ(s_.surfaces.ContourLayer, 1);
-    EXPECT_EQ(Text("Text6"), "1");
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 32767);
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"GenerateFields", "Repaint"}));
     EXPECT_EQ(host_.list_valid_at_generate, 0) << "the scene list is invalid before extraction";

@@ -16,6 +16,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app.h"
@@ -164,17 +165,14 @@ BoxSeen SeeBox(const std::function<void()>& show) {
 TEST(MessageBoxes, PlainMessagesHaveOneOkButtonAndNoIconTheFatalBoxTheStopIcon) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display";
     FltkDialogs dialogs;
+    const std::vector<std::string> ok{"OK"};
     BoxSeen plain = SeeBox([&] { dialogs.Message("You do not have any peaks"); });
-    EXPECT_EQ(plain.buttons, std::vector<std::string>{"OK"});
-    EXPECT_FALSE(plain.icon_visible);
-    EXPECT_EQ(plain.title, "eldview");
-
+    EXPECT_EQ(std::tie(plain.buttons, plain.icon_visible, plain.title),
+              std::tuple(ok, false, "eldview"));
     BoxSeen fatal = SeeBox([] { ShowFatalBox("Fatal Error In eldview", "Fatal Error: x"); });
-    EXPECT_EQ(fatal.buttons, std::vector<std::string>{"OK"});
-    EXPECT_TRUE(fatal.icon_visible);
-    EXPECT_EQ(fatal.icon_label, "X");
+    EXPECT_EQ(std::tie(fatal.buttons, fatal.icon_visible, fatal.icon_label, fatal.title),
+              std::tuple(ok, true, "X", "Fatal Error In eldview"));
     EXPECT_EQ(fatal.icon_colour, FL_RED);
-    EXPECT_EQ(fatal.title, "Fatal Error In eldview");
 }
 
 }  // namespace

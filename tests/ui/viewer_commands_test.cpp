@@ -6,6 +6,8 @@
 #include <FL/Fl_Window.H>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,12 +79,8 @@ namespace fs = std::filesystem;
 
 TEST(AboutWindow, TriangleTotalCountsOnlyVisibleLayers) {
     SceneState s;
-    s.surfaces.TriangleCount[1] = 1000;
-    s.surfaces.TriangleCount[2] = 400;
-    s.surfaces.TriangleCount[3] = 250;
-    s.layers.LayerVisible[1] = kTrue;
-    s.layers.LayerVisible[2] = kFalse;
-    s.layers.LayerVisible[3] = kTrue;
+    std::ranges::copy(std::array{0, 1000, 400, 250}, s.surfaces.TriangleCount);
+    std::ranges::copy(std::array{kFalse, kTrue, kFalse, kTrue}, s.layers.LayerVisible);
     EXPECT_EQ(VisibleTriangleTotal(s), 1250);
     s.layers.LayerVisible[2] = 1;  // any non-zero value counts as visible
     EXPECT_EQ(VisibleTriangleTotal(s), 1650);
