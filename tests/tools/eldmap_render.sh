@@ -19,8 +19,7 @@ header="$(od -An -tu1 -N18 "$tmp/a.tga" | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'
 # "BottomLeft" orientation; -auto-orient turns it upright.
 [ "$(identify -format '%[orientation]' "$tmp/a.tga")" = "BottomLeft" ] || fail "TGA origin"
 
-[ "$(pixel 0 0 "$tmp/a.tga")" = "0 0 0" ] || fail "corner is not the black background"
-[ "$(pixel 563 493 "$tmp/a.tga")" = "0 0 0" ] || fail "far corner is not black"
+for xy in "0 0" "563 493"; do [ "$(pixel $xy "$tmp/a.tga")" = "0 0 0" ] || fail "corner $xy is not black"; done
 # Layer 1 (0.1, 0.7, 0.1) surface lines are there.
 n=$(count_where "$tmp/a.tga" 564x494+0+0 'g>=170 && g<=185 && r<=30 && b<=30')
 [ "$n" -gt 200 ] || fail "only $n pixels of layer 1's green"
@@ -39,8 +38,7 @@ ll=$(count_where "$tmp/cell.tga" 70x70+210+249 "$grey")
 [ "$ur" -gt 20 ] && [ "$ll" -eq 0 ] || fail "cell: $ur grey pixels upper right, $ll lower left"
 
 # PNG holds the same pixels as the TGA; odd sizes work.
-"$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/b.png" --size 201x97 --view z --style triangle
-"$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/b.tga" --size 201x97 --view z --style triangle
+for e in png tga; do "$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/b.$e" --size 201x97 --view z --style triangle; done
 [ "$(identify -format '%m %w %h' "$tmp/b.png")" = "PNG 201 97" ] || fail "size of b.png"
 convert "$tmp/b.tga" -auto-orient "$tmp/b_tga.png"
 diff_px=$(compare -metric AE "$tmp/b.png" "$tmp/b_tga.png" null: 2>&1 || true)

@@ -97,20 +97,16 @@ TEST(AboutWindow, DriverStrings) {
     EXPECT_STREQ(kAboutVersion, "Version 1.1 beta  7");
 }
 
-class HelpText : public ::testing::Test {
-  protected:
-    void WriteReadme(const std::string& bytes) { tmp_.Put("readme.txt", bytes); }
-    testing::TempDir tmp_;
-    const fs::path dir_ = tmp_.path;
-};
-
-TEST_F(HelpText, EveryLineEndsWithCrLfAlsoTheLastOneAndAMissingReadmeIsNamed) {
-    WriteReadme("first\nsecond line\nthird");
-    EXPECT_EQ(ReadHelpText(dir_.string()), "first\r\nsecond line\r\nthird\r\n");
-    WriteReadme("dos\r\nfile\r\n\r\nend\r\n");
-    EXPECT_EQ(ReadHelpText(dir_.string()), "dos\r\nfile\r\n\r\nend\r\n");
-    WriteReadme("");
-    EXPECT_EQ(ReadHelpText(dir_.string()), "");
+TEST(HelpText, EveryLineEndsWithCrLfAlsoTheLastOneAndAMissingReadmeIsNamed) {
+    const testing::TempDir tmp;
+    const fs::path dir_ = tmp.path;
+    for (auto [bytes, text] :
+         {std::pair{"first\nsecond line\nthird", "first\r\nsecond line\r\nthird\r\n"},
+          {"dos\r\nfile\r\n\r\nend\r\n", "dos\r\nfile\r\n\r\nend\r\n"},
+          {"", ""}}) {
+        tmp.Put("readme.txt", bytes);
+        EXPECT_EQ(ReadHelpText(dir_.string()), text);
+    }
     const std::string text = ReadHelpText((dir_ / "nowhere").string());
     EXPECT_NE(text.find("readme.txt"), std::string::npos) << text;
     EXPECT_NE(text.find("nowhere"), std::string::npos) << text;
