@@ -3,10 +3,10 @@
 #include "app/peak_saving.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -72,9 +72,7 @@ TEST_F(SavePeakListTest, CancelWritesNothingAndAFileInAMissingFolderIsNamed) {
 }
 
 TEST_F(SavePeakListTest, PeakThatIsNotFiniteIsReportedAndNothingIsAskedOrWritten) {
-    SceneState s = IdentityCell();
     AddPeak(s, 1.0f, 1.0f, NAN);
-    ScriptedDialogs d;
     d.file_answers.push_back((dir_ / "newatoms.dat").string());
     EXPECT_FALSE(SavePeakList(s, d));
     EXPECT_TRUE(d.default_names.empty()) << "no file to ask for";
@@ -92,18 +90,14 @@ TEST_F(SavePeakListTest, FailedWriteKeepsTheOldFile) {
     for (int n = 0; n < 50; ++n) AddPeak(s, 0.125f * n, 0.5f, 0.25f);
     d.file_answers.push_back(file.string());
 
-    struct sigaction ignore {
-    }, previous{};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previous);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 64;
+    const rlimit small{64, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
     const bool written = SavePeakList(s, d);
     setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &previous, nullptr);
+    std::signal(SIGXFSZ, previous);
 
     EXPECT_FALSE(written);
     ASSERT_EQ(d.messages.size(), 1u);
