@@ -58,12 +58,11 @@ std::array<double, 2> Project(const Mat& m, double x, double y, double z) {
 TEST(StereoTest, OffCentreRectangleIsMovedToTheAxis) {
     // The eyes' frusta of the centred window are checked as whole matrices below.
     const StereoFrustumValues o = ComputeStereoFrustum(0, 12, 2, 14, 15, -15, 1, 22.5f, 0);
-    EXPECT_FLOAT_EQ(o.translateX, -6.0f);
-    EXPECT_FLOAT_EQ(o.translateY, -8.0f);
-    EXPECT_FLOAT_EQ(o.translateZ, -23.5f);
-    EXPECT_FLOAT_EQ(o.clipNear, 8.5f);
-    EXPECT_FLOAT_EQ(o.clipFar, 38.5f);
-    EXPECT_FLOAT_EQ(o.top, 6 * 8.5f / 22.5f);  // the half height 6 at the near plane
+    // The top: the half height 6 at the near plane.
+    for (auto [got, want] :
+         {std::pair{o.translateX, -6.0f}, {o.translateY, -8.0f}, {o.translateZ, -23.5f},
+          {o.clipNear, 8.5f}, {o.clipFar, 38.5f}, {o.top, 6 * 8.5f / 22.5f}})
+        EXPECT_FLOAT_EQ(got, want);
 }
 
 TEST(StereoTest, KameraSetsEachEyesProjection) {

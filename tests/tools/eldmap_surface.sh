@@ -92,7 +92,7 @@ PY
 # Contour map of section 7 at two levels.
 "$bin/eldmap" contour "$map" --section 7 --level 2.5 --level 6 -o "$tmp/c.svg"
 $py - "$tmp/c.svg" <<'PY' || fail "contour SVG"
-import struct, sys, xml.etree.ElementTree as ET
+import sys, numpy as np, xml.etree.ElementTree as ET
 ns = {"s": "http://www.w3.org/2000/svg"}
 root = ET.parse(sys.argv[1]).getroot()
 scene = root.find("s:g", ns)
@@ -105,11 +105,10 @@ assert [g.get("id") for g in levels] == ["level_1", "level_2"]
 assert levels[0].get("stroke") == "rgb(51,230,51)" and levels[1].get("stroke") == "rgb(102,102,255)"
 lines = [g.findall("s:line", ns) for g in levels]
 assert len(lines[0]) > len(lines[1]) > 0
-f32 = lambda v: struct.unpack("<f", struct.pack("<f", float(v)))[0]  # numbers are floats
-for l in lines[0] + lines[1]:
-    x1, y1, x2, y2 = (f32(l.get(k)) for k in ("x1", "y1", "x2", "y2"))
-    assert -1.5 <= min(x1, x2) and max(x1, x2) <= 16.0 and 2.25 <= min(y1, y2) and max(y1, y2) <= 18.0
-    assert abs(x1 - x2) <= 0.5 + 1e-6 and abs(y1 - y2) <= 0.45 + 1e-6
+# x1 y1 x2 y2 of every segment (the numbers are floats): in the frame, each within one square.
+e = np.array([[l.get(k) for k in ("x1", "y1", "x2", "y2")] for l in lines[0] + lines[1]], float).astype(np.float32)
+assert (e[:, 0::2] >= -1.5).all() and (e[:, 0::2] <= 16).all() and (e[:, 1::2] >= 2.25).all() and (e[:, 1::2] <= 18).all()
+assert (abs(e[:, 0] - e[:, 2]) <= 0.5 + 1e-6).all() and (abs(e[:, 1] - e[:, 3]) <= 0.45 + 1e-6).all()
 PY
 "$bin/eldmap" contour "$map" -o "$tmp/d.svg"
 [ "$(grep -c '<g id="level_' "$tmp/d.svg")" = 3 ] || fail "default contour levels"
