@@ -171,15 +171,13 @@ TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
 
     // The picks leave the matrices and the render mode as they were, and the
     // depth test off.
-    GLint v = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &v);
-    EXPECT_EQ(v, proj_depth);
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &v);
-    EXPECT_EQ(v, mv_depth);
-    glGetIntegerv(GL_RENDER_MODE, &v);
-    EXPECT_EQ(v, GL_RENDER);
-    glGetIntegerv(GL_MATRIX_MODE, &v);
-    EXPECT_EQ(v, GL_MODELVIEW);
+    for (auto [what, want] : {std::pair{GL_PROJECTION_STACK_DEPTH, proj_depth},
+                              {GL_MODELVIEW_STACK_DEPTH, mv_depth}, {GL_RENDER_MODE, GL_RENDER},
+                              {GL_MATRIX_MODE, GL_MODELVIEW}}) {
+        GLint v = 0;
+        glGetIntegerv(what, &v);
+        EXPECT_EQ(v, want) << what;
+    }
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

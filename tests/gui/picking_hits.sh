@@ -19,9 +19,7 @@ sleep 0.7
 # A wide window shows more along the screen's x axis; the view along Z puts
 # the map's y there, so every blob is in the picture.
 for _ in 1 2 3 4 5; do
-  xdotool windowsize --sync "$win" 1000 519
-  xdotool windowmove --sync "$win" 0 0
-  sleep 0.5
+  xdotool windowsize --sync "$win" 1000 519 windowmove --sync "$win" 0 0 sleep 0.5
   eval "$(xdotool getwindowgeometry --shell "$win")"
   [ "$WIDTH" = 1000 ] && [ "$HEIGHT" = 519 ] && break
 done

@@ -17,9 +17,7 @@ echo "map and model: $shot"
 
 dialog=""
 for _ in 1 2 3; do  # File > Open model..., again when a key was lost under load
-  gui_key "$win" alt+f
-  sleep 0.4
-  xdotool key m
+  gui_menu f m
   dialog=$(gui_find_window '^Choose File$' 6)
   [ -n "$dialog" ] && break
   xdotool key Escape

@@ -13,22 +13,14 @@ gui_write_blob_map "$map" 2.5
 gui_start "$map" -NoStereo "$map"
 xdotool windowactivate --sync "$win" 2>/dev/null
 sleep 1
-toggle_stereo() {
-  gui_menu v i
-  sleep 0.8
-}
+toggle_stereo() { gui_menu v i; sleep 0.8; }
 
 # The control panel opens beside the main window, not over its picture.
 gui_expect panel '^Control Panel$' 10 "no control panel"
-geometry() { xdotool getwindowgeometry --shell "$1" | tr '\n' ' '; }
-python3 - "$(geometry "$win")" "$(geometry "$panel")" <<'PY' || fail "the control panel covers the main window"
-import sys
-def rect(s):
-    d = dict(kv.split("=") for kv in s.split())
-    return int(d["X"]), int(d["Y"]), int(d["WIDTH"]), int(d["HEIGHT"])
-(ax, ay, aw, ah), (bx, by, bw, bh) = rect(sys.argv[1]), rect(sys.argv[2])
-sys.exit(ax < bx + bw and bx < ax + aw and ay < by + bh and by < ay + ah)
-PY
+eval "$(xdotool getwindowgeometry --shell "$win" | sed 's/^/A/')"
+eval "$(xdotool getwindowgeometry --shell "$panel" | sed 's/^/B/')"
+[ "$AX" -lt $((BX + BWIDTH)) ] && [ "$BX" -lt $((AX + AWIDTH)) ] && [ "$AY" -lt $((BY + BHEIGHT)) ] &&
+  [ "$BY" -lt $((AY + AHEIGHT)) ] && fail "the control panel covers the main window"
 
 measure
 echo "-NoStereo: $m"
@@ -44,15 +36,10 @@ w0=$(get "$m" width); x0=$(get "$m" even_x)
 
 mouse() {
   xdotool windowactivate --sync "$win" 2>/dev/null
-  xdotool mousemove --window "$win" 280 300
-  sleep 0.3
-  xdotool "$@"
-  sleep 0.8
+  xdotool mousemove --window "$win" 280 300 sleep 0.3 "$@" sleep 0.8
 }
 reset_view() {
-  gui_key "$win" c
-  sleep 0.5
-  measure
+  gui_key "$win" c; sleep 0.5; measure
   near "$(get "$m" width)" "$w0" 1 || fail "c does not undo the zoom: $m"
 }
 mouse click 4

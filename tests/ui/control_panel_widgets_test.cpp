@@ -339,11 +339,10 @@ TEST(ControlPanelText, ReadPanelControlsClampsTypedLimitsAndTheZLayer) {
     EXPECT_EQ(t.layers.LayerLimit[1], 0.5f) << "0 from the text, then clamped up";
     EXPECT_EQ(t.layers.LayerLimit[2], 1.5f);
     EXPECT_EQ(t.surfaces.ContourLayer, 15);
-
-    ReadPanelControls(t, {"1", "1", "1"}, "7.6");
-    EXPECT_EQ(t.surfaces.ContourLayer, 8);
-    ReadPanelControls(t, {"1", "1", "1"}, "layer");
-    EXPECT_EQ(t.surfaces.ContourLayer, 1);
+    for (auto [text, layer] : {std::pair{"7.6", 8}, {"layer", 1}}) {
+        ReadPanelControls(t, {"1", "1", "1"}, text);
+        EXPECT_EQ(t.surfaces.ContourLayer, layer) << text;
+    }
 }
 
 TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
