@@ -1,12 +1,43 @@
 #!/usr/bin/env bash
-# eldmap pov, checked by the real client: POV-Ray 3.7 must parse the scene with
-# the shipped header (every atom name of atompar2.txt included) and draw more
-# than the background, with the objects where the offscreen picture has them.
-# A missing header gives a message naming it and no scene file.
-command -v povray >/dev/null || { echo "povray is not installed"; exit 77; }
+# data/ELDmap_POVray_head.def is what tools/make_pov_head.py makes now from
+# data/atompar2.txt, and the tool refuses names that cannot become POV-Ray
+# identifiers. Then eldmap pov, checked by the real client: POV-Ray 3.7 must
+# parse the scene with the shipped header (every atom name of atompar2.txt
+# included) and draw more than the background, with the objects where the
+# offscreen picture has them. A missing header gives a message naming it and
+# no scene file.
 . "$(dirname "$0")/lib.bash"
 set -e
 
+python3 -B "$src/tools/make_pov_head.py" "$src/data/atompar2.txt" "$tmp/head.def" >/dev/null
+diff -u "$src/data/ELDmap_POVray_head.def" "$tmp/head.def" ||
+  fail "data/ELDmap_POVray_head.def is stale: run tools/make_pov_head.py"
+
+# A small table: trailing blanks are dropped from identifiers, the list ends at
+# the first line whose type number is below 1, a name repeated is declared once.
+{
+  echo "No.   vdW    cov    EN    tol   Name   mass"
+  echo "  1   120     31    220   .10    H        1.008"
+  echo "  2   170     76    255   .15    Cl      35.450"
+  echo "  3   170     76    255   .15    H        1.008"
+  echo ""
+  echo "  4   170     76    255   .15    Xx      99.000"
+} >"$tmp/atompar2.txt"
+python3 -B "$src/tools/make_pov_head.py" "$tmp/atompar2.txt" "$tmp/small.def" >/dev/null
+grep -qx '#declare AtomRadiusForH = 0.1;' "$tmp/small.def" || fail "H radius"
+grep -qx '#declare ColorForCl = rgb <0.4, 0.4, 0.4>;' "$tmp/small.def" || fail "Cl colour"
+[ "$(grep -c 'AtomRadiusForH ' "$tmp/small.def")" -eq 1 ] || fail "H declared twice"
+grep -q 'Xx' "$tmp/small.def" && fail "rows after the end line were used"
+[ "$(tail -n 1 "$tmp/small.def")" = "//END OF FILE" ] || fail "end line"
+
+# "C-1" and " C" cannot follow "ColorFor" in a scene.
+for bad in "C-1 " " C  "; do
+  { echo "header"; printf '  1   120     31    220   .10    %s     1.008\n' "$bad"; } >"$tmp/bad.txt"
+  python3 -B "$src/tools/make_pov_head.py" "$tmp/bad.txt" "$tmp/bad.def" 2>/dev/null &&
+    fail "name '$bad' accepted"
+done
+
+command -v povray >/dev/null || { echo "povray is not installed"; exit 77; }
 $py "$here/mt1_grid.py" blob "$tmp/blob.fou"
 $py "$here/mt1_grid.py" blob "$tmp/all.fou" "$bin/atompar2.txt"
 
