@@ -7,15 +7,11 @@
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <vector>
 
 #include "export/png_file.h"
@@ -29,6 +25,7 @@
 #include "render/scene.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
+#include "tests/core/temp_folder.h"
 #include "view/trackball.h"
 
 namespace eld {
@@ -380,8 +377,6 @@ TEST_F(FrameTest, TheLightTurnsWithTheViewer) {
     EXPECT_NEAR(gl_.Pixel(50, 50)[0], front, 3);
 }
 
-namespace fs = std::filesystem;
-
 // Clears the window to one colour and a w x rows strip at the bottom to another.
 void PaintBottomStrip(int w, int rows, const float rest[3], const float strip[3]) {
     glDisable(GL_SCISSOR_TEST);
@@ -422,13 +417,10 @@ TEST(ReadPixels, SaveImageChoosesPngByTheNameOnly) {
                                                   {"c.Png", true},  {"d.tga", false},
                                                   {"e.png.tga", false}, {"f", false},
                                                   {"gpng", false}};
+    const testing::TempDir tmp;
     for (auto [name, want_png] : cases) {
-        fs::path p = fs::temp_directory_path() /
-                     ("eld_saveimg_" + std::to_string(::getpid()) + "_" + name);
-        eld::SaveImage(p.string(), w, h);
-        std::ifstream in(p, std::ios::binary);
-        std::string bytes{std::istreambuf_iterator<char>(in), {}};
-        fs::remove(p);
+        SaveImage(tmp / name, w, h);
+        const std::string bytes = testing::ReadFile(tmp / name);
         if (want_png) {
             EXPECT_EQ(bytes.substr(0, 8), png) << name;
         } else {

@@ -89,11 +89,7 @@ while read -r name tx ty _; do
 done <"$tmp/targets"
 
 # The peak list saved through the save dialog as newatoms.dat.
-save_peaks() {
-  rm -f "$tmp/newatoms.dat"
-  gui_menu f s
-  gui_save "$tmp/newatoms.dat"
-}
+save_peaks() { rm -f "$tmp/newatoms.dat"; gui_menu f s; gui_save "$tmp/newatoms.dat"; }
 save_peaks
 
 /usr/bin/python3 - "$tmp/info.json" "$tmp/targets" "$tmp/clicks" "$tmp/newatoms.dat" <<'PY' || fail "picks"

@@ -31,11 +31,7 @@ settle() {
 click_panel() { xdotool mousemove --window "$panel" "$1" "$2" click 1; }
 apply() { click_panel 180 448; }
 preset() { click_panel $((214 + ($1 - 1) * 52)) 406; }
-save_scene() {
-  gui_menu f p
-  gui_save "$tmp/VXN_pov.pov"
-  mv "$tmp/VXN_pov.pov" "$1"
-}
+save_scene() { gui_menu f p; gui_save "$tmp/VXN_pov.pov"; mv "$tmp/VXN_pov.pov" "$1"; }
 
 settle
 xdotool windowactivate --sync "$panel" 2>/dev/null

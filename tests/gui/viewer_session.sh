@@ -51,10 +51,6 @@ xdotool key Return
 for _ in $(seq 50); do [ -s "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
 [ "$(identify -format '%m %w %h' "$tmp/ELD_picture.png" 2>/dev/null)" = "PNG 564 494" ] ||
   fail "ELD_picture.png is not a 564 x 494 PNG"
-# ImageMagick keeps a TGA's bottom-up rows as read (orientation BottomLeft).
-convert "$tmp/ELD_picture.tga" -auto-orient "$tmp/from_tga.png"
-diff=$(compare -metric AE "$tmp/from_tga.png" "$tmp/ELD_picture.png" null: 2>&1)
-[ "$diff" = 0 ] || fail "PNG and TGA of the same picture differ in $diff pixels"
 # Saving over the file just written asks nothing more: the name was chosen.
 touch -d 2000-01-01 "$tmp/ELD_picture.tga"
 gui_dialog f i

@@ -24,9 +24,8 @@ open(d + "/small.grd", "w").write(g)
 PY
 
 for ext in mt1 fou grd; do
-  out="$("$eldmap" info "$tmp/small.$ext" --json)"
+  "$eldmap" info "$tmp/small.$ext" --json > "$tmp/$ext.json"
   check "info $ext exits 0" test $? -eq 0
-  echo "$out" > "$tmp/$ext.json"
   check "$ext: JSON with the grid, range, atoms and bonds" python3 - "$tmp/$ext.json" "$ext" <<'PY'
 import json, sys
 j = json.load(open(sys.argv[1]))

@@ -147,9 +147,8 @@ PY
 
 # No cap in batch work: a noise grid needs far more than the viewer's 400 000.
 $py "$here/mt1_grid.py" noise 80 "$tmp/noise.mt1"
-"$bin/eldmap" surface "$tmp/noise.mt1" --level 0.5 --json > "$tmp/noise.json"
-$py -c 'import json,sys; n=json.load(open(sys.argv[1]))["surfaces"][0]["triangles"]; assert n > 400000, n' \
-  "$tmp/noise.json" || fail "surface capped"
+"$bin/eldmap" surface "$tmp/noise.mt1" --level 0.5 --json |
+  $py -c 'import json,sys; n=json.load(sys.stdin)["surfaces"][0]["triangles"]; assert n > 400000, n' || fail "surface capped"
 
 # Welded meshes of a real map are watertight: every side of every triangle is
 # shared by exactly two triangles (the molecule keeps off the grid's border).

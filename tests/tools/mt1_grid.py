@@ -5,6 +5,7 @@ values[i1 - 1, i2 - 1, i3 - 1] is grid point (i1, i2, i3); atoms are (name, x, y
 z), fractional. As a program (the maps of the tests, see __main__):
     mt1_grid.py smooth|noise N OUT.mt1 | blob OUT.fou [ATOMPAR2] | ellipsoid OUT.fou [ZC]
 """
+import itertools
 import math
 import struct
 import sys
@@ -63,13 +64,9 @@ def gaussians(n, origin, step, blobs):
 
 def atom_names(path):
     """The names of an atompar2.txt table, up to the first row numbered below 1."""
-    names = []
-    for line in open(path, encoding="latin-1").read().splitlines()[1:]:
-        digits = line[0:3].replace(" ", "")
-        if not digits.isdigit() or int(digits) < 1:
-            break
-        names.append(line[33:37].rstrip(" "))
-    return names
+    numbered = lambda line: (d := line[0:3].replace(" ", "")).isdigit() and int(d) >= 1
+    rows = open(path, encoding="latin-1").read().splitlines()[1:]
+    return [line[33:37].rstrip(" ") for line in itertools.takewhile(numbered, rows)]
 
 
 def smooth_grid(n, atoms, seed):

@@ -37,16 +37,14 @@ class ViewerCommands : public ::testing::Test {
         a.s.program.DisplayMode = StereoMode::StereoInterlaced;  // as after opening a map
         SyncViewMenu(a);
     }
-    const Fl_Menu_Item* Item(const char* path) { return a.menu->find_item(path); }
     App a;
 };
 
 TEST_F(ViewerCommands, StereoToggleSwitchesTheModeTheMenuTickAndTheAboutLabel) {
-    const Fl_Menu_Item* stereo = Item("&View/&Interlaced stereo");
+    const Fl_Menu_Item* stereo = a.menu->find_item("&View/&Interlaced stereo");
     ASSERT_NE(stereo, nullptr);
     EXPECT_TRUE(stereo->value());
-    const char* expected[] = {"NoStereo", "StereoInterlaced", "NoStereo"};
-    for (const char* mode : expected) {
+    for (const char* mode : {"NoStereo", "StereoInterlaced", "NoStereo"}) {
         mnuViewStereo_Click(a);
         EXPECT_STREQ(Text(a.s.program.DisplayMode), mode);
         EXPECT_EQ(a.monoView, std::string(mode) == "NoStereo");
