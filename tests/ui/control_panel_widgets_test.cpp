@@ -60,6 +60,12 @@ class PanelWidgets : public ::testing::Test {
         return static_cast<T*>(w);
     }
     std::string Text(const char* name) { return C<Fl_Input>(name)->value(); }
+    // A value set into the widget, then its callback, as when the user moves or types.
+    template <class T, class V>
+    void Set(const char* name, V value) {
+        C<T>(name)->value(value);
+        C(name)->do_callback();
+    }
     std::vector<float> Limits() const {
         return {s_.layers.LayerLimit + 1, s_.layers.LayerLimit + 4};
     }
@@ -123,20 +129,14 @@ TEST_F(PanelWidgets, SlidersSetLimitsAndTheSigmaBesideFollowsSliderTypingAndAppl
     s_.map.MapGrid.DensityRms = 0.5;
     panel_.Load();
     EXPECT_STREQ(C("Sigma3")->label(), "1.6 \u03c3");  // limit 1.0
-    auto* first = C<Fl_Scrollbar>("HScroll1");
-    first->value(16384);
-    first->do_callback();
+    Set<Fl_Scrollbar>("HScroll1", 16384);
     const float expected = static_cast<float>(16384.0 / 32767.0 * 4.0 - 1.0);
     EXPECT_EQ(s_.layers.LayerLimit[1], expected);
     EXPECT_EQ(Text("Limit1"), FloatText(expected));
     EXPECT_TRUE(host_.calls.empty()) << "a slider does not redraw";
-    auto* bar = C<Fl_Scrollbar>("HScroll3");
-    bar->value(kSliderMax);  // DensityMax 3
-    bar->do_callback();
+    Set<Fl_Scrollbar>("HScroll3", kSliderMax);  // DensityMax 3
     EXPECT_STREQ(C("Sigma3")->label(), "5.6 \u03c3");
-    auto* box = C<Fl_Input>("Limit2");
-    box->value("3s");
-    box->do_callback();
+    Set<Fl_Input>("Limit2", "3s");
     EXPECT_STREQ(C("Sigma2")->label(), "3.0 \u03c3") << "shown while typing";
     EXPECT_EQ(s_.layers.LayerLimit[2], 0.2f) << "stored only on Apply";
     C("Command1")->do_callback();
@@ -162,9 +162,7 @@ TEST_F(PanelWidgets, ZButtonsStepWithinOneToNzAndAxisButtonsActAtOnce) {
     EXPECT_EQ(Text("Text6"), "1");
     EXPECT_TRUE(host_.calls.empty());
     // The axis buttons act at once.
-    C("ForceAxisX")->do_callback();
-    C("ForceAxesY")->do_callback();
-    C("ForceAxisZ")->do_callback();
+    for (const char* name : {"ForceAxisX", "ForceAxesY", "ForceAxisZ"}) C(name)->do_callback();
     EXPECT_EQ(host_.calls, (std::vector<std::string>{"SetView X", "SetView Y", "SetView Z"}));
 }
 
@@ -213,9 +211,7 @@ TEST_F(PanelWidgets, EmptyDensityRangeKeepsSlidersAtZero) {
     s_.map.MapGrid.DensityMin = s_.map.MapGrid.DensityMax = 2.0f;
     panel_.Load();
     EXPECT_EQ(C<Fl_Scrollbar>("HScroll1")->value(), 0);
-    auto* bar = C<Fl_Scrollbar>("HScroll2");
-    bar->value(500);
-    bar->do_callback();
+    Set<Fl_Scrollbar>("HScroll2", 500);
     EXPECT_EQ(s_.layers.LayerLimit[2], 2.0f);
 }
 
