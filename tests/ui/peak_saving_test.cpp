@@ -9,6 +9,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "tests/core/temp_folder.h"
 #include "tests/support/peak_scene.h"
@@ -34,8 +36,7 @@ TEST_F(SavePeakListTest, AsksWithDefaultNameAndFilterAndWritesTheFile) {
     const fs::path file = dir_ / "peaks.dat";
     d.file_answers.push_back(file.string());
     EXPECT_TRUE(SavePeakList(s, d));
-    ASSERT_EQ(d.default_names.size(), 1u);
-    EXPECT_EQ(d.default_names[0], "newatoms.dat");
+    ASSERT_EQ(d.default_names, std::vector<std::string>{"newatoms.dat"});
     EXPECT_EQ(d.filters[0], "Peak data file (*.dat)|*.dat|All files (*.*)|*.*");
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(testing::ReadFile(file),
