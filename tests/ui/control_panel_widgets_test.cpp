@@ -154,12 +154,11 @@ TEST_F(PanelWidgets, PresetLoadsClampedLimitsAndMovesTheSliders) {
 }
 
 TEST_F(PanelWidgets, ZButtonsStepWithinOneToNzAndAxisButtonsActAtOnce) {
-    for (int i = 0; i < 20; ++i) C("Command3")->do_callback();
-    EXPECT_EQ(s_.surfaces.ContourLayer, 12);
-    EXPECT_EQ(Text("Text6"), "12");
-    for (int i = 0; i < 20; ++i) C("Command2")->do_callback();
-    EXPECT_EQ(s_.surfaces.ContourLayer, 1);
-    EXPECT_EQ(Text("Text6"), "1");
+    for (auto [button, layer] : {std::pair{"Command3", 12}, {"Command2", 1}}) {
+        for (int i = 0; i < 20; ++i) C(button)->do_callback();
+        EXPECT_EQ(s_.surfaces.ContourLayer, layer);
+        EXPECT_EQ(Text("Text6"), std::to_string(layer));
+    }
     EXPECT_TRUE(host_.calls.empty());
     // The axis buttons act at once.
     for (const char* name : {"ForceAxisX", "ForceAxesY", "ForceAxisZ"}) C(name)->do_callback();
