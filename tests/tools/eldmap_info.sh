@@ -16,8 +16,7 @@ grid = dict(origin=(0, 0.5, 1), matrix=(10, 0, 0, 0, 10, 0, 0, 0, 10), cell=(10,
 m.write_mt1(d + "/small.mt1", v, fill=0xEE, **grid)  # the record markers are skipped
 m.write_fou(d + "/small.fou", v, fmt="%g", **grid)
 g = "t1\nt2\nt3\nt4\n%d %d %d\n0 0 0\n2 1 1\nnext\n%d\n" % (n + (len(atoms),))
-for name, x, y, z in atoms:
-    g += name.ljust(9) + "%9.4f %9.4f %9.4f\n" % (x * 10, y * 10, z * 10)
+g += "".join(name.ljust(9) + "%9.4f %9.4f %9.4f\n" % (x * 10, y * 10, z * 10) for name, x, y, z in atoms)
 g += "v\nv\nv\n" + "".join(" ".join("%g" % x for x in v[:, i2, i3]) + "\n"
                           for i3 in range(n[2]) for i2 in range(n[1]))
 open(d + "/small.grd", "w").write(g)
