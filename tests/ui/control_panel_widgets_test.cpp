@@ -292,8 +292,7 @@ TEST(ControlPanelSlider, LimitGivesTheNearestPositionWithinTheSlider) {
 
 TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
     SceneState s = MapWithRange(3.5f, 3.5f);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 3.5f), 0);
-    EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, 9.0f), 0);
+    for (float v : {3.5f, 9.0f}) EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, v), 0) << v;
     EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 16384), 3.5f);
     ApplyLimits(s, 1.0, 3.5, 7.0);
     EXPECT_EQ(s.layers.LayerLimit[1], 3.5f);
@@ -366,8 +365,7 @@ TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
 
 TEST(ControlPanelText, LabelsAndRoundTrippingLimitText) {
     EXPECT_EQ(ZRangeText(41), "<1,41>");
-    SceneState s = MapWithRange(0, 1, 41);
-    EXPECT_EQ(GridPointsZ(s.map.MapGrid), 41);
+    EXPECT_EQ(GridPointsZ(MapWithRange(0, 1, 41).map.MapGrid), 41);
     for (float v : {0.1f, -0.3f, 1234.5678f, 1e-7f, 16384.0f / 32767.0f}) {
         const std::string text = FloatText(v);
         EXPECT_EQ(static_cast<float>(LeadingNumber(text)), v) << text;
