@@ -72,9 +72,7 @@ gui_close_box() {
     box=$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null | head -1)
     [ -z "$box" ] && return 0
     xdotool windowactivate --sync "$box" 2>/dev/null
-    sleep 0.3
-    xdotool key Return
-    sleep 0.4
+    xdotool sleep 0.3 key Return sleep 0.4
   done
   [ -z "$(xdotool search --onlyvisible --name '^eldview$' 2>/dev/null)" ]
 }
@@ -83,16 +81,12 @@ gui_close_box() {
 # (below its 25-pixel menu bar). The screen is captured whole and cropped:
 # capturing a single window that goes away meanwhile can hang the X server.
 gui_measure_view() {
-  local X Y WIDTH HEIGHT SCREEN WINDOW shot
+  local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
   [ -n "${WIDTH:-}" ] || return 1
-  shot=$(mktemp --suffix=.png)
-  timeout 20 import -window root "$shot" || { rm -f "$shot"; return 1; }
-  convert "$shot" -crop "${WIDTH}x$((HEIGHT - 25))+${X}+$((Y + 25))" +repage ppm:- |
+  timeout 20 import -window root "$tmp/shot.png" || return 1
+  convert "$tmp/shot.png" -crop "${WIDTH}x$((HEIGHT - 25))+${X}+$((Y + 25))" +repage ppm:- |
     timeout 60 /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/analyse_shot.py"
-  local rc=$?
-  rm -f "$shot"
-  return $rc
 }
 
 # fail MESSAGE prints the message and the viewer's stderr ($tmp/err) and ends the test.
@@ -135,10 +129,7 @@ gui_exits_1() {
 # gui_menu MENU ITEM: picks a menu item of $win with the keys Alt+MENU, then ITEM.
 gui_menu() {
   xdotool windowactivate --sync "$win" 2>/dev/null
-  sleep 0.3
-  xdotool key "alt+$1"
-  sleep 0.4
-  xdotool key "$2"
+  xdotool sleep 0.3 key "alt+$1" sleep 0.4 key "$2"
 }
 
 # gui_dialog MENU ITEM: the menu item brings up a file dialog, ready for keys.
@@ -151,10 +142,7 @@ gui_dialog() {
 # gui_click WINDOW X Y [BUTTON]: activates the window and clicks at X, Y in it.
 gui_click() {
   xdotool windowactivate --sync "$1" 2>/dev/null
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.2
-  xdotool click "${4:-1}"
-  sleep 0.3
+  xdotool mousemove --window "$1" "$2" "$3" sleep 0.2 click "${4:-1}" sleep 0.3
 }
 
 # gui_box MESSAGE: a message box comes up, the text went to stderr, Return closes it.
@@ -171,8 +159,7 @@ gui_save() {
   gui_expect chooser '^Choose File$' 10 "no file dialog for $1"
   for i in 1 2 3; do
     xdotool windowactivate --sync "$chooser" 2>/dev/null
-    sleep 0.5
-    xdotool key Return
+    xdotool sleep 0.5 key Return
     for _ in $(seq 50); do [ -s "$1" ] && return; sleep 0.1; done
   done
   fail "$1 not written"
@@ -191,8 +178,8 @@ measure() {
   done
   fail "no blob in the picture: $m"
 }
-# near A B TOLERANCE: |A - B| <= TOLERANCE.
-near() { python3 -c "import sys; a, b, t = map(float, sys.argv[1:]); sys.exit(abs(a - b) > t)" "$@"; }
+# near A B TOLERANCE: |A - B| <= TOLERANCE; B may be an arithmetic expression.
+near() { python3 -c "import sys; a, b, t = map(eval, sys.argv[1:]); sys.exit(abs(a - b) > t)" "$@"; }
 # True when the even and odd rows of $m are shifted against each other (stereo).
 rows_differ() { ! near "$(get "$m" even_x)" "$(get "$m" odd_x)" 1.5; }
 

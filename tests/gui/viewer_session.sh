@@ -45,8 +45,7 @@ echo "saved picture: $shot"
 colours "$shot" "in the saved picture"
 # The same picture as PNG: the name's extension, edited in place, chooses the format.
 gui_dialog f i
-xdotool key End BackSpace BackSpace BackSpace
-xdotool type --delay 50 png
+xdotool key End BackSpace BackSpace BackSpace type --delay 50 png
 xdotool key Return
 for _ in $(seq 50); do [ -s "$tmp/ELD_picture.png" ] && break; sleep 0.1; done
 [ "$(identify -format '%m %w %h' "$tmp/ELD_picture.png" 2>/dev/null)" = "PNG 564 494" ] ||
@@ -70,8 +69,7 @@ grep -q "pigment { color Level1Color }" "$tmp/VXN_pov.pov" || fail "no layer 1 i
 open_map() {
   gui_dialog f o
   xdotool type --delay 30 "$1"
-  sleep 0.3
-  xdotool key Return
+  xdotool sleep 0.3 key Return
 }
 open_map broken.fou
 [ -n "$(gui_find_window '^eldview$' 10)" ] || fail "no message for the unreadable map"
