@@ -86,6 +86,7 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
             Ccp4Builder b;
             b.mode = mode;
             b.big_endian = big;
+            b.stamp = big ? 0x44 : 0x11;  // wrong: the plausible order wins
             b.value = [mode](int i, int j, int k) {
                 return static_cast<float>(mode == 0 ? i - 2 * j + 7 * k - 20
                                                     : 100 * i - 300 * j + 97 * k);
@@ -125,6 +126,10 @@ TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
 // Each broken header is refused with a message naming the file and the field.
 TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
     TempDir dir;
+    const auto big_stamp = [](Ccp4Builder& b) { b.stamp = 0x11; };
+    static const auto Put = [](std::vector<unsigned char>& v, int word, std::int32_t n) {
+        std::memcpy(&v[4 * (word - 1)], &n, 4);
+    };
     struct Case {
         const char* field;
         std::function<void(Ccp4Builder&)> spoil;
@@ -156,6 +161,14 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
              std::memcpy(&v[92], &n, 4);
          }},
         {"1024-byte", nullptr, [](std::vector<unsigned char>& v) { v.resize(600); }},
+        // A little-endian header stamped big is read little while it is plausible
+        // (sizes 1 to 1000000, MODE 0 to 16); else the stamp decides.
+        {"(NC) is 1000000", big_stamp, [](auto& v) { Put(v, 1, 1000000); }},
+        {"(NC) is 1094848256", big_stamp, [](auto& v) { Put(v, 1, 1000001); }},
+        {"(NC) is 50331648", big_stamp, [](auto& v) { Put(v, 3, 0); }},
+        {"(MODE) is 16", big_stamp, [](auto& v) { Put(v, 4, 16); }},
+        {"(NC) is 50331648", big_stamp, [](auto& v) { Put(v, 4, 17); }},
+        {"cell angles", [](Ccp4Builder& b) { b.cell[4] = 5.7e-5f; }, nullptr},  // c* 0.99e-6 c
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
@@ -170,6 +183,10 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
     }
     EXPECT_THROW(ReadCcp4Map(dir / "missing.ccp4"), EldError);
     Ccp4Builder b;
+    b.cell[4] = 5.8e-5f;  // a cell just thick enough: c* is 1.01e-6 c
+    b.Write(dir / "thin.ccp4");
+    EXPECT_NO_THROW(ReadCcp4Map(dir / "thin.ccp4"));
+    b.cell[4] = 90;
     b.value = [](int i, int j, int k) { return i == 2 && j == 1 && k == 3 ? NAN : 1.0f; };
     b.Write(dir / "nan.ccp4");
     const std::string msg = ErrorOf([&] { ReadCcp4Map(dir / "nan.ccp4"); });

@@ -226,9 +226,10 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
     }
 }
 
-// Blob A lies in front of the higher blob B along z; C lies in A's section.
+// Blob A lies in front of the higher blob B along z; C lies in A's section; D
+// is wide, for rays that pass it four grid steps off its top.
 const std::vector<Blob> kPickBlobs = {
-    {{3.1, 2.95, 2.8}, 2}, {{3.0, 3.0, 7.2}, 4}, {{7.0, 7.0, 2.8}, 4}};
+    {{3.1, 2.95, 2.8}, 2}, {{3.0, 3.0, 7.2}, 4}, {{7.0, 7.0, 2.8}, 4}, {{8.3, 5.85, 6.9}, 4, 1}};
 
 TEST(FindPeakAlongRay, FirstBlobAboveTheLimitFromTheViewer) {
     const SceneState s = BlobMap(kPickBlobs);
@@ -243,6 +244,10 @@ TEST(FindPeakAlongRay, FirstBlobAboveTheLimitFromTheViewer) {
         {"from the other side: B", {3.2, 3.1, 15}, {0, 0, -2}, 1},
         {"starting between them: B", {3.0, 3.0, 5}, {0, 0, 1}, 1},
         {"oblique through A", {3.1 - k, 2.95 - k, 2.9 - k}, {1, 1, 1}, 0},
+        {"beside D: uphill along x", {9.9, 5.85, 15}, {0, 0, -1}, 3},
+        {"beside D: uphill along y", {8.3, 4.25, -5}, {0, 0, 1}, 3},
+        {"beside D: uphill along z", {-5, 5.85, 8.5}, {1, 0, 0}, 3},
+        {"beside D: uphill along x and z", {7.1, -5, 5.7}, {0, 1, 0}, 3},
         {"missing every blob", {5.5, 5.5, -5}, {0, 0, 1}, -1},
         {"missing the grid", {-5, -5, -5}, {-1, 0, 0}, -1},
     };
