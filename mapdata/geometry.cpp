@@ -95,11 +95,17 @@ Vec3d MatVec(const Mat3d& m, const Vec3d& v) {
     return r;
 }
 
+double Determinant3(const Mat3d& m) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
 Mat3d Inverse3(const Mat3d& m, const std::string& what) {
     const double c00 = m[1][1] * m[2][2] - m[1][2] * m[2][1];
     const double c01 = m[1][2] * m[2][0] - m[1][0] * m[2][2];
     const double c02 = m[1][0] * m[2][1] - m[1][1] * m[2][0];
-    const double det = m[0][0] * c00 + m[0][1] * c01 + m[0][2] * c02;
+    const double det = Determinant3(m);
     double scale = 0;
     for (const auto& row : m)
         for (double x : row) scale = std::max(scale, std::fabs(x));

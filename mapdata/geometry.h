@@ -51,6 +51,8 @@ using Vec3d = std::array<double, 3>;
 using Mat3d = std::array<std::array<double, 3>, 3>;  // m[row][col]
 
 Vec3d MatVec(const Mat3d& m, const Vec3d& v);
+// The determinant: a cell matrix's volume, signed.
+double Determinant3(const Mat3d& m);
 // Throws EldError naming `what` when the matrix is singular.
 Mat3d Inverse3(const Mat3d& m, const std::string& what);
 // The orthogonalisation matrix of a cell: a along x, b in the xy plane.

@@ -24,12 +24,6 @@ Mat3d CellMatrixD(const SceneState& s) {
     return m;
 }
 
-double Det3(const Mat3d& m) {
-    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
-           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
-           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
-}
-
 // The grid's sizes and strides, for walking DensityGrid by flat index.
 struct GridView {
     const float* v;
@@ -128,7 +122,7 @@ Offset RefineAt(const GridView& g, const int i[3], const bool active[3]) {
     for (int k = 0; k < 3; ++k)
         for (int l = 0; l < 3; ++l) h3[k][l] = k < m && l < m ? hess[k][l] : (k == l ? -1 : 0);
     bool ok = hess[0][0] < 0 && (m < 2 || hess[0][0] * hess[1][1] - hess[0][1] * hess[1][0] > 0) &&
-              Det3(h3) < 0;
+              Determinant3(h3) < 0;
     if (ok) {
         double h[3][3], r[3];
         for (int k = 0; k < m; ++k) {
@@ -252,12 +246,12 @@ bool MapHasCell(const SceneState& s) {
     const Mat3d c = CellMatrixD(s);
     const double scale =
         s.map.CellParameters[0] * s.map.CellParameters[1] * s.map.CellParameters[2];
-    return std::fabs(Det3(c)) > 1e-6 * scale;
+    return std::fabs(Determinant3(c)) > 1e-6 * scale;
 }
 
 Vec3 SceneToFractional(const SceneState& s, const Vec3& p) {
     const Mat3d c = CellMatrixD(s);
-    const Vec3 f = Det3(c) != 0 ? MatVec(Inverse3(c, "the cell matrix"), p) : Vec3{};
+    const Vec3 f = Determinant3(c) != 0 ? MatVec(Inverse3(c, "the cell matrix"), p) : Vec3{};
     return {f[0] + s.map.CellShift[0], f[1] + s.map.CellShift[1], f[2] + s.map.CellShift[2]};
 }
 

@@ -106,6 +106,21 @@ TEST(PeakListText, APeakOnAnAtomGivesTheAtomsCoordinates) {
     EXPECT_EQ(PeakListText(s), "ATOM Q  1   X= .314159  Y= .271828  Z=-.141422 \r\n");
 }
 
+double Dist(const Vec3& a, const Vec3& b) {
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
+
+TEST(SceneToFractional, AGeneralCellBothWays) {
+    // No cell vector along an axis and no right angle, so every term of the
+    // inverse counts: scene = M * (f - shift) by hand.
+    SceneState s;
+    s.map.CellMatrix = {{{5, 1, -2}, {0.5f, 6, 1.5f}, {-1, 2, 7}}};
+    s.map.CellShift[0] = 0.5f, s.map.CellShift[2] = -1;
+    const Vec3 scene{0.25, 0.25, 6}, f{1, -0.25, 0};  // f - shift = (0.5, -0.25, 1)
+    EXPECT_LT(Dist(SceneToFractional(s, scene), f), 1e-12);
+    EXPECT_LT(Dist(FractionalToSceneD(s, f), scene), 1e-12);
+}
+
 struct Blob {
     Vec3 c;
     double height = 4, width = 0.5;
@@ -146,10 +161,6 @@ void AddCarbon(SceneState& s, const Vec3& p) {
     s.map.AtomNames.push_back("C   ");
     s.map.AtomData.push_back({float(p[0]), float(p[1]), float(p[2])});
     s.map.AtomCount = int(s.map.AtomData.size());
-}
-
-double Dist(const Vec3& a, const Vec3& b) {
-    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
 
 TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
