@@ -54,6 +54,9 @@ TEST(TrackballTest, DragFromCentreToRightEdgeAndEqualPoints) {
     // axis (0, -0.8, 0), sin(phi/2) = t.
     const double t = std::sqrt(1.2304) / 1.6;
     ExpectNear(q, {0, -t, 0, std::sqrt(1 - t * t)}, 1e-6);
+    // Both points on the sphere: the point under the first lands under the second.
+    Trackball(q, 0.1f, 0.2f, -0.2f, 0.3f);
+    ExpectNear(Turned(q, {0.1f, 0.2f, std::sqrt(0.59f)}).data(), {-0.2, 0.3, std::sqrt(0.51)}, 1e-6);
 }
 
 TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
@@ -68,14 +71,17 @@ TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
 }
 
 TEST(TrackballTest, AddQuaternionsComposesAndNormalises) {
-    const float qx[4] = {h, 0, 0, h};  // quarter turn about x
-    const float qy[4] = {0, h, 0, h};  // quarter turn about y
-    float d[4];
-    AddQuaternions(qx, qy, d);  // qy first, then qx
-    // Same as applying the two matrices in turn.
-    const auto b = Turned(qx, Turned(qy, {0.3f, -1.2f, 2.0f}));
-    ExpectNear(Turned(d, {0.3f, -1.2f, 2.0f}).data(), {b[0], b[1], b[2]}, 1e-5);
-    EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + d[3] * d[3], 1.0, 1e-6);
+    // Quarter turns about x and y; two turns about oblique axes.
+    const float pairs[][2][4] = {{{h, 0, 0, h}, {0, h, 0, h}},
+                                 {{0.1f, 0.2f, 0.3f, 0.927362f}, {-0.5f, 0.5f, 0.5f, 0.5f}}};
+    for (const auto& [q1, q2] : pairs) {
+        float d[4];
+        AddQuaternions(q1, q2, d);  // q2 first, then q1
+        // Same as applying the two matrices in turn.
+        const auto b = Turned(q1, Turned(q2, {0.3f, -1.2f, 2.0f}));
+        ExpectNear(Turned(d, {0.3f, -1.2f, 2.0f}).data(), {b[0], b[1], b[2]}, 1e-5);
+        EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + d[3] * d[3], 1.0, 1e-6);
+    }
 
     // Unnormalised input comes out with unit length; dest may be q2.
     float q2[4] = {0, 0, 2, 2};
