@@ -252,6 +252,7 @@ TEST(FindPeakAlongRay, FirstBlobAboveTheLimitFromTheViewer) {
     const double k = 10 / std::sqrt(3.0);
     const Case cases[] = {
         {"off-centre through A and B: the nearer", {3.3, 2.8, -5}, {0, 0, 1}, 0},
+        {"grazing A, B behind: A", {3.92, 2.95, -5}, {0, 0, 1}, 0},
         {"from the other side: B", {3.2, 3.1, 15}, {0, 0, -2}, 1},
         {"starting between them: B", {3.0, 3.0, 5}, {0, 0, 1}, 1},
         {"oblique through A", {3.1 - k, 2.95 - k, 2.9 - k}, {1, 1, 1}, 0},
