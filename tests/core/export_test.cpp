@@ -164,6 +164,7 @@ TEST(Tga, PixelsAreStoredBlueGreenRedInUnpaddedRowsAndFailuresKeepTheOldFile) {
     const std::vector<std::uint8_t> wide(65536 * 3);  // one pixel too wide for the header
     const std::string what = ErrorOf([&] { WriteTga(p, 65536, 1, wide.data()); });
     EXPECT_NE(what.find(p), std::string::npos) << what;
+    EXPECT_THROW(WriteTga(p, 1, 65536, wide.data()), EldError);  // or too tall
     EXPECT_THROW(WriteTga(p, 0, 4, rgb.data()), EldError);
     EXPECT_EQ(ReadFile(p), "old");
 }
@@ -308,8 +309,8 @@ TEST(PovrayText, AtomSphereAndBondUnion) {
     s.map.AtomCount = 2;
     s.map.AtomNames = {"C   ", "O1  "};
     s.map.AtomData = {{1, 2, -3}, {1.25f, 2, -3}};
-    s.map.BondList = {{0, 1}};
-    s.map.BondCount = 1;
+    s.map.BondList = {{0, 1}, {1, 2}};  // the second names no atom
+    s.map.BondCount = 2;
     PovSink out;
     WriteAtomsPov(out, s);
     EXPECT_EQ(Lines(out.text),

@@ -4,6 +4,7 @@
 // fallbacks along a ray and in a section); Edit > Find Peaks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -65,6 +66,9 @@ TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimals) {
     EXPECT_EQ(text.rfind("ATOM Q  1   X= 1  Y= 0  Z= 2.5 \r\nATOM Q  2 ", 0), 0u) << text;
     EXPECT_EQ(text.substr(text.size() - 37), "\r\nATOM Q  10   X= 10  Y= 0  Z= 2.5 \r\n");
     EXPECT_EQ(text.size(), 9 * 33 + 35u);
+    s.peaks.PeakCount = kMaxPeaks + 1;  // a count past the store lists the store
+    const std::string all = PeakListText(s);
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), kMaxPeaks);
 }
 
 TEST(PeakListText, APeakThatIsNotFiniteIsRefusedNamingIt) {
@@ -155,6 +159,16 @@ SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4
             }
     mapread::SetMeanAndRms(s);
     return s;
+}
+
+TEST(DensityAt, TrilinearBetweenGridPointsNothingOutside) {
+    SceneState s = BlobMap({}, 4, 0.5, 1);  // points 1 to 2.5 along each axis
+    for (int i = 1; i <= 4; ++i)
+        for (int j = 1; j <= 4; ++j)
+            for (int k = 1; k <= 4; ++k) s.map.DensityGrid.at(i, j, k) = i + 10 * j + 100 * k;
+    EXPECT_NEAR(*DensityAt(s, {1.25, 2.1, 1.9}), 1.5 + 32 + 280, 1e-9);  // linear: exact
+    EXPECT_NEAR(*DensityAt(s, {2.5, 2.5, 2.5}), 444, 1e-9);
+    EXPECT_FALSE(DensityAt(s, {0.9, 2, 2}) || DensityAt(s, {2, 2, 2.6}));
 }
 
 void AddCarbon(SceneState& s, const Vec3& p) {
