@@ -125,6 +125,25 @@ TEST(SceneToFractional, AGeneralCellBothWays) {
     EXPECT_LT(Dist(FractionalToSceneD(s, f), scene), 1e-12);
 }
 
+TEST(MapHasCell, AnglesFrom10To170AndAVolume) {
+    // Angles are read from CellParameters, the volume from CellMatrix.
+    const struct {
+        float cell[6], c;
+        bool has;
+    } cases[] = {
+        {{8, 9, 10, 90, 90, 90}, 10, true},      {{8, 9, 10, 10, 170, 90}, 10, true},
+        {{8, 9, 10, 9.9f, 90, 90}, 10, false},   {{8, 9, 10, 90, 90, 170.1f}, 10, false},
+        {{0, 9, 10, 90, 90, 90}, 10, false},     {{8, 9, 10, 90, 90, 90}, 2e-5f, true},
+        {{8, 9, 10, 90, 90, 90}, 5e-6f, false},  {{1, 1, 1, 1, 1, 1}, 1, false},  // .grd
+    };
+    for (const auto& c : cases) {
+        SceneState s;
+        std::copy(c.cell, c.cell + 6, s.map.CellParameters);
+        s.map.CellMatrix = {{{c.cell[0], 0, 0}, {0, c.cell[1], 0}, {0, 0, c.c}}};
+        EXPECT_EQ(MapHasCell(s), c.has) << c.cell[3] << " " << c.cell[5] << " " << c.c;
+    }
+}
+
 struct Blob {
     Vec3 c;
     double height = 4, width = 0.5;
