@@ -515,14 +515,13 @@ SceneState Load(const std::string& name) {
     return s;
 }
 
-// The largest of the eight grid values around a scene position.
-float NearestValues(const SceneState& s, const XYZ& p) {
-    const float q[3] = {p.x, p.y, p.z};
+// The largest of the eight grid values around atom n.
+float NearestValues(const SceneState& s, int n) {
     int lo[3];
     for (int a = 0; a < 3; ++a) {
-        lo[a] = static_cast<int>(
-                    std::floor((q[a] - s.map.MapGrid.GridOrigin[a]) / s.map.MapGrid.GridStep[a])) +
-                1;
+        const float u =
+            (s.map.AtomData[n][a] - s.map.MapGrid.GridOrigin[a]) / s.map.MapGrid.GridStep[a];
+        lo[a] = static_cast<int>(std::floor(u)) + 1;
         if (lo[a] < 1 || lo[a] >= s.map.MapGrid.N(a + 1)) return -1;
     }
     float best = -1e30f;
@@ -530,26 +529,6 @@ float NearestValues(const SceneState& s, const XYZ& p) {
         best = std::max(best, s.map.DensityGrid.at(lo[0] + (c & 1), lo[1] + (c >> 1 & 1),
                                                    lo[2] + (c >> 2 & 1)));
     return best;
-}
-
-XYZ AtomAt(const SceneState& s, int n) {
-    return {s.map.AtomData[n][0], s.map.AtomData[n][1], s.map.AtomData[n][2]};
-}
-
-void ExpectSameMap(const SceneState& a, const SceneState& b) {
-    ASSERT_EQ(a.map.DensityGrid.values.size(), b.map.DensityGrid.values.size());
-    EXPECT_TRUE(a.map.DensityGrid.values == b.map.DensityGrid.values);
-    ASSERT_EQ(a.map.AtomCount, b.map.AtomCount);
-}
-
-// The atoms of a .grd lie where the other formats put them, moved with the grid.
-void ExpectGrdAtomsInPlace(const SceneState& mt1, const SceneState& grd) {
-    for (int n = 0; n < mt1.map.AtomCount; ++n) {
-        for (int a = 0; a < 3; ++a)
-            EXPECT_NEAR(grd.map.AtomData[n][a],
-                        mt1.map.AtomData[n][a] - mt1.map.MapGrid.GridOrigin[a], 2e-4);
-        EXPECT_EQ(grd.map.AtomNames[n][0], mt1.map.AtomNames[n][0]);
-    }
 }
 
 // Each loads in all three formats with the same density, and the atoms sit
@@ -569,12 +548,18 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
         const SceneState mt1 = Load(c.name + ".mt1"), fou = Load(c.name + ".fou"),
                          grd = Load(c.name + ".grd");
         for (int a = 0; a < 3 && c.n[0]; ++a) EXPECT_EQ(mt1.map.MapGrid.N(a + 1), c.n[a]);
-        ExpectSameMap(mt1, fou);
-        ExpectSameMap(mt1, grd);
-        ExpectGrdAtomsInPlace(mt1, grd);
+        for (const SceneState* other : {&fou, &grd}) {
+            EXPECT_TRUE(other->map.DensityGrid.values == mt1.map.DensityGrid.values);
+            ASSERT_EQ(other->map.AtomCount, c.atoms);
+        }
+        // The atoms of a .grd lie where the other formats put them, moved with the grid.
         ASSERT_EQ(mt1.map.AtomCount, c.atoms);
         for (int n = 0; n < c.atoms; ++n) {
-            const float v = NearestValues(mt1, AtomAt(mt1, n));
+            for (int a = 0; a < 3; ++a)
+                EXPECT_NEAR(grd.map.AtomData[n][a],
+                            mt1.map.AtomData[n][a] - mt1.map.MapGrid.GridOrigin[a], 2e-4);
+            EXPECT_EQ(grd.map.AtomNames[n][0], mt1.map.AtomNames[n][0]);
+            const float v = NearestValues(mt1, n);
             if (mt1.map.AtomNames[n] == c.light)
                 EXPECT_GT(v, c.light_above) << "atom " << n + 1;
             else

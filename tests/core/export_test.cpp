@@ -343,11 +343,10 @@ TEST(PovrayMatrix, IdentityViewWithTranslationAndAHalfTurn) {
     SceneState s = EmptyScene();
     const float t[3] = {1.5f, -2, .25f};
     std::copy(t, t + 3, s.view.ViewTranslation);
-    auto lines = Lines(Text(s));
-    std::vector<std::string> block(lines.end() - 9, lines.end() - 3);
-    EXPECT_EQ(block,
-              (std::vector<std::string>{"matrix <", " 1  ,  0  ,  0  , ", " 0  ,  1  ,  0  , ",
-                                        " 0  ,  0  ,  1  , ", " 1.5  , -2  ,  .25 ", ">"}));
+    const auto lines = Lines(Text(s));
+    std::vector<std::string> want = kIdentityMatrix;
+    want[4] = " 1.5  , -2  ,  .25 ";
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 9, lines.end() - 3), want);
     // Looking along z (a half turn about (1,1,0)) with scale 2: x and y swap,
     // z flips; the translation is turned but not scaled.
     float h = std::sqrt(0.5f);
@@ -415,18 +414,15 @@ TEST(PovrayFile, BadHeaderNamesItsFileAndLeavesTheOldSceneAlone) {
 
 // The shipped POV-Ray header must define every identifier a scene can use, with
 // the radii and colours the viewer draws.
-struct Declared {
-    std::map<std::string, std::string> values;  // identifier -> text after '='
-};
+using Declared = std::map<std::string, std::string>;  // identifier -> text after '='
 
+// Only the part before the end line is copied into scenes, so only that part counts.
 Declared ReadHeader() {
-    // Only the part before the end line is copied into scenes, so only that
-    // part counts.
     std::string text = ReadPovrayHeader(DataFilePath(ELD_BIN_DIR, kPovrayHeaderName));
     Declared d;
     std::regex decl(R"(#declare\s+(\w+)\s*=\s*([^;]*);)");
     for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
-        d.values[(*it)[1]] = (*it)[2];
+        d[(*it)[1]] = (*it)[2];
     return d;
 }
 
@@ -455,11 +451,11 @@ TEST(PovHead, EveryAtomNameHasTheViewersRadiusAndColour) {
         // identifier at the first blank.
         std::string id = name.substr(0, name.find(' '));
         ASSERT_FALSE(id.empty()) << "name '" << name << "'";
-        auto r = d.values.find("AtomRadiusFor" + id);
-        ASSERT_NE(r, d.values.end()) << "AtomRadiusFor" << id;
+        auto r = d.find("AtomRadiusFor" + id);
+        ASSERT_NE(r, d.end()) << "AtomRadiusFor" << id;
         EXPECT_FLOAT_EQ(std::stof(r->second), AtomRadius(name)) << id;
-        auto c = d.values.find("ColorFor" + id);
-        ASSERT_NE(c, d.values.end()) << "ColorFor" << id;
+        auto c = d.find("ColorFor" + id);
+        ASSERT_NE(c, d.end()) << "ColorFor" << id;
         float rgb[3], want[3];
         ASSERT_TRUE(ParseRgb(c->second, rgb)) << c->second;
         AtomColour(name, want);
@@ -470,14 +466,14 @@ TEST(PovHead, EveryAtomNameHasTheViewersRadiusAndColour) {
 TEST(PovHead, SceneIdentifiersAndLayerColoursAreDefined) {
     Declared d = ReadHeader();
     for (const char* id : {"cylRadius", "bondcylRadius", "Gray40", "Gray80", "Gray"})
-        EXPECT_TRUE(d.values.count(id)) << id;
+        EXPECT_TRUE(d.count(id)) << id;
     SceneState s;
     SetLayersProperites(s, 0.0f, 1.0f);
     for (int L = 1; L <= 3; ++L) {
         std::string id = "Level" + std::to_string(L) + "Color";
-        ASSERT_TRUE(d.values.count(id)) << id;
+        ASSERT_TRUE(d.count(id)) << id;
         float rgb[3];
-        ASSERT_TRUE(ParseRgb(d.values[id], rgb)) << d.values[id];
+        ASSERT_TRUE(ParseRgb(d[id], rgb)) << d[id];
         for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], s.layers.SurfaceColour[L][i]) << id;
     }
 }

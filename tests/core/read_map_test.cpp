@@ -196,9 +196,7 @@ TEST(ReadMt1, SpoiledFilesEndWithTheRightKindAndMessage) {
 
 TEST(ReadTextMaps, TheSameGridInAllThreeFormatsGivesTheSameDensityGrid) {
     TestMap m;
-    m.n[0] = 5;
-    m.n[1] = 3;
-    m.n[2] = 4;
+    m.n[0] = 5, m.n[1] = 3, m.n[2] = 4;
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> u(-50.0f, 50.0f);
     std::vector<float> vals(6 * 4 * 5);
@@ -253,13 +251,10 @@ TEST(ReadFou, HeaderAndAtomsMatchTheBinaryReader) {
 
 TEST(ReadGrd, AtomColumnsAndBoxPlacement) {
     TestMap m;
-    m.n[0] = 11;
-    m.n[1] = 21;
-    m.n[2] = 31;
+    m.n[0] = 11, m.n[1] = 21, m.n[2] = 31;
     m.value = [](int, int, int) { return 0.0f; };
     m.atoms = {{"O", 1.0f, 2.0f, 3.0f}, {"Cl7", 4.0f, 5.0f, 6.0f}};
-    const float e[3] = {10, 20, 30};
-    const float c[3] = {4, 5, 6};  // the centre is the second atom
+    const float e[3] = {10, 20, 30}, c[3] = {4, 5, 6};  // the centre is the second atom
     SceneState s;
     ReadMapGrdBuffer(s, testmaps::Grd(m, c, e), "m.grd");
     for (int a = 0; a < 3; ++a) {
@@ -281,9 +276,8 @@ TEST(ReadGrd, FixedColumnsIgnoreBlanksAndStopAtText) {
     m.n[0] = m.n[1] = m.n[2] = 2;
     std::string t = Grd(m);
     // Replace the atom block: count 2, columns 10-18 / 20-28 / 30-38.
-    std::string block = "2\n";
-    block += "O        1.0       2.0       3.0\n";
-    block += "Nx3      - 1 5     2.5abc              trailing\n";
+    const std::string block =
+        "2\nO        1.0       2.0       3.0\nNx3      - 1 5     2.5abc              trailing\n";
     std::size_t at = t.find("0\nvalues 1");
     ASSERT_NE(at, std::string::npos);
     t.replace(at, 2, block);

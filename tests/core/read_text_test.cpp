@@ -277,9 +277,7 @@ TEST(ReadRobust, GridsReachingBeyondTheFloatRangeAreRefused) {
 // 1 MiB chunks end in the middle of rows. Every value must land on its point.
 TEST(ReadRobust, LargeSectionsLandPointForPoint) {
     testmaps::TestMap m;
-    m.n[0] = 1500;
-    m.n[1] = 1499;
-    m.n[2] = 2;
+    m.n[0] = 1500, m.n[1] = 1499, m.n[2] = 2;
     m.value = [](int i1, int i2, int i3) {
         return float(i1 % 97) * 10 + float(i2 % 89) + 0.5f * i3;
     };

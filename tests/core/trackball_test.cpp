@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "mapdata/geometry.h"
+#include "tests/core/temp_folder.h"
 #include "view/view_control.h"
 
 namespace eld {
 namespace {
+
+using testing::ExpectNear;
 
 // Rotates v by the matrix as GL would apply it (column-major storage).
 void Apply(const float m[16], const float v[3], float out[3]) {
@@ -25,11 +28,6 @@ std::array<float, 3> Turned(const float q[4], std::array<float, 3> v) {
     std::array<float, 3> out;
     Apply(m, v.data(), out.data());
     return out;
-}
-
-void ExpectNear(const float* got, std::vector<double> want, double tolerance) {
-    for (std::size_t i = 0; i < want.size(); ++i)
-        EXPECT_NEAR(got[i], want[i], tolerance) << "element " << i;
 }
 
 const float h = static_cast<float>(std::sqrt(0.5));
@@ -56,7 +54,7 @@ TEST(TrackballTest, DragFromCentreToRightEdgeAndEqualPoints) {
     ExpectNear(q, {0, -t, 0, std::sqrt(1 - t * t)}, 1e-6);
     // Both points on the sphere: the point under the first lands under the second.
     Trackball(q, 0.1f, 0.2f, -0.2f, 0.3f);
-    ExpectNear(Turned(q, {0.1f, 0.2f, std::sqrt(0.59f)}).data(), {-0.2, 0.3, std::sqrt(0.51)}, 1e-6);
+    ExpectNear(Turned(q, {0.1f, 0.2f, std::sqrt(0.59f)}), {-0.2, 0.3, std::sqrt(0.51)}, 1e-6);
 }
 
 TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
@@ -79,7 +77,7 @@ TEST(TrackballTest, AddQuaternionsComposesAndNormalises) {
         AddQuaternions(q1, q2, d);  // q2 first, then q1
         // Same as applying the two matrices in turn.
         const auto b = Turned(q1, Turned(q2, {0.3f, -1.2f, 2.0f}));
-        ExpectNear(Turned(d, {0.3f, -1.2f, 2.0f}).data(), {b[0], b[1], b[2]}, 1e-5);
+        ExpectNear(Turned(d, {0.3f, -1.2f, 2.0f}), {b[0], b[1], b[2]}, 1e-5);
         EXPECT_NEAR(d[0] * d[0] + d[1] * d[1] + d[2] * d[2] + d[3] * d[3], 1.0, 1e-6);
     }
 
@@ -134,8 +132,8 @@ TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     EXPECT_EQ(s.view.ZoomDragActive, kFalse);
 
     // A half turn about (0, 1, 1): y and z swap, x is reversed.
-    ExpectNear(Turned(s.view.ViewQuaternion, {1, 0, 0}).data(), {-1, 0, 0}, 1e-6);
-    ExpectNear(Turned(s.view.ViewQuaternion, {0, 1, 0}).data(), {0, 0, 1}, 1e-6);
+    ExpectNear(Turned(s.view.ViewQuaternion, {1, 0, 0}), {-1, 0, 0}, 1e-6);
+    ExpectNear(Turned(s.view.ViewQuaternion, {0, 1, 0}), {0, 0, 1}, 1e-6);
     SetView(s, Axis::Y);
     ExpectNear(s.view.ViewQuaternion, {h, 0, h, 0}, 0);
     SetView(s, Axis::Z);
@@ -245,7 +243,7 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     SetView(s, Axis::X);
     PanView(s, PanKey::Up);
     const float* t = s.view.ViewTranslation;
-    ExpectNear(Turned(s.view.ViewQuaternion, {t[0], t[1], t[2]}).data(), {0, -0.3, 0}, 1e-6);
+    ExpectNear(Turned(s.view.ViewQuaternion, {t[0], t[1], t[2]}), {0, -0.3, 0}, 1e-6);
 
     // A quarter turn about z: the step is taken from elements 1, 5, 9 of the
     // inverse, which hold (1, 0, 0) here.
@@ -288,8 +286,7 @@ TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
             const auto after = Turned(q, {t[0], t[1], t[2]});
             const double unit = 12.0 / std::min(W, H);
             SCOPED_TRACE(::testing::Message() << q[0] << " " << W);
-            ExpectNear(after.data(), {before[0] + 40 * unit, before[1] + 25 * unit, before[2]},
-                       1e-5);
+            ExpectNear(after, {before[0] + 40 * unit, before[1] + 25 * unit, before[2]}, 1e-5);
         }
     }
 }
