@@ -166,9 +166,7 @@ TEST(Contour, StopsAppendingAtTheCapacity) {
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], kMaxSegmentsPerLimit);
     // ExtractFields passes the overflow on; the other limits are still done.
     s.switches.ShowContourMap = kTrue;
-    s.layers.LayerLimit[1] = 2.0f;
-    s.layers.LayerLimit[2] = 0.5f;
-    s.layers.LayerLimit[3] = -1.0f;
+    s.layers.LayerLimit[1] = 2.0f, s.layers.LayerLimit[2] = 0.5f, s.layers.LayerLimit[3] = -1.0f;
     s.surfaces.ContourSegmentCount[3] = 5;
     EXPECT_FALSE(ExtractFields(s));
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
@@ -193,9 +191,7 @@ TEST(Contour, SectionAndExtractFieldsUseAllThreeLimits) {
     s.program.DataFolder = ELD_BIN_DIR;
     SetGrid(s, 20, 21, 6);
     testing::FillSmooth(s, 10, 3);
-    s.layers.LayerLimit[1] = 1.0f;
-    s.layers.LayerLimit[2] = 2.0f;
-    s.layers.LayerLimit[3] = 4.0f;
+    s.layers.LayerLimit[1] = 1.0f, s.layers.LayerLimit[2] = 2.0f, s.layers.LayerLimit[3] = 4.0f;
     s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] =
         kFalse;  // contours regardless
     s.surfaces.ContourLayer = 4;

@@ -78,15 +78,11 @@ inline CellTable LoadedCellTable() {
 
 inline void SetGrid(SceneState& s, int n1, int n2, int n3, XYZ origin = {0, 0, 0},
                     XYZ step = {1, 1, 1}) {
-    s.map.MapGrid.GridPoints[0] = float(n1);
-    s.map.MapGrid.GridPoints[1] = float(n2);
-    s.map.MapGrid.GridPoints[2] = float(n3);
-    s.map.MapGrid.GridOrigin[0] = origin.x;
-    s.map.MapGrid.GridOrigin[1] = origin.y;
-    s.map.MapGrid.GridOrigin[2] = origin.z;
-    s.map.MapGrid.GridStep[0] = step.x;
-    s.map.MapGrid.GridStep[1] = step.y;
-    s.map.MapGrid.GridStep[2] = step.z;
+    const float n[3] = {float(n1), float(n2), float(n3)}, o[3] = {origin.x, origin.y, origin.z},
+                d[3] = {step.x, step.y, step.z};
+    for (int a = 0; a < 3; ++a)
+        s.map.MapGrid.GridPoints[a] = n[a], s.map.MapGrid.GridOrigin[a] = o[a],
+        s.map.MapGrid.GridStep[a] = d[a];
     s.map.DensityGrid.Create(n1, n2, n3);
 }
 

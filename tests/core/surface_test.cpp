@@ -194,9 +194,7 @@ TEST(MarchingCubes, StaleTrianglesAndInvisibleLayersAreLeftAlone) {
     SceneState s = NewScene(24, 25, 26);
     testing::FillSmooth(s, 12, 5);
     s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
-    s.layers.LayerLimit[1] = 1.0f;
-    s.layers.LayerLimit[2] = 3.0f;
-    s.layers.LayerLimit[3] = 5.0f;
+    s.layers.LayerLimit[1] = 1.0f, s.layers.LayerLimit[2] = 3.0f, s.layers.LayerLimit[3] = 5.0f;
     s.switches.ShowContourMap = kFalse;
     s.SceneListValid = 1;
     ExtractFields(s);
