@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "mapdata/data_files.h"
+#include "mapdata/peak_search.h"
 #include "mapdata/read_map.h"
 #include "surface/marching_cubes.h"
 #include "surface/marching_squares.h"
@@ -199,6 +200,10 @@ TEST(Contour, SectionAndExtractFieldsUseAllThreeLimits) {
     for (int L = 1; L <= 3; ++L) {
         ASSERT_GT(s.surfaces.ContourSegmentCount[L], 0) << L;
         EXPECT_EQ(s.surfaces.ContourSegments[L][0].end[0].z, 3.0f);
+        // Each end lies on a grid edge, where the map is linear: at its own limit.
+        for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n)
+            for (const XYZ& e : s.surfaces.ContourSegments[L][n].end)
+                ASSERT_NEAR(*DensityAt(s, {e.x, e.y, e.z}), s.layers.LayerLimit[L], 1e-3) << L;
         EXPECT_EQ(s.surfaces.TriangleCount[L], 0);
     }
     const int kept = s.surfaces.ContourSegmentCount[2];

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "mapdata/eld_error.h"
+#include "mapdata/peak_search.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
 #include "tests/core/temp_folder.h"
@@ -199,6 +200,11 @@ TEST(MarchingCubes, StaleTrianglesAndInvisibleLayersAreLeftAlone) {
     s.SceneListValid = 1;
     ExtractFields(s);
     EXPECT_EQ(s.SceneListValid, 0);
+    // Every vertex lies on a grid edge, where the map is linear: at its layer's limit.
+    for (int L = 1; L <= 3; ++L)
+        for (int n = 0; n < s.surfaces.TriangleCount[L]; ++n)
+            for (const XYZ& e : s.surfaces.Triangles[L][n].v)
+                ASSERT_NEAR(*DensityAt(s, {e.x, e.y, e.z}), s.layers.LayerLimit[L], 1e-3) << L;
     const int before = s.surfaces.TriangleCount[1];
     ASSERT_GT(before, s.surfaces.TriangleCount[3]);
     std::vector<SurfaceTriangle> layer1(s.surfaces.Triangles[1].begin(),
