@@ -338,5 +338,20 @@ TEST_F(PickingTest, PicksThatFindNothingSayWhy) {
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
+TEST_F(PickingTest, SectionFallbackTakesTheInnermostContourAroundThePointer) {
+    // A lone blob at x = 0 and a higher pair near x = 1.25: the region above
+    // 0.3 holds all three, the one above 1.2 around the pointer only the lone one.
+    FillBlobMap(s_, {{0, 0.5, 0}, {1.2, 0.5, 0}, {1.3, 0.55, 0}}, 0.3f);
+    s_.layers.LayerLimit[2] = 1.2f;
+    s_.switches.PickingMode = PickMode::Section2D;
+    s_.view.ViewScale = 0.1f;
+    s_.surfaces.ContourLayer = 20;  // z = -0.06
+    // At this scale the pointer lies over scene point (0.05, 0.45).
+    const PickResult r = PickByMode(s_, dialogs_, MouseX(0.005f), MouseY(0.045f));
+    ASSERT_TRUE(r) << r.nothing;
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], 0, 0.05);
+    EXPECT_NEAR(s_.peaks.PickedPoint[1], 0.5, 0.05);
+}
+
 }  // namespace
 }  // namespace eld
