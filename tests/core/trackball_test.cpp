@@ -272,11 +272,11 @@ TEST(ViewControlTest, WheelNotchZoomsAsAShiftDragOverATenthOfTheHeight) {
 TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
     // Whatever the orientation, the view-space shift of the translation (a
     // point of the zero-parallax plane) is the pointer's, 12 units over the
-    // smaller window side, y up.
+    // smaller window side, y up; a minimised window counts as one pixel.
     const float n = 1.0f / std::sqrt(1 + 4 + 9 + 16.0f);
     const float turns[][4] = {{0, 0, 0, 1}, {0, h, h, 0}, {0, 0, h, h}, {n, 2 * n, 3 * n, 4 * n}};
     for (const auto& q : turns) {
-        for (auto [W, H] : {std::pair{800, 400}, std::pair{300, 600}}) {
+        for (auto [W, H] : {std::pair{800, 400}, std::pair{300, 600}, std::pair{0, 0}}) {
             SceneState s;
             for (int i = 0; i < 4; ++i) s.view.ViewQuaternion[i] = q[i];
             s.view.ViewTranslation[0] = 1.0f;
@@ -284,9 +284,10 @@ TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
             const auto before = Turned(q, {t[0], t[1], t[2]});
             PanByPixels(s, 40.0f, -25.0f, W, H);
             const auto after = Turned(q, {t[0], t[1], t[2]});
-            const double unit = 12.0 / std::min(W, H);
+            const double unit = 12.0 / std::max(1, std::min(W, H));
             SCOPED_TRACE(::testing::Message() << q[0] << " " << W);
-            ExpectNear(after, {before[0] + 40 * unit, before[1] + 25 * unit, before[2]}, 1e-5);
+            ExpectNear(after, {before[0] + 40 * unit, before[1] + 25 * unit, before[2]},
+                       1e-5 * std::max(1.0, 40 * unit));
         }
     }
 }

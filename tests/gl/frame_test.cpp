@@ -141,8 +141,9 @@ TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
     s_.layers.ContourColour[2][1] = 1;
     s_.layers.LayerVisible[2] = kFalse;
     Paint();
-    // The segment, the frame's bottom and right edges.
+    // The segment and the frame's four edges.
     Pixels({{50, 50, 0, 1, 0}, {50, 24, 0.7f, 0.7f, 0.7f}, {75, 50, 0.7f, 0.7f, 0.7f}, {79, 50}});
+    Pixels({{50, 75, 0.7f, 0.7f, 0.7f}, {24, 50, 0.7f, 0.7f, 0.7f}, {50, 79}});
 
     // Section 3 lies 3.06 nearer the viewer, so the frame appears larger.
     s_.surfaces.ContourLayer = 3;
