@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,7 @@
 
 #include "eld_version.h"
 #include "eldmap/text.h"
+#include "mapdata/command_line.h"
 #include "mapdata/level_text.h"
 #include "view/view_control.h"
 
@@ -46,11 +46,6 @@ class HelpFormatter : public CLI::Formatter {
 
 // Grouped here so that --help lists the same option the same way everywhere.
 const char kGroup[] = "Options";
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // WxH with each side 1..16384.
 bool ParseSize(const std::string& text, int& w, int& h) {
@@ -106,7 +101,7 @@ void AddMapArgument(CLI::App& cmd, MapInput& in) {
 }
 
 bool HasExtension(const std::string& path, const std::string& ext) {
-    return path.size() >= ext.size() && Lower(path.substr(path.size() - ext.size())) == ext;
+    return EndsWithNoCase(path, ext);
 }
 
 std::string CheckExtension(const std::string& path, const std::vector<std::string>& extensions) {

@@ -2,10 +2,10 @@
 
 #include <png.h>
 
-#include <cctype>
 #include <vector>
 
 #include "export/atomic_file.h"
+#include "mapdata/command_line.h"
 #include "mapdata/eld_error.h"
 
 namespace eld {
@@ -58,10 +58,7 @@ void WritePng(const std::string& path, int width, int height, const std::uint8_t
 }
 
 bool IsPngName(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".png";
+    return EndsWithNoCase(path, ".png");
 }
 
 }  // namespace eld

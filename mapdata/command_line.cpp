@@ -1,6 +1,7 @@
 #include "mapdata/command_line.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -58,6 +59,16 @@ CommandLineChoice ParseCommandText(const std::string& text) {
     choice.NoStereo = StripSwitch(choice.FileText, "-NoStereo");
     if (!radius) StripMapRadius(choice);
     return choice;
+}
+
+bool EndsWithNoCase(const std::string& name, const std::string& tail) {
+    if (name.size() < tail.size()) return false;
+    const std::size_t from = name.size() - tail.size();
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(name[from + i])) !=
+            std::tolower(static_cast<unsigned char>(tail[i])))
+            return false;
+    return true;
 }
 
 std::string MapExtension(const std::string& path) {

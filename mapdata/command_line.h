@@ -48,6 +48,10 @@ struct CommandLineChoice {
 // between or after the stereo switches.
 CommandLineChoice ParseCommandText(const std::string& text);
 
+// True when `name` ends in `tail` ("." included), compared without case: the
+// one test of a file name's extension in any case.
+bool EndsWithNoCase(const std::string& name, const std::string& tail);
+
 // The last three characters of a name (the whole name when it is shorter).
 std::string MapExtension(const std::string& path);
 

@@ -1,6 +1,5 @@
 #include "mapdata/open_map.h"
 
-#include <cctype>
 #include <cmath>
 #include <optional>
 
@@ -16,10 +15,6 @@
 
 namespace eld {
 namespace {
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 void Stats(const float* begin, const float* end, MapDetails& d) {
     double sum = 0, sum2 = 0;
@@ -69,13 +64,12 @@ void PlaceModelOnOwnMap(SceneState& s, const StructureModel& model, const std::s
 
 MapFamily MapFamilyOf(const std::string& path) {
     if (MapKindOf(path) != MapKind::Unknown) return MapFamily::Own;
-    std::string lower;
-    for (char c : path) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const bool gz = EndsWith(lower, ".gz");
-    if (gz) lower.resize(lower.size() - 3);
-    if (EndsWith(lower, ".ccp4") || EndsWith(lower, ".map") || EndsWith(lower, ".mrc"))
-        return MapFamily::Ccp4;
-    if (!gz && (EndsWith(lower, ".cube") || EndsWith(lower, ".cub"))) return MapFamily::Cube;
+    const bool gz = EndsWithNoCase(path, ".gz");
+    const std::string base = gz ? path.substr(0, path.size() - 3) : path;
+    for (const char* ext : {".ccp4", ".map", ".mrc"})
+        if (EndsWithNoCase(base, ext)) return MapFamily::Ccp4;
+    if (!gz && (EndsWithNoCase(base, ".cube") || EndsWithNoCase(base, ".cub")))
+        return MapFamily::Cube;
     return MapFamily::Unknown;
 }
 

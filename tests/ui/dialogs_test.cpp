@@ -204,8 +204,9 @@ TEST(WindowPlacement, PanelBesideTheMainWindowWhereTheScreenAllows) {
         EXPECT_EQ(p.x, c.want.x) << c.what;
         EXPECT_EQ(p.y, c.want.y) << c.what;
         const bool fits_beside = c.work.w >= c.main.w + g + 450;
-        if (fits_beside && c.work.h >= 470)
+        if (fits_beside && c.work.h >= 470) {
             EXPECT_FALSE(Overlap({p.x, p.y, 450, 470}, c.main)) << c.what;
+        }
     }
 }
 
@@ -246,7 +247,9 @@ TEST(BoxPositionAwayFrom, LeavesThePointAndItsGapUncoveredAndStaysOnTheScreen) {
         EXPECT_EQ(p.y, c.want.y);
         const bool covers = c.avoid.x >= p.x && c.avoid.x < p.x + 410 && c.avoid.y + 40 > p.y &&
                             c.avoid.y - 40 < p.y + 103;
-        if (c.sh > 200) EXPECT_FALSE(covers);
+        if (c.sh > 200) {
+            EXPECT_FALSE(covers);
+        }
     }
 }
 
