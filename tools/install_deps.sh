@@ -9,9 +9,8 @@ set -euo pipefail
 build=(cmake ninja-build g++ pkg-config libfltk1.3-dev libgl1-mesa-dev libglu1-mesa-dev
        libosmesa6-dev libpng-dev gemmi-dev libstb-dev tao-pegtl-dev zlib1g-dev libcli11-dev
        nlohmann-json3-dev)
-test=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-apps imagemagick openbox
-      povray python3 python3-numpy python3-vtk9 xz-utils desktop-file-utils shared-mime-info
-      shfmt)
+test=(python3 python3-numpy python3-vtk9 libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool
+      x11-apps imagemagick openbox povray xz-utils desktop-file-utils shared-mime-info shfmt)
 bench=(libbenchmark-dev python3-vtk9 python3-skimage python3-numpy hyperfine)
 fuzz=(clang libclang-rt-14-dev)
 
