@@ -3,6 +3,7 @@
 // value that lands at the wrong point is caught.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -32,24 +33,17 @@ struct TestMap {
     int words_per_atom = 14;
 };
 
-inline void PutBytes(std::string& b, const void* p, std::size_t n) {
-    b.append(static_cast<const char*>(p), n);
+inline void PutInt(std::string& b, std::int32_t v) {
+    for (int k = 0; k < 4; ++k) b += char((std::uint32_t(v) >> (8 * k)) & 0xFF);
 }
 inline void PutFloat(std::string& b, float v) {
-    std::uint32_t u;
-    std::memcpy(&u, &v, 4);
-    for (int k = 0; k < 4; ++k) b += char((u >> (8 * k)) & 0xFF);
-}
-inline void PutInt(std::string& b, std::int32_t v) {
-    std::uint32_t u = static_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) b += char((u >> (8 * k)) & 0xFF);
+    PutInt(b, std::bit_cast<std::int32_t>(v));
 }
 // Skipped bytes hold 0xFF: read as floats they would be NaN, so a reader that
 // steps wrongly fails loudly.
 inline void PutGap(std::string& b, std::size_t n) {
     b.append(n, char(0xFF));
 }
-
 inline std::string Mt1(const TestMap& m) {
     std::string b;
     PutGap(b, 38);
@@ -89,9 +83,9 @@ inline std::string Mt1(const TestMap& m) {
     return b;
 }
 
-inline std::string Num(float v) {
+inline std::string Num(float v, const char* format = "%.9g") {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", v);
+    std::snprintf(buf, sizeof buf, format, v);
     return buf;
 }
 
@@ -111,17 +105,10 @@ inline std::string Fou(const TestMap& m) {
     t += std::to_string(m.n[0]) + "  " + std::to_string(m.n[1]) + " " + std::to_string(m.n[2]) +
          "\n";
     for (int i3 = 1; i3 <= m.n[2]; ++i3) {
-        // (appended piece by piece: GCC 12 warns falsely on "literal" + to_string)
-        t += " section ";
-        t += std::to_string(i3);
-        t += '\n';
-        t += std::to_string(i3);
-        t += '\n';
+        const std::string k = std::to_string(i3);
+        t += " section " + k + "\n" + k + "\n";
         for (int i1 = 1; i1 <= m.n[0]; ++i1) {
-            for (int i2 = 1; i2 <= m.n[1]; ++i2) {
-                t += ' ';
-                t += Num(m.value(i1, i2, i3));
-            }
+            for (int i2 = 1; i2 <= m.n[1]; ++i2) (t += ' ') += Num(m.value(i1, i2, i3));
             t += "\n";
         }
     }
@@ -135,25 +122,18 @@ inline std::string Fou(const TestMap& m) {
     return t;
 }
 
-inline std::string Field9(float v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%9.4f", v);
-    return buf;
-}
-
 // .grd: box centre c and size e; atoms in fixed columns 10-18, 20-28, 30-38.
 inline std::string Grd(const TestMap& m, const float c[3], const float e[3]) {
     std::string t = "grd title 1\ngrd title 2\ngrd title 3\ngrd title 4\n";
     t +=
         std::to_string(m.n[0]) + " " + std::to_string(m.n[1]) + " " + std::to_string(m.n[2]) + "\n";
-    t += Num(c[0]) + " " + Num(c[1]) + " " + Num(c[2]) + "\n";
-    t += Num(e[0]) + " " + Num(e[1]) + " " + Num(e[2]) + "\n";
+    for (const float* v : {c, e}) t += Num(v[0]) + " " + Num(v[1]) + " " + Num(v[2]) + "\n";
     t += "the line after the box\n";
     t += std::to_string(m.atoms.size()) + "\n";
     for (const TestAtom& a : m.atoms) {
         std::string line = a.name;
         line.resize(9, ' ');
-        line += Field9(a.x) + " " + Field9(a.y) + " " + Field9(a.z) + "  rest";
+        line += Num(a.x, "%9.4f") + " " + Num(a.y, "%9.4f") + " " + Num(a.z, "%9.4f") + "  rest";
         t += line + "\n";
     }
     t += "values 1\nvalues 2\nvalues 3\n";
