@@ -21,161 +21,137 @@ namespace {
 
 using namespace testing;
 
-TEST(ConvertCcp4, EveryAxisOrderGivesTheSameGrid) {
-    TempDir dir;
-    int perm[3] = {1, 2, 3};
-    std::vector<MapForWriting> placed;
-    do {
-        Ccp4Builder b;
-        b.start_abc[0] = 1, b.start_abc[1] = -2, b.start_abc[2] = 0;
-        b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
-        std::copy(perm, perm + 3, b.axis);
-        const std::string path =
-            dir / ("order" + std::to_string(perm[0] * 100 + perm[1] * 10 + perm[2]) + ".ccp4");
-        b.Write(path);
-        const ForeignMap m = ReadCcp4Map(path);
-        SCOPED_TRACE(path);
-        ExpectIndexValues(m, b.dims_abc);
-        ExpectNear(m.Start, {1, -2, 0});
-        placed.push_back(PlaceInScene(m, {}));
-    } while (std::next_permutation(perm, perm + 3));
-    ASSERT_EQ(placed.size(), 6u);
-    for (const MapForWriting& p : placed) {
-        EXPECT_EQ(p.Values, placed[0].Values);
-        for (int a = 0; a < 3; ++a) {
-            EXPECT_EQ(p.N[a], placed[0].N[a]);
-            EXPECT_FLOAT_EQ(p.GridOrigin[a], placed[0].GridOrigin[a]);
-        }
-    }
-    // Cell 6 x 8 x 10 sampled 6, 8, 10: step 1; the start indices move the origin.
-    ExpectNear(placed[0].GridOrigin, {1, -2, 0}, 1e-6);
-    ExpectNear(placed[0].GridStep, {1, 1, 1}, 1e-6);
-}
-
-TEST(ConvertCcp4, BothByteOrdersWithOrWithoutAMachineStamp) {
-    TempDir dir;
-    struct Case {
-        bool big;
-        unsigned char stamp;
-        const char* what;
-    } cases[] = {
-        {false, 0x44, "little, stamped"},    {true, 0x11, "big, stamped"},
-        {true, 0x20, "big, unknown stamp"},  {false, 0x11, "little, stamped big"},
-        {true, 0x44, "big, stamped little"},
+// Every variant holds a 3 x 4 x 5 block whose values land at their indices,
+// placed at `origin` with the step of the cell over the sampling.
+TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
+    using Setup = std::function<void(Ccp4Builder&)>;
+    // A part of a cell sampled 6, 8, 10 from (1, -2, 0): step 1.
+    auto order = [](int c, int r, int s) -> Setup {
+        return [=](Ccp4Builder& b) {
+            b.axis[0] = c, b.axis[1] = r, b.axis[2] = s;
+            b.start_abc[0] = 1, b.start_abc[1] = -2;
+            b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
+        };
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Ccp4Builder b;
-        b.axis[0] = 2, b.axis[1] = 3, b.axis[2] = 1;
-        b.big_endian = c.big;
-        b.stamp = c.stamp;
-        b.cell[0] = 12.5f;
-        const std::string path = dir / "order.map";
-        b.Write(path);
-        const ForeignMap m = ReadCcp4Map(path);
-        ExpectIndexValues(m, b.dims_abc);
-        EXPECT_DOUBLE_EQ(m.Cell[0][0], 12.5);
-    }
-}
-
-TEST(ConvertCcp4, IntegerModesExtendedHeaderOriginAndMapWordVariants) {
-    TempDir dir;
-    for (int mode : {0, 1}) {
-        for (bool big : {false, true}) {
-            SCOPED_TRACE("mode " + std::to_string(mode) + (big ? " big" : " little"));
-            Ccp4Builder b;
+    auto bytes = [](bool big, unsigned char stamp) -> Setup {
+        return [=](Ccp4Builder& b) {
+            b.axis[0] = 2, b.axis[1] = 3, b.axis[2] = 1;
+            b.big_endian = big;
+            b.stamp = stamp;
+            b.cell[0] = 12.5f;
+        };
+    };
+    // Signed values; the wrong stamp loses to the plausible byte order.
+    auto ints = [](int mode, bool big) -> Setup {
+        return [=](Ccp4Builder& b) {
             b.mode = mode;
             b.big_endian = big;
-            b.stamp = big ? 0x44 : 0x11;  // wrong: the plausible order wins
+            b.stamp = big ? 0x44 : 0x11;
             b.value = [mode](int i, int j, int k) {
                 return static_cast<float>(mode == 0 ? i - 2 * j + 7 * k - 20
                                                     : 100 * i - 300 * j + 97 * k);
             };
-            const std::string path = dir / "ints.mrc";
-            b.Write(path);
-            const ForeignMap m = ReadCcp4Map(path);
-            for (int x = 0; x < 60; ++x)
-                ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
-                          b.value(x % 3, x / 3 % 4, x / 12));
-        }
-    }
-    for (std::array<char, 4> word :
-         {std::array<char, 4>{'M', 'A', 'P', '\0'}, std::array<char, 4>{'\0', '\0', '\0', '\0'}}) {
+        };
+    };
+    // An extended header to skip, origin words and another form of the map word.
+    auto ext = [](std::array<char, 4> word) -> Setup {
+        return [=](Ccp4Builder& b) {
+            b.map_word = word;
+            b.nsymbt = 160;
+            b.origin[0] = 5.5f, b.origin[1] = -1, b.origin[2] = 2;
+        };
+    };
+    const struct {
+        const char* what;
+        Setup setup;
+        std::array<double, 3> origin;
+    } cases[] = {
+        {"axes 123", order(1, 2, 3), {1, -2, 0}},
+        {"axes 132", order(1, 3, 2), {1, -2, 0}},
+        {"axes 213", order(2, 1, 3), {1, -2, 0}},
+        {"axes 231", order(2, 3, 1), {1, -2, 0}},
+        {"axes 312", order(3, 1, 2), {1, -2, 0}},
+        {"axes 321", order(3, 2, 1), {1, -2, 0}},
+        {"little, stamped", bytes(false, 0x44), {0, 0, 0}},
+        {"big, stamped", bytes(true, 0x11), {0, 0, 0}},
+        {"big, unknown stamp", bytes(true, 0x20), {0, 0, 0}},
+        {"little, stamped big", bytes(false, 0x11), {0, 0, 0}},
+        {"big, stamped little", bytes(true, 0x44), {0, 0, 0}},
+        {"mode 0", ints(0, false), {0, 0, 0}},
+        {"mode 0 big", ints(0, true), {0, 0, 0}},
+        {"mode 1", ints(1, false), {0, 0, 0}},
+        {"mode 1 big", ints(1, true), {0, 0, 0}},
+        {"MAP\\0", ext({'M', 'A', 'P', '\0'}), {5.5, -1, 2}},
+        {"no map word", ext({'\0', '\0', '\0', '\0'}), {5.5, -1, 2}},
+        // Origin words and start indices together: the origin places the first point.
+        {"both",
+         [](Ccp4Builder& b) {
+             b.start_abc[0] = 2, b.start_abc[1] = 3, b.start_abc[2] = 4;
+             b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
+             b.origin[0] = 40.0f;
+         },
+         {40, 0, 0}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         Ccp4Builder b;
-        b.map_word = word;
-        b.nsymbt = 160;
-        b.origin[0] = 5.5f, b.origin[1] = -1, b.origin[2] = 2;
-        const std::string path = dir / "ext.ccp4";
-        b.Write(path);
-        const ForeignMap m = ReadCcp4Map(path);
-        ExpectIndexValues(m, b.dims_abc);
+        c.setup(b);
+        b.Write(dir / "variant.ccp4");
+        const ForeignMap m = ReadCcp4Map(dir / "variant.ccp4");
+        ASSERT_EQ(std::vector(m.N, m.N + 3), std::vector(b.dims_abc, b.dims_abc + 3));
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
+                      b.value(x % 3, x / 3 % 4, x / 12));
         const MapForWriting p = PlaceInScene(m, {});
-        ExpectNear(p.GridOrigin, {5.5, -1, 2}, 1e-6);
+        ExpectNear(p.GridOrigin, {c.origin[0], c.origin[1], c.origin[2]}, 1e-6);
+        for (int a = 0; a < 3; ++a) EXPECT_FLOAT_EQ(p.GridStep[a], b.cell[a] / b.sampling[a]);
     }
-    // Origin words and start indices together: the origin places the first point.
-    Ccp4Builder both;
-    both.start_abc[0] = 2, both.start_abc[1] = 3, both.start_abc[2] = 4;
-    both.sampling[0] = 6, both.sampling[1] = 8, both.sampling[2] = 10;
-    both.origin[0] = 40.0f;
-    both.Write(dir / "both.mrc");
-    const MapForWriting p = PlaceInScene(ReadCcp4Map(dir / "both.mrc"), {});
-    ExpectNear(p.GridOrigin, {40, 0}, 1e-6);
-    EXPECT_FLOAT_EQ(p.GridStep[0], 1.0f);
 }
 
 // Each broken header is refused with a message naming the file and the field.
 TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
     TempDir dir;
-    const auto big_stamp = [](Ccp4Builder& b) { b.stamp = 0x11; };
-    static const auto Put = [](std::vector<unsigned char>& v, int word, std::int32_t n) {
-        std::memcpy(&v[4 * (word - 1)], &n, 4);
-    };
-    struct Case {
+    const auto stamp_big = [](Ccp4Builder& b) { b.stamp = 0x11; };
+    const struct {
         const char* field;
         std::function<void(Ccp4Builder&)> spoil;
-        std::function<void(std::vector<unsigned char>&)> spoil_bytes;
+        int word = 0, value = 0;  // a header word set after the bytes are made
     } cases[] = {
-        {"MODE", [](Ccp4Builder& b) { b.mode = 5; }, nullptr},
-        {"MAPR is not part of a permutation", [](Ccp4Builder& b) { b.axis[1] = 1; }, nullptr},
-        {"(NR)", nullptr, [](std::vector<unsigned char>& v) { std::memset(&v[4], 0, 4); }},
-        {"(MY)", [](Ccp4Builder& b) { b.sampling[1] = 0; }, nullptr},
-        {"(cell a)", [](Ccp4Builder& b) { b.cell[0] = 0; }, nullptr},
-        {"(cell gamma)", [](Ccp4Builder& b) { b.cell[5] = 180; }, nullptr},
-        {"(NRSTART)", [](Ccp4Builder& b) { b.start_abc[1] = 10000001; }, nullptr},
-        {"(origin)", [](Ccp4Builder& b) { b.origin[2] = NAN; }, nullptr},
-        {"cell angles", [](Ccp4Builder& b) { b.cell[3] = b.cell[4] = b.cell[5] = 150; }, nullptr},
+        {"MODE", [](Ccp4Builder& b) { b.mode = 5; }},
+        {"MAPR is not part of a permutation", [](Ccp4Builder& b) { b.axis[1] = 1; }},
+        {"(NR)", nullptr, 2, 0},
+        {"(MY)", [](Ccp4Builder& b) { b.sampling[1] = 0; }},
+        {"(cell a)", [](Ccp4Builder& b) { b.cell[0] = 0; }},
+        {"(cell gamma)", [](Ccp4Builder& b) { b.cell[5] = 180; }},
+        {"(NRSTART)", [](Ccp4Builder& b) { b.start_abc[1] = 10000001; }},
+        {"(origin)", [](Ccp4Builder& b) { b.origin[2] = NAN; }},
+        {"cell angles", [](Ccp4Builder& b) { b.cell[3] = b.cell[4] = b.cell[5] = 150; }},
+        {"cell angles", [](Ccp4Builder& b) { b.cell[4] = 5.7e-5f; }},  // c* 0.99e-6 c
         {"(MAP)",
          [](Ccp4Builder& b) {
              b.map_word = {'M', 'R', 'C', 'X'};
-         },
-         nullptr},
-        {"NSYMBT", [](Ccp4Builder& b) { b.nsymbt = 0; },
-         [](std::vector<unsigned char>& v) {
-             const std::int32_t n = -1;
-             std::memcpy(&v[92], &n, 4);
          }},
-        {"truncated", nullptr, [](std::vector<unsigned char>& v) { v.resize(v.size() - 1); }},
-        {"truncated", [](Ccp4Builder& b) { b.nsymbt = 0; },
-         [](std::vector<unsigned char>& v) {
-             const std::int32_t n = 400;  // claims an extended header the file lacks
-             std::memcpy(&v[92], &n, 4);
-         }},
-        {"1024-byte", nullptr, [](std::vector<unsigned char>& v) { v.resize(600); }},
+        {"NSYMBT", nullptr, 24, -1},
+        {"truncated", nullptr, 24, 400},  // claims an extended header the file lacks
         // A little-endian header stamped big is read little while it is plausible
         // (sizes 1 to 1000000, MODE 0 to 16); else the stamp decides.
-        {"(NC) is 1000000", big_stamp, [](auto& v) { Put(v, 1, 1000000); }},
-        {"(NC) is 1094848256", big_stamp, [](auto& v) { Put(v, 1, 1000001); }},
-        {"(NC) is 50331648", big_stamp, [](auto& v) { Put(v, 3, 0); }},
-        {"(MODE) is 16", big_stamp, [](auto& v) { Put(v, 4, 16); }},
-        {"(NC) is 50331648", big_stamp, [](auto& v) { Put(v, 4, 17); }},
-        {"cell angles", [](Ccp4Builder& b) { b.cell[4] = 5.7e-5f; }, nullptr},  // c* 0.99e-6 c
+        {"(NC) is 1000000", stamp_big, 1, 1000000},
+        {"(NC) is 1094848256", stamp_big, 1, 1000001},
+        {"(NC) is 50331648", stamp_big, 3, 0},
+        {"(MODE) is 16", stamp_big, 4, 16},
+        {"(NC) is 50331648", stamp_big, 4, 17},
+        // Cut short: by one byte of data, and within the header.
+        {"truncated", nullptr, -1},
+        {"1024-byte", nullptr, -424},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
         Ccp4Builder b;
         if (c.spoil) c.spoil(b);
         std::vector<unsigned char> bytes = b.Bytes();
-        if (c.spoil_bytes) c.spoil_bytes(bytes);
+        if (c.word > 0) std::memcpy(&bytes[4 * (c.word - 1)], &c.value, 4);
+        if (c.word < 0) bytes.resize(bytes.size() + c.word);
         const std::string path = dir / "broken_map.ccp4";
         testing::WriteBytes(path, bytes);
         ExpectError([&] { ReadCcp4Map(path); }, ErrorKind::Recoverable,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -20,9 +21,7 @@ namespace eld::testing {
 
 // The map's values are i + 10 j + 100 k at indices (i, j, k) from 0.
 inline void ExpectIndexValues(const ForeignMap& m, const int n[3]) {
-    ASSERT_EQ(m.N[0], n[0]);
-    ASSERT_EQ(m.N[1], n[1]);
-    ASSERT_EQ(m.N[2], n[2]);
+    ASSERT_EQ(std::vector(m.N, m.N + 3), std::vector(n, n + 3));
     for (int k = 0; k < n[2]; ++k)
         for (int j = 0; j < n[1]; ++j)
             for (int i = 0; i < n[0]; ++i)
@@ -60,31 +59,34 @@ struct Ccp4Builder {
 
     std::vector<unsigned char> Bytes() const {
         std::vector<unsigned char> b(1024 + nsymbt, 0);
-        auto put32 = [&](std::size_t off, std::uint32_t u) {
-            for (int k = 0; k < 4; ++k)
-                b[off + k] = static_cast<unsigned char>(u >> (8 * (big_endian ? 3 - k : k)));
+        // The low `width` bytes of u in the file's byte order, at `off` or appended.
+        auto put = [&](std::uint32_t u, int width, std::size_t off) {
+            if (off == b.size()) b.resize(off + width);
+            for (int k = 0; k < width; ++k)
+                b[off + k] =
+                    static_cast<unsigned char>(u >> (8 * (big_endian ? width - 1 - k : k)));
         };
-        auto puti = [&](int word, int v) { put32(4 * (word - 1), static_cast<std::uint32_t>(v)); };
+        auto puti = [&](int word, int v) { put(static_cast<std::uint32_t>(v), 4, 4 * (word - 1)); };
         auto putf = [&](int word, float v) {
-            std::uint32_t u;
-            std::memcpy(&u, &v, 4);
-            put32(4 * (word - 1), u);
+            put(std::bit_cast<std::uint32_t>(v), 4, 4 * (word - 1));
         };
         int file_dims[3];
         for (int w = 0; w < 3; ++w) file_dims[w] = dims_abc[axis[w] - 1];
-        for (int w = 0; w < 3; ++w) puti(1 + w, file_dims[w]);
+        for (int w = 0; w < 3; ++w) {
+            puti(1 + w, file_dims[w]);
+            puti(5 + w, start_abc[axis[w] - 1]);
+            puti(8 + w, sampling[w]);
+            puti(17 + w, axis[w]);
+            putf(50 + w, origin[w]);
+        }
         puti(4, mode);
-        for (int w = 0; w < 3; ++w) puti(5 + w, start_abc[axis[w] - 1]);
-        for (int a = 0; a < 3; ++a) puti(8 + a, sampling[a]);
         for (int k = 0; k < 6; ++k) putf(11 + k, cell[k]);
-        for (int w = 0; w < 3; ++w) puti(17 + w, axis[w]);
         puti(23, ispg);
         puti(24, nsymbt);
-        for (int k = 0; k < 3; ++k) putf(50 + k, origin[k]);
         std::memcpy(&b[208], map_word.data(), 4);
         b[212] = stamp ? stamp : (big_endian ? 0x11 : 0x44);
         b[213] = b[212];
-        for (int k = 0; k < nsymbt; ++k) b[1024 + k] = 0xFF;  // junk to be skipped
+        std::fill(b.begin() + 1024, b.end(), 0xFF);  // an extended header to be skipped
         int idx[3];
         for (int s = 0; s < file_dims[2]; ++s)
             for (int r = 0; r < file_dims[1]; ++r)
@@ -93,24 +95,13 @@ struct Ccp4Builder {
                     idx[axis[1] - 1] = r;
                     idx[axis[2] - 1] = s;
                     const float v = value(idx[0], idx[1], idx[2]);
-                    if (mode == 0) {
-                        b.push_back(static_cast<unsigned char>(static_cast<std::int8_t>(v)));
-                    } else if (mode == 1) {
-                        const auto u = static_cast<std::uint16_t>(static_cast<std::int16_t>(v));
-                        if (big_endian) {
-                            b.push_back(u >> 8);
-                            b.push_back(u & 0xFF);
-                        } else {
-                            b.push_back(u & 0xFF);
-                            b.push_back(u >> 8);
-                        }
-                    } else {
-                        std::uint32_t u;
-                        std::memcpy(&u, &v, 4);
-                        for (int k = 0; k < 4; ++k)
-                            b.push_back(
-                                static_cast<unsigned char>(u >> (8 * (big_endian ? 3 - k : k))));
-                    }
+                    // Modes 0 and 1: the low byte(s) of the value as a whole number.
+                    put(mode == 2 ? std::bit_cast<std::uint32_t>(v)
+                                  : static_cast<std::uint32_t>(static_cast<std::int32_t>(v)),
+                        mode == 0   ? 1
+                        : mode == 1 ? 2
+                                    : 4,
+                        b.size());
                 }
         return b;
     }
