@@ -41,6 +41,7 @@ TEST(CommandLine, SwitchesAreStrippedFromTheFrontInTheirOrder) {
         {"-MapRadius 0 -StereoHW b.grd", StereoHW, "b.grd"},
         {"-MapRadius 8", NoStereo, "", false, 8},
         {"-StereoHW -NoStereo -MapRadius 5 c.fou", StereoHW, "c.fou", true, 5},
+        {"-StereoHW -MapRadius 5 -NoStereo c.fou", StereoHW, "c.fou", true, 5},
         {"-MapRadius x a.mt1", NoStereo, "a.mt1", false, 0, true},
         {"-MapRadius -3 a.mt1", NoStereo, "a.mt1", false, 0, true},
         {"a.mt1 -MapRadius 3", NoStereo, "a.mt1 -MapRadius 3"},

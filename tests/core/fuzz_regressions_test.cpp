@@ -8,12 +8,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
-#include <vector>
 
+#include "tests/core/temp_folder.h"
 #include "tests/fuzz/targets.h"
 
 namespace fs = std::filesystem;
@@ -24,35 +21,25 @@ namespace {
 const fs::path kRegressions = fs::path(ELD_TEST_DATA) / "fuzz-regressions";
 const fs::path kSeeds = fs::path(ELD_TEST_DATA) / ".." / "fuzz" / "corpus";
 
-const eld::fuzz::Target* FindTarget(const std::string& name) {
-    for (const auto& t : eld::fuzz::Targets())
-        if (name == t.name) return &t;
-    return nullptr;
-}
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<fs::path> FilesIn(const fs::path& folder) {
-    std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        if (e.is_regular_file()) files.push_back(e.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-// Runs one input; a failure names the file and what went wrong.
-::testing::AssertionResult Replay(const eld::fuzz::Target& t, const fs::path& file,
-                                  Outcome* outcome) {
-    try {
-        *outcome = t.run(ReadAll(file));
-        return ::testing::AssertionSuccess();
-    } catch (const std::exception& e) {
-        return ::testing::AssertionFailure()
-               << file.filename() << " (" << t.name << "): " << e.what();
+// Runs every file in the folder through the target and returns their count.
+// Seeds must be accepted, regression inputs named "refuse-*" refused.
+int ReplayFolder(const eld::fuzz::Target& t, const fs::path& folder, bool seeds) {
+    int count = 0;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        if (!e.is_regular_file()) continue;
+        const std::string name = e.path().filename().string();
+        try {
+            const Outcome got = t.run(eld::testing::ReadFile(e.path().string()));
+            if (seeds || name.starts_with("refuse-")) {
+                EXPECT_EQ(got, seeds ? Outcome::Accepted : Outcome::Refused)
+                    << name << " (" << t.name << ")";
+            }
+        } catch (const std::exception& ex) {
+            ADD_FAILURE() << name << " (" << t.name << "): " << ex.what();
+        }
+        ++count;
     }
+    return count;
 }
 
 }  // namespace
@@ -61,17 +48,13 @@ TEST(FuzzRegressions, EveryInputIsReadOrRefusedNeverCrashes) {
     ASSERT_TRUE(fs::is_directory(kRegressions)) << kRegressions;
     int replayed = 0;
     for (const auto& folder : fs::directory_iterator(kRegressions)) {
-        const auto* t = FindTarget(folder.path().filename().string());
-        ASSERT_TRUE(t && folder.is_directory())
-            << folder.path().filename() << " should be a folder named after a harness";
-        for (const auto& file : FilesIn(folder.path())) {
-            Outcome outcome{};
-            EXPECT_TRUE(Replay(*t, file, &outcome));
-            if (file.filename().string().rfind("refuse-", 0) == 0) {
-                EXPECT_EQ(outcome, Outcome::Refused) << file.filename() << " was accepted";
-            }
-            ++replayed;
-        }
+        const std::string name = folder.path().filename().string();
+        const auto& targets = eld::fuzz::Targets();
+        const auto t = std::find_if(targets.begin(), targets.end(),
+                                    [&](const auto& x) { return name == x.name; });
+        ASSERT_TRUE(t != targets.end() && folder.is_directory())
+            << name << " should be a folder named after a harness";
+        replayed += ReplayFolder(*t, folder.path(), false);
     }
     EXPECT_GT(replayed, 0) << "no regression inputs found in " << kRegressions;
 }
@@ -79,15 +62,8 @@ TEST(FuzzRegressions, EveryInputIsReadOrRefusedNeverCrashes) {
 TEST(FuzzRegressions, EverySeedIsAccepted) {
     int seeds = 0;
     for (const auto& t : eld::fuzz::Targets()) {
-        const fs::path folder = kSeeds / t.name;
-        ASSERT_TRUE(fs::is_directory(folder)) << t.name << " has no seed corpus at " << folder;
-        for (const auto& file : FilesIn(folder)) {
-            Outcome outcome{};
-            EXPECT_TRUE(Replay(t, file, &outcome));
-            EXPECT_EQ(outcome, Outcome::Accepted)
-                << file.filename() << " (" << t.name << ") is a seed but was refused";
-            ++seeds;
-        }
+        ASSERT_TRUE(fs::is_directory(kSeeds / t.name)) << t.name << " has no seed corpus";
+        seeds += ReplayFolder(t, kSeeds / t.name, true);
     }
     EXPECT_GE(seeds, static_cast<int>(eld::fuzz::Targets().size()));
 }
