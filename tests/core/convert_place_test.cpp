@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gemmi/ccp4.hpp>
 #include <iterator>
 #include <numbers>
@@ -28,29 +29,36 @@ using namespace testing;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-// A triclinic crystal map over its whole cell, sampled from f(fractional).
-ForeignMap TriclinicMap(double (*f)(const Vec3d&), int n0, int n1, int n2) {
-    const double cell[6] = {8, 9, 10, 80, 105, 115};
+// A crystal map of n points from `start` along each axis of a cell sampled
+// `sampling`, valued f(fractional position); periodic where it covers the cell.
+ForeignMap SampledMap(const double (&cell)[6], std::array<int, 3> n, std::array<int, 3> sampling,
+                      std::array<int, 3> start, const std::function<double(const Vec3d&)>& f) {
     ForeignMap m;
-    m.SourcePath = "triclinic";
+    m.SourcePath = "sampled";
     m.Cell = OrthogonalisationMatrix(cell);
-    m.N[0] = m.Sampling[0] = n0;
-    m.N[1] = m.Sampling[1] = n1;
-    m.N[2] = m.Sampling[2] = n2;
-    for (bool& p : m.Periodic) p = true;
-    m.Values.resize(static_cast<std::size_t>(n0) * n1 * n2);
-    for (int k = 0; k < n2; ++k)
-        for (int j = 0; j < n1; ++j)
-            for (int i = 0; i < n0; ++i)
-                m.Values[m.Index(i, j, k)] =
-                    static_cast<float>(f({static_cast<double>(i) / n0, static_cast<double>(j) / n1,
-                                          static_cast<double>(k) / n2}));
+    for (int a = 0; a < 3; ++a) {
+        m.N[a] = n[a], m.Sampling[a] = sampling[a], m.Start[a] = start[a];
+        m.Periodic[a] = n[a] == sampling[a];
+    }
+    m.Values.resize(static_cast<std::size_t>(n[0]) * n[1] * n[2]);
+    for (std::size_t v = 0; v < m.Values.size(); ++v) {
+        const std::size_t i[3] = {v % n[0], v / n[0] % n[1], v / n[0] / n[1]};
+        Vec3d t;
+        for (int a = 0; a < 3; ++a) t[a] = double(start[a] + int(i[a])) / sampling[a];
+        m.Values[v] = static_cast<float>(f(t));
+    }
     return m;
 }
 
 double Wave(const Vec3d& t) {
     return std::cos(kTwoPi * t[0]) + 0.5 * std::sin(kTwoPi * (t[1] + t[2])) +
            0.25 * std::cos(kTwoPi * (t[0] - 2 * t[2]));
+}
+
+// A triclinic crystal map over its whole cell, n points along each axis.
+ForeignMap TriclinicMap(int n0, int n1, int n2) {
+    static const double cell[6] = {8, 9, 10, 80, 105, 115};
+    return SampledMap(cell, {n0, n1, n2}, {n0, n1, n2}, {0, 0, 0}, Wave);
 }
 
 // The scene position of grid point (i1, i2, i3) of a converted map.
@@ -60,7 +68,7 @@ Vec3d GridPoint(const MapForWriting& p, int i1, int i2, int i3) {
 }
 
 TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
-    const ForeignMap m = TriclinicMap(Wave, 40, 45, 50);
+    const ForeignMap m = TriclinicMap(40, 45, 50);
     const MapForWriting p = PlaceInScene(m, {});
     // CellMatrix is the orthogonalisation matrix: a along x, b in the xy plane.
     ExpectNear(p.CellMatrix[0], {8}, 1e-6);
@@ -95,26 +103,14 @@ TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
 TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
     // A block of 12 x 10 x 9 points of a 30 x 30 x 30 sampling: not periodic.
     const double cell[6] = {15, 15, 15, 70, 95, 120};
-    ForeignMap m;
-    m.SourcePath = "block";
-    m.Cell = OrthogonalisationMatrix(cell);
-    const int n[3] = {12, 10, 9}, start[3] = {3, -4, 5};
+    const Vec3d zero = {0.7, -0.3, 1.1};
     auto f = [](const Vec3d& x) { return 2 * x[0] - x[1] + 0.5 * x[2] + 1; };
-    for (int a = 0; a < 3; ++a) {
-        m.N[a] = n[a];
-        m.Start[a] = start[a];
-        m.Sampling[a] = 30;
-    }
-    m.PointZero = {0.7, -0.3, 1.1};
-    m.Values.resize(12 * 10 * 9);
-    for (int k = 0; k < n[2]; ++k)
-        for (int j = 0; j < n[1]; ++j)
-            for (int i = 0; i < n[0]; ++i) {
-                const Vec3d t{(start[0] + i) / 30.0, (start[1] + j) / 30.0, (start[2] + k) / 30.0};
-                const Vec3d c = MatVec(m.Cell, t);
-                m.Values[m.Index(i, j, k)] = static_cast<float>(
-                    f({c[0] + m.PointZero[0], c[1] + m.PointZero[1], c[2] + m.PointZero[2]}));
-            }
+    const int n[3] = {12, 10, 9};
+    ForeignMap m = SampledMap(cell, {12, 10, 9}, {30, 30, 30}, {3, -4, 5}, [&](const Vec3d& t) {
+        const Vec3d c = MatVec(OrthogonalisationMatrix(cell), t);
+        return f({c[0] + zero[0], c[1] + zero[1], c[2] + zero[2]});
+    });
+    m.PointZero = zero;
     ConvertOptions o;
     o.Step = 0.37;
     const MapForWriting p = PlaceInScene(m, o);
@@ -143,7 +139,7 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
 }
 
 TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
-    ForeignMap m = TriclinicMap(Wave, 20, 20, 20);
+    ForeignMap m = TriclinicMap(20, 20, 20);
     m.Atoms = {{"C", "", {1.0, 2.0, 3.0}}, {"O", "", {-4.0, 0.5, 7.5}}};
     ConvertOptions o;
     o.Box = BoxChoice::Atoms;
@@ -162,12 +158,12 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     for (int a = 0; a < 3; ++a) EXPECT_NEAR(p.AtomFractional[1][a], f[a], 1e-6);
     EXPECT_EQ(p.AtomNames[1], "O   ");
 
-    ForeignMap none = TriclinicMap(Wave, 4, 4, 4);
+    ForeignMap none = TriclinicMap(4, 4, 4);
     EXPECT_THROW(PlaceInScene(none, o), EldError);
 
     // An orthogonal cell is copied point for point; a huge box is refused.
     const double ortho[6] = {4, 5, 6, 90, 90, 90};
-    ForeignMap q = TriclinicMap(Wave, 4, 5, 6);
+    ForeignMap q = TriclinicMap(4, 5, 6);
     q.Cell = OrthogonalisationMatrix(ortho);
     EXPECT_TRUE(GridIsAxisAligned(q));
     EXPECT_FALSE(GridIsAxisAligned(m));
@@ -360,14 +356,12 @@ TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
     // Half the cell along b and one point more (y from 10/48 to 33/48): the
     // screw axis along b (y + 1/2) fills the rest.
     TempDir dir;
-    Ccp4Builder b;
-    b.dims_abc[0] = 20, b.dims_abc[1] = 24, b.dims_abc[2] = 80;
-    b.start_abc[1] = 10;
-    b.sampling[0] = 20, b.sampling[1] = 48, b.sampling[2] = 80;
-    const float cell[6] = {4.5039f, 10.5391f, 17.048f, 90, 96.399f, 90};
-    std::copy(cell, cell + 6, b.cell);
-    b.ispg = map.header_i32(23);
-    b.value = [&](int i, int j, int k) { return raw.get_value(i, j + 10, k); };
+    Ccp4Builder b{.dims_abc = {20, 24, 80},
+                  .start_abc = {0, 10, 0},
+                  .sampling = {20, 48, 80},
+                  .cell = {4.5039f, 10.5391f, 17.048f, 90, 96.399f, 90},
+                  .ispg = map.header_i32(23),
+                  .value = [&](int i, int j, int k) { return raw.get_value(i, j + 10, k); }};
     b.Write(dir / "part.ccp4");
     const ForeignMap part = ReadCcp4Map(dir / "part.ccp4");
     EXPECT_TRUE(part.AllPeriodic());

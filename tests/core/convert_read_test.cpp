@@ -24,46 +24,33 @@ using namespace testing;
 // Every variant holds a 3 x 4 x 5 block whose values land at their indices,
 // placed at `origin` with the step of the cell over the sampling.
 TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
-    using Setup = std::function<void(Ccp4Builder&)>;
     // A part of a cell sampled 6, 8, 10 from (1, -2, 0): step 1.
-    auto order = [](int c, int r, int s) -> Setup {
-        return [=](Ccp4Builder& b) {
-            b.axis[0] = c, b.axis[1] = r, b.axis[2] = s;
-            b.start_abc[0] = 1, b.start_abc[1] = -2;
-            b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
-        };
+    auto order = [](int c, int r, int s) {
+        return Ccp4Builder{.axis = {c, r, s}, .start_abc = {1, -2, 0}, .sampling = {6, 8, 10}};
     };
-    auto bytes = [](bool big, unsigned char stamp) -> Setup {
-        return [=](Ccp4Builder& b) {
-            b.axis[0] = 2, b.axis[1] = 3, b.axis[2] = 1;
-            b.big_endian = big;
-            b.stamp = stamp;
-            b.cell[0] = 12.5f;
-        };
+    auto bytes = [](bool big, unsigned char stamp) {
+        return Ccp4Builder{.axis = {2, 3, 1},
+                           .cell = {12.5f, 8, 10, 90, 90, 90},
+                           .big_endian = big,
+                           .stamp = stamp};
     };
     // Signed values; the wrong stamp loses to the plausible byte order.
-    auto ints = [](int mode, bool big) -> Setup {
-        return [=](Ccp4Builder& b) {
-            b.mode = mode;
-            b.big_endian = big;
-            b.stamp = big ? 0x44 : 0x11;
-            b.value = [mode](int i, int j, int k) {
-                return static_cast<float>(mode == 0 ? i - 2 * j + 7 * k - 20
-                                                    : 100 * i - 300 * j + 97 * k);
-            };
-        };
+    auto ints = [](int mode, bool big) {
+        return Ccp4Builder{.mode = mode,
+                           .big_endian = big,
+                           .stamp = static_cast<unsigned char>(big ? 0x44 : 0x11),
+                           .value = [mode](int i, int j, int k) {
+                               return static_cast<float>(mode == 0 ? i - 2 * j + 7 * k - 20
+                                                                   : 100 * i - 300 * j + 97 * k);
+                           }};
     };
     // An extended header to skip, origin words and another form of the map word.
-    auto ext = [](std::array<char, 4> word) -> Setup {
-        return [=](Ccp4Builder& b) {
-            b.map_word = word;
-            b.nsymbt = 160;
-            b.origin[0] = 5.5f, b.origin[1] = -1, b.origin[2] = 2;
-        };
+    auto ext = [](std::array<char, 4> word) {
+        return Ccp4Builder{.nsymbt = 160, .origin = {5.5f, -1, 2}, .map_word = word};
     };
     const struct {
         const char* what;
-        Setup setup;
+        Ccp4Builder b;
         std::array<double, 3> origin;
     } cases[] = {
         {"axes 123", order(1, 2, 3), {1, -2, 0}},
@@ -85,18 +72,12 @@ TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
         {"no map word", ext({'\0', '\0', '\0', '\0'}), {5.5, -1, 2}},
         // Origin words and start indices together: the origin places the first point.
         {"both",
-         [](Ccp4Builder& b) {
-             b.start_abc[0] = 2, b.start_abc[1] = 3, b.start_abc[2] = 4;
-             b.sampling[0] = 6, b.sampling[1] = 8, b.sampling[2] = 10;
-             b.origin[0] = 40.0f;
-         },
+         {.start_abc = {2, 3, 4}, .sampling = {6, 8, 10}, .origin = {40, 0, 0}},
          {40, 0, 0}},
     };
     TempDir dir;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        Ccp4Builder b;
-        c.setup(b);
+    for (const auto& [what, b, origin] : cases) {
+        SCOPED_TRACE(what);
         b.Write(dir / "variant.ccp4");
         const ForeignMap m = ReadCcp4Map(dir / "variant.ccp4");
         ASSERT_EQ(std::vector(m.N, m.N + 3), std::vector(b.dims_abc, b.dims_abc + 3));
@@ -104,7 +85,7 @@ TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
             ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
                       b.value(x % 3, x / 3 % 4, x / 12));
         const MapForWriting p = PlaceInScene(m, {});
-        ExpectNear(p.GridOrigin, {c.origin[0], c.origin[1], c.origin[2]}, 1e-6);
+        ExpectNear(p.GridOrigin, {origin[0], origin[1], origin[2]}, 1e-6);
         for (int a = 0; a < 3; ++a) EXPECT_FLOAT_EQ(p.GridStep[a], b.cell[a] / b.sampling[a]);
     }
 }
@@ -112,28 +93,25 @@ TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
 // Each broken header is refused with a message naming the file and the field.
 TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
     TempDir dir;
-    const auto stamp_big = [](Ccp4Builder& b) { b.stamp = 0x11; };
+    const Ccp4Builder ok, stamp_big{.stamp = 0x11};
     const struct {
         const char* field;
-        std::function<void(Ccp4Builder&)> spoil;
+        Ccp4Builder b;
         int word = 0, value = 0;  // a header word set after the bytes are made
     } cases[] = {
-        {"MODE", [](Ccp4Builder& b) { b.mode = 5; }},
-        {"MAPR is not part of a permutation", [](Ccp4Builder& b) { b.axis[1] = 1; }},
-        {"(NR)", nullptr, 2, 0},
-        {"(MY)", [](Ccp4Builder& b) { b.sampling[1] = 0; }},
-        {"(cell a)", [](Ccp4Builder& b) { b.cell[0] = 0; }},
-        {"(cell gamma)", [](Ccp4Builder& b) { b.cell[5] = 180; }},
-        {"(NRSTART)", [](Ccp4Builder& b) { b.start_abc[1] = 10000001; }},
-        {"(origin)", [](Ccp4Builder& b) { b.origin[2] = NAN; }},
-        {"cell angles", [](Ccp4Builder& b) { b.cell[3] = b.cell[4] = b.cell[5] = 150; }},
-        {"cell angles", [](Ccp4Builder& b) { b.cell[4] = 5.7e-5f; }},  // c* 0.99e-6 c
-        {"(MAP)",
-         [](Ccp4Builder& b) {
-             b.map_word = {'M', 'R', 'C', 'X'};
-         }},
-        {"NSYMBT", nullptr, 24, -1},
-        {"truncated", nullptr, 24, 400},  // claims an extended header the file lacks
+        {"MODE", {.mode = 5}},
+        {"MAPR is not part of a permutation", {.axis = {1, 1, 3}}},
+        {"(NR)", ok, 2, 0},
+        {"(MY)", {.sampling = {3, 0, 5}}},
+        {"(cell a)", {.cell = {0, 8, 10, 90, 90, 90}}},
+        {"(cell gamma)", {.cell = {6, 8, 10, 90, 90, 180}}},
+        {"(NRSTART)", {.start_abc = {0, 10000001, 0}}},
+        {"(origin)", {.origin = {0, 0, NAN}}},
+        {"cell angles", {.cell = {6, 8, 10, 150, 150, 150}}},
+        {"cell angles", {.cell = {6, 8, 10, 90, 5.7e-5f, 90}}},  // c* 0.99e-6 c
+        {"(MAP)", {.map_word = {'M', 'R', 'C', 'X'}}},
+        {"NSYMBT", ok, 24, -1},
+        {"truncated", ok, 24, 400},  // claims an extended header the file lacks
         // A little-endian header stamped big is read little while it is plausible
         // (sizes 1 to 1000000, MODE 0 to 16); else the stamp decides.
         {"(NC) is 1000000", stamp_big, 1, 1000000},
@@ -142,14 +120,12 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
         {"(MODE) is 16", stamp_big, 4, 16},
         {"(NC) is 50331648", stamp_big, 4, 17},
         // Cut short: by one byte of data, and within the header.
-        {"truncated", nullptr, -1},
-        {"1024-byte", nullptr, -424},
+        {"truncated", ok, -1},
+        {"1024-byte", ok, -424},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
-        Ccp4Builder b;
-        if (c.spoil) c.spoil(b);
-        std::vector<unsigned char> bytes = b.Bytes();
+        std::vector<unsigned char> bytes = c.b.Bytes();
         if (c.word > 0) std::memcpy(&bytes[4 * (c.word - 1)], &c.value, 4);
         if (c.word < 0) bytes.resize(bytes.size() + c.word);
         const std::string path = dir / "broken_map.ccp4";
@@ -158,13 +134,12 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
                     {"broken_map.ccp4", c.field});
     }
     EXPECT_THROW(ReadCcp4Map(dir / "missing.ccp4"), EldError);
-    Ccp4Builder b;
-    b.cell[4] = 5.8e-5f;  // a cell just thick enough: c* is 1.01e-6 c
-    b.Write(dir / "thin.ccp4");
+    // A cell just thick enough (c* is 1.01e-6 c) is read; a NaN is named by its place.
+    Ccp4Builder{.cell = {6, 8, 10, 90, 5.8e-5f, 90}}.Write(dir / "thin.ccp4");
     EXPECT_NO_THROW(ReadCcp4Map(dir / "thin.ccp4"));
-    b.cell[4] = 90;
-    b.value = [](int i, int j, int k) { return i == 2 && j == 1 && k == 3 ? NAN : 1.0f; };
-    b.Write(dir / "nan.ccp4");
+    Ccp4Builder{.value = [](int i, int j, int k) {
+        return i == 2 && j == 1 && k == 3 ? NAN : 1.0f;
+    }}.Write(dir / "nan.ccp4");
     const std::string msg = ErrorOf([&] { ReadCcp4Map(dir / "nan.ccp4"); });
     EXPECT_NE(msg.find("column 3, row 2, section 4"), std::string::npos) << msg;
 }
@@ -356,42 +331,26 @@ TEST(ConvertModel, PdbMmcifAndSmallMoleculeCifGiveTheSameAtoms) {
     }
 }
 
+// The broken models are in tests/data/models/broken (see the README there).
 TEST(ConvertModel, FilesThatAreNoModelsAreRefusedNamingTheFile) {
     TempDir dir;
-    dir.Put("empty.cif",
-            "data_x\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n"
-            "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n");
-    dir.Put("broken.cif", "data_x\nloop_\n_a\n'unclosed\n");
-    dir.Put("text.pdb", "this is not a model\nat all\n");
-    dir.Put("xx.cif",
-            "data_x\n_cell_length_a 5\n_cell_length_b 5\n_cell_length_c 5\n"
-            "_cell_angle_alpha 90\n_cell_angle_beta 90\n_cell_angle_gamma 90\n"
-            "loop_\n_atom_site_label\n_atom_site_type_symbol\n_atom_site_fract_x\n"
-            "_atom_site_fract_y\n_atom_site_fract_z\nQ1 Xx 0.1 0.2 0.3\n");
-    dir.Put("nocell.cif",
-            "data_x\nloop_\n_atom_site_label\n_atom_site_fract_x\n_atom_site_fract_y\n"
-            "_atom_site_fract_z\nC1 0.1 0.2 0.3\n");
-    dir.Put("far.pdb",
-            "HETATM    1  C1  MOL A   1       1e300   7.048   2.652  1.00  0.00"
-            "           C\n");
     std::filesystem::create_directory(dir / "folder.pdb");
-    const struct {
-        std::string file, says;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"empty.cif", "no atoms"},
         {"broken.cif", "broken.cif"},
         {"text.pdb", "no atoms"},
         {"xx.cif", "(Q1) has no known element"},
         {"nocell.cif", "no _cell_length"},
         {"far.pdb", "not a position within 1e6"},
-        {"folder.pdb", "folder"},
+        {dir / "folder.pdb", "folder"},
         {"missing.cif", "cannot open the model file"},
         {"model.xyz", "not a model file name"},
     };
-    for (const auto& c : cases) {
-        const std::string msg = ErrorOf([&] { ReadModelFile(dir / c.file); });
-        EXPECT_NE(msg.find(c.file), std::string::npos) << msg;
-        EXPECT_NE(msg.find(c.says), std::string::npos) << msg;
+    for (const auto& [file, says] : cases) {
+        const std::string path = file.starts_with("/") ? file : kModels + "broken/" + file;
+        const std::string msg = ErrorOf([&] { ReadModelFile(path); });
+        EXPECT_NE(msg.find(path), std::string::npos) << msg;
+        EXPECT_NE(msg.find(says), std::string::npos) << msg;
     }
     // An element the viewer's atom table lacks.
     const std::vector<AtomTypeRow> table =
