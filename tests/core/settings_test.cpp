@@ -180,21 +180,6 @@ TEST(Atoms, ShippedTableBondsOrganicDistances) {
     EXPECT_EQ(a.Bonds(), (Pairs{{0, 1}, {0, 2}, {0, 5}, {1, 3}, {1, 4}, {6, 7}}));
 }
 
-TEST(Atoms, RadiusAndColourByExactName) {
-    EXPECT_EQ(AtomRadius("H   "), 0.1f);
-    EXPECT_EQ(AtomRadius("C   "), 0.18f);
-    EXPECT_EQ(AtomRadius("C1  "), 0.2f);
-    EXPECT_EQ(AtomRadius("c   "), 0.2f);
-    float rgb[3];
-    AtomColour("O   ", rgb);
-    EXPECT_EQ(rgb[0], 1.0f);
-    EXPECT_EQ(rgb[1], 0.1f);
-    AtomColour("O", rgb);
-    EXPECT_EQ(rgb[0], 0.4f);
-    AtomColour("Q   ", rgb);
-    EXPECT_EQ(rgb[1], 0.5f);
-}
-
 TEST(Presets, FourLinesPerPresetLeadingNumbers) {
     TempDir dir;
     SceneState s;
@@ -232,43 +217,30 @@ TEST(Presets, FourLinesPerPresetLeadingNumbers) {
     }
 }
 
-TEST(SetLayersProperites, LimitsAtOneTenthThreeTenthsAndHalf) {
+TEST(SetLayersProperites, LimitsAtATenthThreeTenthsAndAHalfAndEverythingElseReset) {
     SceneState s;
-    SetLayersProperites(s, 0.0f, 10.0f);
-    EXPECT_EQ(s.layers.LayerLimit[1], 1.0f);
-    EXPECT_EQ(s.layers.LayerLimit[2], 3.0f);
-    EXPECT_EQ(s.layers.LayerLimit[3], 5.0f);
-    SetLayersProperites(s, -2.0f, 2.0f);
-    EXPECT_FLOAT_EQ(s.layers.LayerLimit[1], -1.6f);
-    EXPECT_FLOAT_EQ(s.layers.LayerLimit[3], 0.0f);
-    SetLayersProperites(s, 0.7f, 0.7f);
-    for (int l = 1; l <= 3; ++l) EXPECT_EQ(s.layers.LayerLimit[l], 0.7f);
-}
-
-TEST(SetLayersProperites, ComputedInDoubleFromTheFloatRange) {
-    SceneState s;
-    const float low = 0.1f, high = 1e4f;
+    const struct {
+        float low, high, limit[3];
+    } cases[] = {{0, 10, {1, 3, 5}}, {-2, 2, {-1.6f, -0.8f, 0}}, {0.7f, 0.7f, {0.7f, 0.7f, 0.7f}}};
+    for (const auto& c : cases) {
+        SetLayersProperites(s, c.low, c.high);
+        for (int l = 1; l <= 3; ++l) EXPECT_EQ(s.layers.LayerLimit[l], c.limit[l - 1]) << l;
+    }
+    // Computed in double from the range as a float.
+    const float low = 0.1f, high = 1e4f, range = high - low;
     SetLayersProperites(s, low, high);
-    const float range = high - low;
-    EXPECT_EQ(s.layers.LayerLimit[2], static_cast<float>(double(low) + double(range) * 0.3));
-}
-
-TEST(SetLayersProperites, ASecondMapResetsEverythingTheUserChanged) {
-    SceneState s;
-    SetLayersProperites(s, 0.0f, 10.0f);
+    EXPECT_EQ(s.layers.LayerLimit[3], static_cast<float>(double(low) + double(range) * 0.5));
+    // A second map resets everything the user changed.
     s.layers.LayerVisible[2] = kFalse;
     s.switches.SurfaceStyle = 2;
     s.switches.ShowContourMap = kFalse;
     s.surfaces.ContourLayer = 7;
-    s.layers.LayerLimit[1] = 99.0f;
-    s.layers.SurfaceColour[3][0] = 0.0f;
-    s.layers.ContourColour[1][1] = 0.0f;
+    s.layers.SurfaceColour[3][0] = s.layers.ContourColour[1][1] = 0.0f;
     SetLayersProperites(s, 0.0f, 10.0f);
     for (int l = 1; l <= 3; ++l) EXPECT_EQ(s.layers.LayerVisible[l], kTrue);
     EXPECT_EQ(s.switches.SurfaceStyle, 1);
     EXPECT_EQ(s.switches.ShowContourMap, kTrue);
     EXPECT_EQ(s.surfaces.ContourLayer, 1);
-    EXPECT_EQ(s.layers.LayerLimit[1], 1.0f);
     const float surface[4][3] = {{}, {0.1f, 0.7f, 0.1f}, {0.1f, 0.1f, 0.7f}, {0.7f, 0.1f, 0.1f}};
     const float contour[4][3] = {{}, {0.2f, 0.9f, 0.2f}, {0.4f, 0.4f, 1.0f}, {1.0f, 0.3f, 0.3f}};
     for (int l = 1; l <= 3; ++l)
@@ -320,22 +292,16 @@ TEST(NumberField, DecimalPointWhateverTheLocale) {
 
 TEST(InvertMatrix3, ProductWithTheInverseIsTheIdentity) {
     std::mt19937 rng(3);
-    std::uniform_real_distribution<float> u(-3, 3);
+    std::uniform_real_distribution<float> u(-1, 1);
     for (int trial = 0; trial < 50; ++trial) {
-        Matrix3 a;
-        for (auto& row : a)
-            for (float& v : row) v = u(rng);
-        Matrix3 b = InvertMatrix3(a);
-        float det = a[0][0] * (a[1][1] * a[2][2] - a[1][2] * a[2][1]) -
-                    a[0][1] * (a[1][0] * a[2][2] - a[1][2] * a[2][0]) +
-                    a[0][2] * (a[1][0] * a[2][1] - a[1][1] * a[2][0]);
-        if (std::fabs(det) < 0.5f) continue;
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j) {
-                float p = 0;
-                for (int k = 0; k < 3; ++k) p += a[i][k] * b[k][j];
-                EXPECT_NEAR(p, i == j ? 1.0f : 0.0f, 1e-4) << trial;
-            }
+        Matrix3 a;  // a strong diagonal keeps it well away from singular
+        for (int i = 0; i < 9; ++i) a[i / 3][i % 3] = u(rng) + (i % 4 == 0 ? 3 * u(rng) + 4 : 0);
+        const Matrix3 b = InvertMatrix3(a);
+        for (int i = 0; i < 9; ++i) {
+            const float p =
+                a[i / 3][0] * b[0][i % 3] + a[i / 3][1] * b[1][i % 3] + a[i / 3][2] * b[2][i % 3];
+            EXPECT_NEAR(p, i % 4 == 0 ? 1.0f : 0.0f, 1e-5) << trial;
+        }
     }
 }
 
