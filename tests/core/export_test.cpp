@@ -360,55 +360,39 @@ Declared ReadHeader() {
     return d;
 }
 
-// "rgb <r, g, b>" or "rgb v" -> three numbers.
-bool ParseRgb(const std::string& text, float rgb[3]) {
-    std::smatch m;
-    if (std::regex_match(
-            text, m, std::regex(R"(rgb\s*<\s*([-.\d]+)\s*,\s*([-.\d]+)\s*,\s*([-.\d]+)\s*>)"))) {
-        for (int i = 0; i < 3; ++i) rgb[i] = std::stof(m[i + 1]);
-        return true;
-    }
-    if (std::regex_match(text, m, std::regex(R"(rgb\s+([-.\d]+))"))) {
-        rgb[0] = rgb[1] = rgb[2] = std::stof(m[1]);
-        return true;
-    }
-    return false;
-}
-
-TEST(PovHead, EveryAtomNameHasTheViewersRadiusAndColour) {
-    Declared d = ReadHeader();
-    auto table = ReadAtomParameters(DataFilePath(ELD_BIN_DIR, "atompar2.txt"));
-    ASSERT_GT(table.size(), 10u);
-    for (const auto& row : table) {
-        std::string name = row.TypeName;
-        // A scene appends the stored name, blanks and all; POV-Ray ends the
-        // identifier at the first blank.
-        std::string id = name.substr(0, name.find(' '));
-        ASSERT_FALSE(id.empty()) << "name '" << name << "'";
-        auto r = d.find("AtomRadiusFor" + id);
-        ASSERT_NE(r, d.end()) << "AtomRadiusFor" << id;
-        EXPECT_FLOAT_EQ(std::stof(r->second), AtomRadius(name)) << id;
-        auto c = d.find("ColorFor" + id);
-        ASSERT_NE(c, d.end()) << "ColorFor" << id;
-        float rgb[3], want[3];
-        ASSERT_TRUE(ParseRgb(c->second, rgb)) << c->second;
-        AtomColour(name, want);
-        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], want[i]) << id << " component " << i;
-    }
-}
-
-TEST(PovHead, SceneIdentifiersAndLayerColoursAreDefined) {
+TEST(PovHead, EverySceneIdentifierWithTheViewersRadiiAndColours) {
     Declared d = ReadHeader();
     for (const char* id : {"cylRadius", "bondcylRadius", "Gray40", "Gray80", "Gray"})
         EXPECT_TRUE(d.count(id)) << id;
+    // "rgb <r, g, b>" or "rgb v" as three numbers.
+    auto rgb = [&](const std::string& id) {
+        const std::regex form(
+            R"(rgb\s*(?:<\s*([-.\d]+)\s*,\s*([-.\d]+)\s*,\s*([-.\d]+)\s*>|\s([-.\d]+)))");
+        std::smatch m;
+        if (!std::regex_match(d[id], m, form)) ADD_FAILURE() << id << " = '" << d[id] << "'";
+        if (m.empty()) return std::array<float, 3>{};
+        if (m[4].matched)
+            return std::array<float, 3>{std::stof(m[4]), std::stof(m[4]), std::stof(m[4])};
+        return std::array<float, 3>{std::stof(m[1]), std::stof(m[2]), std::stof(m[3])};
+    };
     SceneState s;
     SetLayersProperites(s, 0.0f, 1.0f);
-    for (int L = 1; L <= 3; ++L) {
-        std::string id = "Level" + std::to_string(L) + "Color";
-        ASSERT_TRUE(d.count(id)) << id;
-        float rgb[3];
-        ASSERT_TRUE(ParseRgb(d[id], rgb)) << d[id];
-        for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(rgb[i], s.layers.SurfaceColour[L][i]) << id;
+    for (int L = 1; L <= 3; ++L)
+        EXPECT_EQ(rgb("Level" + std::to_string(L) + "Color"),
+                  std::to_array(s.layers.SurfaceColour[L]));
+    auto table = ReadAtomParameters(DataFilePath(ELD_BIN_DIR, "atompar2.txt"));
+    ASSERT_GT(table.size(), 10u);
+    for (const auto& row : table) {
+        // A scene appends the stored name, blanks and all; POV-Ray ends the
+        // identifier at the first blank.
+        const std::string& name = row.TypeName;
+        const std::string id = name.substr(0, name.find(' '));
+        ASSERT_FALSE(id.empty()) << "name '" << name << "'";
+        ASSERT_TRUE(d.count("AtomRadiusFor" + id)) << id;
+        EXPECT_EQ(std::stof(d["AtomRadiusFor" + id]), AtomRadius(name)) << id;
+        std::array<float, 3> want;
+        AtomColour(name, want.data());
+        EXPECT_EQ(rgb("ColorFor" + id), want) << id;
     }
 }
 
