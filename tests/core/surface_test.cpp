@@ -131,21 +131,6 @@ TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
         EXPECT_TRUE(p.x >= 1.5f && p.y >= 1.5f && p.z >= 1.5f);
 }
 
-TEST(MarchingCubes, CornerExactlyAtTheLimitGivesAVertexOnTheCorner) {
-    SceneState s = NewScene(2, 2, 2, {10, 20, 30}, {2, 4, 8});
-    s.map.DensityGrid.at(1, 1, 1) = 1.0f;  // corner 0 above
-    s.map.DensityGrid.at(2, 1, 1) = 0.0f;  // corner 1 at the limit: t = 1 on edge 1
-    s.map.DensityGrid.at(1, 2, 1) = -1.0f;
-    s.map.DensityGrid.at(1, 1, 2) = -3.0f;  // t = 0.25 on edge 9
-    GenerateLayerSurface(s, 0.0f, 3);
-    ASSERT_EQ(s.surfaces.TriangleCount[3], 1);
-    const SurfaceTriangle& t = s.surfaces.Triangles[3][0];
-    // Case 1: edges 1, 4, 9 in table order.
-    EXPECT_EQ(K(t.v[0]), (Key{12, 20, 30}));
-    EXPECT_EQ(K(t.v[1]), (Key{10, 22, 30}));
-    EXPECT_EQ(K(t.v[2]), (Key{10, 20, 32}));
-}
-
 // Isolated points above the limit, each giving one triangle per cube around it.
 void IsolatedPoints(SceneState& s, bool extraCorner) {
     SetGrid(s, 103, 83, 53);
