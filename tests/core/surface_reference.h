@@ -23,19 +23,6 @@ constexpr int kEdgeCorners[13][2] = {{0, 0}, {0, 1}, {1, 2}, {3, 2}, {0, 3}, {4,
 constexpr int kCorner[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                                {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
 
-inline XYZ ReferenceEdgeVertex(int e, float x0, float y0, float z0, const float* D,
-                               const MapGridRecord& g, float limit) {
-    const int a = kEdgeCorners[e][0], b = kEdgeCorners[e][1];
-    const float first[3] = {x0, y0, z0};
-    float p[3];
-    for (int k = 0; k < 3; ++k)
-        p[k] = kCorner[a][k] != kCorner[b][k]
-                   ? first[k] + EdgeFraction(D[a], D[b], limit) * g.GridStep[k]
-               : kCorner[a][k] ? first[k] + g.GridStep[k]
-                               : first[k];
-    return {p[0], p[1], p[2]};
-}
-
 // Every cube in loop order, no capacity.
 inline std::vector<SurfaceTriangle> ReferenceSurface(const MapGridRecord& g,
                                                      const DensityGridArray& d, const CellTable& t,
@@ -44,10 +31,10 @@ inline std::vector<SurfaceTriangle> ReferenceSurface(const MapGridRecord& g,
     for (int i = 1; i <= g.N(1) - 1; ++i)
         for (int j = 1; j <= g.N(2) - 1; ++j)
             for (int k = 1; k <= g.N(3) - 1; ++k) {
-                float x0 = g.GridOrigin[0] + static_cast<float>(i - 1) * g.GridStep[0];
-                float y0 = g.GridOrigin[1] + static_cast<float>(j - 1) * g.GridStep[1];
-                float z0 = g.GridOrigin[2] + static_cast<float>(k - 1) * g.GridStep[2];
-                float D[8];
+                const int at[3] = {i, j, k};
+                float first[3], D[8];
+                for (int a = 0; a < 3; ++a)
+                    first[a] = g.GridOrigin[a] + static_cast<float>(at[a] - 1) * g.GridStep[a];
                 int cubeCase = 0;
                 for (int n = 0; n < 8; ++n) {
                     D[n] = d.at(i + kCorner[n][0], j + kCorner[n][1], k + kCorner[n][2]);
@@ -56,16 +43,22 @@ inline std::vector<SurfaceTriangle> ReferenceSurface(const MapGridRecord& g,
                 if (cubeCase == 0 || cubeCase == 255) continue;
                 XYZ v[13] = {};
                 for (int m = 1; m <= t.CutEdgeTable[cubeCase][0]; ++m) {
-                    int e = t.CutEdgeTable[cubeCase][m];
-                    if (e >= 1 && e <= 12) v[e] = ReferenceEdgeVertex(e, x0, y0, z0, D, g, limit);
+                    const int e = t.CutEdgeTable[cubeCase][m];
+                    if (e < 1 || e > 12) continue;
+                    // Along the edge's axis the fraction of a step from its
+                    // lower corner; on the other two the corner's own 0 or 1.
+                    const int c0 = kEdgeCorners[e][0], c1 = kEdgeCorners[e][1];
+                    const float f = EdgeFraction(D[c0], D[c1], limit);
+                    float p[3];
+                    for (int a = 0; a < 3; ++a)
+                        p[a] = first[a] +
+                               (kCorner[c0][a] != kCorner[c1][a] ? f : float(kCorner[c0][a])) *
+                                   g.GridStep[a];
+                    v[e] = {p[0], p[1], p[2]};
                 }
-                for (int n = 1; n <= t.TriangleTable[cubeCase][0]; ++n) {
-                    SurfaceTriangle tri;
-                    tri.v[0] = v[t.TriangleTable[cubeCase][3 * n - 2]];
-                    tri.v[1] = v[t.TriangleTable[cubeCase][3 * n - 1]];
-                    tri.v[2] = v[t.TriangleTable[cubeCase][3 * n]];
-                    out.push_back(tri);
-                }
+                const std::int16_t* edges = t.TriangleTable[cubeCase];
+                for (int n = 1; n <= edges[0]; ++n)
+                    out.push_back({{v[edges[3 * n - 2]], v[edges[3 * n - 1]], v[edges[3 * n]]}});
             }
     return out;
 }
