@@ -14,7 +14,6 @@
 #include <utility>
 #include <vector>
 
-#include "mapdata/data_files.h"
 #include "mapdata/peak_search.h"
 #include "mapdata/read_map.h"
 #include "surface/marching_cubes.h"
@@ -299,28 +298,26 @@ TEST(SurfaceWeld, EveryVertexOfARealMapsSurfaceLiesOnTheGridEdgeItsIdNames) {
     SceneState s;
     s.program.DataFolder = ELD_BIN_DIR;
     ReadMapFile(s, kMap);
-    ReadCellTable(s.surfaces.CellTables, DataFilePath(s.program.DataFolder, "cell_table.dat"));
+    const CellTable table = testing::LoadedCellTable();
     const MapGridRecord& g = s.map.MapGrid;
     const int n[3] = {g.N(1), g.N(2), g.N(3)};
-    // Point (from 0) and axis of an edge id; whether the edge runs within a face.
-    auto decode = [&](std::uint64_t id, int p[3]) {
+    // The point (from 0) and the axis of an edge id.
+    auto decode = [&](std::uint64_t id) {
         const std::uint64_t q = id / 3;
-        p[2] = int(q % n[2]), p[1] = int(q / n[2] % n[1]), p[0] = int(q / n[2] / n[1]);
-        return int(id % 3);
+        return std::array{int(q / n[2] / n[1]), int(q / n[2] % n[1]), int(q % n[2]), int(id % 3)};
     };
-    auto border = [&](std::uint64_t id) {
-        int p[3];
-        const int axis = decode(id, p);
+    auto border = [&](std::uint64_t id) {  // the edge runs within a face of the grid
+        const auto p = decode(id);
         for (int a = 0; a < 3; ++a)
-            if (a != axis && (p[a] == 0 || p[a] == n[a] - 1)) return true;
+            if (a != p[3] && (p[a] == 0 || p[a] == n[a] - 1)) return true;
         return false;
     };
     for (float f : {0.05f, 0.1f, 0.3f, 0.5f}) {
         SCOPED_TRACE(f);
         const float limit = g.DensityMin + f * (g.DensityMax - g.DensityMin);
         SurfaceMesh mesh, plain;
-        ExtractSurfaceMesh(g, s.map.DensityGrid, s.surfaces.CellTables, limit, mesh, true, 0, 2);
-        ExtractSurfaceMesh(g, s.map.DensityGrid, s.surfaces.CellTables, limit, plain, false, 0, 1);
+        ExtractSurfaceMesh(g, s.map.DensityGrid, table, limit, mesh, true, 0, 2);
+        ExtractSurfaceMesh(g, s.map.DensityGrid, table, limit, plain, false, 0, 1);
         // The edge ids come with the store's own triangles in the store's order.
         ASSERT_EQ(mesh.edges.size(), 3 * mesh.triangles.size());
         ASSERT_GT(mesh.triangles.size(), 1000u);
@@ -329,15 +326,14 @@ TEST(SurfaceWeld, EveryVertexOfARealMapsSurfaceLiesOnTheGridEdgeItsIdNames) {
                                  sizeof(SurfaceTriangle) * plain.triangles.size()));
         std::map<std::pair<std::uint64_t, std::uint64_t>, int> sides;
         for (std::size_t v = 0; v < mesh.edges.size(); ++v) {
-            int p[3];
-            const int axis = decode(mesh.edges[v], p);
+            const auto p = decode(mesh.edges[v]);
             const XYZ& x = mesh.triangles[v / 3].v[v % 3];
             const float xyz[3] = {x.x, x.y, x.z};
             for (int a = 0; a < 3; ++a) {
                 const double lo = g.GridOrigin[a] + p[a] * double(g.GridStep[a]);
-                const double hi = lo + (a == axis ? g.GridStep[a] : 0);
-                ASSERT_GE(xyz[a], lo - 1e-4) << v << " axis " << a;
-                ASSERT_LE(xyz[a], hi + 1e-4) << v << " axis " << a;
+                ASSERT_TRUE(xyz[a] >= lo - 1e-4 &&
+                            xyz[a] <= lo + (a == p[3] ? g.GridStep[a] : 0) + 1e-4)
+                    << v << " axis " << a;
             }
             const std::uint64_t a = mesh.edges[v], b = mesh.edges[v - v % 3 + (v + 1) % 3];
             ++sides[{std::min(a, b), std::max(a, b)}];
