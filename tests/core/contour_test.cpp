@@ -142,32 +142,6 @@ TEST(Contour, StopsAppendingAtTheCapacity) {
     EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 2 * 199 * 199);
 }
 
-TEST(Contour, SectionAndExtractFieldsUseAllThreeLimits) {
-    SceneState s;
-    s.program.DataFolder = ELD_BIN_DIR;
-    SetGrid(s, 20, 21, 6);
-    testing::FillSmooth(s, 10, 3);
-    s.layers.LayerLimit[1] = 1.0f, s.layers.LayerLimit[2] = 2.0f, s.layers.LayerLimit[3] = 4.0f;
-    s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] =
-        kFalse;  // contours regardless
-    s.surfaces.ContourLayer = 4;
-    EXPECT_TRUE(ExtractFields(s));
-    for (int L = 1; L <= 3; ++L) {
-        ASSERT_GT(s.surfaces.ContourSegmentCount[L], 0) << L;
-        EXPECT_EQ(s.surfaces.ContourSegments[L][0].end[0].z, 3.0f);
-        // Each end lies on a grid edge, where the map is linear: at its own limit.
-        for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n)
-            for (const XYZ& e : s.surfaces.ContourSegments[L][n].end)
-                ASSERT_NEAR(*DensityAt(s, {e.x, e.y, e.z}), s.layers.LayerLimit[L], 1e-3) << L;
-        EXPECT_EQ(s.surfaces.TriangleCount[L], 0);
-    }
-    const int kept = s.surfaces.ContourSegmentCount[2];
-    s.switches.ShowContourMap = kFalse;
-    s.layers.LayerLimit[2] = 100.0f;
-    ExtractFields(s);
-    EXPECT_EQ(s.surfaces.ContourSegmentCount[2], kept);
-}
-
 // The whole map's items of the cells whose centre lies within r, found by
 // walking the cells in loop order beside the whole store: cubes, or with
 // `section` the squares of that section (the first four cube corners). Each

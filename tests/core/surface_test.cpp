@@ -163,41 +163,51 @@ TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
     }
 }
 
-TEST(MarchingCubes, StaleTrianglesAndInvisibleLayersAreLeftAlone) {
+// Every surface vertex and contour end lies on a grid edge, where the map is
+// linear: at its own layer's limit. Contours are drawn for all three limits,
+// whatever layers are shown; a hidden layer, hidden contours and a store's
+// triangles past its new count are left alone.
+TEST(ExtractFields, EachLayerAtItsOwnLimitHiddenAndStaleOnesLeftAlone) {
     SceneState s = NewScene(24, 25, 26);
     testing::FillSmooth(s, 12, 5);
-    s.layers.LayerVisible[1] = s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
+    s.layers.LayerVisible[1] = s.layers.LayerVisible[3] = kTrue;
+    s.layers.LayerVisible[2] = kFalse;
+    s.surfaces.Triangles[2] = {{{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}}};
+    s.surfaces.TriangleCount[2] = 1;
     s.layers.LayerLimit[1] = 1.0f, s.layers.LayerLimit[2] = 3.0f, s.layers.LayerLimit[3] = 5.0f;
-    s.switches.ShowContourMap = kFalse;
+    s.surfaces.ContourLayer = 4;
     s.SceneListValid = 1;
-    ExtractFields(s);
+    EXPECT_TRUE(ExtractFields(s));
     EXPECT_EQ(s.SceneListValid, 0);
-    // Every vertex lies on a grid edge, where the map is linear: at its layer's limit.
-    for (int L = 1; L <= 3; ++L)
-        for (int n = 0; n < s.surfaces.TriangleCount[L]; ++n)
-            for (const XYZ& e : s.surfaces.Triangles[L][n].v)
-                ASSERT_NEAR(*DensityAt(s, {e.x, e.y, e.z}), s.layers.LayerLimit[L], 1e-3) << L;
-    const int before = s.surfaces.TriangleCount[1];
+    EXPECT_EQ(s.surfaces.TriangleCount[2], 1);
+    EXPECT_EQ(s.surfaces.Triangles[2][0].v[2].z, 9.0f);
+    for (int L = 1; L <= 3; ++L) {
+        ASSERT_GT(s.surfaces.ContourSegmentCount[L], 0) << L;
+        EXPECT_EQ(s.surfaces.ContourSegments[L][0].end[0].z, 3.0f);
+        auto atLimit = [&](const XYZ& e) {
+            ASSERT_NEAR(*DensityAt(s, {e.x, e.y, e.z}), s.layers.LayerLimit[L], 1e-3) << L;
+        };
+        for (int n = 0; n < s.surfaces.ContourSegmentCount[L]; ++n)
+            std::ranges::for_each(s.surfaces.ContourSegments[L][n].end, atLimit);
+        for (int n = 0; L != 2 && n < s.surfaces.TriangleCount[L]; ++n)
+            std::ranges::for_each(s.surfaces.Triangles[L][n].v, atLimit);
+    }
+    const int before = s.surfaces.TriangleCount[1], segments = s.surfaces.ContourSegmentCount[2];
     ASSERT_GT(before, s.surfaces.TriangleCount[3]);
-    const int count2 = s.surfaces.TriangleCount[2];
     const std::vector layer1(s.surfaces.Triangles[1].begin(),
                              s.surfaces.Triangles[1].begin() + before);
-    const std::vector layer2(s.surfaces.Triangles[2].begin(),
-                             s.surfaces.Triangles[2].begin() + count2);
-
-    // Layer 2 off: kept. Layer 1 at layer 3's limit: fewer triangles, the
-    // rest of its old surface stays above the new count.
-    s.layers.LayerVisible[2] = kFalse;
+    // Layer 1 at layer 3's limit: fewer triangles, the rest of its old surface
+    // stays above the new count. Contours off: their stores are kept.
+    s.switches.ShowContourMap = kFalse;
     s.layers.LayerLimit[1] = 5.0f;
+    s.layers.LayerLimit[2] = 100.0f;
     for (float& v : s.map.DensityGrid.values) v *= 1.01f;
     ExtractFields(s);
     const int after = s.surfaces.TriangleCount[1];
     ASSERT_LT(after, before);
-    EXPECT_EQ(s.surfaces.TriangleCount[2], count2);
-    EXPECT_EQ(0, std::memcmp(s.surfaces.Triangles[2].data(), layer2.data(),
-                             count2 * sizeof(SurfaceTriangle)));
     EXPECT_EQ(0, std::memcmp(s.surfaces.Triangles[1].data() + after, layer1.data() + after,
                              (before - after) * sizeof(SurfaceTriangle)));
+    EXPECT_EQ(s.surfaces.ContourSegmentCount[2], segments);
 }
 
 TEST(MarchingCubes, ProgressSplitAmongThreadsIsReportedOnceInOrderOnTheCallingThread) {
