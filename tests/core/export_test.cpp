@@ -177,6 +177,14 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
+// The lines of tests/data/export/NAME, a scene text as written by hand.
+std::vector<std::string> Expected(const std::string& name) {
+    std::vector<std::string> want;
+    std::istringstream file(ReadFile(std::string(ELD_TEST_DATA) + "/export/" + name));
+    for (std::string line; std::getline(file, line);) want.push_back(line);
+    return want;
+}
+
 XYZ P(float x, float y, float z) {
     return XYZ{x, y, z};
 }
@@ -206,33 +214,7 @@ TEST(PovrayText, EmptyPartsGiveCommentsHeaderUnionsMatrixAndMirror) {
     s.surfaces.TriangleCount[1] = 2;
     s.surfaces.Triangles[2] = {{P(5, 5, 5), P(6, 5, 5), P(5, 6, 5)}};  // layer 2 is off
     s.surfaces.TriangleCount[2] = 1;
-    EXPECT_EQ(Lines(Text(s, "#declare cylRadius = 0.02;\r\n\r\n")),
-              (std::vector<std::string>{"// Original ELD map filename:",
-                                        "// maps/small.fou",
-                                        "#declare cylRadius = 0.02;",
-                                        "",
-                                        "union {",
-                                        "union {",
-                                        "union {",
-                                        "cylinder{< 0 , 0 , 0 >,< 1 , 0 , 0 >,cylRadius}",
-                                        "cylinder{< 1 , 0 , 0 >,< 0 , 1 , 0 >,cylRadius}",
-                                        "cylinder{< 0 , 1 , 0 >,< 0 , 0 , 0 >,cylRadius}",
-                                        "cylinder{< 1 , 1 , 1 >,< 2 , 1 , 1 >,cylRadius}",
-                                        "cylinder{< 2 , 1 , 1 >,< 1 , 1 , 1 >,cylRadius}",
-                                        "pigment { color Level1Color }",
-                                        "}",
-                                        "union {",
-                                        "pigment { color Level3Color }",
-                                        "}",
-                                        "matrix <",
-                                        " 1  ,  0  ,  0  , ",
-                                        " 0  ,  1  ,  0  , ",
-                                        " 0  ,  0  ,  1  , ",
-                                        " 0  ,  0  ,  0 ",
-                                        ">",
-                                        "}",
-                                        "scale <1,1,-1>",
-                                        "}"}));
+    EXPECT_EQ(Lines(Text(s, "#declare cylRadius = 0.02;\r\n\r\n")), Expected("empty_parts.pov"));
 }
 
 // Every part on, web style, against tests/data/export/full_scene.pov: the map
@@ -271,10 +253,7 @@ TEST(PovrayText, AFullSceneInWebStyle) {
     const float c[8][3] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0},
                            {0, 0, 2}, {2, 0, 2}, {2, 2, 2}, {0, 2, 2}};
     for (int i = 0; i < 8; ++i) s.map.CellCorners[i] = P(c[i][0], c[i][1], c[i][2]);
-    std::vector<std::string> want;
-    std::istringstream file(ReadFile(std::string(ELD_TEST_DATA) + "/export/full_scene.pov"));
-    for (std::string line; std::getline(file, line);) want.push_back(line);
-    EXPECT_EQ(Lines(Text(s)), want);
+    EXPECT_EQ(Lines(Text(s)), Expected("full_scene.pov"));
 }
 
 TEST(PovrayMatrix, AHalfTurnScaledTurnsButDoesNotScaleTheTranslation) {
