@@ -131,13 +131,12 @@ SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
             for (int k = 1; k <= n; ++k) {
-                const double p[3] = {origin + (i - 1) * step, origin + (j - 1) * step,
-                                     origin + (k - 1) * step};
                 double v = background;
                 for (const Blob& b : blobs) {
-                    double r2 = 0;
-                    for (int a = 0; a < 3; ++a) r2 += (p[a] - b.c[a]) * (p[a] - b.c[a]);
-                    v += b.height * std::exp(-r2 / (2 * b.width * b.width));
+                    const Vec3 d{origin + (i - 1) * step - b.c[0], origin + (j - 1) * step - b.c[1],
+                                 origin + (k - 1) * step - b.c[2]};
+                    v += b.height * std::exp(-(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) /
+                                             (2 * b.width * b.width));
                 }
                 s.map.DensityGrid.at(i, j, k) = float(v);
             }
@@ -162,14 +161,13 @@ void AddCarbon(SceneState& s, const Vec3& p) {
 }
 
 TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
-    struct Case {
+    const struct {
         const char* what;
         double background, min;
         int max_peaks;
         size_t found;
         double tolerance, height_tolerance;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"log fit of a positive map", 0.0, 1.5, 50, 2, 0.002, 0.002},
         {"plain fit where the map goes negative", -1.5, 0.3, 50, 2, 0.05, 0.1},
         {"the minimum holds the refined height", 0.0, 3.95, 50, 1, 0.002, 0.002},
@@ -177,7 +175,7 @@ TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
     };
     // The lower blob lies next to a grid point, above the higher one's grid values.
     const std::vector<Blob> blobs = {{{3.13, 2.91, 3.27}, 4, 0.45}, {{7.21, 6.41, 5.59}, 3.9, 0.6}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const SceneState s = BlobMap(blobs, 26, 0.4, 0, 0, c.background);
         const auto peaks = FindPeaks(s, {c.min, c.max_peaks, {}});
@@ -198,7 +196,7 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
     const Vec3 site{0.8, 1.6, 2.4}, copy{8.8, 1.6, 2.4}, partner{7.2, 6.4, 5.6};
     SymmetryOp inversion;
     for (int r = 0; r < 3; ++r) inversion.Rotation[r][r] = -1;
-    struct Case {
+    const struct {
         const char* what;
         double cell;
         std::vector<SymmetryOp> ops;
@@ -207,15 +205,14 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
         Vec3 first;
         int nearest;
         double distance;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"lattice copies merge", 8, {}, {}, 2, site, -1, 0},
         {"the copy nearest the model", 8, {}, {{8.9, 1.6, 2.4}}, 2, copy, 0, 0.1},
         {"the space group merges the partner", 8, {inversion}, {}, 1, site, -1, 0},
         {"the model's symmetry copy", 8, {inversion}, {{7.2, 6.4, 5.9}}, 1, partner, 0, 0.3},
         {"no cell: nothing merges", 0, {inversion}, {{0.8, 1.6, 2.0}}, 3, site, 0, 0.4},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SceneState s = BlobMap({{site, 4}, {copy, 3.9}, {partner, 3.5}}, 31, 0.4, -1, c.cell);
         for (const Vec3& a : c.atoms) AddCarbon(s, a);

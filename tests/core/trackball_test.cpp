@@ -46,7 +46,7 @@ TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
                 TrackballProjectToSphere(0.8f, edge * 1.0001f, 0.0f), 1e-3);
 }
 
-TEST(TrackballTest, DragFromCentreToRightEdgeAndEqualPoints) {
+TEST(TrackballTest, DragFromCentreToRightEdgeEqualPointsAndLongDrags) {
     float q[4] = {5, 5, 5, 5};
     Trackball(q, 0.25f, -0.5f, 0.25f, -0.5f);
     EXPECT_EQ(std::vector<float>(q, q + 4), (std::vector<float>{0, 0, 0, 1}));
@@ -58,11 +58,8 @@ TEST(TrackballTest, DragFromCentreToRightEdgeAndEqualPoints) {
     // Both points on the sphere: the point under the first lands under the second.
     Trackball(q, 0.1f, 0.2f, -0.2f, 0.3f);
     ExpectNear(Turned(q, {0.1f, 0.2f, std::sqrt(0.59f)}), {-0.2, 0.3, std::sqrt(0.51)}, 1e-6);
-}
-
-TEST(TrackballTest, LongDragIsClampedToHalfTurn) {
+    // A long drag is clamped to a half turn.
     for (float x : {1.0f, 0.85f}) {  // chords 2 and 1.7, both above 1.6
-        float q[4];
         Trackball(q, -x, 0.0f, x, 0.0f);
         EXPECT_NEAR(q[3], 0.0, 1e-6) << x;  // cos(pi/2)
         EXPECT_NEAR(std::fabs(q[1]), 1.0, 1e-6) << x;
