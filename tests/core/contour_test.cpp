@@ -150,6 +150,7 @@ template <class T, class Count>
 std::vector<T> Within(const SceneState& s, float limit, const std::vector<T>& whole,
                       const MapRegion& r, int section, Count count) {
     const MapGridRecord& g = s.map.MapGrid;
+    const DensityGridArray& d = s.map.DensityGrid;
     std::vector<T> out;
     std::size_t at = 0;
     const int kFirst = section ? section : 1, kEnd = section ? section + 1 : g.N(3);
@@ -159,10 +160,7 @@ std::vector<T> Within(const SceneState& s, float limit, const std::vector<T>& wh
                 const auto& corner = testing::kCorner;
                 int c = 0;
                 for (int n = 0; n < (section ? 4 : 8); ++n)
-                    c |=
-                        IsAboveLimit(limit, s.map.DensityGrid.at(i + corner[n][0], j + corner[n][1],
-                                                                 k + corner[n][2]))
-                        << n;
+                    c |= (d.at(i + corner[n][0], j + corner[n][1], k + corner[n][2]) > limit) << n;
                 const int n = count(c), p[3] = {i, j, k};
                 double d2 = 0;
                 for (int a = 0; a < 3; ++a) {

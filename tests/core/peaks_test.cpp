@@ -19,7 +19,7 @@
 namespace eld {
 namespace {
 
-TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimals) {
+TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimalsOnlyWhenFinite) {
     SceneState s = IdentityCell();
     EXPECT_EQ(PeakListText(s), "");
     // Cut toward minus infinity in double: the float nearest 0.7 lies below it.
@@ -48,9 +48,7 @@ TEST(PeakListText, LinesInTheCellsFractionalCoordinatesCutToSixDecimals) {
     EXPECT_EQ(PeakListText(s), "ATOM Q  1   X= 1.5  Y= 1.5  Z= 1.5 \r\n");
     s.map.CellShift[1] = -1;
     EXPECT_EQ(PeakListText(s), "ATOM Q  1   X= 1.5  Y= 0  Z= 1.5 \r\n");
-}
-
-TEST(PeakListText, APeakThatIsNotFiniteIsRefusedNamingIt) {
+    // A peak that is not finite is refused, naming it.
     SceneState inf = IdentityCell(), singular = IdentityCell();
     AddPeak(inf, 0.25f, 0.5f, -0.125f);
     AddPeak(inf, 0.0f, 3e38f, 0.0f);
@@ -61,12 +59,9 @@ TEST(PeakListText, APeakThatIsNotFiniteIsRefusedNamingIt) {
                          {"peak 2: its fractional Y coordinate is inf"});
     testing::ExpectError([&] { PeakListText(singular); }, ErrorKind::Recoverable,
                          {"peak 1: its fractional X coordinate is nan"});
-}
-
-TEST(PeakListText, APeakOnAnAtomGivesTheAtomsCoordinates) {
     // A monoclinic-like cell and an atom with seven decimals, placed in the
     // scene the way the readers place atoms: M * (f - shift).
-    SceneState s;
+    s.peaks.PeakCount = 0;
     const float a = 10.5f, b = 7.25f, c = 12.0f, beta = 1.9f;
     s.map.CellMatrix = {{{a, 0, c * std::cos(beta)}, {0, b, 0}, {0, 0, c * std::sin(beta)}}};
     for (float& v : s.map.CellShift) v = 0.5f;

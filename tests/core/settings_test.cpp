@@ -150,11 +150,10 @@ TEST(Atoms, CellListGivesTheAllPairsBondsInTheSameOrder) {
     Pairs want;
     for (int i = 0; i < s.map.AtomCount; ++i)
         for (int j = i + 1; j < s.map.AtomCount; ++j) {
-            float d2 = 0, lo, up;
-            for (int k = 0; k < 3; ++k)
-                d2 += (s.map.AtomData[j][k] - s.map.AtomData[i][k]) *
-                      (s.map.AtomData[j][k] - s.map.AtomData[i][k]);
-            const float d = std::sqrt(d2);
+            const auto &p = s.map.AtomData[i], &q = s.map.AtomData[j];
+            const float dx = q[0] - p[0], dy = q[1] - p[1], dz = q[2] - p[2],
+                        d = std::sqrt(dx * dx + dy * dy + dz * dz);
+            float lo, up;
             BondWindow(table, int(s.map.AtomData[i][12]), int(s.map.AtomData[j][12]), lo, up);
             if (lo < d && d < up) want.emplace_back(i, j);
         }
@@ -207,7 +206,7 @@ TEST(Presets, FourLinesPerPresetLeadingNumbers) {
                     q.Limit[1] < q.Limit[2]);
 }
 
-TEST(SetLayersProperites, LimitsAtATenthThreeTenthsAndAHalfAndEverythingElseReset) {
+TEST(SetLayersProperites, LimitsAtATenthThreeTenthsAndAHalfEverythingElseResetGrdHighValue) {
     SceneState s;
     const struct {
         float low, high, limit[3];
@@ -238,10 +237,7 @@ TEST(SetLayersProperites, LimitsAtATenthThreeTenthsAndAHalfAndEverythingElseRese
             EXPECT_EQ(s.layers.SurfaceColour[l][c], surface[l][c]);
             EXPECT_EQ(s.layers.ContourColour[l][c], contour[l][c]);
         }
-}
-
-TEST(LayerHighValue, GrdMapsUseMinPlusMaxOver500) {
-    SceneState s;
+    // The high value of a .grd map is its minimum plus its maximum over 500.
     s.map.MapGrid.DensityMin = -1.0f;
     s.map.MapGrid.DensityMax = 1000.0f;
     EXPECT_EQ(LayerHighValue(s, "a.mt1"), 1000.0f);

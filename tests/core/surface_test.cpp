@@ -101,10 +101,9 @@ TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
         std::vector<int> seen;
         GenerateLayerSurface(s, 0.0f, 2, [&](int L, int p) { seen.push_back(L == 2 ? p : -L); });
         EXPECT_EQ(s.surfaces.TriangleCount[2] == 0, n1 == 1 || n2 == 1 || n3 == 1);
-        const std::vector<int> expected = n1 == 1
-                                              ? std::vector<int>{0, kLayerDone}
-                                              : std::vector<int>{0, 25, 50, 75, 100, kLayerDone};
-        EXPECT_EQ(seen, expected) << n1 << " x " << n2 << " x " << n3;
+        EXPECT_EQ(seen, (n1 == 1 ? std::vector{0, kLayerDone}
+                                 : std::vector{0, 25, 50, 75, 100, kLayerDone}))
+            << n1 << " x " << n2 << " x " << n3;
     }
     SetGrid(s, 6, 7, 8);
     for (float& v : s.map.DensityGrid.values) v = 2.5f;
