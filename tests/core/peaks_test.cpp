@@ -264,18 +264,13 @@ TEST(FindPeakAlongRayOrInSection, FirstBlobAboveTheLimitFromTheViewerOrAroundThe
     }
 }
 
-// Three Gaussian blobs of heights 4, 3 and 1.5 on a 30^3 grid of step 0.3, in
-// a cubic cell of edge 9 (one period of the grid).
-SceneState ThreeBlobs() {
+TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) {
+    // Three Gaussian blobs of heights 4, 3 and 1.5 on a 30^3 grid of step 0.3,
+    // in a cubic cell of edge 9 (one period of the grid).
     SceneState s = BlobMap({{{2.13, 3.05, 4.4}, 4}, {{6.3, 2.2, 5.9}, 3}, {{4.5, 7.1, 1.7}, 1.5}},
                            30, 0.3, 0, 9);
     s.map.MapGrid.DensityMean = 0.05;
     s.map.MapGrid.DensityRms = 0.25;
-    return s;
-}
-
-TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) {
-    SceneState s = ThreeBlobs();
     const float shift[3] = {0.1f, 0.2f, 0.3f};  // cancels in every distance
     std::copy(shift, shift + 3, s.map.CellShift);
     // Layers 2 (2.0) and 3 (1.0) shown, layer 1 (0.5) not: the level is 1.0.
@@ -283,7 +278,7 @@ TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) 
     s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
     // A picked peak at the second blob, one lattice period away.
     AddPeak(s, 6.3f - 9, 2.2f, 5.9f);
-    FoundPeaksReport r = AddFoundPeaks(s);
+    const FoundPeaksReport r = AddFoundPeaks(s);
     EXPECT_EQ(FoundPeaksText(s, r),
               "Find Peaks: 2 peaks above 1 (layer 3, 3.8 \u03c3) added to the peak list, now 3 in "
               "all; 1 found already listed");
@@ -304,8 +299,7 @@ TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) 
     // No layer shown: nothing.
     s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kFalse;
     s.peaks.PeakCount = 0;
-    r = AddFoundPeaks(s);
-    EXPECT_EQ(r.layer, 0);
+    EXPECT_EQ(AddFoundPeaks(s).layer, 0);
     EXPECT_EQ(s.peaks.PeakCount, 0);
 }
 

@@ -121,7 +121,7 @@ std::string Flags(const SceneState& s) {
     return f;
 }
 
-TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
+TEST(ViewControlTest, SetViewKeepsTheScaleResetAndSpinStep) {
     SceneState s;
     s.view.ViewScale = 2.5f;
     s.view.ViewTranslation[0] = 4;
@@ -141,13 +141,8 @@ TEST(ViewControlTest, SetViewSetsOrientationAndKeepsScale) {
     // Axis names are exact and case-sensitive where a text names an axis.
     EXPECT_EQ(AxisFromText("Y"), Axis::Y);
     EXPECT_FALSE(AxisFromText("x"));
-}
-
-TEST(ViewControlTest, ResetGivesIdentityAndSpinStepComposes) {
-    SceneState s;
-    s.view.ViewScale = 3;
+    // A reset gives the identity and scale 1 and stops the spin.
     s.view.SpinQuaternion[1] = 1;
-    s.view.ViewQuaternion[0] = 1;
     ResetViewFields(s);
     ExpectNear(s.view.ViewQuaternion, {0, 0, 0, 1});
     EXPECT_EQ(s.view.SpinQuaternion[1], 0.0f);
@@ -185,7 +180,7 @@ TEST(ViewControlTest, RotateDragSpinsFromTheReleaseOnAndAPressAloneDoesNot) {
     EXPECT_EQ(s.view.SpinQuaternion[3], 0.0f);
 }
 
-TEST(ViewControlTest, ZoomDragIsUnclamped) {
+TEST(ViewControlTest, ZoomDragIsUnclampedAndAWheelNotchIsATenthOfTheHeight) {
     SceneState s;
     s.view.ViewScale = 2.0f;
     BeginDrag(s, 50, 100, true);
@@ -202,9 +197,20 @@ TEST(ViewControlTest, ZoomDragIsUnclamped) {
     EXPECT_FLOAT_EQ(NormalisedTrackballX(150, 200), 0.5f);
     EXPECT_FLOAT_EQ(NormalisedTrackballY(0, 100), 1.0f);  // top of the window is +1
     EXPECT_FLOAT_EQ(NormalisedTrackballY(75, 100), -0.5f);
+    // A wheel notch zooms as a shift-drag over a tenth of the height.
+    for (int dy : {-1, 1, -3, 2}) {
+        SceneState wheel, drag;
+        wheel.view.ViewScale = drag.view.ViewScale = 1.5f;
+        WheelZoom(wheel, dy, 500);
+        BeginDrag(drag, 10, 300, true);
+        for (int i = 1; i <= std::abs(dy); ++i)  // notch by notch, 50 pixels each
+            DragMove(drag, 10, 300 + 50.0f * i * (dy < 0 ? -1 : 1), 300, 500);
+        EXPECT_FLOAT_EQ(wheel.view.ViewScale, drag.view.ViewScale) << dy;
+        EXPECT_EQ(wheel.view.ViewScale > 1.5f, dy < 0) << "away from the user enlarges";
+    }
 }
 
-TEST(ViewControlTest, PanKeysUnderIdentityStopTheSpin) {
+TEST(ViewControlTest, PanKeysStopTheSpinAndStepThroughTheInverseRotation) {
     const std::pair<PanKey, std::array<float, 3>> steps[] = {
         {PanKey::Up, {0, -0.3f, 0}},  {PanKey::Down, {0, 0.3f, 0}}, {PanKey::Right, {-0.3f, 0, 0}},
         {PanKey::Left, {0.3f, 0, 0}}, {PanKey::Near, {0, 0, 0.3f}}, {PanKey::Far, {0, 0, -0.3f}}};
@@ -221,14 +227,10 @@ TEST(ViewControlTest, PanKeysUnderIdentityStopTheSpin) {
     s.view.ViewScale = 4;
     s.view.ViewTranslation[0] = 1;
     CentreView(s);
-    EXPECT_EQ(s.view.ViewScale, 1.0f);
-    EXPECT_EQ(s.view.ViewTranslation[0], 0.0f);
-}
-
-TEST(ViewControlTest, PanUsesTheInverseRotation) {
-    // Looking along x (a half turn, its own inverse), the Up arrow moves the
-    // scene straight down the screen.
-    SceneState s;
+    ExpectNear(std::array{s.view.ViewScale, s.view.ViewTranslation[0]}, {1, 0});
+    // The step is taken through the inverse rotation. Looking along x (a half
+    // turn, its own inverse), the Up arrow moves the scene straight down the
+    // screen.
     SetView(s, Axis::X);
     PanView(s, PanKey::Up);
     const float* t = s.view.ViewTranslation;
@@ -243,19 +245,6 @@ TEST(ViewControlTest, PanUsesTheInverseRotation) {
     ExpectNear(t, {-0.3, 0, 0}, 1e-6);
     PanView(s, PanKey::Right);  // elements 0, 4, 8: (0, -1, 0)
     ExpectNear(t, {-0.3, 0.3, 0}, 1e-6);
-}
-
-TEST(ViewControlTest, WheelNotchZoomsAsAShiftDragOverATenthOfTheHeight) {
-    for (int dy : {-1, 1, -3, 2}) {
-        SceneState wheel, drag;
-        wheel.view.ViewScale = drag.view.ViewScale = 1.5f;
-        WheelZoom(wheel, dy, 500);
-        BeginDrag(drag, 10, 300, true);
-        for (int i = 1; i <= std::abs(dy); ++i)  // notch by notch, 50 pixels each
-            DragMove(drag, 10, 300 + 50.0f * i * (dy < 0 ? -1 : 1), 300, 500);
-        EXPECT_FLOAT_EQ(wheel.view.ViewScale, drag.view.ViewScale) << dy;
-        EXPECT_EQ(wheel.view.ViewScale > 1.5f, dy < 0) << "away from the user enlarges";
-    }
 }
 
 TEST(ViewControlTest, MiddleDragMovesTheSceneWithThePointer) {
