@@ -22,6 +22,7 @@
 #include "mapdata/data_files.h"
 #include "mapdata/eld_error.h"
 #include "surface/layer_properties.h"
+#include "tests/core/surface_reference.h"
 #include "tests/core/temp_folder.h"
 
 namespace eld {
@@ -226,18 +227,13 @@ TEST(PovrayText, AFullSceneInWebStyle) {
     s.surfaces.TriangleCount[1] = 2;
     s.surfaces.ContourSegments[2] = {{P(.5f, 0, 2), P(.5f, -1.5f, 2)}};
     s.surfaces.ContourSegmentCount[2] = 1;
-    const float points[3] = {11, 5, 7}, origin[3] = {-1, 0, 1}, step[3] = {0.5f, 0.25f, 0.5f};
-    const float t[3] = {1.5f, -2, .25f};
-    for (int a = 0; a < 3; ++a) {
-        s.map.MapGrid.GridPoints[a] = points[a];
-        s.map.MapGrid.GridOrigin[a] = origin[a];
-        s.map.MapGrid.GridStep[a] = step[a];
-        s.view.ViewTranslation[a] = t[a];
-    }
+    testing::SetGrid(s, 11, 5, 7, {-1, 0, 1}, {0.5f, 0.25f, 0.5f});
     s.surfaces.ContourLayer = 3;  // z = 2 * 0.5 + 1 = 2
-    const float c[8][3] = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0},
-                           {0, 0, 2}, {2, 0, 2}, {2, 2, 2}, {0, 2, 2}};
-    for (int i = 0; i < 8; ++i) s.map.CellCorners[i] = P(c[i][0], c[i][1], c[i][2]);
+    const float t[3] = {1.5f, -2, .25f};
+    std::copy(t, t + 3, s.view.ViewTranslation);
+    // The cube of edge 2: the bottom face's corners in turn, then the top's.
+    for (int i = 0; i < 8; ++i)
+        s.map.CellCorners[i] = P((i + 1) % 4 / 2 * 2.0f, i % 4 / 2 * 2.0f, i / 4 * 2.0f);
     EXPECT_EQ(Lines(Text(s)), Expected("full_scene.pov"));
 }
 

@@ -130,24 +130,17 @@ TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
         EXPECT_TRUE(p.x >= 1.5f && p.y >= 1.5f && p.z >= 1.5f);
 }
 
-// Isolated points above the limit, each giving one triangle per cube around it.
-void IsolatedPoints(SceneState& s, bool extraCorner) {
-    SetGrid(s, 103, 83, 53);
-    for (float& v : s.map.DensityGrid.values) v = 0.0f;
+TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
+    // Isolated points above the limit, each giving one triangle per cube around it.
+    SceneState s = NewScene(103, 83, 53);
     int points = 0;
     for (int i = 2; i <= 100; i += 2)
         for (int j = 2; j <= 80; j += 2)
             for (int k = 2; k <= 50; k += 2, ++points) s.map.DensityGrid.at(i, j, k) = 1.0f;
     ASSERT_EQ(points * 8, kMaxTrianglesPerLayer);
-    if (extraCorner) s.map.DensityGrid.at(103, 83, 53) = 1.0f;  // one cube, one triangle
-}
-
-TEST(MarchingCubes, TheStoreHoldsExactly400000TrianglesPerLayer) {
-    SceneState s = NewScene(1, 1, 1);
-    IsolatedPoints(s, false);
     GenerateLayerSurface(s, 0.5f, 1);
     EXPECT_EQ(s.surfaces.TriangleCount[1], kMaxTrianglesPerLayer);
-    IsolatedPoints(s, true);
+    s.map.DensityGrid.at(103, 83, 53) = 1.0f;  // one cube more, one triangle more
     const testing::Caught c = testing::Catch([&] { GenerateLayerSurface(s, 0.5f, 1); });
     EXPECT_EQ(c.kind, ErrorKind::Fatal);
     EXPECT_EQ(c.what, "Sorry, to complicated scene, Number of reguired triangles > 1 200 000");
