@@ -255,6 +255,9 @@ TEST(MapRegion, TheRegionFollowsTheCentreOfView) {
     PanView(s, PanKey::Left);
     EXPECT_TRUE(RegionLagsView(s));
     CentreRegionOnView(s);
+    s.view.ViewTranslation[2] += 1;  // along the line of sight alone
+    EXPECT_TRUE(RegionLagsView(s));
+    CentreRegionOnView(s);
     s.view.ViewScale = 3.0f;  // a zoom about a panned view moves the centre too
     EXPECT_TRUE(RegionLagsView(s));
 }
