@@ -279,9 +279,10 @@ TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) 
     // A picked peak at the second blob, one lattice period away.
     AddPeak(s, 6.3f - 9, 2.2f, 5.9f);
     const FoundPeaksReport r = AddFoundPeaks(s);
-    EXPECT_EQ(FoundPeaksText(s, r),
-              "Find Peaks: 2 peaks above 1 (layer 3, 3.167 \u03c3) added to the peak list, now 3 in "
-              "all; 1 found already listed");
+    EXPECT_EQ(
+        FoundPeaksText(s, r),
+        "Find Peaks: 2 peaks above 1 (layer 3, 3.167 \u03c3) added to the peak list, now 3 in "
+        "all; 1 found already listed");
     ASSERT_EQ(s.peaks.PeakCount, 3);
     EXPECT_NEAR(s.peaks.PeakList[1][0], 2.13, 0.01);  // the highest first
     EXPECT_NEAR(s.peaks.PeakList[2][1], 7.1, 0.01);
