@@ -20,12 +20,13 @@
 #include "mapdata/read_map.h"
 #include "mapdata/resample.h"
 #include "mapdata/write_map.h"
-#include "tests/core/convert_test_util.h"
+#include "tests/core/read_map_fixtures.h"
 
 namespace eld {
 namespace {
 
 using namespace testing;
+using namespace testmaps;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
@@ -111,9 +112,7 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
         return f({c[0] + zero[0], c[1] + zero[1], c[2] + zero[2]});
     });
     m.PointZero = zero;
-    ConvertOptions o;
-    o.Step = 0.37;
-    const MapForWriting p = PlaceInScene(m, o);
+    const MapForWriting p = PlaceInScene(m, {.Step = 0.37});
     EXPECT_FLOAT_EQ(p.GridStep[2], 0.37f);
     const IndexTransform t = MakeIndexTransform(m);
     int inside = 0, outside = 0;
@@ -141,10 +140,7 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
 TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     ForeignMap m = TriclinicMap(20, 20, 20);
     m.Atoms = {{"C", "", {1.0, 2.0, 3.0}}, {"O", "", {-4.0, 0.5, 7.5}}};
-    ConvertOptions o;
-    o.Box = BoxChoice::Atoms;
-    o.Margin = 2.5;
-    o.Step = 0.5;
+    ConvertOptions o{.Step = 0.5, .Box = BoxChoice::Atoms, .Margin = 2.5};
     const MapForWriting p = PlaceInScene(m, o);
     const double lo[3] = {-6.5, -2.0, 0.5}, hi[3] = {3.5, 4.5, 10.0};
     for (int a = 0; a < 3; ++a) {
@@ -170,10 +166,7 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     const MapForWriting c = PlaceInScene(q, {});
     EXPECT_EQ(c.Values, q.Values);
     EXPECT_FLOAT_EQ(c.GridStep[2], 1.0f);
-    ConvertOptions capped;  // scaled, then cut at the cap
-    capped.Scale = 2;
-    capped.Cap = 0.5;
-    const MapForWriting k = PlaceInScene(q, capped);
+    const MapForWriting k = PlaceInScene(q, {.Scale = 2, .Cap = 0.5});  // scaled, then cut
     for (std::size_t v = 0; v < q.Values.size(); ++v)
         ASSERT_EQ(k.Values[v], std::min(2 * q.Values[v], 0.5f)) << v;
     // Centred: the grid's middle at the scene origin, atoms at the same place
@@ -191,24 +184,24 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
                         AtomInScene(centred, n)[i] - centred.GridOrigin[i], 1e-4);
     EXPECT_EQ(centred.Values, p.Values);
 
-    ConvertOptions tiny;
-    tiny.Step = 1e-4;
-    EXPECT_THROW(PlaceInScene(q, tiny), EldError);
+    EXPECT_THROW(PlaceInScene(q, {.Step = 1e-4}), EldError);
 }
 
 // 5 x 4 x 3 points (unequal, so swapped axes show), values that need every
 // digit of a float, a skew cell, three atoms and a title with a line break.
 MapForWriting SampleMap() {
-    MapForWriting m;
-    m.Title = "converted from two\nlines.cube";
-    m.CellMatrix = {{{7.5f, -1.25f, 0.5f}, {0.0f, 9.0f, -0.75f}, {0.0f, 0.0f, 11.0f}}};
-    const float params[6] = {7.5f, 9.0862f, 11.0369f, 94.1f, 87.4f, 97.9f};
-    std::copy(params, params + 6, m.CellParameters);
-    m.N[0] = 5, m.N[1] = 4, m.N[2] = 3;
-    m.GridOrigin[0] = -1.5f, m.GridOrigin[1] = 0.25f, m.GridOrigin[2] = 2.0f;
-    m.CellShift[0] = 0.125f, m.CellShift[1] = -0.5f, m.CellShift[2] = 0.25f;
-    m.GridStep[0] = 0.3f, m.GridStep[1] = 0.35f, m.GridStep[2] = 0.4f;
-    m.Values.resize(60);
+    MapForWriting m{
+        .Title = "converted from two\nlines.cube",
+        .CellMatrix = {{{7.5f, -1.25f, 0.5f}, {0.0f, 9.0f, -0.75f}, {0.0f, 0.0f, 11.0f}}},
+        .CellShift = {0.125f, -0.5f, 0.25f},
+        .CellParameters = {7.5f, 9.0862f, 11.0369f, 94.1f, 87.4f, 97.9f},
+        .N = {5, 4, 3},
+        .GridOrigin = {-1.5f, 0.25f, 2.0f},
+        .GridStep = {0.3f, 0.35f, 0.4f},
+        .Values = std::vector<float>(60),
+        .AtomNames = {"C   ", "Cl  ", "O   "},
+        .AtomFractional = {{{0.1f, 0.2f, 0.3f}}, {{-0.25f, 1.5f, 0.75f}}, {{0.5f, 0.5f, 0.0f}}},
+        .AtomLabels = {}};
     for (int i3 = 1; i3 <= 3; ++i3)
         for (int i2 = 1; i2 <= 4; ++i2)
             for (int i1 = 1; i1 <= 5; ++i1)
@@ -217,8 +210,6 @@ MapForWriting SampleMap() {
     m.at(2, 3, 1) = -10000.0f;
     m.at(4, 1, 3) = 10000.0f;
     m.at(5, 4, 2) = 1.17549435e-30f;
-    m.AtomNames = {"C   ", "Cl  ", "O   "};
-    m.AtomFractional = {{{0.1f, 0.2f, 0.3f}}, {{-0.25f, 1.5f, 0.75f}}, {{0.5f, 0.5f, 0.0f}}};
     return m;
 }
 
@@ -325,10 +316,8 @@ TEST(ConvertWrite, WhatWouldNotReadBackIsRefused) {
     m.CellOrigin = {0, 1e300, 0};
     EXPECT_NE(error(m, {}).find("in.cube: the grid's origin"), std::string::npos) << error(m, {});
     m.CellOrigin = {0, 0, 0};
-    ConvertOptions tiny;
-    tiny.Step = 1e-300;
-    EXPECT_NE(error(m, tiny).find("would need 3e+300 points along axis 1"), std::string::npos)
-        << error(m, tiny);
+    const std::string tiny = error(m, {.Step = 1e-300});
+    EXPECT_NE(tiny.find("would need 3e+300 points along axis 1"), std::string::npos) << tiny;
 }
 
 const std::string kMap =
@@ -378,9 +367,7 @@ TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
     EXPECT_EQ(p1.N[1], 24);
     EXPECT_EQ(p1.Start[1], 10);
     p1.Atoms = {{"O", "O1", MatVec(p1.Cell, {0.5, 0.05, 0.5})}};
-    ConvertOptions atoms;
-    atoms.Box = BoxChoice::Atoms;
-    const std::string msg = ErrorOf([&] { PlaceInScene(p1, atoms); });
+    const std::string msg = ErrorOf([&] { PlaceInScene(p1, {.Box = BoxChoice::Atoms}); });
     EXPECT_NE(msg.find("reaches outside the map's grid along axis 2"), std::string::npos) << msg;
     const MapForWriting own = PlaceInScene(p1, {});  // its own box: y from 10/48 to 33/48
     const double y0 = 10.5391 * 10 / 48, y1 = 10.5391 * 33 / 48;

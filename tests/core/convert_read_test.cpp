@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 
 #include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
@@ -14,12 +15,13 @@
 #include "mapdata/read_ccp4.h"
 #include "mapdata/read_cube.h"
 #include "mapdata/read_model.h"
-#include "tests/core/convert_test_util.h"
+#include "tests/core/read_map_fixtures.h"
 
 namespace eld {
 namespace {
 
 using namespace testing;
+using namespace testmaps;
 
 // Every variant holds a 3 x 4 x 5 block whose values land at their indices,
 // placed at `origin` with the step of the cell over the sampling.
@@ -174,8 +176,10 @@ TEST(ConvertCube, BohrCubeGivesAngstromGridValuesAndNamedAtoms) {
     TempDir dir;
     dir.Put("small.cube", SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms));
     const ForeignMap m = ReadCubeMap(dir / "small.cube");
-    const int n[3] = {3, 4, 5};
-    ExpectIndexValues(m, n);
+    ASSERT_EQ(std::vector(m.N, m.N + 3), (std::vector{3, 4, 5}));
+    for (int x = 0; x < 60; ++x)  // i + 10 j + 100 k at (i, j, k)
+        ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
+                  x % 3 + 10 * (x / 3 % 4) + 100 * (x / 12));
     const double b = kBohrInAngstrom;
     EXPECT_NEAR(m.Cell[0][0], 3 * 0.5 * b, 1e-12);
     EXPECT_NEAR(m.Cell[1][1], 4 * 0.25 * b, 1e-12);
@@ -264,13 +268,8 @@ TEST(ConvertCube, RealBenzeneDensityPeaksSitOnTheCarbonAtoms) {
     const MapForWriting p = PlaceInScene(m, {});
     ASSERT_EQ(p.AtomNames.size(), 12u);
 
-    float max = 0;
-    double mean = 0;
-    for (float v : p.Values) {
-        max = std::max(max, v);
-        mean += v;
-    }
-    mean /= p.Values.size();
+    const float max = std::ranges::max(p.Values);
+    const double mean = std::accumulate(p.Values.begin(), p.Values.end(), 0.0) / p.Values.size();
     int carbons = 0;
     for (std::size_t n = 0; n < p.AtomNames.size(); ++n) {
         // Scene position of the atom and the grid cell around it.

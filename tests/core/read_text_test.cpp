@@ -24,7 +24,6 @@
 #include "mapdata/read_map.h"
 #include "mapdata/text_reader.h"
 #include "surface/marching_cubes.h"
-#include "tests/core/convert_test_util.h"
 #include "tests/core/read_map_fixtures.h"
 
 namespace eld {
