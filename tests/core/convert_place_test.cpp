@@ -11,9 +11,11 @@
 #include <gemmi/ccp4.hpp>
 #include <iterator>
 #include <numbers>
+#include <numeric>
 
 #include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
+#include "mapdata/level_text.h"
 #include "mapdata/open_map.h"
 #include "mapdata/peak_search.h"
 #include "mapdata/read_ccp4.h"
@@ -452,8 +454,8 @@ float NearestValues(const SceneState& s, int n) {
     return best;
 }
 
-// Each loads in all three formats with the same density, and the atoms sit
-// on their density peaks; the heavy atoms near the map's maximum.
+// Each loads in all three formats with the same density, mean and rms, and
+// the atoms sit on their density peaks; the heavy atoms near the maximum.
 TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
     const struct {
         std::string name;
@@ -468,9 +470,23 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
         const SceneState mt1 = Load(c.name + ".mt1"), fou = Load(c.name + ".fou"),
                          grd = Load(c.name + ".grd");
         for (int a = 0; a < 3 && c.n[0]; ++a) EXPECT_EQ(mt1.map.MapGrid.N(a + 1), c.n[a]);
-        for (const SceneState* other : {&fou, &grd}) {
-            EXPECT_TRUE(other->map.DensityGrid.values == mt1.map.DensityGrid.values);
-            ASSERT_EQ(other->map.AtomCount, c.atoms);
+        for (const SceneState* s : {&mt1, &fou, &grd}) {
+            EXPECT_TRUE(s->map.DensityGrid.values == mt1.map.DensityGrid.values);
+            ASSERT_EQ(s->map.AtomCount, c.atoms);
+            // Mean and rms of the stored points against a two-pass sum in long double.
+            const DensityGridArray& d = s->map.DensityGrid;
+            std::vector<long double> v;
+            for (int i1 = 1; i1 <= d.n1; ++i1)
+                for (int i2 = 1; i2 <= d.n2; ++i2)
+                    for (int i3 = 1; i3 <= d.n3; ++i3) v.push_back(d.at(i1, i2, i3));
+            const long double n = v.size(), mean = std::accumulate(v.begin(), v.end(), 0.0L) / n;
+            long double sq = 0;
+            for (long double x : v) sq += (x - mean) * (x - mean);
+            const double rms = double(std::sqrt(sq / n));
+            ASSERT_GT(rms, 0.01);
+            EXPECT_NEAR(s->map.MapGrid.DensityMean, double(mean), 1e-9 * rms);
+            EXPECT_NEAR(s->map.MapGrid.DensityRms, rms, 1e-9 * rms);
+            EXPECT_NEAR(SigmaToLevel(s->map.MapGrid, -2.0), double(mean) - 2.0 * rms, 1e-8 * rms);
         }
         // The atoms of a .grd lie where the other formats put them, moved with the grid.
         ASSERT_EQ(mt1.map.AtomCount, c.atoms);

@@ -1,6 +1,6 @@
 // Reading text and what is not a map file: the number and line reader of
 // the text formats, level texts; folders, pipes, devices, huge sparse files,
-// grids beyond the float range, large sections; the mean and rms of real maps.
+// grids beyond the float range, large sections.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,7 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <numeric>
 #include <random>
 
 #include "mapdata/eld_error.h"
@@ -236,30 +235,6 @@ TEST(ReadRobust, LargeSectionsLandPointForPoint) {
                 wrong += s.map.DensityGrid.at(i1, i2, i3) != m.value(i1, i2, i3);
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(s.map.MapGrid.DensityMax, 96 * 10 + 88 + 1.0f);
-}
-
-// Mean and rms of the stored points against a two-pass sum in long double,
-// on the real example maps in all three formats.
-TEST(ReadRobust, MeanAndRmsOfRealMaps) {
-    for (const char* name : {"benzene.mt1", "benzene.fou", "benzene.grd", "paracetamol_hydrate.mt1",
-                             "paracetamol_hydrate.fou", "paracetamol_hydrate.grd"}) {
-        SCOPED_TRACE(name);
-        SceneState s;
-        ReadMapFile(s, std::string(ELD_TEST_DATA) + "/../../data/examples/" + name);
-        const DensityGridArray& d = s.map.DensityGrid;
-        std::vector<long double> v;
-        for (int i1 = 1; i1 <= d.n1; ++i1)
-            for (int i2 = 1; i2 <= d.n2; ++i2)
-                for (int i3 = 1; i3 <= d.n3; ++i3) v.push_back(d.at(i1, i2, i3));
-        const long double n = v.size(), mean = std::accumulate(v.begin(), v.end(), 0.0L) / n;
-        long double sq = 0;
-        for (long double x : v) sq += (x - mean) * (x - mean);
-        const double rms = double(std::sqrt(sq / n));
-        ASSERT_GT(rms, 0.01);
-        EXPECT_NEAR(s.map.MapGrid.DensityMean, double(mean), 1e-9 * rms);
-        EXPECT_NEAR(s.map.MapGrid.DensityRms, rms, 1e-9 * rms);
-        EXPECT_NEAR(SigmaToLevel(s.map.MapGrid, -2.0), double(mean) - 2.0 * rms, 1e-8 * rms);
-    }
 }
 
 TEST(LevelText, AbsoluteAndSigmaForms) {
