@@ -57,102 +57,70 @@ void SetInt(std::string& b, std::size_t off, int v) {
     b.replace(off, 4, f);
 }
 
-TEST(ReadMt1, HeaderValuesAtomsAndCornersLandInPlace) {
-    TestMap m;
-    m.value = [](int i1, int i2, int i3) {  // the bounds are inclusive
-        return i1 == 1 && i2 == 2   ? 10000.0f
-               : i3 == 2 && i2 == 1 ? -10000.0f
-                                    : i1 * 100 + i2 * 10 + i3 + 0.5f;
-    };
-    m.atoms = {{"C1", 0.1f, 0.2f, 0.3f}, {"O   ", 1.1f, 0.2f, 0.8f}};
-    SceneState s;
-    ReadMapMt1Buffer(s, testmaps::Mt1(m), "m.mt1");
-    for (int a = 0; a < 3; ++a) {
-        EXPECT_EQ(s.map.MapGrid.GridPoints[a], float(m.n[a]));
-        EXPECT_EQ(s.map.MapGrid.GridOrigin[a], m.origin[a]);
-        EXPECT_EQ(s.map.MapGrid.GridStep[a], m.step[a]);
-        EXPECT_EQ(s.map.CellShift[a], m.shift[a]);
-    }
-    EXPECT_EQ(s.map.CellMatrix, m.matrix);
-    EXPECT_EQ(s.map.CellParameters[0], 10.0f);
-    EXPECT_EQ(s.map.CellParameters[5], 15.0f);
-    const DensityGridArray& d = s.map.DensityGrid;
-    ASSERT_EQ(std::tuple(d.n1, d.n2, d.n3), std::tuple(3, 4, 2));
-    for (int i1 = 0; i1 <= 3; ++i1)
-        for (int i2 = 0; i2 <= 4; ++i2)
-            for (int i3 = 0; i3 <= 2; ++i3)
-                EXPECT_EQ(d.at(i1, i2, i3), (i1 && i2 && i3) ? m.value(i1, i2, i3) : 0.0f)
-                    << i1 << i2 << i3;
-    EXPECT_EQ(s.map.MapGrid.DensityMin, -10000.0f);
-    EXPECT_EQ(s.map.MapGrid.DensityMax, 10000.0f);
-
-    ASSERT_EQ(s.map.AtomCount, 2);
-    EXPECT_EQ(s.map.AtomNames, (std::vector<std::string>{"C1  ", "O   "}));
-    // Atom 1 sits on the shift: scene origin. Atom 2 is (1, 0, 0.5) from it,
-    // and row 3 of the matrix is (0.5, 0, 4).
-    const float want[2][3] = {{0, 0, 0}, {2, 0, 0.5f + 2}};
-    for (int n = 0; n < 2; ++n)
-        for (int k = 0; k < 3; ++k) EXPECT_NEAR(s.map.AtomData[n][k], want[n][k], 1e-5) << n;
-    // Corners: M * (corner - shift).
-    const float frac[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                              {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    for (int c = 0; c < 8; ++c) {
-        float f[3] = {frac[c][0] - 0.1f, frac[c][1] - 0.2f, frac[c][2] - 0.3f};
-        EXPECT_NEAR(s.map.CellCorners[c].x, 2 * f[0], 1e-6) << c;
-        EXPECT_NEAR(s.map.CellCorners[c].y, 3 * f[1], 1e-6) << c;
-        EXPECT_NEAR(s.map.CellCorners[c].z, 0.5f * f[0] + 4 * f[2], 1e-6) << c;
-    }
-    // A negative atom count loads without atoms.
-    std::string b = testmaps::Mt1(m);
-    SetInt(b, b.size() - 2 * 58 - 8, -5);
-    ReadMapMt1Buffer(s, b, "m.mt1");
-    EXPECT_EQ(s.map.AtomCount, 0);
-    EXPECT_NEAR(s.map.CellCorners[6].x, 2 * 0.9f, 1e-6);
-}
-
-// The same grid in all three formats gives the same density grid, and the
-// .fou header and atoms are the binary reader's.
-TEST(ReadTextMaps, AllThreeFormatsGiveTheSameGridAndFouTheSameHeader) {
+// The same map in all three formats gives the same density grid (with the
+// inclusive bounds +-10000); .mt1 and .fou the same header, atoms and cell.
+TEST(ReadMaps, AllThreeFormatsLandValuesHeaderAndAtomsInPlace) {
     TestMap m;
     m.n[0] = 5, m.n[1] = 3, m.n[2] = 4;
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> u(-50.0f, 50.0f);
     std::vector<float> vals(6 * 4 * 5);
     for (float& v : vals) v = u(rng);
-    vals[(1 * 4 + 2) * 5 + 1] = 10000.0f;  // the bounds are inclusive
+    vals[(1 * 4 + 2) * 5 + 1] = 10000.0f;
     vals[(5 * 4 + 1) * 5 + 3] = -10000.0f;
     m.value = [&](int i1, int i2, int i3) { return vals[(i1 * 4 + i2) * 5 + i3]; };
     m.atoms = {{"C1", 0.1f, 0.2f, 0.3f},
                {"O", 1.1f, 0.2f, 0.8f},
                {"Cl2", 0, 0, 0},
                {"H12A", 0.5f, 0.5f, 0.5f}};
-
     SceneState a, b, c;
     ReadMapMt1Buffer(a, testmaps::Mt1(m), "m.mt1");
     ReadMapFouBuffer(b, testmaps::Fou(m), "m.fou");
     ReadMapGrdBuffer(c, Grd(m), "m.grd");
-    EXPECT_EQ(a.map.MapGrid.DensityMax, 10000.0f);
-    EXPECT_EQ(a.map.MapGrid.DensityMin, -10000.0f);
-    EXPECT_EQ(a.map.DensityGrid.at(5, 3, 4), m.value(5, 3, 4));
-    EXPECT_EQ(c.map.DensityGrid.at(2, 1, 1), m.value(2, 1, 1));
-    for (const SceneState* s : {&b, &c}) {
-        EXPECT_EQ(s->map.DensityGrid.values, a.map.DensityGrid.values);
+    const DensityGridArray& d = a.map.DensityGrid;
+    ASSERT_EQ(std::tuple(d.n1, d.n2, d.n3), std::tuple(5, 3, 4));
+    for (int i1 = 0; i1 <= 5; ++i1)
+        for (int i2 = 0; i2 <= 3; ++i2)
+            for (int i3 = 0; i3 <= 4; ++i3)
+                EXPECT_EQ(d.at(i1, i2, i3), (i1 && i2 && i3) ? m.value(i1, i2, i3) : 0.0f)
+                    << i1 << i2 << i3;
+    for (const SceneState* s : {&a, &b, &c}) {
+        EXPECT_EQ(s->map.DensityGrid.values, d.values);
         EXPECT_EQ(s->map.MapGrid.DensityMin, -10000.0f);
         EXPECT_EQ(s->map.MapGrid.DensityMax, 10000.0f);
-        EXPECT_EQ(std::tuple(s->map.DensityGrid.n1, s->map.DensityGrid.n3), std::tuple(5, 4));
     }
-    EXPECT_EQ(b.map.CellMatrix, a.map.CellMatrix);
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(b.map.CellShift[k], a.map.CellShift[k]);
-        EXPECT_EQ(b.map.MapGrid.GridOrigin[k], a.map.MapGrid.GridOrigin[k]);
-        EXPECT_EQ(b.map.MapGrid.GridStep[k], a.map.MapGrid.GridStep[k]);
-        EXPECT_EQ(b.map.MapGrid.GridPoints[k], a.map.MapGrid.GridPoints[k]);
+    for (const SceneState* s : {&a, &b}) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(s->map.MapGrid.GridPoints[k], float(m.n[k]));
+            EXPECT_EQ(s->map.MapGrid.GridOrigin[k], m.origin[k]);
+            EXPECT_EQ(s->map.MapGrid.GridStep[k], m.step[k]);
+            EXPECT_EQ(s->map.CellShift[k], m.shift[k]);
+        }
+        EXPECT_EQ(s->map.CellMatrix, m.matrix);
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(s->map.CellParameters[k], 10.0f + k);
+        EXPECT_EQ(s->map.AtomNames, (std::vector<std::string>{"C1  ", "O   ", "Cl2 ", "H12A"}));
+        // Atom 1 sits on the shift: scene origin. Atom 2 is (1, 0, 0.5) from it,
+        // and row 3 of the matrix is (0.5, 0, 4).
+        const float want[2][3] = {{0, 0, 0}, {2, 0, 0.5f + 2}};
+        for (int n = 0; n < 2; ++n)
+            for (int k = 0; k < 3; ++k) EXPECT_NEAR(s->map.AtomData[n][k], want[n][k], 1e-5) << n;
+        // Corners: M * (corner - shift).
+        const float frac[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                  {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+        for (int k = 0; k < 8; ++k) {
+            float f[3] = {frac[k][0] - 0.1f, frac[k][1] - 0.2f, frac[k][2] - 0.3f};
+            EXPECT_NEAR(s->map.CellCorners[k].x, 2 * f[0], 1e-6) << k;
+            EXPECT_NEAR(s->map.CellCorners[k].y, 3 * f[1], 1e-6) << k;
+            EXPECT_NEAR(s->map.CellCorners[k].z, 0.5f * f[0] + 4 * f[2], 1e-6) << k;
+        }
     }
-    for (int k = 0; k < 6; ++k) EXPECT_EQ(b.map.CellParameters[k], 10.0f + k);
-    ASSERT_EQ(b.map.AtomCount, 4);
-    EXPECT_EQ(b.map.AtomNames, (std::vector<std::string>{"C1  ", "O   ", "Cl2 ", "H12A"}));
     EXPECT_EQ(b.map.AtomData, a.map.AtomData);
-    for (int k = 0; k < 8; ++k) EXPECT_EQ(b.map.CellCorners[k].z, a.map.CellCorners[k].z);
+    // A negative atom count in a .mt1, and none in a .fou, load without atoms.
+    std::string mt1 = testmaps::Mt1(m);
+    SetInt(mt1, mt1.size() - 4 * 58 - 8, -5);
+    ReadMapMt1Buffer(a, mt1, "m.mt1");
+    EXPECT_EQ(a.map.AtomCount, 0);
+    EXPECT_NEAR(a.map.CellCorners[6].x, 2 * 0.9f, 1e-6);
     m.atoms.clear();
     ReadMapFouBuffer(b, testmaps::Fou(m), "m.fou");
     EXPECT_EQ(b.map.AtomCount, 0);
