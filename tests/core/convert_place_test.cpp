@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <gemmi/ccp4.hpp>
-#include <iterator>
 #include <numbers>
 #include <numeric>
 

@@ -3,11 +3,9 @@
 // PDB/mmCIF/small-molecule CIF models.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <numeric>
 
 #include "mapdata/convert_map.h"
 #include "mapdata/eld_error.h"
@@ -173,57 +171,47 @@ std::string SmallCube(int count_sign, const char* atom_line3, const std::string&
 
 const char kTwoAtoms[] = "6 0.0 1.0 2.0 3.0\n17 0.0 1.5 2.0 2.2\n";
 
-TEST(ConvertCube, BohrCubeGivesAngstromGridValuesAndNamedAtoms) {
+// Bohr and Angstrom units (negative point counts), an orbital file (negative
+// atom count, an orbital line after the atoms) and several values per point,
+// of which the first is kept.
+TEST(ConvertCube, UnitsOrbitalFilesAndValuesPerPointGiveTheSameGridAndAtoms) {
     TempDir dir;
-    dir.Put("small.cube", SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms));
+    const double bohr = kBohrInAngstrom;
+    const std::pair<std::string, double> cases[] = {
+        {SmallCube(1, "2 1.0 2.0 3.0", kTwoAtoms), bohr},
+        {SmallCube(-1, "2 1.0 2.0 3.0", kTwoAtoms), 1.0},
+        {SmallCube(1, "-2 1.0 2.0 3.0", kTwoAtoms, 2, "2 11 12\n"), bohr},
+        {SmallCube(1, "2 1.0 2.0 3.0 3", kTwoAtoms, 3), bohr},
+    };
+    for (const auto& [text, unit] : cases) {
+        dir.Put("small.cube", text);
+        const ForeignMap m = ReadCubeMap(dir / "small.cube");
+        ASSERT_EQ(std::vector(m.N, m.N + 3), (std::vector{3, 4, 5}));
+        for (int x = 0; x < 60; ++x)  // i + 10 j + 100 k at (i, j, k)
+            ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
+                      x % 3 + 10 * (x / 3 % 4) + 100 * (x / 12));
+        EXPECT_NEAR(m.Cell[0][0], 3 * 0.5 * unit, 1e-12);
+        EXPECT_NEAR(m.Cell[1][1], 4 * 0.25 * unit, 1e-12);
+        EXPECT_NEAR(m.CellOrigin[2], 3.0 * unit, 1e-12);
+        ASSERT_EQ(m.Atoms.size(), 2u);
+        EXPECT_EQ(m.Atoms[1].Element, "Cl");
+        ExpectNear(m.Atoms[1].Cartesian, {1.5 * unit, 2.0 * unit, 2.2 * unit}, 1e-12);
+    }
     const ForeignMap m = ReadCubeMap(dir / "small.cube");
-    ASSERT_EQ(std::vector(m.N, m.N + 3), (std::vector{3, 4, 5}));
-    for (int x = 0; x < 60; ++x)  // i + 10 j + 100 k at (i, j, k)
-        ASSERT_EQ(m.Values[m.Index(x % 3, x / 3 % 4, x / 12)],
-                  x % 3 + 10 * (x / 3 % 4) + 100 * (x / 12));
-    const double b = kBohrInAngstrom;
-    EXPECT_NEAR(m.Cell[0][0], 3 * 0.5 * b, 1e-12);
-    EXPECT_NEAR(m.Cell[1][1], 4 * 0.25 * b, 1e-12);
-    EXPECT_NEAR(m.CellOrigin[2], 3.0 * b, 1e-12);
-    ASSERT_EQ(m.Atoms.size(), 2u);
-    EXPECT_EQ(m.Atoms[1].Element, "Cl");
-    EXPECT_NEAR(m.Atoms[1].Cartesian[2], 2.2 * b, 1e-12);
-
     const MapForWriting p = PlaceInScene(m, {});
     EXPECT_EQ(p.Values, m.Values);  // axis-aligned: copied as it is
-    EXPECT_FLOAT_EQ(p.GridStep[0], static_cast<float>(0.5 * b));
+    EXPECT_FLOAT_EQ(p.GridStep[0], static_cast<float>(0.5 * bohr));
     // The scene is the cube's own Cartesian frame: the grid starts at the
     // cube's origin and CellShift is minus the origin's fractional coordinates.
-    EXPECT_FLOAT_EQ(p.GridOrigin[0], static_cast<float>(1.0 * b));
-    EXPECT_FLOAT_EQ(p.GridOrigin[2], static_cast<float>(3.0 * b));
+    EXPECT_FLOAT_EQ(p.GridOrigin[0], static_cast<float>(1.0 * bohr));
+    EXPECT_FLOAT_EQ(p.GridOrigin[2], static_cast<float>(3.0 * bohr));
     ExpectNear(p.CellShift, {-1.0 / 1.5, -2.0 / 1.0, -3.0 / 1.0}, 1e-6);
     EXPECT_EQ(p.AtomNames, (std::vector<std::string>{"C   ", "Cl  "}));
     // Fractional in the box spanned by the grid, measured from the cube's origin.
     ExpectNear(p.AtomFractional[1], {(1.5 - 1.0) / 1.5, (2.0 - 2.0) / 1.0, (2.2 - 3.0) / 1.0},
                1e-6);
-    EXPECT_FLOAT_EQ(p.CellMatrix[0][0], static_cast<float>(1.5 * b));
+    EXPECT_FLOAT_EQ(p.CellMatrix[0][0], static_cast<float>(1.5 * bohr));
     EXPECT_FLOAT_EQ(p.CellMatrix[0][1], 0.0f);
-}
-
-TEST(ConvertCube, AngstromUnitsOrbitalFilesAndSeveralValuesPerPoint) {
-    TempDir dir;
-    dir.Put("a.cube", SmallCube(-1, "2 1.0 2.0 3.0", kTwoAtoms));
-    const ForeignMap a = ReadCubeMap(dir / "a.cube");
-    EXPECT_DOUBLE_EQ(a.Cell[0][0], 1.5);
-    EXPECT_DOUBLE_EQ(a.Atoms[1].Cartesian[0], 1.5);
-
-    // Negative atom count: an orbital line follows the atoms; the first of each
-    // point's values is kept.
-    dir.Put("orb.cub", SmallCube(1, "-2 1.0 2.0 3.0", kTwoAtoms, 2, "2 11 12\n"));
-    const ForeignMap o = ReadCubeMap(dir / "orb.cub");
-    ASSERT_EQ(o.Atoms.size(), 2u);
-    EXPECT_EQ(o.Values[o.Index(2, 3, 4)], 432);
-    EXPECT_EQ(o.Values[o.Index(1, 0, 2)], 201);
-
-    dir.Put("nval.cube", SmallCube(1, "2 1.0 2.0 3.0 3", kTwoAtoms, 3));
-    const ForeignMap n = ReadCubeMap(dir / "nval.cube");
-    EXPECT_EQ(n.Values[n.Index(2, 3, 4)], 432);
-    EXPECT_EQ(n.Values[n.Index(0, 1, 0)], 10);
 }
 
 TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {

@@ -2,18 +2,15 @@
 // the text formats, level texts; folders, pipes, devices, huge sparse files,
 // grids beyond the float range, large sections.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <random>
 
 #include "mapdata/eld_error.h"
