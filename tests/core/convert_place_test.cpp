@@ -153,8 +153,7 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     for (int a = 0; a < 3; ++a) EXPECT_NEAR(p.AtomFractional[1][a], f[a], 1e-6);
     EXPECT_EQ(p.AtomNames[1], "O   ");
 
-    ForeignMap none = TriclinicMap(4, 4, 4);
-    EXPECT_THROW(PlaceInScene(none, o), EldError);
+    EXPECT_THROW(PlaceInScene(TriclinicMap(4, 4, 4), o), EldError);  // no atoms
 
     // An orthogonal cell is copied point for point; a huge box is refused.
     const double ortho[6] = {4, 5, 6, 90, 90, 90};
@@ -361,10 +360,8 @@ TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
     b.ispg = 1;
     b.Write(dir / "p1.ccp4");
     ForeignMap p1 = ReadCcp4Map(dir / "p1.ccp4");
-    EXPECT_FALSE(p1.Periodic[1]);
-    EXPECT_TRUE(p1.Periodic[0]);
-    EXPECT_EQ(p1.N[1], 24);
-    EXPECT_EQ(p1.Start[1], 10);
+    EXPECT_EQ(std::tuple(p1.Periodic[0], p1.Periodic[1], p1.N[1], p1.Start[1]),
+              std::tuple(true, false, 24, 10));
     p1.Atoms = {{"O", "O1", MatVec(p1.Cell, {0.5, 0.05, 0.5})}};
     const std::string msg = ErrorOf([&] { PlaceInScene(p1, {.Box = BoxChoice::Atoms}); });
     EXPECT_NE(msg.find("reaches outside the map's grid along axis 2"), std::string::npos) << msg;

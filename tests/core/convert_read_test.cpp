@@ -49,17 +49,12 @@ TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
     auto ext = [](std::array<char, 4> word) {
         return Ccp4Builder{.nsymbt = 160, .origin = {5.5f, -1, 2}, .map_word = word};
     };
-    const struct {
-        const char* what;
+    struct Case {
+        std::string what;
         Ccp4Builder b;
         std::array<double, 3> origin;
-    } cases[] = {
-        {"axes 123", order(1, 2, 3), {1, -2, 0}},
-        {"axes 132", order(1, 3, 2), {1, -2, 0}},
-        {"axes 213", order(2, 1, 3), {1, -2, 0}},
-        {"axes 231", order(2, 3, 1), {1, -2, 0}},
-        {"axes 312", order(3, 1, 2), {1, -2, 0}},
-        {"axes 321", order(3, 2, 1), {1, -2, 0}},
+    };
+    std::vector<Case> cases = {
         {"little, stamped", bytes(false, 0x44), {0, 0, 0}},
         {"big, stamped", bytes(true, 0x11), {0, 0, 0}},
         {"big, unknown stamp", bytes(true, 0x20), {0, 0, 0}},
@@ -76,6 +71,9 @@ TEST(ConvertCcp4, EveryAxisOrderByteOrderModeAndHeaderVariantGivesTheSameGrid) {
          {.start_abc = {2, 3, 4}, .sampling = {6, 8, 10}, .origin = {40, 0, 0}},
          {40, 0, 0}},
     };
+    for (int p : {123, 132, 213, 231, 312, 321})
+        cases.push_back(
+            {"axes " + std::to_string(p), order(p / 100, p / 10 % 10, p % 10), {1, -2, 0}});
     TempDir dir;
     for (const auto& [what, b, origin] : cases) {
         SCOPED_TRACE(what);
@@ -149,9 +147,7 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
 // line break after every z-row, `per_point` values per point.
 std::string SmallCube(int count_sign, const char* atom_line3, const std::string& atoms,
                       int per_point = 1, const std::string& orbitals = "") {
-    std::string s = "title\nsecond line\n";
-    s += atom_line3;
-    s += "\n";
+    std::string s = "title\nsecond line\n" + std::string(atom_line3) + "\n";
     s += std::to_string(3 * count_sign) + " 0.5 0 0\n";
     s += std::to_string(4 * count_sign) + " 0 0.25 0\n";
     s += std::to_string(5 * count_sign) + " 0 0 0.2\n";
@@ -159,11 +155,8 @@ std::string SmallCube(int count_sign, const char* atom_line3, const std::string&
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 4; ++j) {
             for (int k = 0; k < 5; ++k)
-                for (int v = 0; v < per_point; ++v) {
-                    s += ' ';
-                    s += std::to_string(v == 0 ? i + 10 * j + 100 * k : -999);
-                    s += ".0E+00";
-                }
+                for (int v = 0; v < per_point; ++v)
+                    (s += ' ') += std::to_string(v == 0 ? i + 10 * j + 100 * k : -999) + ".0E+00";
             s += "\n";
         }
     return s;
