@@ -57,12 +57,8 @@ inline std::string Mt1(const TestMap& m) {
     PutGap(b, 6);
     for (int k = 0; k < 6; ++k) PutFloat(b, 10.0f + k);
     PutGap(b, 6);
-    for (int a = 0; a < 3; ++a) {
-        PutFloat(b, m.origin[a]);
-        PutFloat(b, m.step[a]);
-        PutFloat(b, 77.0f);
-        PutFloat(b, 88.0f);
-    }
+    for (int a = 0; a < 3; ++a)
+        for (float v : {m.origin[a], m.step[a], 77.0f, 88.0f}) PutFloat(b, v);
     PutGap(b, 6);
     for (int a = 0; a < 3; ++a) PutInt(b, m.n[a]);
     for (int i3 = 1; i3 <= m.n[2]; ++i3) {
@@ -78,10 +74,7 @@ inline std::string Mt1(const TestMap& m) {
         std::string name = a.name;
         name.resize(4, ' ');
         b += name;
-        for (int k = 0; k < 3; ++k) PutFloat(b, 5.0f);
-        PutFloat(b, a.x);
-        PutFloat(b, a.y);
-        PutFloat(b, a.z);
+        for (float v : {5.0f, 5.0f, 5.0f, a.x, a.y, a.z}) PutFloat(b, v);
         for (int k = 0; k < 7; ++k) PutFloat(b, 6.0f);
     }
     return b;
