@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses (tests/fuzz/fuzz_*.cpp) with clang in
+# Builds the libFuzzer harnesses (tests/fuzz/) with clang in
 # build-fuzz/ and runs each of them for SECONDS (default 60).
 #   tools/fuzz.sh [SECONDS] [TARGET...]      e.g. tools/fuzz.sh 600 fuzz_read_mt1
 # Environment: FUZZ_JOBS (harnesses run side by side, default 1), FUZZ_NICE

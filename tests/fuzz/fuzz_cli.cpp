@@ -4,9 +4,6 @@
 // escaping is a finding; (b) the viewer's rule reads the same arguments joined
 // as one text (ParseCommandText). Not in targets.h, as core_tests does not
 // link eldmap: a finding gets its regression test beside eldmap's own tests.
-//
-// fuzz-needs: ParseCommandText
-// fuzz-eldmap: eldmap's sources but main.cpp are linked in.
 
 #include <cmath>
 #include <cstdio>
@@ -16,16 +13,9 @@
 
 #include "eldmap/cli.h"
 #include "mapdata/command_line.h"
+#include "tests/fuzz/targets.h"
 
-namespace {
-
-void Require(bool ok, const char* what) {
-    if (ok) return;
-    std::fprintf(stderr, "broken invariant: %s\n", what);
-    std::abort();
-}
-
-}  // namespace
+using eld::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> args{"eldmap", ""};

@@ -1,6 +1,6 @@
-// What each fuzz target does with one input, shared by the libFuzzer harnesses
-// (tests/fuzz/fuzz_<target>.cpp) and the regression test that replays every
-// input they ever crashed on (tests/core/fuzz_regressions_test.cpp).
+// What each fuzz target does with one input, shared by the libFuzzer harness
+// (fuzz_harness.cpp, built once per target of Targets()) and the regression test
+// that replays every input they ever crashed on (tests/core/fuzz_regressions_test.cpp).
 //
 // A run ends in one of three ways: Accepted (the code under test read the
 // input), Refused (it threw EldError, the proper way to turn bad data down), or
@@ -9,10 +9,15 @@
 // escape, so libFuzzer reports them with the input.
 #pragma once
 
+#include <unistd.h>
+
 #include <array>
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,7 +34,6 @@
 #include "mapdata/read_model.h"
 #include "mapdata/write_map.h"
 #include "surface/marching_cubes.h"
-#include "tests/fuzz/fuzz_input.h"
 
 namespace eld::fuzz {
 
@@ -44,69 +48,85 @@ inline void Require(bool ok, const char* what) {
         throw InvariantBroken(std::string("broken invariant after a successful read: ") + what);
 }
 
-inline Outcome Refusal(const EldError& e) {
-    Refused(e);
-    return Outcome::Refused;
+// Runs read(): false if it refused the input. ELD_FUZZ_VERBOSE=1 prints the
+// refusal, to check by hand that a seed is accepted or why an input is refused.
+template <class Read>
+bool Reads(Read read) {
+    try {
+        read();
+        return true;
+    } catch (const EldError& e) {
+        if (std::getenv("ELD_FUZZ_VERBOSE")) std::fprintf(stderr, "refused: %s\n", e.what());
+        return false;
+    }
+}
+
+// Some readers take file names: their input goes to a folder of this process
+// (parallel fuzzers do not trample each other's files), removed at exit.
+inline const std::filesystem::path& ScratchFolder() {
+    static const struct Folder {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("eld-fuzz-" + std::to_string(static_cast<long>(getpid())));
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
+}
+
+inline std::string WriteInput(const std::string& name, std::string_view bytes) {
+    const std::string path = (ScratchFolder() / name).string();
+    if (!std::ofstream(path, std::ios::binary)
+             .write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        std::abort();  // the harness itself is broken, not the code under test
+    return path;
 }
 
 // ---- .mt1, .fou, .grd ----
 
 // What must hold after a map reader returned normally, whatever the input.
 inline void CheckLoadedMap(const SceneState& s) {
-    const int n1 = s.map.MapGrid.N(1), n2 = s.map.MapGrid.N(2), n3 = s.map.MapGrid.N(3);
-    Require(n1 >= 1 && n2 >= 1 && n3 >= 1, "a grid point count below 1");
-    Require(n1 <= kMaxGridPoints && n2 <= kMaxGridPoints && n3 <= kMaxGridPoints,
-            "a grid point count above the 16-bit limit");
-    Require(s.map.DensityGrid.n1 == n1 && s.map.DensityGrid.n2 == n2 && s.map.DensityGrid.n3 == n3,
-            "DensityGrid dimensions differ from GridPoints");
-    Require(
-        s.map.DensityGrid.values.size() == static_cast<std::size_t>(n1 + 1) * (n2 + 1) * (n3 + 1),
-        "DensityGrid holds the wrong number of values");
-    Require(s.map.AtomCount >= 0 && s.map.AtomCount <= kMaxAtoms, "atom count out of range");
-    Require(s.map.AtomNames.size() == static_cast<std::size_t>(s.map.AtomCount),
-            "AtomNames size differs from AtomCount");
-    Require(s.map.AtomData.size() == static_cast<std::size_t>(s.map.AtomCount),
-            "AtomData size differs from AtomCount");
-    for (const auto& name : s.map.AtomNames)
-        Require(name.size() == 4, "atom name not 4 characters");
+    const SceneMap& m = s.map;
+    const int n1 = m.MapGrid.N(1), n2 = m.MapGrid.N(2), n3 = m.MapGrid.N(3);
+    for (int n : {n1, n2, n3})
+        Require(n >= 1 && n <= kMaxGridPoints, "a grid point count outside 1 to the 16-bit limit");
+    Require(std::array{m.DensityGrid.n1, m.DensityGrid.n2, m.DensityGrid.n3} ==
+                    std::array{n1, n2, n3} &&
+                m.DensityGrid.values.size() == std::size_t(n1 + 1) * (n2 + 1) * (n3 + 1),
+            "DensityGrid differs from GridPoints in dimensions or number of values");
+    Require(m.AtomCount >= 0 && m.AtomCount <= kMaxAtoms, "atom count out of range");
+    Require(m.AtomNames.size() == std::size_t(m.AtomCount) &&
+                m.AtomData.size() == std::size_t(m.AtomCount),
+            "AtomNames or AtomData size differs from AtomCount");
+    for (const auto& name : m.AtomNames) Require(name.size() == 4, "atom name not 4 characters");
     // The index-0 planes stay 0, and no value outside +-10000 (or NaN) was accepted.
     for (int i1 = 0; i1 <= n1; ++i1)
         for (int i2 = 0; i2 <= n2; ++i2)
             for (int i3 = 0; i3 <= n3; ++i3) {
-                float v = s.map.DensityGrid.at(i1, i2, i3);
+                const float v = m.DensityGrid.at(i1, i2, i3);
                 if (i1 == 0 || i2 == 0 || i3 == 0)
                     Require(v == 0.0f, "an index-0 element is not 0");
                 else
                     Require(v >= -10000.0f && v <= 10000.0f, "a density beyond +-10000 stored");
             }
-    Require(s.map.MapGrid.DensityMin <= s.map.MapGrid.DensityMax, "DensityMin above DensityMax");
+    Require(m.MapGrid.DensityMin <= m.MapGrid.DensityMax, "DensityMin above DensityMax");
 }
 
-inline Outcome RunMapReader(void (*reader)(SceneState&, std::string_view, const std::string&),
-                            std::string_view bytes, const char* name) {
+template <auto reader>
+Outcome RunMapReader(std::string_view bytes, const char* name) {
     SceneState s;
-    try {
-        reader(s, bytes, name);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { reader(s, bytes, name); })) return Outcome::Refused;
     CheckLoadedMap(s);
     return Outcome::Accepted;
 }
 
-inline Outcome RunReadMt1(std::string_view b) {
-    return RunMapReader(&ReadMapMt1Buffer, b, "fuzz-input.mt1");
-}
-inline Outcome RunReadFou(std::string_view b) {
-    return RunMapReader(&ReadMapFouBuffer, b, "fuzz-input.fou");
-}
-inline Outcome RunReadGrd(std::string_view b) {
-    return RunMapReader(&ReadMapGrdBuffer, b, "fuzz-input.grd");
-}
-
 // ---- CCP4/MRC and cube (eldmap convert) ----
 
-inline void CheckForeignMap(const ForeignMap& m) {
+inline Outcome RunForeignReader(const std::function<ForeignMap()>& read) {
+    ForeignMap m;
+    if (!Reads([&] { m = read(); })) return Outcome::Refused;
     std::size_t points = 1;
     for (int a = 0; a < 3; ++a) {
         Require(m.N[a] >= 1, "a point count below 1");
@@ -115,46 +135,18 @@ inline void CheckForeignMap(const ForeignMap& m) {
     }
     Require(m.Values.size() == points, "Values does not hold N0*N1*N2 numbers");
     Require(m.Index(m.N[0] - 1, m.N[1] - 1, m.N[2] - 1) == points - 1, "Index overflows");
-}
-
-// These readers take file names, so the input goes through a scratch file.
-inline Outcome RunForeignReader(ForeignMap (*reader)(const std::string&), std::string_view bytes,
-                                const char* name) {
-    const std::string path = WriteInput(name, bytes);
-    ForeignMap m;
-    try {
-        m = reader(path);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
-    CheckForeignMap(m);
     return Outcome::Accepted;
-}
-
-inline Outcome RunReadCcp4(std::string_view b) {
-    ForeignMap m;
-    try {
-        m = ReadCcp4MapBuffer(b, "input.ccp4");
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
-    CheckForeignMap(m);
-    return Outcome::Accepted;
-}
-inline Outcome RunReadCube(std::string_view b) {
-    return RunForeignReader(&ReadCubeMap, b, "input.cube");
 }
 
 // ---- PDB models (--model), then the cell and names the conversion takes ----
 
 inline Outcome RunReadPdb(std::string_view bytes) {
     StructureModel model;
-    try {
-        model = ReadModelBuffer(bytes, "input.pdb");
-        if (model.HasCell) Inverse3(OrthogonalisationMatrix(model.Cell), "the CRYST1 cell");
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] {
+            model = ReadModelBuffer(bytes, "input.pdb");
+            if (model.HasCell) Inverse3(OrthogonalisationMatrix(model.Cell), "the CRYST1 cell");
+        }))
+        return Outcome::Refused;
     Require(!model.Atoms.empty(), "a model without atoms was accepted");
     for (const ForeignAtom& a : model.Atoms) {
         Require(AtomNameForElement(a.Element).size() == 4,
@@ -173,11 +165,7 @@ inline Outcome RunConvert(std::string_view bytes) {
     const unsigned char pick = static_cast<unsigned char>(bytes[0]);
     bytes.remove_prefix(1);
     ForeignMap m;
-    try {
-        m = ReadCcp4MapBuffer(bytes, "input.ccp4");
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { m = ReadCcp4MapBuffer(bytes, "input.ccp4"); })) return Outcome::Refused;
     // Two atoms at places taken from the map's own numbers, so that far-out
     // cells and origins reach the atom checks too.
     const Vec3d corner = MatVec(m.Cell, {1.0, 1.0, 1.0});
@@ -190,22 +178,22 @@ inline Outcome RunConvert(std::string_view bytes) {
     o.Scale = pick & 16 ? 1e-3 : 1;
     static const char* const kNames[3] = {"out.mt1", "out.fou", "out.grd"};
     const char* name = kNames[(pick >> 5) % 3];
+    // Resampling is linear in the new grid's points, which the default step
+    // (the map's finest) makes 8e7 for a skew map of 12 points: 3 s natively,
+    // over 30 s under the sanitizers, and libFuzzer stops at its first
+    // timeout. Grids beyond 4e6 points are passed over.
+    double points = 0;
     std::string written;
-    try {
-        // Resampling is linear in the new grid's points, which the default step
-        // (the map's finest) makes 8e7 for a skew map of 12 points: 3 s natively,
-        // over 30 s under the sanitizers, and libFuzzer stops at its first
-        // timeout. Grids beyond 4e6 points are passed over.
-        if (!CopiesPointForPoint(m, o)) {
+    if (!Reads([&] {
+            if (CopiesPointForPoint(m, o)) return;
             const AxisGrid g = ResampleGrid(m, o);
-            if (static_cast<double>(g.N[0]) * g.N[1] * g.N[2] > 4e6) return Outcome::Refused;
-        }
-        const MapForWriting placed = PlaceInScene(m, o);
-        std::vector<std::string> warnings;
-        written = EncodeMap(placed, name, &warnings);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+            points = static_cast<double>(g.N[0]) * g.N[1] * g.N[2];
+        }) ||
+        points > 4e6 || !Reads([&] {
+            std::vector<std::string> warnings;
+            written = EncodeMap(PlaceInScene(m, o), name, &warnings);
+        }))
+        return Outcome::Refused;
     SceneState s;
     try {
         ReadMapFileBuffer(s, written, name);
@@ -219,13 +207,9 @@ inline Outcome RunConvert(std::string_view bytes) {
 // ---- atompar2.txt, then the bond search whose type numbers come from it ----
 
 inline Outcome RunAtompar(std::string_view bytes) {
-    const std::string path = WriteInput("atompar2.txt", bytes);
     std::vector<AtomTypeRow> table;
-    try {
-        table = ReadAtomParameters(path);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { table = ReadAtomParameters(WriteInput("atompar2.txt", bytes)); }))
+        return Outcome::Refused;
     // A few atoms named after the table's own types, 1.5 apart in a row, so that
     // type assignment succeeds and the bond window is evaluated for real rows
     // (and for type numbers that are no row number at all).
@@ -235,16 +219,10 @@ inline Outcome RunAtompar(std::string_view bytes) {
         std::string name = table[k].TypeName;
         name.resize(4, ' ');
         s.map.AtomNames.push_back(name);
-        std::array<float, 13> row{};
-        row[0] = 1.5f * static_cast<float>(k);
-        s.map.AtomData.push_back(row);
+        s.map.AtomData.push_back({1.5f * static_cast<float>(k)});
     }
     s.map.AtomCount = static_cast<int>(s.map.AtomNames.size());
-    try {
-        FindBonds(s);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { FindBonds(s); })) return Outcome::Refused;
     Require(s.map.BondCount == static_cast<int>(s.map.BondList.size()),
             "BondCount differs from BondList");
     for (const Bond& b : s.map.BondList)
@@ -258,12 +236,7 @@ inline Outcome RunPresets(std::string_view bytes) {
     WriteInput("layer_limit_presets.txt", bytes);
     SceneState s;
     s.program.DataFolder = ScratchFolder().string();
-    try {
-        LoadLayerLimitPresets(s);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
-    return Outcome::Accepted;
+    return Reads([&] { LoadLayerLimitPresets(s); }) ? Outcome::Accepted : Outcome::Refused;
 }
 
 // ---- cell_table.dat, then an extraction that meets all 256 cases ----
@@ -273,8 +246,6 @@ inline Outcome RunPresets(std::string_view bytes) {
 // is allocated once.
 inline SceneState& AllCasesScene() {
     static SceneState s = [] {
-        constexpr int kCorner[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
-                                       {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
         SceneState st;
         const int n[3] = {512, 2, 2};
         for (int a = 0; a < 3; ++a) {
@@ -282,34 +253,29 @@ inline SceneState& AllCasesScene() {
             st.map.MapGrid.GridStep[a] = 1;
         }
         st.map.DensityGrid.Create(n[0], n[1], n[2]);
+        // Corner k of a cube lies at (x, y, z) offsets of 0 or 1, counted round
+        // the bottom face then the top one.
+        constexpr int kX[8] = {0, 1, 1, 0, 0, 1, 1, 0}, kY[8] = {0, 0, 1, 1, 0, 0, 1, 1};
         for (int c = 0; c < 256; ++c)
             for (int k = 0; k < 8; ++k)
-                st.map.DensityGrid.at(2 * c + 1 + kCorner[k][0], 1 + kCorner[k][1],
-                                      1 + kCorner[k][2]) = (c >> k) & 1 ? 1.0f : 0.0f;
+                st.map.DensityGrid.at(2 * c + 1 + kX[k], 1 + kY[k], 1 + k / 4) =
+                    static_cast<float>((c >> k) & 1);
         return st;
     }();
     return s;
 }
 
 inline Outcome RunCellTable(std::string_view bytes) {
-    const std::string path = WriteInput("cell_table.dat", bytes);
     CellTable table;
-    try {
-        ReadCellTable(table, path);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { ReadCellTable(table, WriteInput("cell_table.dat", bytes)); }))
+        return Outcome::Refused;
     // A table that passes the reader must never make the extraction index
     // outside its edge or triangle arrays.
     SceneState& s = AllCasesScene();
     s.program.DataFolder = ScratchFolder().string();
     s.surfaces.CellTables = table;
     s.surfaces.CellTables.CellTableLoaded = true;
-    try {
-        GenerateLayerSurface(s, 0.5f, 1);
-    } catch (const EldError& e) {
-        return Refusal(e);
-    }
+    if (!Reads([&] { GenerateLayerSurface(s, 0.5f, 1); })) return Outcome::Refused;
     Require(s.surfaces.TriangleCount[1] >= 0 && s.surfaces.TriangleCount[1] <= 10 * 511,
             "more triangles than 10 per cube");
     return Outcome::Accepted;
@@ -318,23 +284,33 @@ inline Outcome RunCellTable(std::string_view bytes) {
 // ---- the list, by harness name ----
 
 struct Target {
-    const char* name;  // the harness is tests/fuzz/<name>.cpp
+    const char* name;  // the harness's executable
     Outcome (*run)(std::string_view bytes);
 };
 
 inline const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
-        {"fuzz_read_mt1", &RunReadMt1},     {"fuzz_read_fou", &RunReadFou},
-        {"fuzz_read_grd", &RunReadGrd},     {"fuzz_read_ccp4", &RunReadCcp4},
-        {"fuzz_read_cube", &RunReadCube},   {"fuzz_read_pdb", &RunReadPdb},
-        {"fuzz_atompar", &RunAtompar},      {"fuzz_presets", &RunPresets},
-        {"fuzz_cell_table", &RunCellTable}, {"fuzz_convert", &RunConvert},
+        {"fuzz_read_mt1",
+         [](std::string_view b) { return RunMapReader<ReadMapMt1Buffer>(b, "fuzz-input.mt1"); }},
+        {"fuzz_read_fou",
+         [](std::string_view b) { return RunMapReader<ReadMapFouBuffer>(b, "fuzz-input.fou"); }},
+        {"fuzz_read_grd",
+         [](std::string_view b) { return RunMapReader<ReadMapGrdBuffer>(b, "fuzz-input.grd"); }},
+        {"fuzz_read_ccp4",
+         [](std::string_view b) {
+             return RunForeignReader([b] { return ReadCcp4MapBuffer(b, "input.ccp4"); });
+         }},
+        {"fuzz_read_cube",
+         [](std::string_view b) {
+             return RunForeignReader([b] { return ReadCubeMap(WriteInput("input.cube", b)); });
+         }},
+        {"fuzz_read_pdb", &RunReadPdb},
+        {"fuzz_atompar", &RunAtompar},
+        {"fuzz_presets", &RunPresets},
+        {"fuzz_cell_table", &RunCellTable},
+        {"fuzz_convert", &RunConvert},
     };
     return targets;
-}
-
-inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
-    return std::string_view(reinterpret_cast<const char*>(data), size);
 }
 
 }  // namespace eld::fuzz
