@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <tuple>
@@ -29,8 +30,14 @@ Mat Multiply(const Mat& a, const Mat& b) {
 // glFrustum times glTranslate, written out from the textbook matrices.
 Mat FrustumThenTranslate(double l, double r, double b, double t, double n, double f, double tx,
                          double ty, double tz) {
-    const Mat fr{2 * n / (r - l), 0, 0, 0, 0, 2 * n / (t - b), 0, 0, (r + l) / (r - l),
-                 (t + b) / (t - b), -(f + n) / (f - n), -1, 0, 0, -2 * f * n / (f - n), 0};
+    Mat fr{};
+    fr[0] = 2 * n / (r - l);
+    fr[5] = 2 * n / (t - b);
+    fr[8] = (r + l) / (r - l);
+    fr[9] = (t + b) / (t - b);
+    fr[10] = -(f + n) / (f - n);
+    fr[11] = -1;
+    fr[14] = -2 * f * n / (f - n);
     const Mat tr{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, tx, ty, tz, 1};
     return Multiply(fr, tr);
 }
@@ -39,7 +46,7 @@ Mat Projection() {
     GLfloat m[16];
     glGetFloatv(GL_PROJECTION_MATRIX, m);
     Mat r;
-    for (int i = 0; i < 16; ++i) r[i] = m[i];
+    std::ranges::copy(m, r.begin());
     return r;
 }
 
@@ -59,25 +66,25 @@ TEST(StereoTest, OffCentreRectangleIsMovedToTheAxis) {
     // The eyes' frusta of the centred window are checked as whole matrices below.
     const StereoFrustumValues o = ComputeStereoFrustum(0, 12, 2, 14, 15, -15, 1, 22.5f, 0);
     // The top: the half height 6 at the near plane.
-    for (auto [got, want] :
-         {std::pair{o.translateX, -6.0f}, {o.translateY, -8.0f}, {o.translateZ, -23.5f},
-          {o.clipNear, 8.5f}, {o.clipFar, 38.5f}, {o.top, 6 * 8.5f / 22.5f}})
-        EXPECT_FLOAT_EQ(got, want);
+    const std::pair<float, float> cases[] = {{o.translateX, -6.0f},  {o.translateY, -8.0f},
+                                             {o.translateZ, -23.5f}, {o.clipNear, 8.5f},
+                                             {o.clipFar, 38.5f},     {o.top, 6 * 8.5f / 22.5f}};
+    for (auto [got, want] : cases) EXPECT_FLOAT_EQ(got, want);
 }
 
 TEST(StereoTest, KameraSetsEachEyesProjection) {
     OsMesaContext gl(64, 64);
     SceneState s;
-    Kamera(s, Eye::CentralEye);
-    ExpectMatrixNear(Projection(), FrustumThenTranslate(-2, 2, -2, 2, 7.5, 37.5, 0, 0, -22.5));
-    Kamera(s, Eye::RightEye);
-    ExpectMatrixNear(Projection(), FrustumThenTranslate(-(6 + 0.31) / 3, (6 - 0.31) / 3, -2, 2, 7.5,
-                                                        37.5, -0.31, 0, -22.5));
-    const Mat right = Projection();
-    Kamera(s, Eye::LeftEye);
-    ExpectMatrixNear(Projection(), FrustumThenTranslate(-(6 - 0.31) / 3, (6 + 0.31) / 3, -2, 2, 7.5,
-                                                        37.5, 0.31, 0, -22.5));
-    const Mat left = Projection();
+    // The central eye, then the right one shifted by +0.31 and the left by -0.31.
+    Mat eyes[3];
+    for (int e = 0; e < 3; ++e) {
+        const double shift = 0.31 * (e == 0 ? 0 : e == 1 ? 1 : -1);
+        Kamera(s, std::array{Eye::CentralEye, Eye::RightEye, Eye::LeftEye}[e]);
+        eyes[e] = Projection();
+        ExpectMatrixNear(eyes[e], FrustumThenTranslate(-(6 + shift) / 3, (6 - shift) / 3, -2, 2,
+                                                       7.5, 37.5, -shift, 0, -22.5));
+    }
+    const Mat &right = eyes[1], &left = eyes[2];
 
     // Both eyes agree on the zero-parallax plane; a point nearer the viewer
     // appears left of centre to the right eye and right of it to the left eye.
@@ -108,17 +115,14 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
     s.program.DisplayMode = StereoMode::NoStereo;
     // The smaller side spans 12 units; a minimised window is 1 x 1 (no
     // division by zero).
-    const struct {
-        int w, h, vw, vh;
-        float ax, ay;
-    } cases[] = {{200, 100, 200, 100, 2, 1}, {100, 300, 100, 300, 1, 3}, {80, 80, 80, 80, 1, 1},
-                 {0, 50, 1, 1, 1, 1}};
-    for (const auto& c : cases) {
-        ResizeFrame(s, c.w, c.h);
+    const int cases[][4] = {{200, 100, 2, 1}, {100, 300, 1, 3}, {80, 80, 1, 1}, {0, 50, 1, 1}};
+    for (auto [w, h, ax, ay] : cases) {
+        ResizeFrame(s, w, h);
         GLint vp[4];
         glGetIntegerv(GL_VIEWPORT, vp);
-        EXPECT_EQ((std::array{vp[2], vp[3]}), (std::array{c.vw, c.vh})) << c.w << "x" << c.h;
-        EXPECT_EQ((std::array{s.view.AspectX, s.view.AspectY}), (std::array{c.ax, c.ay})) << c.w;
+        EXPECT_EQ((std::array{vp[2], vp[3]}), (w ? std::array{w, h} : std::array{1, 1})) << w;
+        EXPECT_EQ((std::array{s.view.AspectX, s.view.AspectY}), (std::array{float(ax), float(ay)}))
+            << w;
     }
     // The wider window shows 24 x 12 units at the zero-parallax plane.
     ResizeFrame(s, 200, 100);
@@ -126,13 +130,6 @@ TEST(StereoTest, ResizeSetsAspectFactors) {
     const auto corner = Project(Projection(), 12, 6, 0);
     EXPECT_NEAR(corner[0], 1.0, 1e-5);
     EXPECT_NEAR(corner[1], 1.0, 1e-5);
-}
-
-TEST(StereoTest, InterlaceLineCount) {
-    for (auto [h, count, last] : {std::tuple{1, 1u, 0}, {9, 5u, 8}, {10, 6u, 10}}) {
-        EXPECT_EQ(InterlaceLineRows(h).size(), count) << h;
-        EXPECT_EQ(InterlaceLineRows(h).back(), last) << h;
-    }
 }
 
 // Stencil 1 exactly on the even rows, across the full width.
@@ -150,6 +147,9 @@ TEST(StereoTest, InterlaceMaskMarksEvenRows) {
         BuildInterlaceStencil(w, h);
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         ExpectEvenRowMask(gl);
+        // Rows 0, 2, ... up to h: one line beyond an even window's top row.
+        EXPECT_EQ(InterlaceLineRows(h).size(), h / 2 + 1u);
+        EXPECT_EQ(InterlaceLineRows(h).back(), h - h % 2);
         EXPECT_TRUE(glIsEnabled(GL_STENCIL_TEST));
         EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -177,9 +177,9 @@ TEST(StereoTest, ResizeInInterlacedModeRebuildsTheMask) {
 }
 
 TEST(GlSetupTest, PixelFormatsAndTexts) {
-    for (auto [mode, stencil, stereo] :
-         {std::tuple{StereoMode::NoStereo, false, false}, {StereoMode::StereoHW, false, true},
-          {StereoMode::StereoInterlaced, true, false}}) {
+    for (auto [mode, stencil, stereo] : {std::tuple{StereoMode::NoStereo, false, false},
+                                         {StereoMode::StereoHW, false, true},
+                                         {StereoMode::StereoInterlaced, true, false}}) {
         const auto f = PixelFormatFor(mode);
         ASSERT_TRUE(f) << Text(mode);
         EXPECT_TRUE(f->rgb && f->double_buffer && f->depth) << Text(mode);
