@@ -83,7 +83,7 @@ TEST(FileDialogs, EveryFilterShowsItsNameOnceAndListsItsFiles) {
         const char* filter;
         std::vector<Entry> entries;
     };
-    const std::set<std::string> all = {"a.dat", "b.mt1", "c.fou", "d.grd", "e.pov", "f.tga",
+    const std::set<std::string> all = {"a.dat", "b.mt1", "c.fou",  "d.grd",    "e.pov", "f.tga",
                                        "g.png", "h.txt", "i.ccp4", "j.mrc.gz", "k.cif", "l.pdb"};
     const Entry maps{"ELD map files", "*.{mt1,fou,grd}", {"b.mt1", "c.fou", "d.grd"}};
     const Entry all_files{"All files", "*", all};
@@ -102,7 +102,8 @@ TEST(FileDialogs, EveryFilterShowsItsNameOnceAndListsItsFiles) {
           all_files}},
         {kPeakListFilter, {{"Peak data file", "*.dat", {"a.dat"}}, all_files}},
         {kPovrayFilter, {{"POVRAY files", "*.pov", {"e.pov"}}, all_files}},
-        {kImageFilter, {{"TGA pictures", "*.tga", {"f.tga"}}, {"PNG pictures", "*.png", {"g.png"}}}},
+        {kImageFilter,
+         {{"TGA pictures", "*.tga", {"f.tga"}}, {"PNG pictures", "*.png", {"g.png"}}}},
     };
     for (const Case& c : cases) {
         std::string fltk;
@@ -179,10 +180,6 @@ TEST(MessageBoxes, PlainMessagesHaveOneOkButtonAndNoIconTheFatalBoxTheStopIcon) 
     EXPECT_EQ(fatal.icon_colour, FL_RED);
 }
 
-bool Overlap(const ScreenRect& a, const ScreenRect& b) {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
-
 TEST(WindowPlacement, PanelBesideTheMainWindowWhereTheScreenAllows) {
     struct Case {
         const char* what;
@@ -197,16 +194,11 @@ TEST(WindowPlacement, PanelBesideTheMainWindowWhereTheScreenAllows) {
         {"small screen, more room right", {0, 0, 1024, 768}, {100, 60, 564, 519}, {1024 - 450, 60}},
         {"small screen, more room left", {0, 0, 1024, 768}, {400, 60, 564, 519}, {0, 60}},
         {"main low on the screen", {0, 0, 1280, 800}, {0, 600, 564, 519}, {564 + g, 800 - 470}},
-        {"panel taller than the screen", {0, 0, 1280, 400}, {0, 100, 564, 300}, {564 + g, kTitleRoom}},
+        {"taller than the screen", {0, 0, 1280, 400}, {0, 100, 564, 300}, {564 + g, kTitleRoom}},
     };
     for (const Case& c : cases) {
         const ScreenPoint p = PanelBeside(c.work, c.main, 450, 470);
-        EXPECT_EQ(p.x, c.want.x) << c.what;
-        EXPECT_EQ(p.y, c.want.y) << c.what;
-        const bool fits_beside = c.work.w >= c.main.w + g + 450;
-        if (fits_beside && c.work.h >= 470) {
-            EXPECT_FALSE(Overlap({p.x, p.y, 450, 470}, c.main)) << c.what;
-        }
+        EXPECT_EQ(std::pair(p.x, p.y), std::pair(c.want.x, c.want.y)) << c.what;
     }
 }
 
@@ -241,15 +233,8 @@ TEST(BoxPositionAwayFrom, LeavesThePointAndItsGapUncoveredAndStaysOnTheScreen) {
         {"no room either way: on the screen", {200, 60}, 300, 120, {0, 17}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
         const ScreenPoint p = BoxPositionAwayFrom(c.avoid, 410, 103, 40, 0, 0, c.sw, c.sh);
-        EXPECT_EQ(p.x, c.want.x);
-        EXPECT_EQ(p.y, c.want.y);
-        const bool covers = c.avoid.x >= p.x && c.avoid.x < p.x + 410 && c.avoid.y + 40 > p.y &&
-                            c.avoid.y - 40 < p.y + 103;
-        if (c.sh > 200) {
-            EXPECT_FALSE(covers);
-        }
+        EXPECT_EQ(std::pair(p.x, p.y), std::pair(c.want.x, c.want.y)) << c.what;
     }
 }
 
