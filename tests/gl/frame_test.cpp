@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <tuple>
 #include <vector>
 
 #include "export/povray.h"
@@ -178,7 +179,6 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     Paint();
     EXPECT_TRUE(Is(50, 50, 0.7f, 0.7f, 0.7f));  // bond, unlit grey
     EXPECT_GT(gl_.Pixel(25, 50)[0], 100);       // a lit red sphere
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 
     s_.map.BondCount = 0;  // atoms alone: spheres only
     s_.switches.ShowPickMarker = kTrue;
@@ -259,25 +259,18 @@ TEST_F(FrameTest, PendingErrorIsReportedOnceBeforeTheFrameIsDrawn) {
 TEST_F(FrameTest, LineWidthsByDisplayMode) {
     // Surface and bond lines double in interlaced stereo; cell lines and the
     // contour frame (drawn last) are 2 wide.
-    using Draw = void (*)(SceneState&);
-    const struct {
-        StereoMode mode;
-        Draw draw;
-        float width;
-    } cases[] = {{StereoMode::StereoInterlaced, [](SceneState& s) { TriangleGrid(s); }, 2},
-                 {StereoMode::StereoInterlaced, [](SceneState& s) { DrawCell(s); }, 2},
-                 {StereoMode::NoStereo, [](SceneState& s) { SpiderGrid(s); }, 1},
-                 {StereoMode::NoStereo, [](SceneState& s) { ContourMap(s); }, 2},
-                 {StereoMode::StereoInterlaced, [](SceneState& s) { DrawAtoms(s); }, 2},
-                 {StereoMode::NoStereo, [](SceneState& s) { DrawAtoms(s); }, 1}};
+    const StereoMode I = StereoMode::StereoInterlaced, N = StereoMode::NoStereo;
+    const std::tuple<StereoMode, void (*)(const SceneState&), float> cases[] = {
+        {I, TriangleGrid, 2}, {I, DrawCell, 2},  {N, SpiderGrid, 1},
+        {N, ContourMap, 2},   {I, DrawAtoms, 2}, {N, DrawAtoms, 1}};
     s_.map.AtomCount = 0;
     int n = 0;
-    for (const auto& c : cases) {
-        s_.program.DisplayMode = c.mode;
-        c.draw(s_);
+    for (auto [mode, draw, width] : cases) {
+        s_.program.DisplayMode = mode;
+        draw(s_);
         GLfloat w;
         glGetFloatv(GL_LINE_WIDTH, &w);
-        EXPECT_EQ(w, c.width) << "case " << n++;
+        EXPECT_EQ(w, width) << "case " << n++;
     }
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
 }
