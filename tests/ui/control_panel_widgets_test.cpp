@@ -239,8 +239,6 @@ SceneState MapWithRange(float dmin, float dmax, int nz = 20) {
     SceneState s;
     s.map.MapGrid.DensityMin = dmin;
     s.map.MapGrid.DensityMax = dmax;
-    s.map.MapGrid.GridPoints[0] = 10;
-    s.map.MapGrid.GridPoints[1] = 12;
     s.map.MapGrid.GridPoints[2] = static_cast<float>(nz);
     return s;
 }
@@ -321,12 +319,10 @@ TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
     MapGridRecord g;
     g.DensityMean = 0.1;
     g.DensityRms = 0.4;
-    struct Case {
-        const char* text;
-        double limit;
-    } const cases[] = {{"3s", 1.3},      {"3\u03c3", 1.3}, {" -1.5 sigma", -0.5}, {"2", 2.0},
-                       {"2.5e/A3", 2.5}, {"0.5 s", 0.3},   {"sigma", 0},          {"", 0}};
-    for (const Case& c : cases) EXPECT_NEAR(LimitFromText(g, c.text), c.limit, 1e-12) << c.text;
+    const std::pair<const char*, double> cases[] = {
+        {"3s", 1.3},      {"3\u03c3", 1.3}, {" -1.5 sigma", -0.5}, {"2", 2.0},
+        {"2.5e/A3", 2.5}, {"0.5 s", 0.3},   {"sigma", 0},          {"", 0}};
+    for (auto [text, limit] : cases) EXPECT_NEAR(LimitFromText(g, text), limit, 1e-12) << text;
     EXPECT_EQ(SigmaText(g, 1.06), "2.4 \u03c3");
     EXPECT_EQ(SigmaText(g, 0.09), "0.0 \u03c3");
     g.DensityRms = 0;
