@@ -6,8 +6,7 @@
 // link eldmap: a finding gets its regression test beside eldmap's own tests.
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,13 +17,9 @@
 using eld::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::string> args{"eldmap", ""};
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            args.emplace_back();
-        else
-            args.back().push_back(static_cast<char>(data[i]));
-    }
+    std::vector<std::string> args{"eldmap"};
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    for (std::string a; std::getline(in, a, '\0');) args.push_back(a);
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     const int argc = static_cast<int>(argv.size());

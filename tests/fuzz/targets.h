@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -115,18 +114,24 @@ inline void CheckLoadedMap(const SceneState& s) {
 }
 
 template <auto reader>
-Outcome RunMapReader(std::string_view bytes, const char* name) {
+Outcome RunMapReader(std::string_view bytes) {
     SceneState s;
-    if (!Reads([&] { reader(s, bytes, name); })) return Outcome::Refused;
+    if (!Reads([&] { reader(s, bytes, "fuzz-input"); })) return Outcome::Refused;
     CheckLoadedMap(s);
     return Outcome::Accepted;
 }
 
 // ---- CCP4/MRC and cube (eldmap convert) ----
 
-inline Outcome RunForeignReader(const std::function<ForeignMap()>& read) {
+// The CCP4/MRC reader takes bytes, the cube reader a file name.
+template <bool cube>
+Outcome RunForeignReader(std::string_view bytes) {
     ForeignMap m;
-    if (!Reads([&] { m = read(); })) return Outcome::Refused;
+    if (!Reads([&] {
+            m = cube ? ReadCubeMap(WriteInput("input.cube", bytes))
+                     : ReadCcp4MapBuffer(bytes, "input.ccp4");
+        }))
+        return Outcome::Refused;
     std::size_t points = 1;
     for (int a = 0; a < 3; ++a) {
         Require(m.N[a] >= 1, "a point count below 1");
@@ -290,20 +295,11 @@ struct Target {
 
 inline const std::vector<Target>& Targets() {
     static const std::vector<Target> targets = {
-        {"fuzz_read_mt1",
-         [](std::string_view b) { return RunMapReader<ReadMapMt1Buffer>(b, "fuzz-input.mt1"); }},
-        {"fuzz_read_fou",
-         [](std::string_view b) { return RunMapReader<ReadMapFouBuffer>(b, "fuzz-input.fou"); }},
-        {"fuzz_read_grd",
-         [](std::string_view b) { return RunMapReader<ReadMapGrdBuffer>(b, "fuzz-input.grd"); }},
-        {"fuzz_read_ccp4",
-         [](std::string_view b) {
-             return RunForeignReader([b] { return ReadCcp4MapBuffer(b, "input.ccp4"); });
-         }},
-        {"fuzz_read_cube",
-         [](std::string_view b) {
-             return RunForeignReader([b] { return ReadCubeMap(WriteInput("input.cube", b)); });
-         }},
+        {"fuzz_read_mt1", &RunMapReader<ReadMapMt1Buffer>},
+        {"fuzz_read_fou", &RunMapReader<ReadMapFouBuffer>},
+        {"fuzz_read_grd", &RunMapReader<ReadMapGrdBuffer>},
+        {"fuzz_read_ccp4", &RunForeignReader<false>},
+        {"fuzz_read_cube", &RunForeignReader<true>},
         {"fuzz_read_pdb", &RunReadPdb},
         {"fuzz_atompar", &RunAtompar},
         {"fuzz_presets", &RunPresets},
