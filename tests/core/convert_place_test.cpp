@@ -29,27 +29,6 @@ using namespace testmaps;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-// A crystal map of n points from `start` along each axis of a cell sampled
-// `sampling`, valued f(fractional position); periodic where it covers the cell.
-ForeignMap SampledMap(const double (&cell)[6], std::array<int, 3> n, std::array<int, 3> sampling,
-                      std::array<int, 3> start, const std::function<double(const Vec3d&)>& f) {
-    ForeignMap m;
-    m.SourcePath = "sampled";
-    m.Cell = OrthogonalisationMatrix(cell);
-    for (int a = 0; a < 3; ++a) {
-        m.N[a] = n[a], m.Sampling[a] = sampling[a], m.Start[a] = start[a];
-        m.Periodic[a] = n[a] == sampling[a];
-    }
-    m.Values.resize(static_cast<std::size_t>(n[0]) * n[1] * n[2]);
-    for (std::size_t v = 0; v < m.Values.size(); ++v) {
-        const std::size_t i[3] = {v % n[0], v / n[0] % n[1], v / n[0] / n[1]};
-        Vec3d t;
-        for (int a = 0; a < 3; ++a) t[a] = double(start[a] + int(i[a])) / sampling[a];
-        m.Values[v] = static_cast<float>(f(t));
-    }
-    return m;
-}
-
 double Wave(const Vec3d& t) {
     return std::cos(kTwoPi * t[0]) + 0.5 * std::sin(kTwoPi * (t[1] + t[2])) +
            0.25 * std::cos(kTwoPi * (t[0] - 2 * t[2]));
@@ -295,12 +274,9 @@ TEST(ConvertWrite, WhatWouldNotReadBackIsRefused) {
     flat.Values.resize(20);
     EXPECT_THROW(WriteMapGrd(flat, dir / "flat.grd", nullptr), EldError);
 
-    ForeignMap m;
+    const double cell[6] = {5, 5, 5, 90, 90, 90};  // 4 of 5 points: not periodic
+    ForeignMap m = SampledMap(cell, {4, 4, 4}, {5, 5, 5}, {0, 0, 0}, Wave);
     m.SourcePath = "in.cube";
-    const double cell[6] = {4, 4, 4, 90, 90, 90};
-    m.Cell = OrthogonalisationMatrix(cell);
-    for (int a = 0; a < 3; ++a) m.N[a] = m.Sampling[a] = 4;
-    m.Values.assign(64, 1.0f);
     m.Atoms = {{"C", "", {1, 1, 1}}, {"O", "", {1, 5e100, 1}}};
     auto error = [](const ForeignMap& map, const ConvertOptions& o) {
         return ErrorOf([&] { PlaceInScene(map, o); });
@@ -497,9 +473,8 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
     // Paracetamol: a monoclinic cell, a along x, c tilted in the xz plane; atom
     // 1 (C1) at fractional (0.5762, 0.6687, 0.15652) of the crystal cell.
     const SceneState mt1 = Load("paracetamol_hydrate.mt1");
-    EXPECT_NEAR(mt1.map.CellMatrix[0][0], 4.5039f, 1e-4);
-    EXPECT_NEAR(mt1.map.CellMatrix[0][2], -1.900027f, 1e-4);
-    EXPECT_NEAR(mt1.map.CellMatrix[2][2], 16.941789f, 1e-4);
+    const Matrix3& cm = mt1.map.CellMatrix;
+    ExpectNear(std::array{cm[0][0], cm[0][2], cm[2][2]}, {4.5039, -1.900027, 16.941789}, 1e-4);
     EXPECT_EQ(mt1.map.CellMatrix[1][0], 0.0f);
     const float c1[3] = {0.5762f, 0.6687f, 0.15652f};
     const XYZ q = FractionalToScene(mt1, c1);

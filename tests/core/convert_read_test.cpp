@@ -316,13 +316,9 @@ TEST(ConvertModel, FilesThatAreNoModelsAreRefusedNamingTheFile) {
 
 TEST(ConvertModel, ModelAtomsGetFractionalCoordinatesOfTheMapCell) {
     const StructureModel model = ReadModelFile(kModels + "paracetamol_hydrate.cif");
-    ForeignMap map;
-    map.SourcePath = "map";
+    ForeignMap map =
+        SampledMap(model.Cell, {4, 4, 4}, {4, 4, 4}, {0, 0, 0}, [](auto&) { return 1.0; });
     map.CrystalCell = true;
-    map.Cell = OrthogonalisationMatrix(model.Cell);
-    for (int a = 0; a < 3; ++a) map.N[a] = map.Sampling[a] = 4;
-    for (bool& p : map.Periodic) p = true;
-    map.Values.assign(64, 1.0f);
     std::vector<std::string> warnings;
     UseModelAtoms(map, model, "model.cif", &warnings);
     EXPECT_TRUE(warnings.empty());

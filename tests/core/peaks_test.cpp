@@ -13,6 +13,7 @@
 #include "mapdata/peak_finding.h"
 #include "mapdata/peak_list.h"
 #include "mapdata/peak_search.h"
+#include "tests/core/surface_reference.h"
 #include "tests/core/temp_folder.h"
 #include "tests/support/peak_scene.h"
 
@@ -114,15 +115,10 @@ struct Blob {
 SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4, double origin = 0,
                    double cell = 0, double background = 0) {
     SceneState s;
-    s.map.DensityGrid.Create(n, n, n);
-    const float edge = cell > 0 ? float(cell) : 1.0f;
+    const float edge = cell > 0 ? float(cell) : 1.0f, o = float(origin), d = float(step);
     s.map.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
     for (int k = 0; k < 6; ++k) s.map.CellParameters[k] = cell > 0 ? (k < 3 ? edge : 90.f) : 1.0f;
-    for (int a = 0; a < 3; ++a) {
-        s.map.MapGrid.GridPoints[a] = float(n);
-        s.map.MapGrid.GridOrigin[a] = float(origin);
-        s.map.MapGrid.GridStep[a] = float(step);
-    }
+    testing::SetGrid(s, n, n, n, {o, o, o}, {d, d, d});
     for (int i = 1; i <= n; ++i)
         for (int j = 1; j <= n; ++j)
             for (int k = 1; k <= n; ++k) {
@@ -147,12 +143,6 @@ TEST(DensityAt, TrilinearBetweenGridPointsNothingOutside) {
     EXPECT_NEAR(*DensityAt(s, {1.25, 2.1, 1.9}), 1.5 + 32 + 280, 1e-9);  // linear: exact
     EXPECT_NEAR(*DensityAt(s, {2.5, 2.5, 2.5}), 444, 1e-9);
     EXPECT_FALSE(DensityAt(s, {0.9, 2, 2}) || DensityAt(s, {2, 2, 2.6}));
-}
-
-void AddCarbon(SceneState& s, const Vec3& p) {
-    s.map.AtomNames.push_back("C   ");
-    s.map.AtomData.push_back({float(p[0]), float(p[1]), float(p[2])});
-    s.map.AtomCount = int(s.map.AtomData.size());
 }
 
 TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
@@ -210,7 +200,8 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SceneState s = BlobMap({{site, 4}, {copy, 3.9}, {partner, 3.5}}, 31, 0.4, -1, c.cell);
-        for (const Vec3& a : c.atoms) AddCarbon(s, a);
+        for (const Vec3& a : c.atoms)
+            testing::AddAtom(s, "C   ", float(a[0]), float(a[1]), float(a[2]));
         const auto peaks = FindPeaks(s, {1.0, 50, c.ops});
         ASSERT_EQ(peaks.size(), c.found);
         EXPECT_LT(Dist(peaks[0].Position, c.first), 0.01);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "mapdata/convert_map.h"
+#include "mapdata/geometry.h"
 #include "mapdata/scene_state.h"
 #include "mapdata/write_map.h"
 #include "tests/core/temp_folder.h"
@@ -143,6 +144,28 @@ inline std::string Grd(const TestMap& m, const float c[3], const float e[3]) {
             }
     t += "\n";
     return t;
+}
+
+// A crystal map of n points from `start` along each axis of a cell sampled
+// `sampling`, valued f(fractional position); periodic where it covers the cell.
+inline ForeignMap SampledMap(const double (&cell)[6], std::array<int, 3> n,
+                             std::array<int, 3> sampling, std::array<int, 3> start,
+                             const std::function<double(const Vec3d&)>& f) {
+    ForeignMap m;
+    m.SourcePath = "sampled";
+    m.Cell = OrthogonalisationMatrix(cell);
+    for (int a = 0; a < 3; ++a) {
+        m.N[a] = n[a], m.Sampling[a] = sampling[a], m.Start[a] = start[a];
+        m.Periodic[a] = n[a] == sampling[a];
+    }
+    m.Values.resize(static_cast<std::size_t>(n[0]) * n[1] * n[2]);
+    for (std::size_t v = 0; v < m.Values.size(); ++v) {
+        const std::size_t i[3] = {v % n[0], v / n[0] % n[1], v / n[0] / n[1]};
+        Vec3d t;
+        for (int a = 0; a < 3; ++a) t[a] = double(start[a] + int(i[a])) / sampling[a];
+        m.Values[v] = static_cast<float>(f(t));
+    }
+    return m;
 }
 
 // The scene position of atom n of a converted map: CellMatrix * (f - CellShift).

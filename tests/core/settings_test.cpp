@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <random>
@@ -14,6 +15,7 @@
 #include "mapdata/number_field.h"
 #include "mapdata/presets.h"
 #include "surface/layer_properties.h"
+#include "tests/core/surface_reference.h"
 #include "tests/core/temp_folder.h"
 
 namespace eld {
@@ -43,9 +45,7 @@ struct AtomScene {
     }
     std::vector<AtomTypeRow> Table() const { return ReadAtomParameters(dir / "atompar2.txt"); }
     void Add(const std::string& name, float x, float y, float z) {
-        s.map.AtomNames.push_back(name);
-        s.map.AtomData.push_back({x, y, z});
-        s.map.AtomCount = static_cast<int>(s.map.AtomNames.size());
+        testing::AddAtom(s, name, x, y, z);
     }
     std::vector<std::pair<int, int>> Bonds() {
         FindBonds(s);
@@ -232,18 +232,13 @@ TEST(SetLayersProperites, LimitsAtATenthThreeTenthsAndAHalfEverythingElseResetGr
     EXPECT_EQ(s.surfaces.ContourLayer, 1);
     const float surface[4][3] = {{}, {0.1f, 0.7f, 0.1f}, {0.1f, 0.1f, 0.7f}, {0.7f, 0.1f, 0.1f}};
     const float contour[4][3] = {{}, {0.2f, 0.9f, 0.2f}, {0.4f, 0.4f, 1.0f}, {1.0f, 0.3f, 0.3f}};
-    for (int l = 1; l <= 3; ++l)
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(s.layers.SurfaceColour[l][c], surface[l][c]);
-            EXPECT_EQ(s.layers.ContourColour[l][c], contour[l][c]);
-        }
+    EXPECT_EQ(0, std::memcmp(s.layers.SurfaceColour, surface, sizeof surface));
+    EXPECT_EQ(0, std::memcmp(s.layers.ContourColour, contour, sizeof contour));
     // The high value of a .grd map is its minimum plus its maximum over 500.
     s.map.MapGrid.DensityMin = -1.0f;
     s.map.MapGrid.DensityMax = 1000.0f;
-    EXPECT_EQ(LayerHighValue(s, "a.mt1"), 1000.0f);
-    EXPECT_EQ(LayerHighValue(s, "a.FOU"), 1000.0f);
-    EXPECT_EQ(LayerHighValue(s, "a.grd"), 1.0f);
-    EXPECT_EQ(LayerHighValue(s, "A.GRD"), 1.0f);
+    for (const char* name : {"a.mt1", "a.FOU", "a.grd", "A.GRD"})
+        EXPECT_EQ(LayerHighValue(s, name), std::tolower(name[2]) == 'g' ? 1.0f : 1000.0f) << name;
 }
 
 TEST(NumberField, SignOrBlankThenSevenSignificantDigitsThenBlank) {

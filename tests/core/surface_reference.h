@@ -69,6 +69,13 @@ inline CellTable LoadedCellTable() {
     return t;
 }
 
+// Appends an atom to the scene's list.
+inline void AddAtom(SceneState& s, const std::string& name, float x, float y, float z) {
+    s.map.AtomNames.push_back(name);
+    s.map.AtomData.push_back({x, y, z});
+    s.map.AtomCount = static_cast<int>(s.map.AtomNames.size());
+}
+
 inline void SetGrid(SceneState& s, int n1, int n2, int n3, XYZ origin = {0, 0, 0},
                     XYZ step = {1, 1, 1}) {
     const float n[3] = {float(n1), float(n2), float(n3)}, o[3] = {origin.x, origin.y, origin.z},
