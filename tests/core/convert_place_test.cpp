@@ -66,14 +66,12 @@ TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
         }
     }
     double worst = 0, sum = 0;
-    for (int i3 = 1; i3 <= p.N[2]; ++i3)
-        for (int i2 = 1; i2 <= p.N[1]; ++i2)
-            for (int i1 = 1; i1 <= p.N[0]; ++i1) {
-                const Vec3d f = MatVec(Inverse3(m.Cell, "test"), GridPoint(p, i1, i2, i3));
-                const double err = std::fabs(p.at(i1, i2, i3) - Wave(f));
-                worst = std::max(worst, err);
-                sum += err;
-            }
+    ForEachPoint(p.N[0], p.N[1], p.N[2], [&](int i1, int i2, int i3) {
+        const Vec3d f = MatVec(Inverse3(m.Cell, "test"), GridPoint(p, i1, i2, i3));
+        const double err = std::fabs(p.at(i1, i2, i3) - Wave(f));
+        worst = std::max(worst, err);
+        sum += err;
+    });
     // Trilinear error of a wave with 40-50 samples per period: about 1 %.
     EXPECT_LT(worst, 0.05);
     EXPECT_LT(sum / p.Values.size(), 0.01);
@@ -94,23 +92,16 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
     EXPECT_FLOAT_EQ(p.GridStep[2], 0.37f);
     const IndexTransform t = MakeIndexTransform(m);
     int inside = 0, outside = 0;
-    for (int i3 = 1; i3 <= p.N[2]; ++i3)
-        for (int i2 = 1; i2 <= p.N[1]; ++i2)
-            for (int i1 = 1; i1 <= p.N[0]; ++i1) {
-                const Vec3d x = GridPoint(p, i1, i2, i3);
-                const Vec3d u = MatVec(t.A, x);
-                bool in = true;
-                for (int a = 0; a < 3; ++a) {
-                    const double ua = u[a] + t.b[a];
-                    in = in && ua > 1e-3 && ua < n[a] - 1 - 1e-3;
-                }
-                if (in) {
-                    ++inside;
-                    ASSERT_NEAR(p.at(i1, i2, i3), f(x), 2e-4 * (1 + std::fabs(f(x))));
-                } else if (p.at(i1, i2, i3) == 0.0f) {
-                    ++outside;
-                }
-            }
+    ForEachPoint(p.N[0], p.N[1], p.N[2], [&](int i1, int i2, int i3) {
+        const Vec3d x = GridPoint(p, i1, i2, i3), u = MatVec(t.A, x);
+        auto in = [&](int a) { return u[a] + t.b[a] > 1e-3 && u[a] + t.b[a] < n[a] - 1 - 1e-3; };
+        if (in(0) && in(1) && in(2)) {
+            ++inside;
+            EXPECT_NEAR(p.at(i1, i2, i3), f(x), 2e-4 * (1 + std::fabs(f(x))));
+        } else {
+            outside += p.at(i1, i2, i3) == 0.0f;
+        }
+    });
     EXPECT_GT(inside, 200);
     EXPECT_GT(outside, 200);  // the box corners lie beyond the block
 }
@@ -179,11 +170,10 @@ MapForWriting SampleMap() {
         .AtomNames = {"C   ", "Cl  ", "O   "},
         .AtomFractional = {{{0.1f, 0.2f, 0.3f}}, {{-0.25f, 1.5f, 0.75f}}, {{0.5f, 0.5f, 0.0f}}},
         .AtomLabels = {}};
-    for (int i3 = 1; i3 <= 3; ++i3)
-        for (int i2 = 1; i2 <= 4; ++i2)
-            for (int i1 = 1; i1 <= 5; ++i1)
-                m.at(i1, i2, i3) = static_cast<float>(i1 + 10 * i2 + 100 * i3) / 3.0f +
-                                   std::sin(static_cast<float>(i1 * i2 + i3)) * 1e-6f;
+    ForEachPoint(5, 4, 3, [&](int i1, int i2, int i3) {
+        m.at(i1, i2, i3) = static_cast<float>(i1 + 10 * i2 + 100 * i3) / 3.0f +
+                           std::sin(static_cast<float>(i1 * i2 + i3)) * 1e-6f;
+    });
     m.at(2, 3, 1) = -10000.0f;
     m.at(4, 1, 3) = 10000.0f;
     m.at(5, 4, 2) = 1.17549435e-30f;
@@ -234,13 +224,12 @@ TEST(ConvertWrite, EachFormatReadsBackTheSameMap) {
         }
         EXPECT_TRUE(warnings.empty());
         EXPECT_EQ(s.map.AtomNames, m.AtomNames);
+        using std::to_array;
         EXPECT_EQ(s.map.CellMatrix, m.CellMatrix);
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(s.map.CellParameters[k], m.CellParameters[k]);
-        for (int a = 0; a < 3; ++a) {
-            EXPECT_EQ(s.map.MapGrid.GridOrigin[a], m.GridOrigin[a]);
-            EXPECT_EQ(s.map.MapGrid.GridStep[a], m.GridStep[a]);
-            EXPECT_EQ(s.map.CellShift[a], m.CellShift[a]);
-        }
+        EXPECT_EQ(to_array(s.map.CellParameters), to_array(m.CellParameters));
+        EXPECT_EQ(to_array(s.map.MapGrid.GridOrigin), to_array(m.GridOrigin));
+        EXPECT_EQ(to_array(s.map.MapGrid.GridStep), to_array(m.GridStep));
+        EXPECT_EQ(to_array(s.map.CellShift), to_array(m.CellShift));
     }
     // The binary layout: 188 header bytes, 10 before the first section and 14
     // before each later one, 6 + 8 bytes before the atoms, 58 bytes per atom.
@@ -405,24 +394,8 @@ SceneState Load(const std::string& name) {
     return s;
 }
 
-// The largest of the eight grid values around atom n.
-float NearestValues(const SceneState& s, int n) {
-    int lo[3];
-    for (int a = 0; a < 3; ++a) {
-        const float u =
-            (s.map.AtomData[n][a] - s.map.MapGrid.GridOrigin[a]) / s.map.MapGrid.GridStep[a];
-        lo[a] = static_cast<int>(std::floor(u)) + 1;
-        if (lo[a] < 1 || lo[a] >= s.map.MapGrid.N(a + 1)) return -1;
-    }
-    float best = -1e30f;
-    for (int c = 0; c < 8; ++c)
-        best = std::max(best, s.map.DensityGrid.at(lo[0] + (c & 1), lo[1] + (c >> 1 & 1),
-                                                   lo[2] + (c >> 2 & 1)));
-    return best;
-}
-
 // Each loads in all three formats with the same density, mean and rms, and
-// the atoms sit on their density peaks; the heavy atoms near the maximum.
+// the density at each atom is high; at the heavy atoms near the maximum.
 TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
     const struct {
         std::string name;
@@ -443,9 +416,8 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
             // Mean and rms of the stored points against a two-pass sum in long double.
             const DensityGridArray& d = s->map.DensityGrid;
             std::vector<long double> v;
-            for (int i1 = 1; i1 <= d.n1; ++i1)
-                for (int i2 = 1; i2 <= d.n2; ++i2)
-                    for (int i3 = 1; i3 <= d.n3; ++i3) v.push_back(d.at(i1, i2, i3));
+            ForEachPoint(d.n1, d.n2, d.n3,
+                         [&](int i, int j, int k) { v.push_back(d.at(i, j, k)); });
             const long double n = v.size(), mean = std::accumulate(v.begin(), v.end(), 0.0L) / n;
             long double sq = 0;
             for (long double x : v) sq += (x - mean) * (x - mean);
@@ -462,7 +434,8 @@ TEST(ConvertExamples, AtomsSitOnTheirDensityInEveryFormat) {
                 EXPECT_NEAR(grd.map.AtomData[n][a],
                             mt1.map.AtomData[n][a] - mt1.map.MapGrid.GridOrigin[a], 2e-4);
             EXPECT_EQ(grd.map.AtomNames[n][0], mt1.map.AtomNames[n][0]);
-            const float v = NearestValues(mt1, n);
+            const auto& atom = mt1.map.AtomData[n];
+            const double v = DensityAt(mt1, {atom[0], atom[1], atom[2]}).value_or(-1);
             if (mt1.map.AtomNames[n] == "H   ")
                 EXPECT_GT(v, c.light_above) << "atom " << n + 1;
             else

@@ -119,27 +119,23 @@ SceneState BlobMap(const std::vector<Blob>& blobs, int n = 26, double step = 0.4
     s.map.CellMatrix = {{{edge, 0, 0}, {0, edge, 0}, {0, 0, edge}}};
     for (int k = 0; k < 6; ++k) s.map.CellParameters[k] = cell > 0 ? (k < 3 ? edge : 90.f) : 1.0f;
     testing::SetGrid(s, n, n, n, {o, o, o}, {d, d, d});
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j)
-            for (int k = 1; k <= n; ++k) {
-                double v = background;
-                for (const Blob& b : blobs) {
-                    const Vec3 d{origin + (i - 1) * step - b.c[0], origin + (j - 1) * step - b.c[1],
-                                 origin + (k - 1) * step - b.c[2]};
-                    v += b.height * std::exp(-(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) /
-                                             (2 * b.width * b.width));
-                }
-                s.map.DensityGrid.at(i, j, k) = float(v);
-            }
+    testing::Fill(s, [&](int i, int j, int k) {
+        double v = background;
+        for (const Blob& b : blobs) {
+            const Vec3 d{origin + (i - 1) * step - b.c[0], origin + (j - 1) * step - b.c[1],
+                         origin + (k - 1) * step - b.c[2]};
+            v += b.height *
+                 std::exp(-(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) / (2 * b.width * b.width));
+        }
+        return v;
+    });
     mapread::SetMeanAndRms(s);
     return s;
 }
 
 TEST(DensityAt, TrilinearBetweenGridPointsNothingOutside) {
     SceneState s = BlobMap({}, 4, 0.5, 1);  // points 1 to 2.5 along each axis
-    for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j)
-            for (int k = 1; k <= 4; ++k) s.map.DensityGrid.at(i, j, k) = i + 10 * j + 100 * k;
+    testing::Fill(s, [](int i, int j, int k) { return i + 10 * j + 100 * k; });
     EXPECT_NEAR(*DensityAt(s, {1.25, 2.1, 1.9}), 1.5 + 32 + 280, 1e-9);  // linear: exact
     EXPECT_NEAR(*DensityAt(s, {2.5, 2.5, 2.5}), 444, 1e-9);
     EXPECT_FALSE(DensityAt(s, {0.9, 2, 2}) || DensityAt(s, {2, 2, 2.6}));

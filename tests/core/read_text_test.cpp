@@ -220,10 +220,9 @@ TEST(ReadRobust, LargeSectionsLandPointForPoint) {
     SceneState s;
     ReadMapMt1Buffer(s, testmaps::Mt1(m), "large.mt1");
     int wrong = 0;
-    for (int i1 = 1; i1 <= m.n[0]; ++i1)
-        for (int i2 = 1; i2 <= m.n[1]; ++i2)
-            for (int i3 = 1; i3 <= m.n[2]; ++i3)
-                wrong += s.map.DensityGrid.at(i1, i2, i3) != m.value(i1, i2, i3);
+    testing::ForEachPoint(m.n[0], m.n[1], m.n[2], [&](int i1, int i2, int i3) {
+        wrong += s.map.DensityGrid.at(i1, i2, i3) != m.value(i1, i2, i3);
+    });
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(s.map.MapGrid.DensityMax, 96 * 10 + 88 + 1.0f);
 }

@@ -13,6 +13,7 @@
 
 #include "mapdata/scene_state.h"
 #include "surface/marching_cubes.h"
+#include "tests/core/temp_folder.h"
 
 namespace eld::testing {
 
@@ -86,6 +87,14 @@ inline void SetGrid(SceneState& s, int n1, int n2, int n3, XYZ origin = {0, 0, 0
     s.map.DensityGrid.Create(n1, n2, n3);
 }
 
+// Every grid point of the scene set to f(i, j, k), axis 3 fastest.
+template <class F>
+void Fill(SceneState& s, F f) {
+    const MapGridRecord& g = s.map.MapGrid;
+    ForEachPoint(g.N(1), g.N(2), g.N(3),
+                 [&](int i, int j, int k) { s.map.DensityGrid.at(i, j, k) = float(f(i, j, k)); });
+}
+
 // Sum of Gaussian "atoms" at random places.
 inline void FillSmooth(SceneState& s, int atoms, unsigned seed) {
     std::mt19937 rng(seed);
@@ -94,28 +103,21 @@ inline void FillSmooth(SceneState& s, int atoms, unsigned seed) {
     std::vector<std::array<float, 4>> centres;
     for (int a = 0; a < atoms; ++a)
         centres.push_back({u(rng) * g.N(1), u(rng) * g.N(2), u(rng) * g.N(3), 1.0f + 3 * u(rng)});
-    for (int i = 1; i <= g.N(1); ++i)
-        for (int j = 1; j <= g.N(2); ++j)
-            for (int k = 1; k <= g.N(3); ++k) {
-                float v = 0;
-                for (const auto& c : centres) {
-                    float r2 =
-                        (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) + (k - c[2]) * (k - c[2]);
-                    v += 10.0f * std::exp(-r2 / (2 * c[3] * c[3]));
-                }
-                s.map.DensityGrid.at(i, j, k) = v;
-            }
+    Fill(s, [&](int i, int j, int k) {
+        float v = 0;
+        for (const auto& c : centres) {
+            float r2 = (i - c[0]) * (i - c[0]) + (j - c[1]) * (j - c[1]) + (k - c[2]) * (k - c[2]);
+            v += 10.0f * std::exp(-r2 / (2 * c[3] * c[3]));
+        }
+        return v;
+    });
 }
 
 inline void FillNoise(SceneState& s, unsigned seed, int levels = 0) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> u(-1.0f, 1.0f);
     std::uniform_int_distribution<int> pick(0, levels > 0 ? levels - 1 : 0);
-    const MapGridRecord& g = s.map.MapGrid;
-    for (int i = 1; i <= g.N(1); ++i)
-        for (int j = 1; j <= g.N(2); ++j)
-            for (int k = 1; k <= g.N(3); ++k)
-                s.map.DensityGrid.at(i, j, k) = levels > 0 ? float(pick(rng)) : u(rng);
+    Fill(s, [&](int, int, int) { return levels > 0 ? float(pick(rng)) : u(rng); });
 }
 
 }  // namespace eld::testing

@@ -66,10 +66,7 @@ TEST(MarchingCubes, SampledSphereLiesAtItsRadiusAndIsClosed) {
     auto r = [&](float x, float y, float z) {
         return std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy) + (z - cz) * (z - cz));
     };
-    for (int i = 1; i <= 32; ++i)
-        for (int j = 1; j <= 30; ++j)
-            for (int k = 1; k <= 31; ++k)
-                s.map.DensityGrid.at(i, j, k) = R - r(i - 3.0f, j - 4.0f, k - 2.0f);
+    testing::Fill(s, [&](int i, int j, int k) { return R - r(i - 3.0f, j - 4.0f, k - 2.0f); });
     GenerateLayerSurface(s, 0.0f, 2);
     const int n = s.surfaces.TriangleCount[2];
     ASSERT_GT(n, 1000);

@@ -1,4 +1,5 @@
-// Scratch folders, small file helpers and the error a call ends with.
+// Scratch folders, small file helpers, the error a call ends with and a loop
+// over grid points.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,6 +58,14 @@ void ExpectNear(const T& got, std::initializer_list<double> want, double toleran
         EXPECT_NEAR(got[k], w, tolerance) << "element " << k;
         ++k;
     }
+}
+
+// f(i1, i2, i3) for every point of an n1 x n2 x n3 grid, counted from 1, axis 3 fastest.
+template <class F>
+void ForEachPoint(int n1, int n2, int n3, F f) {
+    for (int i1 = 1; i1 <= n1; ++i1)
+        for (int i2 = 1; i2 <= n2; ++i2)
+            for (int i3 = 1; i3 <= n3; ++i3) f(i1, i2, i3);
 }
 
 // The EldError a call ends with; `what` is "accepted" if it ends without one.
