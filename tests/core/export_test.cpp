@@ -301,21 +301,14 @@ TEST(PovrayFile, HeaderIsCopiedUpToItsEndLineWithCrLfAndFaultsLeaveTheOldSceneAl
 }
 
 // The shipped POV-Ray header must define every identifier a scene can use, with
-// the radii and colours the viewer draws.
-using Declared = std::map<std::string, std::string>;  // identifier -> text after '='
-
-// Only the part before the end line is copied into scenes, so only that part counts.
-Declared ReadHeader() {
-    std::string text = ReadPovrayHeader(DataFilePath(ELD_BIN_DIR, kPovrayHeaderName));
-    Declared d;
-    std::regex decl(R"(#declare\s+(\w+)\s*=\s*([^;]*);)");
+// the radii and colours the viewer draws. Only the part before the end line is
+// copied into scenes, so only that part counts.
+TEST(PovHead, EverySceneIdentifierWithTheViewersRadiiAndColours) {
+    const std::string text = ReadPovrayHeader(DataFilePath(ELD_BIN_DIR, kPovrayHeaderName));
+    std::map<std::string, std::string> d;  // identifier -> text after '='
+    const std::regex decl(R"(#declare\s+(\w+)\s*=\s*([^;]*);)");
     for (std::sregex_iterator it(text.begin(), text.end(), decl), end; it != end; ++it)
         d[(*it)[1]] = (*it)[2];
-    return d;
-}
-
-TEST(PovHead, EverySceneIdentifierWithTheViewersRadiiAndColours) {
-    Declared d = ReadHeader();
     for (const char* id : {"cylRadius", "bondcylRadius", "Gray40", "Gray80", "Gray"})
         EXPECT_TRUE(d.count(id)) << id;
     // "rgb <r, g, b>" or "rgb v" as three numbers.

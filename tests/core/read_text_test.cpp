@@ -116,27 +116,14 @@ TEST(FixedColumns, LeadingNumberIgnoresBlanksAndStopsAtTheFirstNonNumber) {
     EXPECT_EQ(Columns("abc", 10, 18), "");
 }
 
-// A regular expression that matches the text as it is.
-std::string Literal(const std::string& text) {
-    std::string r;
-    for (char c : text) {
-        if (std::strchr("\\^$.|?*+()[]{}", c)) r += '\\';
-        r += c;
-    }
-    return r;
-}
-
 TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
     testing::TempDir dir;
     auto read = [](const std::string& p) {
         SceneState s;
         CellTable t;
-        if (p.ends_with(".cube"))
-            ReadCubeMap(p);
-        else if (p.ends_with(".dat"))
-            ReadCellTable(t, p);
-        else
-            ReadMapFile(s, p);
+        p.ends_with(".cube")  ? (void)ReadCubeMap(p)
+        : p.ends_with(".dat") ? ReadCellTable(t, p)
+                              : ReadMapFile(s, p);
     };
     const std::pair<const char*, const char*> cases[] = {
         {"folder.mt1", "folder, not a regular file"},
@@ -153,7 +140,8 @@ TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
     };
     // Each read runs in a child (a death test): a read that hangs (a FIFO, an
     // endless device) is ended by an alarm, and the children's peak memory
-    // shows what the reads held. A refusal ends the child with status 0.
+    // shows what the reads held. A refusal naming the file and the reason ends
+    // the child with status 0; another message is shown.
     for (const auto& [name, reason] : cases) {
         const std::string path = dir / name, kind = name;
         // A 2 GB file of zeros costs no disk; it must be refused from its
@@ -169,12 +157,14 @@ TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
                 try {
                     read(path);
                 } catch (const EldError& e) {
-                    std::fputs(e.what(), stderr);
+                    const std::string w = e.what();
+                    const bool named = w.find(path) != w.npos && w.find(reason) != w.npos;
+                    std::fputs(named ? "refused as expected" : w.c_str(), stderr);
                     std::_Exit(0);
                 }
                 std::_Exit(1);
             },
-            ::testing::ExitedWithCode(0), Literal(path) + ".*" + Literal(reason));
+            ::testing::ExitedWithCode(0), "refused as expected");
     }
     struct rusage ru {};
     ::getrusage(RUSAGE_CHILDREN, &ru);

@@ -332,7 +332,7 @@ std::string TableText(int c = -1, int n = -1, const std::string& value = "") {
     return out;
 }
 
-TEST(CellTableFile, FaultsEndTheProgramNamingFileAndCaseLayoutDoesNotMatter) {
+TEST(CellTableFile, FaultsEndTheProgramNamingFileAndCaseLayoutDoesNotMatterNegativeCountsDo) {
     testing::TempDir dir;
     const std::string good = TableText();
     std::size_t cut = 0;
@@ -368,11 +368,9 @@ TEST(CellTableFile, FaultsEndTheProgramNamingFileAndCaseLayoutDoesNotMatter) {
     const std::string missing = dir / "nothing_here.dat";
     CellTable t;
     testing::ExpectError([&] { ReadCellTable(t, missing); }, ErrorKind::Fatal, {missing});
-}
 
-TEST(CellTableFile, NegativeCountsRunTheirLoopsNoTimes) {
-    // One cube whose corners 1 and 2 lie above the limit: case 6, two triangles.
-    testing::TempDir dir;
+    // Negative counts run their loops no times. One cube whose corners 1 and 2
+    // lie above the limit: case 6, two triangles.
     SceneState s;
     testing::SetGrid(s, 2, 2, 2);
     s.map.DensityGrid.at(2, 1, 1) = s.map.DensityGrid.at(2, 2, 1) = 1.0f;
