@@ -57,14 +57,12 @@ TEST(CommandLine, SwitchesAreStrippedFromTheFrontInTheirOrder) {
 }
 
 TEST(MapExtension, LastThreeCharactersAllLowerOrAllUpperCase) {
+    using enum MapKind;
     const std::pair<const char*, MapKind> cases[] = {
-        {"a.mt1", MapKind::Mt1},     {"A.MT1", MapKind::Mt1},
-        {"a.fou", MapKind::Fou},     {"A.FOU", MapKind::Fou},
-        {"a.grd", MapKind::Grd},     {"A.GRD", MapKind::Grd},
-        {"a.Mt1", MapKind::Unknown}, {"a.mT1", MapKind::Unknown},
-        {"a.Fou", MapKind::Unknown}, {"a.txt", MapKind::Unknown},
-        {"mapfou", MapKind::Fou},    {"ab", MapKind::Unknown},
-        {"", MapKind::Unknown},      {"\"my maps/a.mt1\"", MapKind::Unknown}};
+        {"a.mt1", Mt1},     {"A.MT1", Mt1},        {"a.fou", Fou},     {"A.FOU", Fou},
+        {"a.grd", Grd},     {"A.GRD", Grd},        {"a.Mt1", Unknown}, {"a.mT1", Unknown},
+        {"a.Fou", Unknown}, {"a.txt", Unknown},    {"mapfou", Fou},    {"ab", Unknown},
+        {"", Unknown},      {"\"a.mt1\"", Unknown}};
     for (const auto& [name, kind] : cases) EXPECT_EQ(MapKindOf(name), kind) << name;
     EXPECT_EQ(MapExtension("\"my maps/a.mt1\""), "t1\"");  // a quoted path fails
     EXPECT_EQ(MapExtension("ab"), "ab");

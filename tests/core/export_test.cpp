@@ -147,28 +147,21 @@ TEST(Tga, HeaderSizesInTwoBytesBlueGreenRedUnpaddedRowsAndFailuresKeepTheOldFile
     EXPECT_EQ(ReadFile(p), "old");
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    // Every line must end in CR LF; a bare LF is a fault.
+// The lines of the text, each ended; with `crlf` by CR LF (a bare LF is a fault).
+std::vector<std::string> Lines(const std::string& text, bool crlf = true) {
     std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t lf = text.find('\n', start);
-        EXPECT_NE(lf, std::string::npos) << "last line without an end";
-        if (lf == std::string::npos) break;
-        EXPECT_TRUE(lf > start && text[lf - 1] == '\r')
-            << "bare LF after: " << text.substr(start, lf - start);
-        out.push_back(text.substr(start, lf - start - 1));
-        start = lf + 1;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line); out.push_back(line)) {
+        EXPECT_TRUE(!crlf || line.ends_with('\r')) << "bare LF after: " << line;
+        if (crlf && line.ends_with('\r')) line.pop_back();
     }
+    EXPECT_TRUE(text.empty() || text.ends_with('\n')) << "last line without an end";
     return out;
 }
 
 // The lines of tests/data/export/NAME, a scene text as written by hand.
 std::vector<std::string> Expected(const std::string& name) {
-    std::vector<std::string> want;
-    std::istringstream file(ReadFile(std::string(ELD_TEST_DATA) + "/export/" + name));
-    for (std::string line; std::getline(file, line);) want.push_back(line);
-    return want;
+    return Lines(ReadFile(std::string(ELD_TEST_DATA) + "/export/" + name), false);
 }
 
 XYZ P(float x, float y, float z) {
