@@ -92,10 +92,10 @@ TEST(Contour, ValuesAtTheLimitAreBelowAndCrossAtTheCornerFlatSectionsHaveNone) {
     SceneState s;
     SetGrid(s, 3, 2, 1, {0, 0, 0}, {4, 4, 4});
     for (float& v : s.map.DensityGrid.values) v = 2.0f;
-    EXPECT_TRUE(GenerateContour(s, 2.0f, 1));
-    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
-    EXPECT_TRUE(GenerateContour(s, 1.0f, 1));  // all above
-    EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0);
+    for (float limit : {2.0f, 1.0f}) {  // all at the limit, then all above
+        EXPECT_TRUE(GenerateContour(s, limit, 1));
+        EXPECT_EQ(s.surfaces.ContourSegmentCount[1], 0) << limit;
+    }
     // Corner 1 of square 1 above, its neighbours at the limit: t = 1 on edge 1,
     // the crossing is corner 2.
     s.map.DensityGrid.at(1, 1, 1) = 3.0f;

@@ -203,8 +203,7 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
         EXPECT_LT(Dist(peaks[0].Position, c.first), 0.01);
         EXPECT_EQ(peaks[0].NearestAtom, c.nearest);
         EXPECT_NEAR(peaks[0].Distance, c.distance, 0.01);
-        const Vec3 f = SceneToFractional(s, peaks[0].Position);
-        EXPECT_LT(Dist(f, peaks[0].Fractional), 1e-9);
+        EXPECT_LT(Dist(SceneToFractional(s, peaks[0].Position), peaks[0].Fractional), 1e-9);
     }
 }
 

@@ -237,10 +237,7 @@ struct Ccp4Builder {
                     // Modes 0 and 1: the low byte(s) of the value as a whole number.
                     put(mode == 2 ? std::bit_cast<std::uint32_t>(v)
                                   : static_cast<std::uint32_t>(static_cast<std::int32_t>(v)),
-                        mode == 0   ? 1
-                        : mode == 1 ? 2
-                                    : 4,
-                        b.size());
+                        mode == 2 ? 4 : mode + 1, b.size());
                 }
         return b;
     }

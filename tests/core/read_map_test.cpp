@@ -46,15 +46,13 @@ std::string ErrorOf(Reader reader, std::string_view bytes, ErrorKind kind,
     return c.what;
 }
 
-void SetFloat(std::string& b, std::size_t off, float v) {
-    std::string f;
-    testmaps::PutFloat(f, v);
-    b.replace(off, 4, f);
-}
-void SetInt(std::string& b, std::size_t off, int v) {
+void SetInt(std::string& b, std::size_t off, std::int32_t v) {
     std::string f;
     testmaps::PutInt(f, v);
     b.replace(off, 4, f);
+}
+void SetFloat(std::string& b, std::size_t off, float v) {
+    SetInt(b, off, std::bit_cast<std::int32_t>(v));
 }
 
 // The same map in all three formats gives the same density grid (with the
@@ -90,14 +88,14 @@ TEST(ReadMaps, AllThreeFormatsLandValuesHeaderAndAtomsInPlace) {
         EXPECT_EQ(s->map.MapGrid.DensityMax, 10000.0f);
     }
     for (const SceneState* s : {&a, &b}) {
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_EQ(s->map.MapGrid.GridPoints[k], float(m.n[k]));
-            EXPECT_EQ(s->map.MapGrid.GridOrigin[k], m.origin[k]);
-            EXPECT_EQ(s->map.MapGrid.GridStep[k], m.step[k]);
-            EXPECT_EQ(s->map.CellShift[k], m.shift[k]);
-        }
+        using std::to_array;
+        for (int k = 0; k < 3; ++k) EXPECT_EQ(s->map.MapGrid.GridPoints[k], float(m.n[k]));
+        EXPECT_EQ(to_array(s->map.MapGrid.GridOrigin), to_array(m.origin));
+        EXPECT_EQ(to_array(s->map.MapGrid.GridStep), to_array(m.step));
+        EXPECT_EQ(to_array(s->map.CellShift), to_array(m.shift));
         EXPECT_EQ(s->map.CellMatrix, m.matrix);
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(s->map.CellParameters[k], 10.0f + k);
+        EXPECT_EQ(to_array(s->map.CellParameters),
+                  (std::array{10.f, 11.f, 12.f, 13.f, 14.f, 15.f}));
         EXPECT_EQ(s->map.AtomNames, (std::vector<std::string>{"C1  ", "O   ", "Cl2 ", "H12A"}));
         // Atom 1 sits on the shift: scene origin. Atom 2 is (1, 0, 0.5) from it,
         // and row 3 of the matrix is (0.5, 0, 4).
