@@ -74,11 +74,8 @@ TEST(MapExtension, LastThreeCharactersAllLowerOrAllUpperCase) {
 // Maps of other programs, with a model after them; the three formats keep
 // their rule (the whole text is the name, blanks included).
 TEST(CommandLine, AMapOfAnotherProgramAndItsModel) {
-    const struct {
-        const char* text;
-        const char* map;
-        const char* model;
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        // text, map, model
         {"map.ccp4", "map.ccp4", ""},
         {"d/Map.MRC.gz", "d/Map.MRC.gz", ""},
         {"density.cube", "density.cube", ""},
@@ -91,11 +88,10 @@ TEST(CommandLine, AMapOfAnotherProgramAndItsModel) {
         {"model.cif", "", ""},         // a model alone is no map
         {"\"a.ccp4\"", "", ""},        // a quoted name stays strange
     };
-    for (const auto& c : cases) {
-        const ForeignMapText f = SplitForeignMapText(c.text);
-        EXPECT_EQ(f.Map, c.map) << c.text;
-        EXPECT_EQ(f.Model, c.model) << c.text;
-    }
+    for (const auto& [text, map, model] : cases)
+        EXPECT_EQ(std::pair(SplitForeignMapText(text).Map, SplitForeignMapText(text).Model),
+                  std::pair(map, model))
+            << text;
 }
 
 }  // namespace

@@ -209,10 +209,8 @@ TEST(ConvertCube, UnitsOrbitalFilesAndValuesPerPointGiveTheSameGridAndAtoms) {
 
 TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {
     TempDir dir;
-    struct Case {
-        std::string text;
-        const char* expect;
-    } cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
+        // the text, what the message says
         {SmallCube(1, "2 1.0 2.0", kTwoAtoms), "line 3"},
         {SmallCube(1, "2 1.0 2.0 3.0", "0 0.0 1.0 2.0 3.0\n6 0 1 1 1\n"), "atomic number 0"},
         {SmallCube(1, "2 1.0 2.0 3.0", "6 0.0 1.0 two 3.0\n6 0 1 1 1\n"), "'two"},
@@ -226,11 +224,10 @@ TEST(ConvertCube, MalformedFilesNameTheFileLineAndField) {
         {"t\nt\n1 0 0 0\n30000 0.5 0 0\n30000 0 0.5 0\n30000 0 0 0.2\n6 0 0 0 0\n1 2 3\n",
          "(27000000000000 points) needs more density values than the file of 70 bytes"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expect);
-        dir.Put("bad_density.cube", c.text);
+    for (const auto& [text, says] : cases) {
+        dir.Put("bad_density.cube", text);
         ExpectError([&] { ReadCubeMap(dir / "bad_density.cube"); }, ErrorKind::Recoverable,
-                    {"bad_density.cube", c.expect});
+                    {"bad_density.cube", says});
     }
 }
 

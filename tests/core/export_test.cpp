@@ -262,22 +262,19 @@ TEST(PovrayFile, HeaderIsCopiedUpToItsEndLineWithCrLfAndFaultsLeaveTheOldSceneAl
                 {header, "//END OF FILE"});  // near misses only
     EXPECT_EQ(ReadFile(out), "old scene");
     EXPECT_EQ(dir.Count(), 2);  // scene and header only
-    const struct {
-        const char* header;
-        std::vector<std::string> lines;  // from the third line on
-    } cases[] = {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        // header, lines 3...
         {"camera { }\nlight_source { <0,0,-20> color rgb 1 }\r\n//END OF FILE\nnot copied\n",
          {"camera { }", "light_source { <0,0,-20> color rgb 1 }", "union {"}},
         {"//END OF FILE\r\n#declare cylRadius = 1;\r\n", {"union {"}},
     };
-    for (const auto& c : cases) {
-        dir.Put(kPovrayHeaderName, c.header);
+    for (const auto& [header, want] : cases) {
+        dir.Put(kPovrayHeaderName, header);
         WritePovrayScene(s, out);
         const auto lines = Lines(ReadFile(out));
-        ASSERT_GE(lines.size(), 2 + c.lines.size());
+        ASSERT_GE(lines.size(), 2 + want.size());
         EXPECT_EQ(lines[1], "// maps/small.fou");
-        EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.begin() + 2 + c.lines.size()),
-                  c.lines);
+        EXPECT_EQ(std::vector(lines.begin() + 2, lines.begin() + 2 + want.size()), want);
     }
     // A big scene streams to the file in pieces, the same bytes as in memory;
     // a number that is not finite names the file and leaves it alone.

@@ -334,21 +334,18 @@ TEST(CellTableFile, FaultsEndTheProgramNamingFileAndCaseLayoutDoesNotMatterNegat
     const std::string good = TableText();
     std::size_t cut = 0;
     for (int r = 0; r < 100; ++r) cut = good.find('\n', cut) + 1;
-    const struct {
-        std::string text;
-        ErrorKind kind;
-        const char* part;
-    } cases[] = {
+    const std::tuple<std::string, ErrorKind, const char*> cases[] = {
+        // text, kind, message
         {TableText(17, 53, " -98"), ErrorKind::FatalSilent, "case 17"},  // a bad separator
         {good.substr(0, cut) + "100, 0, 0", ErrorKind::Fatal, "case 100"},
         {TableText(3, 12, " x"), ErrorKind::Fatal, "case 3"},
         {TableText(4, 12, " 40000"), ErrorKind::Fatal, "case 4"},
         {TableText(5, 22, " 11"), ErrorKind::Fatal, "case 5: triangle count 11"},
     };
-    for (const auto& c : cases) {
-        const std::string path = dir.Put("cell_table.dat", c.text);
+    for (const auto& [text, kind, part] : cases) {
+        const std::string path = dir.Put("cell_table.dat", text);
         CellTable t;
-        testing::ExpectError([&] { ReadCellTable(t, path); }, c.kind, {path, c.part});
+        testing::ExpectError([&] { ReadCellTable(t, path); }, kind, {path, part});
         EXPECT_EQ(t.TriangleTable[1][0], 0) << "a failed read must not fill the table";
     }
     // Line structure and separators do not matter; text after the last record is ignored.
