@@ -230,7 +230,7 @@ TEST(PovrayText, AFullSceneInWebStyle) {
     EXPECT_EQ(Lines(Text(s)), Expected("full_scene.pov"));
 }
 
-TEST(PovrayMatrix, AHalfTurnScaledTurnsButDoesNotScaleTheTranslation) {
+TEST(PovrayMatrix, AHalfTurnScaledTurnsButDoesNotScaleTheTranslationSegmentsFromATenThousandth) {
     // Looking along z (a half turn about (1,1,0)) with scale 2: x and y swap,
     // z flips.
     SceneState s = EmptyScene();
@@ -242,9 +242,7 @@ TEST(PovrayMatrix, AHalfTurnScaledTurnsButDoesNotScaleTheTranslation) {
     ModelViewFromView(s, m);
     const float expect[16] = {0, 2, 0, 0, 2, 0, 0, 0, 0, 0, -2, 0, -2, 1.5f, -.25f, 1};
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expect[i], 1e-6) << "element " << i;
-}
-
-TEST(PovraySegment, ThresholdIsATenThousandth) {
+    // A segment of a ten-thousandth is long enough.
     EXPECT_TRUE(SegmentLongEnough(0, 0, 0, 0.0001f, 0, 0));
     EXPECT_FALSE(SegmentLongEnough(0, 0, 0, 0.00009f, 0, 0));
     EXPECT_FALSE(SegmentLongEnough(3, 4, 5, 3, 4, 5));

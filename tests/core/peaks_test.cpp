@@ -75,7 +75,7 @@ double Dist(const Vec3& a, const Vec3& b) {
     return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
 
-TEST(SceneToFractional, AGeneralCellBothWays) {
+TEST(Cell, FractionalBothWaysInAGeneralCellAnglesFrom10To170AndAVolume) {
     // No cell vector along an axis and no right angle, so every term of the
     // inverse counts: scene = M * (f - shift) by hand.
     SceneState s;
@@ -84,10 +84,7 @@ TEST(SceneToFractional, AGeneralCellBothWays) {
     const Vec3 scene{0.25, 0.25, 6}, f{1, -0.25, 0};  // f - shift = (0.5, -0.25, 1)
     EXPECT_LT(Dist(SceneToFractional(s, scene), f), 1e-12);
     EXPECT_LT(Dist(FractionalToSceneD(s, f), scene), 1e-12);
-}
-
-TEST(MapHasCell, AnglesFrom10To170AndAVolume) {
-    // Angles are read from CellParameters, the volume from CellMatrix.
+    // MapHasCell: angles are read from CellParameters, the volume from CellMatrix.
     const struct {
         float cell[6], c;
         bool has;

@@ -105,7 +105,7 @@ TEST(TextReader, DensityValuesRoundLikeTheLibraryParser) {
         ASSERT_EQ(in.ReadFloatValue("v"), static_cast<float>(std::strtod(t.c_str(), nullptr))) << t;
 }
 
-TEST(FixedColumns, LeadingNumberIgnoresBlanksAndStopsAtTheFirstNonNumber) {
+TEST(FixedColumnsAndLevels, LeadingNumberStopsAtTheFirstNonNumberLevelsAbsoluteOrSigma) {
     const std::pair<const char*, double> cases[] = {
         {"2.5 x", 2.5}, {" 1 2 ", 12}, {" - 1.5", -1.5}, {"", 0},    {"   ", 0}, {"abc 5", 0},
         {".5e1z", 5},   {"1e", 1},     {"1.5D2", 150},   {"3-4", 3}, {".", 0}};
@@ -114,6 +114,19 @@ TEST(FixedColumns, LeadingNumberIgnoresBlanksAndStopsAtTheFirstNonNumber) {
     EXPECT_EQ(Columns("abcdefghij", 3, 5), "cde");
     EXPECT_EQ(Columns("abcdefghij", 9, 12), "ij");
     EXPECT_EQ(Columns("abc", 10, 18), "");
+    // A level text: the value read, with "s" after it for a level in sigma; "-" for none.
+    const std::pair<const char*, const char*> levels[] = {
+        {"1.5", "1.5"},     {"-0.25", "-0.25"}, {"+2", "2"},      {"3sigma", "3s"},
+        {"-3sigma", "-3s"}, {"3s", "3s"},       {"2.5σ", "2.5s"}, {" 1.5 sigma ", "1.5s"},
+        {"", "-"},          {"sigma", "-"},     {"3x", "-"},      {"nan", "-"},
+        {"inf", "-"},       {"3ss", "-"},       {"- 3s", "-"},    {"1e400", "-"},
+    };
+    for (const auto& [text, want] : levels) {
+        const auto l = ParseLevelText(text);
+        char got[32] = "-";
+        if (l) std::strcpy(std::to_chars(got, got + 30, l->Value).ptr, l->InSigma ? "s" : "");
+        EXPECT_STREQ(got, want) << text;
+    }
 }
 
 TEST(ReadRobust, WhatIsNotARegularFileIsRefusedAtOnceNamingIt) {
@@ -215,22 +228,6 @@ TEST(ReadRobust, LargeSectionsLandPointForPoint) {
     });
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(s.map.MapGrid.DensityMax, 96 * 10 + 88 + 1.0f);
-}
-
-TEST(LevelText, AbsoluteAndSigmaForms) {
-    // The value read, with "s" after it for a level in sigma; "-" for none.
-    const std::pair<const char*, const char*> cases[] = {
-        {"1.5", "1.5"},     {"-0.25", "-0.25"}, {"+2", "2"},      {"3sigma", "3s"},
-        {"-3sigma", "-3s"}, {"3s", "3s"},       {"2.5σ", "2.5s"}, {" 1.5 sigma ", "1.5s"},
-        {"", "-"},          {"sigma", "-"},     {"3x", "-"},      {"nan", "-"},
-        {"inf", "-"},       {"3ss", "-"},       {"- 3s", "-"},    {"1e400", "-"},
-    };
-    for (const auto& [text, want] : cases) {
-        const auto l = ParseLevelText(text);
-        char got[32] = "-";
-        if (l) std::strcpy(std::to_chars(got, got + 30, l->Value).ptr, l->InSigma ? "s" : "");
-        EXPECT_STREQ(got, want) << text;
-    }
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ std::array<float, 3> Turned(const float q[4], std::array<float, 3> v) {
 
 const float h = static_cast<float>(std::sqrt(0.5));
 
-TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
+TEST(TrackballTest, SphereInsideHyperbolaOutsideDragFromCentreEqualPointsAndLongDrags) {
     // r = 0.8: on the sphere sqrt(r^2 - d^2) inside d = r/sqrt(2), (r^2 / 2) / d outside.
     const double cases[][3] = {{0.0, 0.0, 0.8},
                                {0.3, 0.0, std::sqrt(0.55)},
@@ -44,9 +44,7 @@ TEST(TrackballTest, ProjectToSphereUsesSphereInsideAndHyperbolaOutside) {
     const float edge = 0.8f * 0.70710678f;  // the branches meet without a jump
     EXPECT_NEAR(TrackballProjectToSphere(0.8f, edge * 0.9999f, 0.0f),
                 TrackballProjectToSphere(0.8f, edge * 1.0001f, 0.0f), 1e-3);
-}
-
-TEST(TrackballTest, DragFromCentreToRightEdgeEqualPointsAndLongDrags) {
+    // Equal points give the identity; from the centre to the right edge.
     float q[4] = {5, 5, 5, 5};
     Trackball(q, 0.25f, -0.5f, 0.25f, -0.5f);
     EXPECT_EQ(std::vector<float>(q, q + 4), (std::vector<float>{0, 0, 0, 1}));
