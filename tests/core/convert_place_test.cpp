@@ -343,11 +343,10 @@ TEST(ConvertSymmetry, TheDensityAroundEachAtomIsTheMapsAtThatPlace) {
     EXPECT_EQ(d.Format, "ccp4");
     EXPECT_EQ(d.SpaceGroup, "P 1 21/n 1");
     ASSERT_EQ(d.Symmetry.size(), 3u);
-    int screws = 0;  // -x+1/2, y+1/2, -z+1/2
-    for (const SymmetryOp& op : d.Symmetry)
-        screws += op.Rotation[0][0] == -1 && op.Rotation[1][1] == 1 && op.Rotation[2][2] == -1 &&
-                  op.Translation == Vec3{0.5, 0.5, 0.5};
-    EXPECT_EQ(screws, 1);
+    EXPECT_EQ(1, std::ranges::count_if(d.Symmetry, [](const SymmetryOp& op) {  // -x+½, y+½, -z+½
+                  return op.Rotation[0][0] == -1 && op.Rotation[1][1] == 1 &&
+                         op.Rotation[2][2] == -1 && op.Translation == Vec3{0.5, 0.5, 0.5};
+              }));
     ASSERT_TRUE(d.HasCell);
     EXPECT_NEAR(d.Cell[4], 96.399, 1e-3);
     // The map's own description: mean 0.447569478, rms about the mean 1.347107447.

@@ -102,10 +102,10 @@ TEST(MarchingCubes, FlatGridsUniformGridsAndValuesAtTheLimitGiveNothing) {
     SetGrid(s, 6, 7, 8);
     for (float& v : s.map.DensityGrid.values) v = 2.5f;
     s.surfaces.TriangleCount[1] = 77;
-    GenerateLayerSurface(s, 2.5f, 1);  // equal to the limit: all below
-    EXPECT_EQ(s.surfaces.TriangleCount[1], 0);
-    GenerateLayerSurface(s, 2.4f, 1);  // all above
-    EXPECT_EQ(s.surfaces.TriangleCount[1], 0);
+    for (float limit : {2.5f, 2.4f}) {  // equal to the limit: all below; then all above
+        GenerateLayerSurface(s, limit, 1);
+        EXPECT_EQ(s.surfaces.TriangleCount[1], 0) << limit;
+    }
     // One point at the limit among points below: still nothing.
     for (float& v : s.map.DensityGrid.values) v = 1.0f;
     s.map.DensityGrid.at(3, 3, 3) = 2.5f;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cmath>
+#include <gemmi/math.hpp>
 #include <vector>
 
 #include "mapdata/geometry.h"
@@ -92,19 +93,16 @@ TEST(TrackballTest, MatrixTurnsVectorsByTheInverseQuaternion) {
     const float quats[][4] = {
         {0, 0, 0, 1}, {0, 0, h, h}, {0.1f, 0.2f, 0.3f, 0.927362f}, {-0.5f, 0.5f, 0.5f, 0.5f}};
     const float vs[][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.3f, -1.2f, 2.0f}};
-    auto cross = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
-        return std::array{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                          a[0] * b[1] - a[1] * b[0]};
-    };
     for (const auto& q : quats) {
         float m[16], out[3];
         BuildRotationMatrix(m, q);
-        const std::array<double, 3> u = {-q[0], -q[1], -q[2]};
+        const gemmi::Vec3 u(-q[0], -q[1], -q[2]);
         for (const auto& v : vs) {
-            const auto c1 = cross(u, {v[0], v[1], v[2]}), c2 = cross(u, c1);
+            const gemmi::Vec3 c1 = u.cross(gemmi::Vec3(v[0], v[1], v[2])), c2 = u.cross(c1);
             Apply(m, v, out);
             for (int i = 0; i < 3; ++i)
-                EXPECT_NEAR(out[i], v[i] + 2 * q[3] * c1[i] + 2 * c2[i], 2e-6) << q[2] << " " << i;
+                EXPECT_NEAR(out[i], v[i] + 2 * q[3] * c1.at(i) + 2 * c2.at(i), 2e-6)
+                    << q[2] << " " << i;
         }
         for (int i : {3, 7, 11, 12, 13, 14}) EXPECT_EQ(m[i], 0.0f) << i;
         EXPECT_EQ(m[15], 1.0f);
