@@ -316,6 +316,10 @@ TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
     EXPECT_TRUE(part.AllPeriodic());
     EXPECT_EQ(part.Values, full.Values);  // every point
     EXPECT_EQ(part.SpaceGroup, "P 1 21/n 1");
+    Ccp4Builder placed = b;  // origin words at the first stored point's own place
+    placed.origin[1] = 10.5391f * 10 / 48;
+    placed.Write(dir / "placed.ccp4");
+    ExpectNear(ReadCcp4Map(dir / "placed.ccp4").PointZero, {0, 0, 0}, 1e-5);
 
     // Without symmetry (P 1) the part keeps its own box, and a box that
     // reaches outside it is refused.

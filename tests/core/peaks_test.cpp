@@ -169,9 +169,10 @@ TEST(FindPeaks, RefinesBetweenGridPointsHighestFirstAboveTheMinimum) {
 }
 
 TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
-    // Cell edge 8, grid -1..11: the site at fractional (0.1, 0.2, 0.3) shows
-    // twice, its inversion partner (0.9, 0.8, 0.7) once.
-    const Vec3 site{0.8, 1.6, 2.4}, copy{8.8, 1.6, 2.4}, partner{7.2, 6.4, 5.6};
+    // Cell edge 8, grid -1..11 of step 0.4: the site at fractional (0.1, 0.2,
+    // 0.3) shows twice (the copy 0.15 off, closer than a step: one peak), its
+    // inversion partner (0.9, 0.8, 0.7) once.
+    const Vec3 site{0.8, 1.6, 2.4}, copy{8.95, 1.6, 2.4}, partner{7.2, 6.4, 5.6};
     SymmetryOp inversion;
     for (int r = 0; r < 3; ++r) inversion.Rotation[r][r] = -1;
     const struct {
@@ -185,7 +186,7 @@ TEST(FindPeaks, CopiesOfOneSiteAreListedOnceNearestTheModel) {
         double distance;
     } cases[] = {
         {"lattice copies merge", 8, {}, {}, 2, site, -1, 0},
-        {"the copy nearest the model", 8, {}, {{8.9, 1.6, 2.4}}, 2, copy, 0, 0.1},
+        {"the copy nearest the model", 8, {}, {{8.9, 1.6, 2.4}}, 2, {8.8, 1.6, 2.4}, 0, 0.1},
         {"the space group merges the partner", 8, {inversion}, {}, 1, site, -1, 0},
         {"the model's symmetry copy", 8, {inversion}, {{7.2, 6.4, 5.9}}, 1, partner, 0, 0.3},
         {"no cell: nothing merges", 0, {inversion}, {{0.8, 1.6, 2.0}}, 3, site, 0, 0.4},
@@ -259,8 +260,9 @@ TEST(FindPeaksCommand, AddsPeaksAboveTheLowestShownLayerOnceAndUpToTheCapacity) 
     // Layers 2 (2.0) and 3 (1.0) shown, layer 1 (0.5) not: the level is 1.0.
     s.layers.LayerLimit[1] = 0.5f, s.layers.LayerLimit[2] = 2.0f, s.layers.LayerLimit[3] = 1.0f;
     s.layers.LayerVisible[2] = s.layers.LayerVisible[3] = kTrue;
-    // A picked peak at the second blob, one lattice period away.
-    AddPeak(s, 6.3f - 9, 2.2f, 5.9f);
+    // A picked peak at the second blob, one lattice period and 0.2 (less than
+    // a step) away.
+    AddPeak(s, 6.5f - 9, 2.2f, 5.9f);
     const FoundPeaksReport r = AddFoundPeaks(s);
     EXPECT_EQ(
         FoundPeaksText(s, r),
