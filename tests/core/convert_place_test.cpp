@@ -94,12 +94,18 @@ TEST(ConvertResample, ALinearDensityIsReproducedExactlyInsideAPartialMap) {
     int inside = 0, outside = 0;
     ForEachPoint(p.N[0], p.N[1], p.N[2], [&](int i1, int i2, int i3) {
         const Vec3d x = GridPoint(p, i1, i2, i3), u = MatVec(t.A, x);
-        auto in = [&](int a) { return u[a] + t.b[a] > 1e-3 && u[a] + t.b[a] < n[a] - 1 - 1e-3; };
-        if (in(0) && in(1) && in(2)) {
+        // Within the block by e (e < 0: at most -e beyond its faces).
+        auto in = [&](double e) {
+            return std::ranges::all_of(std::array{0, 1, 2}, [&](int a) {
+                return u[a] + t.b[a] > e && u[a] + t.b[a] < n[a] - 1 - e;
+            });
+        };
+        if (in(1e-3)) {
             ++inside;
             EXPECT_NEAR(p.at(i1, i2, i3), f(x), 2e-4 * (1 + std::fabs(f(x))));
-        } else {
-            outside += p.at(i1, i2, i3) == 0.0f;
+        } else if (!in(-1e-3)) {
+            ++outside;
+            EXPECT_EQ(p.at(i1, i2, i3), 0.0f);
         }
     });
     EXPECT_GT(inside, 200);
@@ -331,6 +337,8 @@ TEST(ConvertSymmetry, APartOfTheCellExpandedEqualsTheWholeCellMap) {
     p1.Atoms = {{"O", "O1", MatVec(p1.Cell, {0.5, 0.05, 0.5})}};
     const std::string msg = ErrorOf([&] { PlaceInScene(p1, {.Box = BoxChoice::Atoms}); });
     EXPECT_NE(msg.find("reaches outside the map's grid along axis 2"), std::string::npos) << msg;
+    p1.Atoms[0].Cartesian = MatVec(p1.Cell, {0.5, 7.25 / 10.5391, 0.5});  // box to 23.5 of 0..23
+    EXPECT_THROW(PlaceInScene(p1, {.Box = BoxChoice::Atoms, .Margin = 0.1}), EldError);
     const MapForWriting own = PlaceInScene(p1, {});  // its own box: y from 10/48 to 33/48
     const double y0 = 10.5391 * 10 / 48, y1 = 10.5391 * 33 / 48;
     EXPECT_NEAR(own.GridOrigin[1], y0, 1e-4);
