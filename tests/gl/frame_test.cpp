@@ -424,12 +424,6 @@ SceneState LargeScene() {
     return s;
 }
 
-// The window's RGBA bytes.
-std::vector<std::uint8_t> Pixels(OsMesaContext& gl) {
-    const std::uint8_t* p = gl.Pixel(0, 0);
-    return {p, p + 4 * kW * kH};
-}
-
 // Differing pixels between two pictures.
 int Differences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
     int n = 0;
@@ -455,7 +449,9 @@ TEST(LineArrays, PictureIsTheImmediateModePictureInEveryModeAndStyle) {
                 for (int frame = 0; frame < 2; ++frame) {
                     if (frame == 0) InvalidateScene(s);
                     PaintFrame(s, kW, kH, content);
-                    (content == ImmediateContent ? want : got)[frame] = Pixels(gl);
+                    const std::uint8_t* rgba = gl.Pixel(0, 0);
+                    (content == ImmediateContent ? want : got)[frame].assign(rgba,
+                                                                             rgba + 4 * kW * kH);
                 }
             for (int frame = 0; frame < 2; ++frame) {
                 EXPECT_EQ(Differences(want[frame], got[frame]), 0) << "frame " << frame;
