@@ -47,12 +47,10 @@ TEST(CommandLine, SwitchesAreStrippedFromTheFrontInTheirOrder) {
         {"a.mt1 -MapRadius 3", NoStereo, "a.mt1 -MapRadius 3"},
     };
     for (const auto& c : cases) {
-        const CommandLineChoice choice = ParseCommandText(c.text);
-        EXPECT_EQ(choice.DisplayMode, c.mode) << c.text;
-        EXPECT_EQ(choice.FileText, c.file) << c.text;
-        EXPECT_EQ(choice.NoStereo, c.no_stereo) << c.text;
-        EXPECT_EQ(choice.MapRadius, c.radius) << c.text;
-        EXPECT_EQ(choice.BadMapRadius, c.bad_radius) << c.text;
+        const CommandLineChoice g = ParseCommandText(c.text);
+        EXPECT_EQ(std::tuple(g.DisplayMode, g.FileText, g.NoStereo, g.MapRadius, g.BadMapRadius),
+                  std::tuple(c.mode, c.file, c.no_stereo, c.radius, c.bad_radius))
+            << c.text;
     }
 }
 

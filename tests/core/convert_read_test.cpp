@@ -272,8 +272,8 @@ TEST(ConvertModel, PdbMmcifAndSmallMoleculeCifGiveTheSameAtoms) {
         for (int k = 0; k < 6; ++k) EXPECT_NEAR(m.Cell[k], pdb.Cell[k], 5e-3);
         ASSERT_EQ(m.Atoms.size(), pdb.Atoms.size());
         for (std::size_t n = 0; n < m.Atoms.size(); ++n) {
-            EXPECT_EQ(m.Atoms[n].Label, pdb.Atoms[n].Label);
-            EXPECT_EQ(m.Atoms[n].Element, pdb.Atoms[n].Element);
+            EXPECT_EQ(std::pair(m.Atoms[n].Label, m.Atoms[n].Element),
+                      std::pair(pdb.Atoms[n].Label, pdb.Atoms[n].Element));
             // PDB keeps 3 decimals of Cartesian, the CIF 5 of fractional.
             for (int k = 0; k < 3; ++k)
                 EXPECT_NEAR(m.Atoms[n].Cartesian[k], pdb.Atoms[n].Cartesian[k], 2e-3)
