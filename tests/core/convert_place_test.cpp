@@ -55,8 +55,7 @@ TEST(ConvertResample, TriclinicCellAgreesWithTheFunctionSampledThere) {
     ExpectNear(p.CellShift, {0, 0, 0});
     EXPECT_NEAR(p.CellParameters[4], 105.0f, 1e-3);
     // About the map's own step; the box covers all eight cell corners.
-    const double step = 0.2;  // 8 / 40, the smallest of the three
-    EXPECT_NEAR(p.GridStep[0], step, 1e-6);
+    EXPECT_NEAR(p.GridStep[0], 0.2, 1e-6);  // 8 / 40, the smallest of the three
     for (int corner = 0; corner < 8; ++corner) {
         const Vec3d c =
             MatVec(m.Cell, {double(corner & 1), double(corner >> 1 & 1), double(corner >> 2 & 1)});
@@ -147,11 +146,10 @@ TEST(ConvertResample, BoxAroundAtomsAndAxisAlignedCopies) {
     // relative to the grid, fractional coordinates unchanged.
     o.Centre = true;
     const MapForWriting centred = PlaceInScene(m, o);
-    for (int a = 0; a < 3; ++a) {
+    for (int a = 0; a < 3; ++a)
         EXPECT_NEAR(centred.GridOrigin[a] + 0.5 * (centred.N[a] - 1) * centred.GridStep[a], 0.0,
                     1e-5);
-        EXPECT_EQ(centred.AtomFractional[1][a], p.AtomFractional[1][a]);
-    }
+    EXPECT_EQ(centred.AtomFractional, p.AtomFractional);
     for (int n = 0; n < 2; ++n)
         for (int i = 0; i < 3; ++i)
             EXPECT_NEAR(AtomInScene(p, n)[i] - p.GridOrigin[i],
