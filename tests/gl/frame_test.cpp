@@ -9,9 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "gl/primitives.h"
 #include "gl/read_pixels.h"
 #include "mapdata/geometry.h"
+#include "mapdata/read_map.h"
 #include "render/scene.h"
 #include "surface/marching_cubes.h"
 #include "tests/core/surface_reference.h"
@@ -185,6 +188,40 @@ TEST_F(FrameTest, CellEdgesAreGrey) {
     for (auto [x, y] : {std::pair{50, 24}, {24, 50}, {72, 50}})
         EXPECT_TRUE(Is(x, y, .5f, .5f, .5f));
     EXPECT_TRUE(Black(50, 50));
+}
+
+TEST_F(FrameTest, TheCellIsItsTwelveEdges) {
+    // The cell of a skewed matrix through GL's feedback buffer, with identity
+    // matrices: window (x, y, z) is 50 (X + 1), 50 (Y + 1), (Z + 1) / 2. Every
+    // segment must join two corners whose fractional coordinates differ on one axis.
+    s_.map.CellMatrix = {{{0.5f, 0.1f, 0.2f}, {0, 0.6f, -0.1f}, {0, 0, 0.7f}}};
+    PlaceAtomsAndCell(s_);
+    const Matrix3 inverse = InvertMatrix3(s_.map.CellMatrix);
+    std::vector<GLfloat> buf(1000);
+    glFeedbackBuffer(GLsizei(buf.size()), GL_3D, buf.data());
+    glRenderMode(GL_FEEDBACK);
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
+    DrawCell(s_);
+    const int n = glRenderMode(GL_RENDER);
+    std::set<std::pair<int, int>> edges;
+    for (int k = 0; k < n; k += 7) {
+        ASSERT_TRUE(buf[k] == GL_LINE_TOKEN || buf[k] == GL_LINE_RESET_TOKEN) << buf[k];
+        int corner[2] = {0, 0};
+        for (int e = 0; e < 2; ++e) {
+            const GLfloat* w = &buf[k + 1 + 3 * e];
+            const float p[3] = {w[0] / 50 - 1, w[1] / 50 - 1, 2 * w[2] - 1};
+            for (int a = 0; a < 3; ++a) {
+                const float f = inverse[a][0] * p[0] + inverse[a][1] * p[1] + inverse[a][2] * p[2];
+                ASSERT_NEAR(f, std::round(f), 1e-3) << "not a corner";
+                corner[e] |= int(std::round(f)) << a;
+            }
+        }
+        EXPECT_EQ(std::popcount(unsigned(corner[0] ^ corner[1])), 1)
+            << corner[0] << "-" << corner[1];
+        edges.insert(std::minmax(corner[0], corner[1]));
+    }
+    EXPECT_EQ(n, 12 * 7);
+    EXPECT_EQ(edges.size(), 12u);
 }
 
 TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
