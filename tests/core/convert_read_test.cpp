@@ -251,12 +251,15 @@ TEST(ConvertCube, RealBenzeneDensityConvertsToTheExampleMap) {
 const std::string kModels = std::string(ELD_TEST_DATA) + "/models/";
 
 // tests/data/models holds one model (paracetamol hydrate, P 1 21/n 1) written
-// by tools/realdata/json_to_models.py as PDB, mmCIF and small-molecule CIF.
+// by tools/realdata/json_to_models.py as PDB, mmCIF and small-molecule CIF;
+// unknown_group.pdb is its CRYST1 line, symbol changed, and first atom.
 TEST(ConvertModel, PdbMmcifAndSmallMoleculeCifGiveTheSameAtoms) {
     const StructureModel pdb = ReadModelFile(kModels + "paracetamol_hydrate.pdb");
     EXPECT_EQ(pdb.Format, "PDB");
     ASSERT_EQ(pdb.Atoms.size(), 23u);
     EXPECT_EQ(pdb.SpaceGroup, "P 1 21/n 1");
+    // A symbol gemmi does not know is kept as written.
+    EXPECT_EQ(ReadModelFile(kModels + "unknown_group.pdb").SpaceGroup, "Q 9 9");
     EXPECT_EQ(pdb.Atoms[0].Label, "C1");
     EXPECT_EQ(pdb.Atoms[2].Element, "H");  // hydrogens are kept
     EXPECT_EQ(pdb.Atoms[20].Label, "O1W");
