@@ -109,7 +109,8 @@ TEST(ConvertCcp4, MalformedHeadersNameTheFileAndTheField) {
         {"cell angles", {.cell = {6, 8, 10, 150, 150, 150}}},
         {"cell angles", {.cell = {6, 8, 10, 90, 5.7e-5f, 90}}},  // c* 0.99e-6 c
         {"(MAP)", {.map_word = {'M', 'R', 'C', 'X'}}},
-        {"NSYMBT", ok, 24, -1},
+        {"(NSYMBT) is -1", ok, 24, -1},
+        {"(NSYMBT) is 4000001", ok, 24, 4000001},
         {"truncated", ok, 24, 400},  // claims an extended header the file lacks
         // A little-endian header stamped big is read little while it is plausible
         // (sizes 1 to 1000000, MODE 0 to 16); else the stamp decides.
