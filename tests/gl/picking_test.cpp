@@ -116,6 +116,9 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
          {std::pair{xl - 0.5f, 0.3f}, std::pair{xh + 2.5f * dx, 0.3f}, std::pair{-2.0f, yl - 0.1f},
           std::pair{-2.0f, yh + 0.1f}, std::pair{5.5f, 5.5f}})
         EXPECT_FALSE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0)) << x << "," << y;
+    // Steps of 1/16 add up exactly: the extra column starts right at the high edge.
+    ASSERT_TRUE(PickOnSection(s_, MouseX(3.28f), MouseY(0.3f), -3, 3.25f, yl, yh, 0));
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], 3.25f + 0.0625f / 2, 1e-5);
 }
 
 TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
