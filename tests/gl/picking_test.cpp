@@ -54,6 +54,12 @@ class PickingTest : public ::testing::Test {
         s_.surfaces.TriangleCount[layer] = static_cast<int>(tri.size());
     }
 
+    // The picked point: x and y within `tolerance`, z as good as exact.
+    void ExpectPicked(double x, double y, float z, double tolerance) {
+        EXPECT_NEAR(s_.peaks.PickedPoint[0], x, tolerance);
+        EXPECT_NEAR(s_.peaks.PickedPoint[1], y, tolerance);
+        EXPECT_FLOAT_EQ(s_.peaks.PickedPoint[2], z);
+    }
     void OnlyVisible(int layer) {
         for (int L = 1; L <= 3; ++L) s_.layers.LayerVisible[L] = (L == layer) ? kTrue : kFalse;
     }
@@ -77,14 +83,13 @@ TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouse) {
     const float xl = -6, xh = 6, yl = -6, yh = 6;  // quads 0.12 wide, 4 pixels
     for (auto [x, y] : {std::pair{0.31f, -1.45f}, std::pair{-5.0f, 4.4f}, std::pair{2.2f, 5.9f}}) {
         ASSERT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0.0f)) << x << "," << y;
-        EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4) << x;
-        EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4) << y;
-        EXPECT_EQ(s_.peaks.PickedPoint[2], 0.0f);
+        ExpectPicked(SubdivisionCentre(xl, xh, x), SubdivisionCentre(yl, yh, y), 0, 1e-4);
     }
     // (0, 0) is a corner of four quads; the first drawn lies below and left.
     ASSERT_TRUE(PickOnSection(s_, MouseX(0), MouseY(0), xl, xh, yl, yh, 0.0f));
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], -0.06f, 1e-4);
-    EXPECT_NEAR(s_.peaks.PickedPoint[1], -0.06f, 1e-4);
+    ExpectPicked(-0.06, -0.06, 0, 1e-4);
+    // Quads 0.012 by 0.02 wide: eight lie under that pixel, which is not one spot.
+    EXPECT_FALSE(PickOnSection(s_, MouseX(0), MouseY(0), -0.6f, 0.6f, -1, 1, 0));
 }
 
 TEST_F(PickingTest, SectionAtAnotherHeightAndUnderAShiftedView) {
@@ -97,9 +102,7 @@ TEST_F(PickingTest, SectionAtAnotherHeightAndUnderAShiftedView) {
     const float x = -1.13f, y = 3.23f;  // inside a quad, not on its edge
     const float k = 22.5f / 19.5f;
     ASSERT_TRUE(PickOnSection(s_, MouseX((x + 1) * k), MouseY((y - 2) * k), xl, xh, yl, yh, z));
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(xl, xh, x), 1e-4);
-    EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(yl, yh, y), 1e-4);
-    EXPECT_EQ(s_.peaks.PickedPoint[2], z);
+    ExpectPicked(SubdivisionCentre(xl, xh, x), SubdivisionCentre(yl, yh, y), z, 1e-4);
 }
 
 TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
@@ -131,8 +134,7 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
     // PickByMode "2D" uses it: a click at scene (1.6, 3.1) finds that quad.
     s_.switches.PickingMode = PickMode::Section2D;
     ASSERT_TRUE(PickByMode(s_, dialogs_, MouseX(1.6f), MouseY(3.1f)));
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], SubdivisionCentre(-1, 4, 1.6f), 1e-4);
-    EXPECT_NEAR(s_.peaks.PickedPoint[1], SubdivisionCentre(2, 7, 3.1f), 1e-4);
+    ExpectPicked(SubdivisionCentre(-1, 4, 1.6f), SubdivisionCentre(2, 7, 3.1f), 0, 1e-4);
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
@@ -145,19 +147,17 @@ TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
     AddBox(2, {0, -1, -1}, {2, 1, 1});
     OnlyVisible(2);
     glEnable(GL_DEPTH_TEST);
+    glEnable(GL_STENCIL_TEST);
     GLint proj_depth = 0, mv_depth = 0;
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &proj_depth);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &mv_depth);
     // Over the lower-right half of the front face: triangle (x0,y0),(x1,y0),(x1,y1).
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(1.6f), MouseY(-0.5f)));
     EXPECT_TRUE(dialogs_.messages.empty());
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], (0 + 2 + 2) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.peaks.PickedPoint[1], (-1 - 1 + 1) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.peaks.PickedPoint[2], 0.0f, 1e-6) << "halfway between front and back";
+    ExpectPicked((0 + 2 + 2) / 3.0, (-1 - 1 + 1) / 3.0, 0, 1e-5);  // between front and back
     // The upper-left half.
     ASSERT_TRUE(PickOnSurface(s_, dialogs_, MouseX(0.3f), MouseY(0.6f)));
-    EXPECT_NEAR(s_.peaks.PickedPoint[0], (0 + 2 + 0) / 3.0f, 1e-5);
-    EXPECT_NEAR(s_.peaks.PickedPoint[1], (-1 + 1 + 1) / 3.0f, 1e-5);
+    ExpectPicked((0 + 2 + 0) / 3.0, (-1 + 1 + 1) / 3.0, 0, 1e-5);
     // Beside the blob: no crossing, nothing picked, no message.
     EXPECT_FALSE(PickOnSurface(s_, dialogs_, MouseX(-3), MouseY(3)));
     EXPECT_FALSE(PickOnSection(s_, MouseX(5), MouseY(5), -1, 1, -1, 1, 0));
