@@ -38,7 +38,7 @@ expect_exits <<TABLE
 1|convert "$tmp/short.ccp4" "$tmp/x.mt1"|short.ccp4: the file is 5000 bytes
 1|convert "$tmp/cut.cube" "$tmp/x.mt1"|cut.cube: line 6: the file ends before third grid axis
 2|convert "$tmp/benzene.cube" "$tmp/x.txt"|must end in .mt1, .fou or .grd
-2|convert "$tmp/benzene.cube" "$tmp/x.mt1" --box round|--box takes
+2|convert "$tmp/benzene.cube" "$tmp/x.mt1" --box atoms:|--box takes
 1|convert "$tmp/benzene.xyz" "$tmp/x.mt1"|unknown input format
 2|convert "$tmp/benzene.cube"|give an input map and an output file
 1|convert "$tmp/benzene.cube" "$tmp/keep.mt1" --scale 1000|outside the range -10000 to 10000

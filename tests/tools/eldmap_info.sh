@@ -31,7 +31,7 @@ j = json.load(open(sys.argv[1]))
 ext = sys.argv[2]
 assert [j[k] for k in ("format", "grid_points", "density_min", "density_max", "bonds")] == \
     [ext, [3, 2, 2], 111 - 150, 322 - 150, [[1, 2], [2, 3]]], j
-assert [(a["name"], a["type"]) for a in j["atoms"]] == [("C   ", 6), ("C   ", 6), ("O   ", 8)], j["atoms"]
+assert [(a["name"], a["label"], a["type"]) for a in j["atoms"]] == [("C   ", "C", 6), ("C   ", "C", 6), ("O   ", "O", 8)]
 assert len(j["cell_corners"]) == 8 and len(j["cell_matrix"]) == 3
 if ext == "grd":
     # Box 2 x 1 x 1 centred on (0, 0, 0): steps E/(N-1), shift -E/2.

@@ -38,7 +38,9 @@ ll=$(count_where "$tmp/cell.tga" 70x70+210+249 "$grey")
 [ "$ur" -gt 20 ] && [ "$ll" -eq 0 ] || fail "cell: $ur grey pixels upper right, $ll lower left"
 
 # PNG holds the same pixels as the TGA; odd sizes work.
-for e in png tga; do "$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/b.$e" --size 201x97 --view z --style triangle; done
+for e in png:x tga:X; do "$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/b.${e%:*}" --size 201x97 --view "${e#*:}" --style triangle; done
+"$bin/eldmap" render "$tmp/blob.fou" -o "$tmp/web.png" --size 201x97 --view x
+cmp -s "$tmp/b.png" "$tmp/web.png" && fail "--style triangle draws the web"
 [ "$(identify -format '%m %w %h' "$tmp/b.png")" = "PNG 201 97" ] || fail "size of b.png"
 convert "$tmp/b.tga" -auto-orient "$tmp/b_tga.png"
 diff_px=$(compare -metric AE "$tmp/b.png" "$tmp/b_tga.png" null: 2>&1 || true)
@@ -54,7 +56,7 @@ cmp -s "$tmp/a.tga" "$tmp/keep.tga" || fail "failed write changed the old pictur
 
 # Bad options are refused with a hint.
 expect_exits <<TABLE
-2|render "$tmp/blob.fou" -o "$tmp/c.tga" --size 0x5|--size
+2|render "$tmp/blob.fou" -o "$tmp/c.tga" --size 0x5|564x494) (see eldmap render --help)
 2|render "$tmp/blob.fou"|-o
 TABLE
 "$bin/eldmap" render --help | grep -q -- '--style' || fail "help lacks --style"

@@ -74,6 +74,8 @@ n = int(np.frombuffer(data, "<u4", 1, 80)[0])
 assert n == len(flat) and len(data) == 84 + 50 * n
 rec = np.frombuffer(data, [("normal", "<f4", 3), ("v", "<f4", (3, 3)), ("level", "<u2")], n, 84)
 assert (rec["v"] == flat).all() and (rec["level"] == np.repeat([1, 2], counts)).all()
+c = np.cross(flat[:, 1] - flat[:, 0], flat[:, 2] - flat[:, 0])
+assert np.allclose(rec["normal"], c / np.maximum(np.linalg.norm(c, axis=1, keepdims=True), 1e-30), atol=1e-5)
 PY
 
 # The same counts as an independent implementation: VTK's flying edges uses the
@@ -110,8 +112,9 @@ e = np.array([[l.get(k) for k in ("x1", "y1", "x2", "y2")] for l in lines[0] + l
 assert (e[:, 0::2] >= -1.5).all() and (e[:, 0::2] <= 16).all() and (e[:, 1::2] >= 2.25).all() and (e[:, 1::2] <= 18).all()
 assert (abs(e[:, 0] - e[:, 2]) <= 0.5 + 1e-6).all() and (abs(e[:, 1] - e[:, 3]) <= 0.45 + 1e-6).all()
 PY
-"$bin/eldmap" contour "$map" -o "$tmp/d.svg"
-[ "$(grep -c '<g id="level_' "$tmp/d.svg")" = 3 ] || fail "default contour levels"
+"$bin/eldmap" contour "$map" -o "$tmp/d.svg" --section 36  # the last one
+[ "$(grep -c '<g id="level_' "$tmp/d.svg")" = 3 ] && grep -q 'level_3" .*stroke="rgb(255,77,77)"' "$tmp/d.svg" ||
+  fail "default contour levels"
 
 # Usage errors exit 2 before any work, errors in the work exit 1; outputs that
 # are the input (also through a link) or have unknown extensions are refused.
@@ -172,17 +175,17 @@ for o in x.obj x.ply x.stl c.svg s.pov; do
   "$bin/eldmap" $cmd "$tmp/huge.mt1" -o "$tmp/huge_$o" 2>/dev/null && fail "$o with inf written"
   [ ! -e "$tmp/huge_$o" ] || fail "$o with inf left behind"
 done
-odd="$tmp/$(printf 'na\nme\xe9\x1b[31m').mt1"
+odd="$tmp/$(printf 'na\nme\xe9\x1b[31m\x1f').mt1"
 cp "$map" "$odd"
 "$bin/eldmap" surface "$odd" --level 6 --json > "$tmp/odd.json"
 "$bin/eldmap" surface "$odd" --level 6 -o "$tmp/odd.ply"
 $py - "$tmp/odd.json" "$tmp/odd.ply" <<'PY' || fail "odd names"
 import json, sys
 j = json.loads(open(sys.argv[1], "rb").read().decode("utf-8"))
-assert j["map"].endswith("na\nme\u00e9\x1b[31m.mt1"), j["map"]
+assert j["map"].endswith("na\nme\u00e9\x1b[31m\x1f.mt1"), j["map"]
 head = open(sys.argv[2], "rb").read().split(b"end_header\n")[0].split(b"\n")
 assert all(l.split()[0] in (b"ply", b"format", b"comment", b"element", b"property") for l in head[:-1]) and head[-1] == b"", head
 PY
 err="$("$bin/eldmap" info "$odd.none" 2>&1; "$bin/eldmap" info "$odd" | head -1)"
-[[ "$err" != *$'\x1b'* && "$err" == *'\x1B[31m'* ]] || fail "escape sequence echoed: $err"
+[[ "$err" != *[$'\x1b\x1f']* && "$err" == *'\x1B[31m\x1F'* ]] || fail "escape sequence echoed: $err"
 finish

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -286,9 +287,9 @@ TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
 TEST(ControlPanelText, LeadingNumberReadsThePrefixOnly) {
     // Only '.' separates decimals; no number at all reads as 0.
     const std::pair<const char*, double> cases[] = {
-        {"1.25", 1.25}, {"  -0.5abc", -0.5}, {".75", 0.75}, {"+3", 3.0}, {"2.5e2 e/A^3", 250.0},
-        {"7e", 7.0},    {"12,5", 12.0},      {"abc", 0.0},  {"", 0.0},   {"-", 0.0},
-        {".", 0.0}};
+        {"1.25", 1.25}, {" \t-0.5abc", -0.5}, {".75", 0.75}, {"+3", 3.0}, {"2.5e2 e/A^3", 250.0},
+        {"7e", 7.0},    {"12,5", 12.0},       {"abc", 0.0},  {"", 0.0},   {"-", 0.0},
+        {".", 0.0},     {"-1e999", -HUGE_VAL}};
     for (auto [text, want] : cases) EXPECT_EQ(LeadingNumber(text), want) << text;
 }
 
@@ -320,6 +321,7 @@ TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
     for (auto [text, limit] : cases) EXPECT_NEAR(LimitFromText(g, text), limit, 1e-12) << text;
     EXPECT_EQ(SigmaText(g, 1.06), "2.4 \u03c3");
     EXPECT_EQ(SigmaText(g, 0.09), "0.0 \u03c3");
+    EXPECT_EQ(SigmaText(g, 0.18), "0.2 \u03c3");
     g.DensityRms = 0;
     EXPECT_EQ(SigmaText(g, 1.0), "") << "a flat map has no sigma";
 }
