@@ -64,7 +64,6 @@ models="${ELD_TEST_DATA:?}/models"
 gzip -c "$map" > "$tmp/map.ccp4.gz"
 for model in paracetamol_hydrate.cif paracetamol_hydrate.mmcif paracetamol_hydrate.pdb; do
   "$eldmap" info "$tmp/map.ccp4.gz" --model "$models/$model" --json > "$tmp/$model.json"
-  check "info --json on the gzipped map with $model" test $? -eq 0
   check "$model: cell, space group, mean, rms, labels and fractional coordinates" \
     python3 - "$tmp/$model.json" "$note" <<'PY'
 import json, sys

@@ -266,9 +266,6 @@ TEST(ControlPanelSlider, EmptyDensityRangeDoesNotDivideByZero) {
     SceneState s = MapWithRange(3.5f, 3.5f);
     for (float v : {3.5f, 9.0f}) EXPECT_EQ(SliderPositionFromLimit(s.map.MapGrid, v), 0) << v;
     EXPECT_EQ(LimitFromSliderPosition(s.map.MapGrid, 16384), 3.5f);
-    ApplyLimits(s, 1.0, 3.5, 7.0);
-    EXPECT_EQ(s.layers.LayerLimit[1], 3.5f);
-    EXPECT_EQ(s.layers.LayerLimit[3], 3.5f);
 }
 
 TEST(ControlPanelClamp, LimitsAreClampedIntoTheDensityRange) {
@@ -319,9 +316,8 @@ TEST(ControlPanelText, LimitsTypedInSigmaAreMeanPlusNRms) {
         {"3s", 1.3},      {"3\u03c3", 1.3}, {" -1.5 sigma", -0.5}, {"2", 2.0},
         {"2.5e/A3", 2.5}, {"0.5 s", 0.3},   {"sigma", 0},          {"", 0}};
     for (auto [text, limit] : cases) EXPECT_NEAR(LimitFromText(g, text), limit, 1e-12) << text;
-    EXPECT_EQ(SigmaText(g, 1.06), "2.4 \u03c3");
-    EXPECT_EQ(SigmaText(g, 0.09), "0.0 \u03c3");
-    EXPECT_EQ(SigmaText(g, 0.18), "0.2 \u03c3");
+    for (auto [limit, text] : {std::pair{1.06, "2.4"}, {0.09, "0.0"}, {0.18, "0.2"}})
+        EXPECT_EQ(SigmaText(g, limit), text + std::string(" \u03c3"));
     g.DensityRms = 0;
     EXPECT_EQ(SigmaText(g, 1.0), "") << "a flat map has no sigma";
 }
@@ -333,21 +329,14 @@ TEST(ControlPanelZLayer, ButtonsStayWithinOneToNz) {
         EXPECT_EQ(ContourLayerFromText(text, 15), want) << text << " (no 16-bit overflow)";
 }
 
-TEST(ControlPanelText, LabelsAndRoundTrippingLimitText) {
+TEST(ControlPanelText, LabelsRoundTrippingLimitTextAndToggles) {
     EXPECT_EQ(ZRangeText(41), "<1,41>");
-    EXPECT_EQ(GridPointsZ(MapWithRange(0, 1, 41).map.MapGrid), 41);
+    EXPECT_EQ(ToggleSwitch(1), kTrue) << "only exactly -1 (kTrue) toggles to false";
     for (float v : {0.1f, -0.3f, 1234.5678f, 1e-7f, 16384.0f / 32767.0f}) {
         const std::string text = FloatText(v);
         EXPECT_EQ(static_cast<float>(LeadingNumber(text)), v) << text;
     }
     EXPECT_EQ(FloatText(0.25f), "0.25");
-}
-
-TEST(ControlPanelSwitch, ToggleTwiceReturnsToTheFirstState) {
-    EXPECT_EQ(ToggleSwitch(kTrue), kFalse);
-    EXPECT_EQ(ToggleSwitch(kFalse), kTrue);
-    // Only exactly -1 counts as true for a toggle.
-    EXPECT_EQ(ToggleSwitch(1), kTrue);
 }
 
 }  // namespace

@@ -49,10 +49,9 @@ TEST(GlWindowMode, ClosestFormatAndNoErrorWhenStencilOrStereoIsMissing) {
     const PixelFormatRequest interlaced = *PixelFormatFor(StereoMode::StereoInterlaced);
     const PixelFormatRequest hardware = *PixelFormatFor(StereoMode::StereoHW);
     const int base = FL_RGB | FL_DOUBLE | FL_DEPTH;
-    auto any = [](int) { return true; };
     auto without = [](int bits) { return [bits](int m) { return (m & bits) == 0; }; };
-    EXPECT_EQ(GlWindowMode(interlaced, any), base | FL_STENCIL);
-    EXPECT_EQ(GlWindowMode(hardware, any), base | FL_STEREO);
+    EXPECT_EQ(GlWindowMode(interlaced, without(0)), base | FL_STENCIL);
+    EXPECT_EQ(GlWindowMode(hardware, without(0)), base | FL_STEREO);
     EXPECT_EQ(GlWindowMode(interlaced, without(FL_STENCIL)), base);
     EXPECT_EQ(GlWindowMode(hardware, without(FL_STEREO)), base);
     EXPECT_EQ(GlWindowMode(interlaced, without(FL_DEPTH)), int(FL_RGB));
@@ -81,15 +80,14 @@ TEST(AboutWindow, DriverStrings) {
 
 TEST(HelpText, EveryLineEndsWithCrLfAlsoTheLastOneAndAMissingReadmeIsNamed) {
     const testing::TempDir tmp;
-    const fs::path dir_ = tmp.path;
     for (auto [bytes, text] :
          {std::pair{"first\nsecond line\nthird", "first\r\nsecond line\r\nthird\r\n"},
           {"dos\r\nfile\r\n\r\nend\r\n", "dos\r\nfile\r\n\r\nend\r\n"},
           {"", ""}}) {
         tmp.Put("readme.txt", bytes);
-        EXPECT_EQ(ReadHelpText(dir_.string()), text);
+        EXPECT_EQ(ReadHelpText(tmp.path.string()), text);
     }
-    const std::string text = ReadHelpText((dir_ / "nowhere").string());
+    const std::string text = ReadHelpText(tmp / "nowhere");
     EXPECT_NE(text.find("readme.txt"), std::string::npos) << text;
     EXPECT_NE(text.find("nowhere"), std::string::npos) << text;
 }
