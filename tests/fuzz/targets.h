@@ -1,12 +1,9 @@
 // What each fuzz target does with one input, shared by the libFuzzer harness
-// (fuzz_harness.cpp, built once per target of Targets()) and the regression test
-// that replays every input they ever crashed on (tests/core/fuzz_regressions_test.cpp).
-//
-// A run ends in one of three ways: Accepted (the code under test read the
-// input), Refused (it threw EldError, the proper way to turn bad data down), or
-// anything else: another exception, a crash, a sanitizer report, or a broken
-// invariant, which throws InvariantBroken. The harnesses let all of those
-// escape, so libFuzzer reports them with the input.
+// (fuzz_harness.cpp, once per target of Targets()) and the replay of every input
+// they ever crashed on (tests/core/fuzz_regressions_test.cpp). A run is Accepted,
+// Refused (EldError, the proper way to turn bad data down) or a finding: another
+// exception, a crash, a sanitizer report or InvariantBroken, all left to escape
+// so that libFuzzer reports them with the input.
 #pragma once
 
 #include <unistd.h>
@@ -105,10 +102,8 @@ inline void CheckLoadedMap(const SceneState& s) {
         for (int i2 = 0; i2 <= n2; ++i2)
             for (int i3 = 0; i3 <= n3; ++i3) {
                 const float v = m.DensityGrid.at(i1, i2, i3);
-                if (i1 == 0 || i2 == 0 || i3 == 0)
-                    Require(v == 0.0f, "an index-0 element is not 0");
-                else
-                    Require(v >= -10000.0f && v <= 10000.0f, "a density beyond +-10000 stored");
+                Require(i1 && i2 && i3 ? v >= -10000.0f && v <= 10000.0f : v == 0.0f,
+                        "an index-0 element is not 0, or a density beyond +-10000 stored");
             }
     Require(m.MapGrid.DensityMin <= m.MapGrid.DensityMax, "DensityMin above DensityMax");
 }
@@ -181,8 +176,7 @@ inline Outcome RunConvert(std::string_view bytes) {
     o.Step = pick & 4 ? 0.5 : 0;
     o.Centre = pick & 8;
     o.Scale = pick & 16 ? 1e-3 : 1;
-    static const char* const kNames[3] = {"out.mt1", "out.fou", "out.grd"};
-    const char* name = kNames[(pick >> 5) % 3];
+    const char* name = std::array{"out.mt1", "out.fou", "out.grd"}[(pick >> 5) % 3];
     // Resampling is linear in the new grid's points, which the default step
     // (the map's finest) makes 8e7 for a skew map of 12 points: 3 s natively,
     // over 30 s under the sanitizers, and libFuzzer stops at its first
@@ -221,9 +215,7 @@ inline Outcome RunAtompar(std::string_view bytes) {
     SceneState s;
     s.program.DataFolder = ScratchFolder().string();
     for (std::size_t k = 0; k < table.size() && k < 6; ++k) {
-        std::string name = table[k].TypeName;
-        name.resize(4, ' ');
-        s.map.AtomNames.push_back(name);
+        s.map.AtomNames.push_back((table[k].TypeName + "    ").substr(0, 4));
         s.map.AtomData.push_back({1.5f * static_cast<float>(k)});
     }
     s.map.AtomCount = static_cast<int>(s.map.AtomNames.size());

@@ -299,7 +299,7 @@ TEST_F(FrameTest, InterlacedStereoPutsTheRightEyeOnEvenRows) {
         Pixels({{47, y, 1, 1, 0}, {52, y}, {52, y + 1, 1, 1, 0}, {47, y + 1}});
 }
 
-TEST_F(FrameTest, LineWidthsByDisplayMode) {
+TEST_F(FrameTest, LineWidthsByDisplayModeAndColours) {
     // Surface and bond lines double in interlaced stereo; cell lines and the
     // contour frame (drawn last) are 2 wide.
     const StereoMode I = StereoMode::StereoInterlaced, N = StereoMode::NoStereo;
@@ -316,6 +316,21 @@ TEST_F(FrameTest, LineWidthsByDisplayMode) {
         EXPECT_EQ(w, width) << "case " << n++;
     }
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+
+    // Empty or hidden layers set no colour.
+    AddTriangle(1, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 0, 0);
+    s_.layers.LayerVisible[1] = kFalse;
+    s_.layers.LayerVisible[2] = kTrue;  // without triangles
+    s_.layers.SurfaceColour[2][1] = 1;
+    glColor3f(0.25f, 0.5f, 0.75f);
+    SpiderGrid(s_);
+    TriangleGrid(s_);
+    GLfloat c[4];
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{0.25f, 0.5f, 0.75f}));
+    DrawPickMarker(s_);  // white
+    glGetFloatv(GL_CURRENT_COLOR, c);
+    EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{1, 1, 1}));
 }
 
 TEST_F(FrameTest, BoxesCoverTheirExtentAndRestoreTheMatrix) {
@@ -342,22 +357,6 @@ TEST_F(FrameTest, BoxesCoverTheirExtentAndRestoreTheMatrix) {
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(FrameTest, EmptyOrHiddenLayersSetNoColour) {
-    AddTriangle(1, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 1, 0, 0);
-    s_.layers.LayerVisible[1] = kFalse;
-    s_.layers.LayerVisible[2] = kTrue;  // without triangles
-    s_.layers.SurfaceColour[2][1] = 1;
-    glColor3f(0.25f, 0.5f, 0.75f);
-    SpiderGrid(s_);
-    TriangleGrid(s_);
-    GLfloat c[4];
-    glGetFloatv(GL_CURRENT_COLOR, c);
-    EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{0.25f, 0.5f, 0.75f}));
-    DrawPickMarker(s_);  // white
-    glGetFloatv(GL_CURRENT_COLOR, c);
-    EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{1, 1, 1}));
 }
 
 TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRedAndSavedAsPngByTheName) {

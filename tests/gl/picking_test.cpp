@@ -79,7 +79,7 @@ float SubdivisionCentre(float low, float high, float v) {
     return low + (std::floor((v - low) / d) + 0.5f) * d;
 }
 
-TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouse) {
+TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouseAlsoRaisedAndShifted) {
     const float xl = -6, xh = 6, yl = -6, yh = 6;  // quads 0.12 wide, 4 pixels
     for (auto [x, y] : {std::pair{0.31f, -1.45f}, std::pair{-5.0f, 4.4f}, std::pair{2.2f, 5.9f}}) {
         ASSERT_TRUE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0.0f)) << x << "," << y;
@@ -90,19 +90,15 @@ TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouse) {
     ExpectPicked(-0.06, -0.06, 0, 1e-4);
     // Quads 0.012 by 0.02 wide: eight lie under that pixel, which is not one spot.
     EXPECT_FALSE(PickOnSection(s_, MouseX(0), MouseY(0), -0.6f, 0.6f, -1, 1, 0));
-}
 
-TEST_F(PickingTest, SectionAtAnotherHeightAndUnderAShiftedView) {
-    // The section lies at z = 3 and the view is shifted by (1, -2, 0): the pick
+    // The section -4..2 by 0..5 at z = 3, the view shifted by (1, -2, 0): the pick
     // must use the picture's projection and model-view. A point (x, y, 3) is
     // seen at ((x + 1), (y - 2)) * 22.5 / 19.5 in the plane z = 0.
     s_.view.ViewTranslation[0] = 1.0f;
     s_.view.ViewTranslation[1] = -2.0f;
-    const float xl = -4, xh = 2, yl = 0, yh = 5, z = 3;
-    const float x = -1.13f, y = 3.23f;  // inside a quad, not on its edge
-    const float k = 22.5f / 19.5f;
-    ASSERT_TRUE(PickOnSection(s_, MouseX((x + 1) * k), MouseY((y - 2) * k), xl, xh, yl, yh, z));
-    ExpectPicked(SubdivisionCentre(xl, xh, x), SubdivisionCentre(yl, yh, y), z, 1e-4);
+    const float x = -1.13f, y = 3.23f, k = 22.5f / 19.5f;  // inside a quad, not on its edge
+    ASSERT_TRUE(PickOnSection(s_, MouseX((x + 1) * k), MouseY((y - 2) * k), -4, 2, 0, 5, 3));
+    ExpectPicked(SubdivisionCentre(-4, 2, x), SubdivisionCentre(0, 5, y), 3, 1e-4);
 }
 
 TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
@@ -138,7 +134,7 @@ TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
-TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
+TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossingsThroughTwoNothing) {
     // 40 000 small triangles far to the side, then the blob: its triangles
     // carry names above 32 767.
     auto& tri = s_.surfaces.Triangles[2];
@@ -177,9 +173,8 @@ TEST_F(PickingTest, SurfaceThroughOneBlobGivesTheMidpointOfTheTwoCrossings) {
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_FALSE(glIsEnabled(GL_STENCIL_TEST));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-TEST_F(PickingTest, SurfaceThroughTwoBlobsInLinePicksNothing) {
+    // Two blobs in line: four crossings, nothing picked.
     AddBox(1, {-1, -1, 2}, {1, 1, 4});
     AddBox(1, {-1, -1, -4}, {1, 1, -2});
     OnlyVisible(1);

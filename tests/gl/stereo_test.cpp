@@ -50,7 +50,7 @@ std::array<double, 2> Project(const Mat& m, double x, double y, double z) {
     return {cx / cw, cy / cw};
 }
 
-TEST(StereoTest, OffCentreRectangleIsMovedToTheAxis) {
+TEST(StereoTest, OffCentreRectangleIsMovedToTheAxisAndKameraSetsEachEyesProjection) {
     // The eyes' frusta of the centred window are checked as whole matrices below.
     const StereoFrustumValues o = ComputeStereoFrustum(0, 12, 2, 14, 15, -15, 1, 22.5f, 0);
     // The top: the half height 6 at the near plane.
@@ -58,9 +58,7 @@ TEST(StereoTest, OffCentreRectangleIsMovedToTheAxis) {
                                              {o.translateZ, -23.5f}, {o.clipNear, 8.5f},
                                              {o.clipFar, 38.5f},     {o.top, 6 * 8.5f / 22.5f}};
     for (auto [got, want] : cases) EXPECT_FLOAT_EQ(got, want);
-}
 
-TEST(StereoTest, KameraSetsEachEyesProjection) {
     OsMesaContext gl(64, 64);
     SceneState s;
     // The central eye, then the right one shifted by +0.31 and the left by -0.31.
@@ -135,7 +133,7 @@ TEST(StereoTest, ResizeInInterlacedModeMarksTheEvenRowsOverAStaleMask) {
     EXPECT_EQ(gl.Stencil()[40 * 3], 1);
 }
 
-TEST(GlSetupTest, PixelFormatsAndTexts) {
+TEST(GlSetupTest, PixelFormatsTextsAndDefaultState) {
     for (auto [mode, stencil, stereo] : {std::tuple{StereoMode::NoStereo, false, false},
                                          {StereoMode::StereoHW, false, true},
                                          {StereoMode::StereoInterlaced, true, false}}) {
@@ -151,9 +149,8 @@ TEST(GlSetupTest, PixelFormatsAndTexts) {
               "Fatal Error: Could not retrieve pixel format!");
     EXPECT_EQ(FatalErrorTitle(), "Fatal Error In eldview");
     EXPECT_EQ(GlErrorWarning(1282), "Warning: OpenGL error nuber:1282");
-}
 
-TEST(GlSetupTest, DefaultState) {
+    // The default state.
     OsMesaContext gl(8, 8);
     glClearColor(1, 1, 1, 1);
     InitDefaultState();
