@@ -69,7 +69,6 @@ class FrameTest : public ::testing::Test {
                        << " " << int(p[2]);
         return ::testing::AssertionSuccess();
     }
-    bool Black(int x, int y) { return Is(x, y, 0, 0, 0); }
     struct Px {
         int x, y;
         float r = 0, g = 0, b = 0;  // black unless given
@@ -106,7 +105,7 @@ TEST_F(FrameTest, BackgroundModeNothingPendingErrorsAndSizeChanges) {
     EXPECT_EQ(PaintFrame(s_, 100, 100, DrawSceneContent, report),
               static_cast<unsigned>(GL_INVALID_ENUM));
     EXPECT_FALSE(drawn_before_report);
-    EXPECT_TRUE(Black(10, 10));
+    Pixels({{10, 10}});
     EXPECT_EQ(PaintFrame(s_, 100, 100, DrawSceneContent, report), 0u);
     EXPECT_EQ(reported, std::vector<unsigned>{GL_INVALID_ENUM});
     // A size change reaches the projection at the next paint.
@@ -191,7 +190,7 @@ TEST_F(FrameTest, CellEdgesAreGreyWhenShown) {
         for (auto [x, y] : {std::pair{50, 24}, {24, 50}, {72, 50}})
             EXPECT_TRUE(Is(x, y, grey, grey, grey));
     }
-    EXPECT_TRUE(Black(50, 50));
+    Pixels({{50, 50}});
 }
 
 TEST_F(FrameTest, TheCellIsItsTwelveEdges) {
@@ -246,7 +245,7 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     Set(s_.peaks.PeakList[0], {0, -3});
     s_.SceneListValid = 0;
     Paint();
-    EXPECT_TRUE(Black(50, 50));
+    Pixels({{50, 50}});
     // The marker: white, lit face on.
     for (int c = 0; c < 3; ++c) EXPECT_GT(gl_.Pixel(50, 75)[c], 200);
     const std::uint8_t* peak = gl_.Pixel(50, 25);
@@ -270,7 +269,30 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
 
 // Renormalising only when scaled; the scene file's matrix is the one the
 // screen uses.
-TEST_F(FrameTest, ModelViewNormalizesOnlyWhenScaledAndIsThePovrayMatrix) {
+TEST_F(FrameTest, BoxesAndModelViewNormalizesOnlyWhenScaledAndIsThePovrayMatrix) {
+    // An unlit box from (0, 0, 0) to (3, 3, 1), seen from the front, covers
+    // pixels 50..75 on both axes; its front face has normal +z.
+    glDisable(GL_LIGHTING);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Kamera(s_, Eye::CentralEye);
+    recalcModelView(s_);
+    glColor3f(0, 1, 1);
+    DrawBox(3, 3, 1);
+    Pixels({{60, 60, 0, 1, 1}, {45, 60}});
+    GLfloat n[4];
+    glGetFloatv(GL_CURRENT_NORMAL, n);
+    EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current
+
+    glRotatef(30, 1, 2, 3);
+    glTranslatef(5, -7, 2);
+    GLfloat before[16], after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    DrawCentredBox(0.3, 1000.0, -2.5);
+    DrawCube(0.3);
+    DrawBox(0, 1, 1);  // degenerate: nothing fails
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     for (float scale : {1.0f, std::nextafter(1.0f, 2.0f), 1.0f}) {
         s_.view.ViewScale = scale;
         recalcModelView(s_);
@@ -331,32 +353,6 @@ TEST_F(FrameTest, LineWidthsByDisplayModeAndColours) {
     DrawPickMarker(s_);  // white
     glGetFloatv(GL_CURRENT_COLOR, c);
     EXPECT_EQ(std::vector<float>(c, c + 3), (std::vector<float>{1, 1, 1}));
-}
-
-TEST_F(FrameTest, BoxesCoverTheirExtentAndRestoreTheMatrix) {
-    // An unlit box from (0, 0, 0) to (3, 3, 1), seen from the front, covers
-    // pixels 50..75 on both axes; its front face has normal +z.
-    glDisable(GL_LIGHTING);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    Kamera(s_, Eye::CentralEye);
-    recalcModelView(s_);
-    glColor3f(0, 1, 1);
-    DrawBox(3, 3, 1);
-    Pixels({{60, 60, 0, 1, 1}, {45, 60}});
-    GLfloat n[4];
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_EQ(n[0], -1.0f);  // the last face's normal stays current
-
-    glRotatef(30, 1, 2, 3);
-    glTranslatef(5, -7, 2);
-    GLfloat before[16], after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    DrawCentredBox(0.3, 1000.0, -2.5);
-    DrawCube(0.3);
-    DrawBox(0, 1, 1);  // degenerate: nothing fails
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(ReadPixels, OddWidthRowsArePackedBottomUpInBlueGreenRedAndSavedAsPngByTheName) {
@@ -434,12 +430,19 @@ void ImmediateContent(const SceneState& s) {
     }
 }
 
-constexpr int kW = 640, kH = 480;
+// Differing pixels between two pictures.
+int Differences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < a.size(); i += 4) n += std::memcmp(&a[i], &b[i], 3) != 0;
+    return n;
+}
 
-// A 40^3 map of Gaussian atoms, three layers (tens of thousands of
-// triangles with shared edges) and a contour section, zoomed so the surfaces
-// fill the window at an oblique view.
-SceneState LargeScene() {
+TEST(LineArrays, PictureIsTheImmediateModePictureInEveryModeAndStyle) {
+    constexpr int kW = 640, kH = 480;
+    OsMesaContext gl(kW, kH);
+    // A 40^3 map of Gaussian atoms, three layers (tens of thousands of
+    // triangles with shared edges) and a contour section, zoomed so the surfaces
+    // fill the window at an oblique view.
     SceneState s;
     s.program.DataFolder = ELD_BIN_DIR;
     testing::SetGrid(s, 40, 40, 40, {-6, -6, -6}, {0.3f, 0.3f, 0.3f});
@@ -454,19 +457,6 @@ SceneState LargeScene() {
     ExtractFields(s);
     Trackball(s.view.ViewQuaternion, 0.1f, 0.2f, 0.45f, -0.3f);
     s.view.ViewScale = 1.3f;
-    return s;
-}
-
-// Differing pixels between two pictures.
-int Differences(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    int n = 0;
-    for (std::size_t i = 0; i < a.size(); i += 4) n += std::memcmp(&a[i], &b[i], 3) != 0;
-    return n;
-}
-
-TEST(LineArrays, PictureIsTheImmediateModePictureInEveryModeAndStyle) {
-    OsMesaContext gl(kW, kH);
-    SceneState s = LargeScene();
     ASSERT_GT(s.surfaces.TriangleCount[1], 20000);
     ASSERT_GT(s.surfaces.ContourSegmentCount[1], 100);
     for (StereoMode mode :

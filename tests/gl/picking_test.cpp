@@ -101,7 +101,7 @@ TEST_F(PickingTest, SectionClickGivesTheCentreOfTheQuadUnderTheMouseAlsoRaisedAn
     ExpectPicked(SubdivisionCentre(-4, 2, x), SubdivisionCentre(0, 5, y), 3, 1e-4);
 }
 
-TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
+TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSectionOrTheGrid) {
     const float xl = -5, xh = 3, yl = -1, yh = 1;  // 0.08 by 0.02 units per quad
     const float dx = 0.08f;
     // Just inside each low edge and each high edge: found.
@@ -118,9 +118,8 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSection) {
     // Steps of 1/16 add up exactly: the extra column starts right at the high edge.
     ASSERT_TRUE(PickOnSection(s_, MouseX(3.28f), MouseY(0.3f), -3, 3.25f, yl, yh, 0));
     EXPECT_NEAR(s_.peaks.PickedPoint[0], 3.25f + 0.0625f / 2, 1e-5);
-}
 
-TEST_F(PickingTest, SectionPickRectangleSpansTheGridAtTheContourLayer) {
+    // The rectangle of a section spans the grid at the contour layer.
     testing::SetGrid(s_, 11, 21, 5, {-1, 2, -3}, {0.5f, 0.25f, 1.5f});
     s_.surfaces.ContourLayer = 3;
     const SectionRectangle r = SectionPickRectangle(s_);
@@ -288,7 +287,7 @@ TEST_F(PickingTest, ClicksAtTheMiddleOfBlobsFindTheirPeaks) {
     EXPECT_TRUE(dialogs_.messages.empty());
 }
 
-TEST_F(PickingTest, PicksThatFindNothingSayWhy) {
+TEST_F(PickingTest, PicksThatFindNothingSayWhyAndTheSectionFallback) {
     FillBlobMap(s_, {{0.5, 0.5, 0}}, 0.7f);
     // 3D beside the blob: nothing, and the reason names the layer's limit.
     PickResult r = PickByMode(s_, dialogs_, MouseX(-2), MouseY(-2));
@@ -313,22 +312,18 @@ TEST_F(PickingTest, PicksThatFindNothingSayWhy) {
         << r.nothing;
     r = PickByMode(s_, dialogs_, MouseX(5), MouseY(5));
     EXPECT_EQ(r.nothing, "nothing picked: the pointer is not over the contour section");
-    EXPECT_TRUE(dialogs_.messages.empty());
-}
 
-TEST_F(PickingTest, SectionFallbackTakesTheInnermostContourAroundThePointer) {
-    // A lone blob at x = 0 and a higher pair near x = 1.25: the region above
-    // 0.3 holds all three, the one above 1.2 around the pointer only the lone one.
+    // Otherwise the innermost contour around the pointer. A lone blob at x = 0
+    // and a higher pair near x = 1.25: the region above 0.3 holds all three,
+    // the one above 1.2 around the pointer only the lone one.
     FillBlobMap(s_, {{0, 0.5, 0}, {1.2, 0.5, 0}, {1.3, 0.55, 0}}, 0.3f);
     s_.layers.LayerLimit[2] = 1.2f;
-    s_.switches.PickingMode = PickMode::Section2D;
-    s_.view.ViewScale = 0.1f;
-    s_.surfaces.ContourLayer = 20;  // z = -0.06
     // At this scale the pointer lies over scene point (0.05, 0.45).
-    const PickResult r = PickByMode(s_, dialogs_, MouseX(0.005f), MouseY(0.045f));
+    r = PickByMode(s_, dialogs_, MouseX(0.005f), MouseY(0.045f));
     ASSERT_TRUE(r) << r.nothing;
     EXPECT_NEAR(s_.peaks.PickedPoint[0], 0, 0.05);
     EXPECT_NEAR(s_.peaks.PickedPoint[1], 0.5, 0.05);
+    EXPECT_TRUE(dialogs_.messages.empty());
 }
 
 }  // namespace

@@ -80,30 +80,7 @@ TEST(StereoTest, OffCentreRectangleIsMovedToTheAxisAndKameraSetsEachEyesProjecti
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(StereoTest, ResizeSetsAspectFactors) {
-    OsMesaContext gl(200, 100);
-    SceneState s;
-    s.program.DisplayMode = StereoMode::NoStereo;
-    // The smaller side spans 12 units; a minimised window is 1 x 1 (no
-    // division by zero).
-    const int cases[][4] = {{200, 100, 2, 1}, {100, 300, 1, 3}, {80, 80, 1, 1}, {0, 50, 1, 1}};
-    for (auto [w, h, ax, ay] : cases) {
-        ResizeFrame(s, w, h);
-        GLint vp[4];
-        glGetIntegerv(GL_VIEWPORT, vp);
-        EXPECT_EQ((std::array{vp[2], vp[3]}), (w ? std::array{w, h} : std::array{1, 1})) << w;
-        EXPECT_EQ((std::array{s.view.AspectX, s.view.AspectY}), (std::array{float(ax), float(ay)}))
-            << w;
-    }
-    // The wider window shows 24 x 12 units at the zero-parallax plane.
-    ResizeFrame(s, 200, 100);
-    Kamera(s, Eye::CentralEye);
-    const auto corner = Project(Projection(), 12, 6, 0);
-    EXPECT_NEAR(corner[0], 1.0, 1e-5);
-    EXPECT_NEAR(corner[1], 1.0, 1e-5);
-}
-
-TEST(StereoTest, ResizeInInterlacedModeMarksTheEvenRowsOverAStaleMask) {
+TEST(StereoTest, ResizeMarksTheEvenRowsOverAStaleMaskInInterlacedModeAndSetsAspectFactors) {
     SceneState s;
     s.program.DisplayMode = StereoMode::StereoInterlaced;
     for (const auto& [w, h] :
@@ -131,6 +108,24 @@ TEST(StereoTest, ResizeInInterlacedModeMarksTheEvenRowsOverAStaleMask) {
     glClear(GL_STENCIL_BUFFER_BIT);
     ResizeFrame(s, 40, 31);
     EXPECT_EQ(gl.Stencil()[40 * 3], 1);
+
+    // The smaller side spans 12 units; a minimised window is 1 x 1 (no
+    // division by zero).
+    const int cases[][4] = {{200, 100, 2, 1}, {100, 300, 1, 3}, {80, 80, 1, 1}, {0, 50, 1, 1}};
+    for (auto [w, h, ax, ay] : cases) {
+        ResizeFrame(s, w, h);
+        GLint vp[4];
+        glGetIntegerv(GL_VIEWPORT, vp);
+        EXPECT_EQ((std::array{vp[2], vp[3]}), (w ? std::array{w, h} : std::array{1, 1})) << w;
+        EXPECT_EQ((std::array{s.view.AspectX, s.view.AspectY}), (std::array{float(ax), float(ay)}))
+            << w;
+    }
+    // The wider window shows 24 x 12 units at the zero-parallax plane.
+    ResizeFrame(s, 200, 100);
+    Kamera(s, Eye::CentralEye);
+    const auto corner = Project(Projection(), 12, 6, 0);
+    EXPECT_NEAR(corner[0], 1.0, 1e-5);
+    EXPECT_NEAR(corner[1], 1.0, 1e-5);
 }
 
 TEST(GlSetupTest, PixelFormatsTextsAndDefaultState) {
