@@ -1,8 +1,6 @@
-// Frames drawn offscreen: where the scene's pieces land, the display-list
-// cache, the model-view state (also as the scene file has it) and the
-// interlaced stereo rows; reading the frame back and saving it; the vertex
-// arrays of the surface grids and contours against one glBegin/glEnd per
-// triangle.
+// Frames drawn offscreen: where the scene's pieces land, the display-list cache,
+// the model-view (also as the scene file has it) and the interlaced rows; the frame
+// read back and saved; the line arrays against one glBegin/glEnd per triangle.
 #include "render/frame.h"
 
 #include <GL/gl.h>
@@ -175,7 +173,7 @@ TEST_F(FrameTest, ContourSegmentsAndTheSectionFrame) {
     Pixels({{79, 50, 0.7f, 0.7f, 0.7f}, {75, 50}, {50, 50}});
 }
 
-TEST_F(FrameTest, CellEdgesAreGreyWhenShown) {
+TEST_F(FrameTest, CellEdgesAreGreyWhenShownAndTheCellIsItsTwelveEdges) {
     const float c = 3.06f;
     const XYZ corners[8] = {{-c, -c, 0},  {c, -c, 0},  {c, c, 0},  {-c, c, 0},
                             {-c, -c, -3}, {c, -c, -3}, {c, c, -3}, {-c, c, -3}};
@@ -191,9 +189,7 @@ TEST_F(FrameTest, CellEdgesAreGreyWhenShown) {
             EXPECT_TRUE(Is(x, y, grey, grey, grey));
     }
     Pixels({{50, 50}});
-}
 
-TEST_F(FrameTest, TheCellIsItsTwelveEdges) {
     // The cell of a skewed matrix through GL's feedback buffer, with identity
     // matrices: window (x, y, z) is 50 (X + 1), 50 (Y + 1), (Z + 1) / 2. Every
     // segment must join two corners whose fractional coordinates differ on one axis.
@@ -267,8 +263,6 @@ TEST_F(FrameTest, AtomsBondsPeaksAndMarker) {
     Pixels({{50, 75}, {50, 25}});
 }
 
-// Renormalising only when scaled; the scene file's matrix is the one the
-// screen uses.
 TEST_F(FrameTest, BoxesAndModelViewNormalizesOnlyWhenScaledAndIsThePovrayMatrix) {
     // An unlit box from (0, 0, 0) to (3, 3, 1), seen from the front, covers
     // pixels 50..75 on both axes; its front face has normal +z.
@@ -293,6 +287,9 @@ TEST_F(FrameTest, BoxesAndModelViewNormalizesOnlyWhenScaledAndIsThePovrayMatrix)
     glGetFloatv(GL_MODELVIEW_MATRIX, after);
     for (int i = 0; i < 16; ++i) EXPECT_NEAR(after[i], before[i], 1e-3) << i;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // Renormalising only when scaled; the scene file's matrix is the one the
+    // screen uses.
     for (float scale : {1.0f, std::nextafter(1.0f, 2.0f), 1.0f}) {
         s_.view.ViewScale = scale;
         recalcModelView(s_);

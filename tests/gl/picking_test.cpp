@@ -3,7 +3,6 @@
 #include "picking/picking.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <tuple>
@@ -20,10 +19,8 @@ namespace {
 using Mat = std::array<double, 16>;  // column-major, as GL stores it
 
 Mat Projection() {
-    GLfloat m[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, m);
     Mat r;
-    std::ranges::copy(m, r.begin());
+    glGetDoublev(GL_PROJECTION_MATRIX, r.data());
     return r;
 }
 
@@ -152,10 +149,9 @@ TEST(GlSetupTest, PixelFormatsTextsAndDefaultState) {
     for (GLenum on : {GL_DEPTH_TEST, GL_COLOR_MATERIAL, GL_LIGHTING, GL_LIGHT0})
         EXPECT_TRUE(glIsEnabled(on)) << on;
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    GLint func;
-    glGetIntegerv(GL_DEPTH_FUNC, &func);
-    EXPECT_EQ(func, GL_LESS);
     GLfloat v[4];
+    glGetFloatv(GL_DEPTH_FUNC, v);
+    EXPECT_EQ(v[0], GL_LESS);
     glGetMaterialfv(GL_FRONT, GL_SHININESS, v);
     EXPECT_EQ(v[0], 50.0f);
     glGetLightfv(GL_LIGHT0, GL_POSITION, v);
