@@ -51,12 +51,23 @@ TEST(StereoTest, OffCentreRectangleIsMovedToTheAxisAndKameraSetsEachEyesProjecti
     OsMesaContext gl(64, 64);
     SceneState s;
     // The central eye, then the right one shifted by +0.31 and the left by -0.31.
+    // Seen by either eye, a point of the zero-parallax plane lies where the
+    // central eye sees it; a point 10 nearer is left of it for the right eye.
+    double x_far[3], x_near[3];
     for (int e = 0; e < 3; ++e) {
         const double shift = 0.31 * (e == 0 ? 0 : e == 1 ? 1 : -1);
         Kamera(s, std::array{Eye::CentralEye, Eye::RightEye, Eye::LeftEye}[e]);
-        const Mat got = Projection();
-        ExpectMatrixNear(got, Expected(-(6 + shift) / 3, (6 - shift) / 3, shift));
+        const Mat m = Projection();
+        ExpectMatrixNear(m, Expected(-(6 + shift) / 3, (6 - shift) / 3, shift));
+        // Normalised device x of (3, 1, z): m[0] x + m[8] z + m[12] over -(z - 22.5).
+        x_far[e] = (m[0] * 3 + m[12]) / 22.5;
+        x_near[e] = (m[0] * 3 + m[8] * 10 + m[12]) / 12.5;
     }
+    EXPECT_NEAR(x_far[0], 0.5, 1e-6);
+    EXPECT_NEAR(x_far[1], 0.5, 1e-6);
+    EXPECT_NEAR(x_far[2], 0.5, 1e-6);
+    EXPECT_LT(x_near[1], x_near[0] - 0.01);
+    EXPECT_NEAR(x_near[1] + x_near[2], 2 * x_near[0], 1e-6);
 
     // The picking eye multiplies onto the current matrix and selects none itself.
     glLoadIdentity();
