@@ -114,9 +114,12 @@ TEST_F(PickingTest, SectionQuadsCoverExactlyTheRectangleOfANonSquareSectionOrThe
          {std::pair{xl - 0.5f, 0.3f}, std::pair{xh + 2.5f * dx, 0.3f}, std::pair{-2.0f, yl - 0.1f},
           std::pair{-2.0f, yh + 0.1f}, std::pair{5.5f, 5.5f}})
         EXPECT_FALSE(PickOnSection(s_, MouseX(x), MouseY(y), xl, xh, yl, yh, 0)) << x << "," << y;
-    // Steps of 1/16 add up exactly: the extra column starts right at the high edge.
+    // Steps of 1/16 add up exactly: the extra column starts right at the high
+    // edge, also when the grid runs the other way (a negative step).
     ASSERT_TRUE(PickOnSection(s_, MouseX(3.28f), MouseY(0.3f), -3, 3.25f, yl, yh, 0));
     EXPECT_NEAR(s_.peaks.PickedPoint[0], 3.25f + 0.0625f / 2, 1e-5);
+    ASSERT_TRUE(PickOnSection(s_, MouseX(-3.03f), MouseY(0.3f), 3.25f, -3, yl, yh, 0));
+    EXPECT_NEAR(s_.peaks.PickedPoint[0], -3 - 0.0625f / 2, 1e-5);
 
     // The rectangle of a section spans the grid at the contour layer.
     testing::SetGrid(s_, 11, 21, 5, {-1, 2, -3}, {0.5f, 0.25f, 1.5f});
