@@ -100,13 +100,9 @@ void AddMapArgument(CLI::App& cmd, MapInput& in) {
         ->group(kGroup);
 }
 
-bool HasExtension(const std::string& path, const std::string& ext) {
-    return EndsWithNoCase(path, ext);
-}
-
 std::string CheckExtension(const std::string& path, const std::vector<std::string>& extensions) {
     for (const std::string& e : extensions)
-        if (HasExtension(path, e)) return "";
+        if (EndsWithNoCase(path, e)) return "";
     std::string list;
     for (std::size_t n = 0; n < extensions.size(); ++n)
         list += (n == 0 ? "" : n + 1 == extensions.size() ? " or " : ", ") + extensions[n];

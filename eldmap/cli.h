@@ -53,8 +53,6 @@ void AddOutputOption(CLI::App& cmd, std::string& path, const std::vector<std::st
                      bool required);
 // The message when `path` does not end in one of `extensions`, else "".
 std::string CheckExtension(const std::string& path, const std::vector<std::string>& extensions);
-// True when path ends in ext ("." included), compared without case.
-bool HasExtension(const std::string& path, const std::string& ext);
 // Throws a usage error when `output` names the same file as the map or the
 // model (also through links), so that a command never replaces what it reads.
 // An empty output (none asked for) passes.

@@ -10,6 +10,7 @@
 #include "eldmap/cli.h"
 #include "eldmap/text.h"
 #include "mapdata/atoms.h"
+#include "mapdata/command_line.h"
 #include "mapdata/convert_map.h"
 #include "mapdata/data_files.h"
 #include "mapdata/eld_error.h"
@@ -104,7 +105,7 @@ int Run(const Options& o) {
 
     const MapForWriting placed = PlaceInScene(map, o.convert);
     WriteMapFile(placed, out, &warnings);
-    if (HasExtension(out, ".grd"))
+    if (EndsWithNoCase(out, ".grd"))
         warnings.push_back(out +
                            ": the viewer takes DensityMin + DensityMax/500 as the high value of a "
                            ".grd map's default layer limits; set the limits in the control panel");

@@ -13,6 +13,7 @@
 #include "eldmap/load.h"
 #include "eldmap/text.h"
 #include "export/atomic_file.h"
+#include "mapdata/command_line.h"
 #include "mapdata/data_files.h"
 #include "surface/marching_cubes.h"
 
@@ -232,11 +233,11 @@ int Run(const Options& o) {
         surfaces.push_back(std::move(out));
     }
 
-    if (HasExtension(o.output, ".obj"))
+    if (EndsWithNoCase(o.output, ".obj"))
         WriteObj(surfaces, o);
-    else if (HasExtension(o.output, ".ply"))
+    else if (EndsWithNoCase(o.output, ".ply"))
         WritePly(surfaces, o);
-    else if (HasExtension(o.output, ".stl"))
+    else if (EndsWithNoCase(o.output, ".stl"))
         WriteStl(surfaces, o);
     if (o.json) {
         PrintJson(surfaces, o);

@@ -1,4 +1,5 @@
 // gemmi's CCP4/MRC reading and symmetry expansion, and .gz files.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <gemmi/ccp4.hpp>
@@ -102,12 +103,8 @@ void ReadCcp4Values(std::string_view normalised, const Ccp4Layout& h, const std:
             if (cell_points <= static_cast<double>(sg->operations().order()) * stored) {
                 gemmi::Ccp4<float> full = map;
                 full.setup(NAN, gemmi::MapSetup::Full);
-                expanded = true;
-                for (float v : full.grid.data)
-                    if (std::isnan(v)) {
-                        expanded = false;
-                        break;
-                    }
+                expanded =
+                    std::ranges::none_of(full.grid.data, [](float v) { return std::isnan(v); });
                 if (expanded) map = std::move(full);
             }
         }

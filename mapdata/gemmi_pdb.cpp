@@ -3,7 +3,6 @@
 // number left, undefined for a negative one (as in "  -3", common in real
 // files) before C++20 and defined since.
 #include <algorithm>
-#include <cctype>
 #include <gemmi/pdb.hpp>
 
 #include "mapdata/gemmi_io.h"
@@ -16,11 +15,10 @@ namespace {
 // group, and what orders them into models. gemmi tests record names by their
 // first four (TER, END: three) characters in any case.
 bool RecordToKeep(std::string_view line) {
-    std::string head(line.substr(0, 4));
-    for (char& c : head) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* name : {"ATOM", "HETA", "CRYS", "MODE", "ENDM"})
-        if (head == name) return true;
-    return head.compare(0, 3, "TER") == 0 || head.compare(0, 3, "END") == 0;
+    const std::string head(line.substr(0, 4));  // "end" also keeps ENDMDL
+    for (const char* name : {"atom", "heta", "crys", "mode", "ter", "end"})
+        if (gemmi::istarts_with(head, name)) return true;
+    return false;
 }
 
 }  // namespace

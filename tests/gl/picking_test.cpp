@@ -222,14 +222,14 @@ void FillBlobMap(SceneState& s, const std::vector<Vec3>& centres, float limit) {
     const float o = -3.1f, d = 0.16f;
     testing::SetGrid(s, n, n, n, {o, o, o}, {d, d, d});
     auto at = [](int i) { return -3.1 + (i - 1) * 0.16; };
-    for (int i = 1; i <= n; ++i)
-        for (int j = 1; j <= n; ++j)
-            for (int k = 1; k <= n; ++k)
-                for (const Vec3& c : centres) {
-                    const double r = std::hypot(at(i) - c[0], at(j) - c[1], at(k) - c[2]);
-                    s.map.DensityGrid.at(i, j, k) +=
-                        float(1.5 * std::exp(-r * r / (2 * 0.35 * 0.35)));
-                }
+    testing::Fill(s, [&](int i, int j, int k) {
+        float v = 0;
+        for (const Vec3& c : centres) {
+            const double r = std::hypot(at(i) - c[0], at(j) - c[1], at(k) - c[2]);
+            v += float(1.5 * std::exp(-r * r / (2 * 0.35 * 0.35)));
+        }
+        return v;
+    });
     s.program.DataFolder = ELD_BIN_DIR;
     s.layers.LayerLimit[1] = limit;
     s.layers.LayerLimit[2] = s.layers.LayerLimit[3] = 5;  // above every blob
