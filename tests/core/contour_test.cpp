@@ -269,7 +269,6 @@ const std::string kMap =
 // here from point (i, j, k) and axis), and every side of a triangle away from
 // the grid's border is shared by exactly two triangles: no cracks.
 TEST(SurfaceWeld, EveryVertexOfARealMapsSurfaceLiesOnTheGridEdgeItsIdNames) {
-    if (!std::filesystem::exists(kMap)) GTEST_SKIP() << "no example maps";
     SceneState s;
     s.program.DataFolder = ELD_BIN_DIR;
     ReadMapFile(s, kMap);
